@@ -1,0 +1,19 @@
+# Our own code builds warning-free at -Wall -Wextra; helpers attach this to each target.
+function(vts_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-missing-field-initializers)
+endfunction()
+
+# A GoogleTest executable registered with ctest; GUI tests run offscreen.
+function(vts_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    VTS_FIXTURES="${CMAKE_SOURCE_DIR}/../shared/fixtures/paradox"
+    VTS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  vts_warnings(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+include(GoogleTest)

@@ -1,0 +1,31 @@
+// Finding a table and its companion files by name, and moving a family aside safely.
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pdx {
+
+// name.db in dir, matched without regard to letter case ("CUSTOMER" finds Customer.db).
+std::optional<std::filesystem::path> findTable(const std::filesystem::path& dir, const std::string& name);
+
+// The .db and every companion (.PX .MB .Xnn .Ynn .XGn .YGn .VAL .TV .TVF .FAM) of a table.
+std::vector<std::filesystem::path> findFamily(const std::filesystem::path& dir, const std::string& name);
+
+// A family moved aside under names that never match *.db; restore() or drop() it.
+struct AsideSet {
+    std::filesystem::path dir;
+    std::string tableName;
+    std::vector<std::pair<std::filesystem::path, std::filesystem::path>> moves;  // original, aside
+    bool empty() const { return moves.empty(); }
+};
+
+AsideSet setAside(const std::filesystem::path& dir, const std::string& name);
+void restore(const AsideSet& set);   // puts every file back under its original name
+void drop(const AsideSet& set);      // deletes the set-aside files
+// A set-aside family left by an interrupted replacement, if any.
+std::optional<AsideSet> findAside(const std::filesystem::path& dir, const std::string& name);
+
+}  // namespace pdx

@@ -1,0 +1,41 @@
+// Writes a level 5.x table (.db, .MB, .PX) under temporary names; nothing is visible until install().
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/pdx/types.h"
+
+namespace pdx {
+
+struct WriterOptions {
+    // A .VAL to keep beside the new table (only when the field list is unchanged)
+    // and the table stamp (header 0x2E) it belongs to.
+    std::optional<std::filesystem::path> keepVal;
+    std::optional<std::uint8_t> changeCount2;
+    // Test hook: called before every write to disk; throwing simulates an I/O error.
+    std::function<void()> beforeWrite;
+};
+
+class TableWriter {
+public:
+    // tableName is the file's base name ("CUSTOMER" gives CUSTOMER.db). Throws pdx::Error for
+    // an invalid schema.
+    TableWriter(std::filesystem::path dir, std::string tableName, Schema schema, WriterOptions opt = {});
+    ~TableWriter();  // removes the temporary files unless installed
+
+    // Throws pdx::Error naming table, row (1-based) and field when a value does not fit.
+    void append(const Record& r);
+    // Writes the remaining blocks, the .MB and the .PX, and flushes them to disk.
+    void finish();
+    // Renames the finished files into place (tableName.db ...). The caller has moved any
+    // earlier table of that name aside first.
+    void install();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace pdx

@@ -1,0 +1,29 @@
+// The platform services a routine may need, passed by reference instead of living in globals.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/shell/dialogs.h"
+#include "platform/shell/launcher.h"
+
+namespace vts {
+
+struct AppContext {
+    Dialogs& dialogs;
+    Launcher& launcher;
+    std::filesystem::path appFolder;          // folder of the executable
+    std::string appTitle = "Verdalith Table"; // set at start-up by SetAppTitle
+    std::function<void()> yieldToUi = [] {};  // processes pending window events
+    std::function<void()> endProgram = [] {}; // ends the program at once
+    // The folder box of the folder page: the one place where the Paradox folder lives.
+    std::function<std::string()> folderText = [] { return std::string(); };
+    std::function<void(const std::string&)> setFolderText = [](const std::string&) {};
+
+    // A message box with the application title when no caption is given.
+    int message(const std::string& text, int style = 0, const std::string& caption = {}) {
+        return dialogs.messageBox(text, style, caption.empty() ? appTitle : caption);
+    }
+};
+
+}  // namespace vts

@@ -1,0 +1,76 @@
+// Message boxes and the file dialogs, behind one interface so that tests can script them.
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace vts {
+
+// Message-box style flags and answers, with the values the pages are written against.
+namespace mb {
+constexpr int OkOnly = 0;
+constexpr int YesNo = 4;
+constexpr int Exclamation = 48;
+constexpr int Ok = 1;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}  // namespace mb
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // An empty caption means the application title. Returns mb::Ok, mb::Yes or mb::No.
+    virtual int messageBox(const std::string& text, int style, const std::string& caption) = 0;
+    // The chosen folder without a trailing '/' (except "/" itself), or "" on cancel.
+    virtual std::string browseForFolder(const std::string& prompt, const std::string& initialFolder) = 0;
+    // Filter in the "Name (*.ext)|*.ext" form. Returns the chosen path, or "" on cancel.
+    virtual std::string saveFileName(const std::string& title, const std::string& filter,
+                                     const std::string& initialName) = 0;
+};
+
+// Records every request and answers from queues; an empty queue answers Ok / cancel.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Message {
+        std::string text;
+        std::string caption;  // as passed (empty = application title)
+        int style = 0;
+    };
+    struct SaveRequest {
+        std::string title, filter, initialName;
+    };
+
+    std::vector<Message> messages;
+    std::vector<std::string> browsePrompts;
+    std::vector<SaveRequest> saveRequests;
+    std::deque<int> answers;
+    std::deque<std::string> folders;
+    std::deque<std::string> saveNames;
+
+    int messageBox(const std::string& text, int style, const std::string& caption) override {
+        messages.push_back({text, caption, style});
+        if (answers.empty()) return (style & 7) == mb::YesNo ? mb::No : mb::Ok;
+        int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::string browseForFolder(const std::string& prompt, const std::string&) override {
+        browsePrompts.push_back(prompt);
+        return pop(folders);
+    }
+    std::string saveFileName(const std::string& title, const std::string& filter,
+                             const std::string& initialName) override {
+        saveRequests.push_back({title, filter, initialName});
+        return pop(saveNames);
+    }
+
+private:
+    static std::string pop(std::deque<std::string>& q) {
+        if (q.empty()) return {};
+        std::string s = q.front();
+        q.pop_front();
+        return s;
+    }
+};
+
+}  // namespace vts
