@@ -1,0 +1,48 @@
+// The Paradox bridge: connection strings of the two data sources, table discovery, the import
+// of one Paradox table into the working database and its write-back.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "bridge/ado_types.h"
+#include "bridge/if_null.h"
+#include "bridge/path_text.h"
+#include "bridge/table_list.h"
+#include "platform/shell/app_context.h"
+
+namespace vts {
+
+// The Paradox folder text is inserted unchanged, twice.
+std::string ParadoxConnectionString(const std::string& folder);
+// appFolder + "/dbTemp.mdb", with an empty password.
+std::string WorkingConnectionString(const std::filesystem::path& appFolder);
+
+// True when the working database holds a base table of that name (letter case ignored).
+bool WorkingTableExists(AppContext& ctx, const std::string& name);
+// True when the Paradox folder itself (not its sub-folders) holds a file matching "*.db".
+bool FolderHasParadoxTables(AppContext& ctx);
+
+// Lists every *.db table in and below the Paradox folder as an upper-case table name.
+// Runs under its own error trap.
+void AddTablesToParadoxListbox(AppContext& ctx, TableList& list);
+
+// Rows copied so far and the table's row count; called now and then, and once at the end.
+using ImportProgress = std::function<void(long done, long total)>;
+
+// Copies the Paradox table `name` into the working table of the same name, replacing it.
+// Throws on failure; rows inserted before a failure stay in the working table.
+void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportProgress& progress = {});
+
+// What the write-back asks of the grid page.
+struct WriteBackHooks {
+    std::function<void()> releaseGrid;       // unbinds the grid from the working table
+    std::function<void()> setWriteBackDone;  // sets the write-back done flag
+};
+
+// Replaces the Paradox table `name` with the working table and ends the program through
+// ctx.endProgram(). Throws on failure; the edits then stay in the working table and a later
+// call can complete the write-back.
+void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBackHooks& hooks);
+
+}  // namespace vts
