@@ -1,0 +1,22 @@
+// The real message boxes and file dialogs, on Qt.
+#pragma once
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/shell/dialogs.h"
+
+namespace vts {
+
+class QtDialogs : public Dialogs {
+public:
+    // Dialogs are modal to the active window when there is one.
+    int messageBox(const std::string& text, int style, const std::string& caption) override;
+    std::string browseForFolder(const std::string& prompt, const std::string& initialFolder) override;
+    std::string saveFileName(const std::string& title, const std::string& filter,
+                             const std::string& initialName) override;
+};
+
+// "CSV Files (*.csv)|*.csv|Text (*.txt)|*.txt" -> "CSV Files (*.csv);;Text (*.txt)"
+QString qtFilterFromPipes(const std::string& filter);
+
+}  // namespace vts
