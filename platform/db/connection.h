@@ -1,0 +1,71 @@
+// A connection to one of the two data sources, chosen by its connection string: a Paradox folder
+// (on our file engine) or the working database (SQLite, spoken to in the callers' Jet dialect).
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/db/recordset.h"
+#include "platform/pdx/types.h"
+#include "platform/shell/statement_log.h"
+
+namespace db {
+
+class Provider;
+
+// Connection strings, exactly as the callers build them.
+std::string paradoxConnectionString(const std::string& folder);
+std::string workingConnectionString(const std::string& dbPath);
+
+class Connection {
+public:
+    explicit Connection(vts::StatementLog* log = nullptr);
+    ~Connection();  // closes
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void CursorLocation(int location);  // 2 adUseServer, 3 adUseClient; before Open
+    int CursorLocation() const;
+    void Mode(int mode);  // 1 adModeRead opens the working database read-only; before Open
+    // Throws vts::Error for an unknown or malformed string, a missing Paradox folder, or a
+    // working database that cannot be opened or created.
+    void Open(const std::string& connectionString);
+    // Exactly one statement (a trailing ';' and blanks may follow). Every text is logged.
+    // Paradox folder: "SELECT * FROM `name`" is refused here (open it as a record set) and
+    // "DROP TABLE `name`" sets the table's files aside until the next write of that table.
+    // Working database: Jet statements, translated for SQLite, including
+    // "select top N * into [Paradox 5.x;Database=FOLDER].[NAME.db] from [NAME]".
+    void Execute(const std::string& sql);
+    // 20 (adSchemaTables): "TABLE_NAME", "TABLE_TYPE" ("TABLE", "VIEW" or "SYSTEM TABLE").
+    Recordset OpenSchema(int schema);
+    void Close();
+    int State() const;  // 0 closed, 1 open
+
+    // Working database only; not logged.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    // The Paradox structure a working table was imported from (working database only; not
+    // logged). Kept in a system table whose name no table name can take.
+    void RecordSourceStructure(const std::string& table, const pdx::Schema& schema);
+    std::optional<pdx::Schema> SourceStructure(const std::string& table);
+
+    // Test hook handed to the Paradox writer of "select ... into": called before every write.
+    void SetBeforeWrite(std::function<void()> hook);
+
+    const std::string& ConnectionString() const;
+    // For Recordset::Open.
+    Provider& provider();
+
+private:
+    vts::StatementLog* log_;
+    int cursorLocation_ = 2;
+    int mode_ = 0;
+    std::function<void()> beforeWrite_;
+    std::string connectionString_;
+    std::unique_ptr<Provider> provider_;
+};
+
+}  // namespace db
