@@ -1,8 +1,12 @@
-// Breadth-first folder scan, file listing and path tests of the Paradox bridge (Linux file system).
+// Breadth-first folder scan of the Paradox bridge on the Linux file system; the file listing
+// and path tests it builds on come along, as the bridge uses them together.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "fsutil/list_files.h"
+#include "fsutil/path_tests.h"
+#include "fsutil/unusual_chars.h"
 #include "platform/shell/app_context.h"
 
 namespace vts {
@@ -10,26 +14,17 @@ namespace vts {
 // Ordered folder paths, each ending in '/'.
 using FolderList = std::vector<std::string>;
 
-// Extends folders with every folder below them, level by level. Unreadable folders are
-// removed from the list; unusual names and folders we must not descend are skipped;
-// symbolic-link cycles never loop. Yields to the UI per folder; reports other errors
-// under the "Pellmoor" tag.
+// Paths and names of this many characters or more are skipped.
+inline constexpr std::size_t kMaxPathLength = 260;
+
+// Extends folders with every folder below them, level by level: all children of the first
+// entry, then of the second, ..., then the grandchildren in the same order. Within one
+// folder, sub-folders come in the order the file system lists them.
+// Entries that cannot be listed (permission denied, not found) are removed from the list;
+// unusual names and folders we must not descend (see folder_guard.h) are skipped; a folder
+// reached twice (links, bind mounts) is listed once, so link cycles never loop. Yields to the
+// UI per folder and per sub-folder; other errors show the error report under the "Pellmoor"
+// tag and the scan goes on.
 void GetSubDirectories2016(FolderList& folders, bool recurse, AppContext& ctx);
-
-// File names (not folders) in folder matching pattern, letter case ignored ("*.db" finds X.DB).
-// The result is 1-based as the callers loop it: names[1..ubound]; ubound() == 0 when none matched.
-class FileNameArray {
-public:
-    int ubound() const { return static_cast<int>(names_.size()) - 1; }
-    const std::string& operator[](int i) const { return names_.at(static_cast<size_t>(i)); }
-    int capacity() const { return capacity_; }  // allocated upper bound (grows 100, 150, 200 ...)
-    std::vector<std::string> names_ = {""};
-    int capacity_ = 0;
-};
-FileNameArray ListFiles(const std::string& folder, const std::string& pattern);
-
-bool IsExistingFile(const std::string& path);   // an openable regular file
-bool DirectoryExists(const std::string& path);  // a directory (links followed)
-bool HasUnusualCharacters(const std::string& name);  // UTF-8 name; code points 0-31, 127-159, '?'
 
 }  // namespace vts
