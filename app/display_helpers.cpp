@@ -14,7 +14,7 @@ namespace vts {
 bool PathExists(const std::string& path) {
     if (path.empty()) return false;
     std::error_code ec;
-    std::filesystem::last_write_time(path, ec);
+    (void)std::filesystem::last_write_time(path, ec);
     return !ec;
 }
 

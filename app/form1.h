@@ -16,11 +16,11 @@ class SettingsStore;
 
 // What the page calls in other parts of the program.
 struct Form1Services {
-    std::function<void(bool& sample)> copyDb = [](bool&) {};
-    std::function<bool()> folderHasParadoxTables = [] { return false; };
+    std::function<void(bool& sample)> copyDb;
+    std::function<bool()> folderHasParadoxTables;
     std::function<std::string(const std::string& prompt)> browseForFolder;
-    std::function<void()> checkPdfPrinter = [] {};
-    std::function<void()> showForm2 = [] {};
+    std::function<void()> checkPdfPrinter;
+    std::function<void()> showForm2;
     std::function<int()> drawOneToHundred;  // default: seeded from the time of day
 };
 
