@@ -64,6 +64,10 @@ save_file() {  # $1 = file, $2 = name in the state folder
 }
 save_file "$SERVERROOT/lpoptions" etc-lpoptions
 save_file "${HOME:-/root}/.cups/lpoptions" home-lpoptions
+[ -e "$STATE/home-cups-dir.checked" ] || {
+  [ -d "${HOME:-/root}/.cups" ] || : > "$STATE/home-cups-dir.absent"; : > "$STATE/home-cups-dir.checked"; }
+[ -e "$STATE/printers-conf.checked" ] || {
+  [ -e "$SERVERROOT/printers.conf" ] || : > "$STATE/printers-conf.absent"; : > "$STATE/printers-conf.checked"; }
 [ -e "$STATE/default.before" ] || lpstat -d > "$STATE/default.before" 2>&1 || true
 
 # 3. The queues, created only when missing.

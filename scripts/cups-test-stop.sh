@@ -32,7 +32,8 @@ for marker in queue.created other.created; do
   [ -e "$STATE/$marker" ] || continue
   name=$(cat "$STATE/$marker")
   cancel -a "$name" >/dev/null 2>&1 || true
-  if lpadmin -x "$name"; then rm -f "$STATE/$marker"; say "removed queue $name"
+  if lpadmin -x "$name"; then
+    rm -f "$STATE/$marker" "/var/cache/cups/$name.strings"; say "removed queue $name"
   else say "could not remove queue $name" >&2; status=1; fi
 done
 
@@ -54,6 +55,10 @@ restore_file() {  # $1 = file, $2 = name in the state folder
 }
 restore_file "$SERVERROOT/lpoptions" etc-lpoptions || status=1
 restore_file "${HOME:-/root}/.cups/lpoptions" home-lpoptions || status=1
+if [ -e "$STATE/home-cups-dir.absent" ]; then
+  rmdir "${HOME:-/root}/.cups" 2>/dev/null || true
+fi
+rm -f "$STATE/home-cups-dir.absent" "$STATE/home-cups-dir.checked"
 
 # 4. The scheduler, if the start script started it.
 if [ -e "$STATE/cupsd.pid" ]; then
@@ -64,7 +69,14 @@ if [ -e "$STATE/cupsd.pid" ]; then
     say "stopped cupsd (pid $pid)"
   fi
   rm -f "$STATE/cupsd.pid"
+  # A scheduler of ours leaves printers.conf behind even with no queue in it; the
+  # file may only be touched while no scheduler runs.
+  if [ -e "$STATE/printers-conf.absent" ] && ! scheduler_running &&
+     ! grep -q '^<' "$SERVERROOT/printers.conf" 2>/dev/null; then
+    rm -f "$SERVERROOT/printers.conf" "$SERVERROOT/printers.conf.O"
+  fi
 fi
+rm -f "$STATE/printers-conf.absent" "$STATE/printers-conf.checked"
 
 if [ "$status" = 0 ]; then rm -rf -- "$STATE"; fi
 exit "$status"
