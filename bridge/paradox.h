@@ -38,6 +38,9 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportPr
 struct WriteBackHooks {
     std::function<void()> releaseGrid;       // unbinds the grid from the working table
     std::function<void()> setWriteBackDone;  // sets the write-back done flag
+    // Test hook: called before every write of the new Paradox table; throwing simulates an
+    // I/O error.
+    std::function<void()> beforeWrite;
 };
 
 // Replaces the Paradox table `name` with the working table and ends the program through

@@ -1,6 +1,5 @@
 // Fills the table list with every *.db table in and below the Paradox folder.
-#include <algorithm>
-
+#include "bridge/ascii_case.h"
 #include "bridge/paradox.h"
 #include "bridge/path_text.h"
 #include "fsutil/folder_scan.h"
@@ -9,13 +8,6 @@
 namespace vts {
 
 namespace {
-
-// Letter case of table names: ASCII only, the way table files are matched by name.
-std::string upperCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
-    return text;
-}
 
 std::string withoutDbExtensions(const std::string& text) {
     std::string out;
@@ -37,7 +29,7 @@ void addTableOfFile(ErrorTrap& trap, TableList& list, const std::string& folder,
     std::string path, name;
     trap.step(120, [&] { path = folder + "/" + file; });
     trap.step(122, [&] { name = FileNameFromPath(path); });
-    trap.step(124, [&] { name = upperCased(name); });
+    trap.step(124, [&] { name = asciiUpper(name); });
     trap.step(126, [&] { name = withoutDbExtensions(name); });
     trap.step(128, [&] { list.add(name); });
 }

@@ -1,0 +1,124 @@
+// ImportParadoxTable: copies one Paradox table into the working table of the same name.
+#include <chrono>
+
+#include "bridge/import_statements.h"
+#include "bridge/paradox.h"
+#include "bridge/ui_throttle.h"
+#include "platform/db/connection.h"
+
+namespace vts {
+
+namespace {
+
+// One transaction for the whole import (one per INSERT would make it many times slower). It is
+// committed whether the import ends or fails, so the rows before a failure stay.
+class CommitOnExit {
+public:
+    explicit CommitOnExit(db::Connection& connection) : connection_(connection) { connection_.BeginTrans(); }
+    ~CommitOnExit() {
+        if (open_) try {
+                connection_.CommitTrans();
+            } catch (...) {  // the error that ended the import is the one to report
+            }
+    }
+    void commit() {
+        open_ = false;
+        connection_.CommitTrans();
+    }
+
+private:
+    db::Connection& connection_;
+    bool open_ = true;
+};
+
+// Reports progress at most every 50 ms, and once at the end.
+class ProgressThrottle {
+public:
+    ProgressThrottle(const ImportProgress& progress, long total)
+        : progress_(progress), total_(total), throttle_(std::chrono::milliseconds(50), 64) {}
+    void operator()(long done) {
+        if (progress_ && throttle_.due()) progress_(done, total_);
+    }
+    void finish(long done) {
+        if (progress_) progress_(done, total_);
+    }
+
+private:
+    const ImportProgress& progress_;
+    long total_;
+    Throttle throttle_;
+};
+
+// Step 6 and 7.
+std::string tableDefinition(const std::string& name, const db::Recordset& rs, UiThrottle& yield) {
+    TableDefinition definition(name);
+    for (int i = 0; i < rs.columnCount(); ++i) {
+        yield();
+        definition.addColumn(rs.columnName(i), static_cast<std::int16_t>(rs.columnType(i)));
+    }
+    return definition.text();
+}
+
+// Step 8.3: one value of the current row.
+void addValue(InsertStatement& insert, const db::Variant& value) {
+    const db::Variant shown = IfNull(value, std::string());
+    if (const auto* bytes = std::get_if<db::Bytes>(&shown))
+        insert.addBlob(*bytes);
+    else
+        insert.addText(db::toText(shown));
+}
+
+// Step 8.
+void copyRows(const std::string& name, db::Recordset& rs, db::Connection& working, UiThrottle& yield,
+              const ImportProgress& progress) {
+    const long total = static_cast<long>(rs.RecordCount());
+    const int columns = rs.columnCount();
+    InsertStatement insert(name);
+    ProgressThrottle report(progress, total);
+    for (long row = 0; row < total; ++row) {
+        yield();
+        insert.start();
+        for (int i = 0; i < columns; ++i) {
+            yield();
+            addValue(insert, rs.value(i));
+        }
+        working.Execute(insert.finish());
+        rs.MoveNext();
+        report(row + 1);
+    }
+    report.finish(total);
+}
+
+}  // namespace
+
+void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportProgress& progress) {
+    // 1.
+    db::Connection working(ctx.statementLog);
+    db::Connection paradox(ctx.statementLog);
+    db::Recordset rs;
+    UiThrottle yield(ctx.yieldToUi);
+    // 2.
+    paradox.CursorLocation(ado::adUseClient);
+    paradox.Open(ParadoxConnectionString(ctx.folderText()));
+    // 3.
+    working.CursorLocation(ado::adUseServer);
+    working.Mode(ado::adModeReadWrite);
+    working.Open(WorkingConnectionString(ctx.appFolder));
+    CommitOnExit transaction(working);
+    // 4.
+    if (WorkingTableExists(ctx, name)) working.Execute(DropBackquotedStatement(name));
+    // 5.
+    rs.Open(SelectAllStatement(name), paradox);
+    // 6. and 7., then the source structure, which the write-back writes the table with.
+    working.Execute(tableDefinition(name, rs, yield));
+    working.RecordSourceStructure(name, rs.SourceSchema());
+    // 8.
+    copyRows(name, rs, working, yield, progress);
+    transaction.commit();
+    // 9.
+    rs.Close();
+    working.Close();
+    paradox.Close();
+}
+
+}  // namespace vts

@@ -1,0 +1,40 @@
+// The two probes of the data sources: a table in the working database, tables in the folder.
+#include "bridge/ascii_case.h"
+#include "bridge/paradox.h"
+#include "fsutil/folder_scan.h"
+#include "platform/db/connection.h"
+
+namespace vts {
+
+bool WorkingTableExists(AppContext& ctx, const std::string& name) {
+    // 1. A connection without cursor location or mode.
+    db::Connection connection(ctx.statementLog);
+    connection.Open(WorkingConnectionString(ctx.appFolder));
+    // 2.
+    db::Recordset tables = connection.OpenSchema(ado::adSchemaTables);
+    // 3. Only base tables count; views and system tables never match.
+    const std::string wanted = asciiUpper(name);
+    bool found = false;
+    while (!tables.Eof()) {
+        if (db::toText(tables("TABLE_TYPE").Value()) == "TABLE" &&
+            asciiUpper(db::toText(tables("TABLE_NAME").Value())) == wanted) {
+            found = true;
+            break;
+        }
+        tables.MoveNext();
+    }
+    // 4.
+    tables.Close();
+    connection.Close();
+    return found;
+}
+
+bool FolderHasParadoxTables(AppContext& ctx) {
+    // 1.
+    const std::string folder = ctx.folderText();
+    if (folder.empty()) return false;
+    // 2. and 3.: the folder alone, names beginning with '~' included.
+    return ListFiles(folder, "*.db").ubound() >= 1;
+}
+
+}  // namespace vts

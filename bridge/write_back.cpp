@@ -1,0 +1,77 @@
+// SaveTableToParadox: replaces the Paradox table with the working table, then ends the program.
+#include "bridge/paradox.h"
+#include "bridge/import_statements.h"
+#include "bridge/write_back_statements.h"
+#include "platform/db/connection.h"
+#include "platform/pdx/family.h"
+
+namespace vts {
+
+namespace {
+
+// Between the removal of the Paradox table and its rewrite the table's files lie set aside. If
+// a step in that stretch fails, they go back at once, so the table is never lost or hidden.
+class AsideGuard {
+public:
+    AsideGuard(std::string folder, std::string name) : folder_(std::move(folder)), name_(std::move(name)) {}
+    ~AsideGuard() {
+        if (!armed_) return;
+        try {
+            if (auto aside = pdx::findAside(folder_, name_)) pdx::restore(*aside);
+        } catch (...) {  // the failure that brought us here is the one to report
+        }
+    }
+    void arm() { armed_ = true; }
+    void disarm() { armed_ = false; }
+
+private:
+    std::string folder_, name_;
+    bool armed_ = false;
+};
+
+}  // namespace
+
+void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBackHooks& hooks) {
+    // 1.
+    db::Connection working(ctx.statementLog);
+    db::Connection paradox(ctx.statementLog);
+    db::Recordset rs;
+    // 2.
+    if (hooks.releaseGrid) hooks.releaseGrid();
+    const std::string folderText = ctx.folderText();
+    // 3.
+    paradox.CursorLocation(ado::adUseClient);
+    paradox.Open(ParadoxConnectionString(folderText));
+    // 4.
+    working.CursorLocation(ado::adUseServer);
+    working.Mode(ado::adModeReadWrite);
+    working.Open(WorkingConnectionString(ctx.appFolder));
+    if (hooks.beforeWrite) working.SetBeforeWrite(hooks.beforeWrite);
+    // 5. Only a table that is there: a retry after a failure further on must get past this.
+    AsideGuard guard(folderText, name);
+    if (pdx::findTable(folderText, name)) {
+        paradox.Execute(DropBackquotedStatement(name));
+        guard.arm();
+    }
+    // 6.
+    rs.CursorLocation(ado::adUseClient);
+    rs.Open(SelectAllBracketedStatement(name), working, ado::adOpenStatic, ado::adLockReadOnly);
+    // 7.
+    long rowCount = 0;
+    if (!rs.Eof()) rowCount = static_cast<long>(rs.RecordCount());
+    // 8.
+    if (rs.State() != 0) rs.Close();
+    // 9. The new table is in place once this succeeds.
+    working.Execute(SelectIntoParadoxStatement(rowCount, CollapseBackslashes(folderText + "/"), name));
+    guard.disarm();
+    // 10.
+    if (WorkingTableExists(ctx, name)) working.Execute(DropBracketedStatement(name));
+    // 11.
+    working.Close();
+    paradox.Close();
+    // 12.
+    if (hooks.setWriteBackDone) hooks.setWriteBackDone();
+    ctx.endProgram();
+}
+
+}  // namespace vts
