@@ -1,0 +1,88 @@
+#include "export/text_fields.h"
+
+#include <optional>
+
+namespace vts {
+
+namespace {
+
+bool in(char32_t c, char32_t lo, char32_t hi) { return c >= lo && c <= hi; }
+
+// XML 1.0 NameStartChar without ':', which namespace-aware readers reserve for prefixes.
+bool isNameStart(char32_t c) {
+    return in(c, 'A', 'Z') || in(c, 'a', 'z') || c == '_' || in(c, 0xC0, 0xD6) || in(c, 0xD8, 0xF6) ||
+           in(c, 0xF8, 0x2FF) || in(c, 0x370, 0x37D) || in(c, 0x37F, 0x1FFF) || in(c, 0x200C, 0x200D) ||
+           in(c, 0x2070, 0x218F) || in(c, 0x2C00, 0x2FEF) || in(c, 0x3001, 0xD7FF) ||
+           in(c, 0xF900, 0xFDCF) || in(c, 0xFDF0, 0xFFFD) || in(c, 0x10000, 0xEFFFF);
+}
+
+bool isNameChar(char32_t c) {
+    return isNameStart(c) || c == '-' || c == '.' || in(c, '0', '9') || c == 0xB7 || in(c, 0x300, 0x36F) ||
+           in(c, 0x203F, 0x2040);
+}
+
+// Decodes the UTF-8 sequence at s[i] and advances i; nullopt (one byte consumed) when malformed.
+std::optional<char32_t> nextCodePoint(std::string_view s, size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i++]);
+    if (b0 < 0x80) return b0;
+    const int extra = b0 >= 0xF0 ? 3 : b0 >= 0xE0 ? 2 : b0 >= 0xC0 ? 1 : -1;
+    if (extra < 0 || b0 > 0xF4 || i + extra > s.size()) return std::nullopt;
+    char32_t c = b0 & (0x3F >> extra);
+    for (int k = 0; k < extra; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return std::nullopt;
+        c = (c << 6) | (b & 0x3F);
+    }
+    static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kMin[extra] || c > 0x10FFFF || in(c, 0xD800, 0xDFFF)) return std::nullopt;
+    i += extra;
+    return c;
+}
+
+}  // namespace
+
+void AppendCsvField(std::string& out, std::string_view text) {
+    out += '"';
+    for (size_t start = 0;;) {
+        const size_t q = text.find('"', start);
+        out.append(text.substr(start, q == std::string_view::npos ? q : q + 1 - start));
+        if (q == std::string_view::npos) break;
+        out += '"';
+        start = q + 1;
+    }
+    out += '"';
+}
+
+bool AppendXmlText(std::string& out, std::string_view text) {
+    for (const char ch : text) {
+        if (static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') return false;
+    }
+    for (const char ch : text) {
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out += ch;
+        }
+    }
+    return true;
+}
+
+std::string XmlElementName(std::string_view caption) {
+    std::string name;
+    name.reserve(caption.size() + 1);
+    for (size_t i = 0; i < caption.size();) {
+        const size_t from = i;
+        const auto c = nextCodePoint(caption, i);
+        if (!c || !isNameChar(*c)) {
+            name += '_';
+            continue;
+        }
+        if (from == 0 && !isNameStart(*c)) name += '_';
+        name.append(caption.substr(from, i - from));
+    }
+    return name.empty() ? "_" : name;
+}
+
+}  // namespace vts

@@ -1,0 +1,87 @@
+#include "export/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "platform/shell/errors.h"
+
+namespace vts {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::string& path, int err) {
+    throw Error(what + " \"" + path + "\": " + std::strerror(err));
+}
+
+// Owns the temporary file until it has been renamed into place; removes it otherwise.
+class TempFile {
+public:
+    explicit TempFile(const std::string& target) {
+        const std::string dir = std::filesystem::path(target).parent_path().string();
+        std::random_device seed;
+        std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char suffix[24];
+            std::snprintf(suffix, sizeof suffix, ".vts-%012llx.tmp",
+                          static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+            path_ = (dir.empty() ? std::string() : dir + "/") + suffix;
+            // O_EXCL: never reuse or follow anything already there; 0666 lets the umask decide.
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (fd_ >= 0) return;
+            if (errno != EEXIST) fail("Cannot create the file", target, errno);
+        }
+        fail("Cannot create the file", target, EEXIST);
+    }
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!path_.empty()) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    void write(const char* data, size_t size, const std::string& target) {
+        while (size > 0) {
+            const ssize_t n = ::write(fd_, data, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) fail("Cannot write the file", target, errno);
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+    }
+    // Takes over the permission bits of the file being replaced, as a rewrite in place would.
+    void keepModeOf(const std::string& target) {
+        struct stat st {};
+        if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+    }
+    void commit(const std::string& target) {
+        if (::fsync(fd_) != 0) fail("Cannot write the file", target, errno);
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0) fail("Cannot write the file", target, errno);
+        if (::rename(path_.c_str(), target.c_str()) != 0) fail("Cannot replace the file", target, errno);
+        path_.clear();
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+void SaveTextToFile(const std::string& text, const std::string& fileName) {
+    if (fileName.empty()) throw Error("No file name was given.");
+    TempFile file(fileName);
+    file.write(text.data(), text.size(), fileName);
+    file.write("\r\n", 2, fileName);
+    file.keepModeOf(fileName);
+    file.commit(fileName);
+}
+
+}  // namespace vts
