@@ -11,6 +11,10 @@ namespace pdx {
 // name.db in dir, matched without regard to letter case ("CUSTOMER" finds Customer.db).
 std::optional<std::filesystem::path> findTable(const std::filesystem::path& dir, const std::string& name);
 
+// The companion of a table file with the given extension ("MB", "PX" ...), matched without
+// regard to letter case, next to dbFile.
+std::optional<std::filesystem::path> findCompanion(const std::filesystem::path& dbFile, const std::string& extension);
+
 // The .db and every companion (.PX .MB .Xnn .Ynn .XGn .YGn .VAL .TV .TVF .FAM) of a table.
 std::vector<std::filesystem::path> findFamily(const std::filesystem::path& dir, const std::string& name);
 
