@@ -1,0 +1,18 @@
+// The printer system of this machine: CUPS queues, and the per-user default printer kept in
+// the lpoptions file (what "lpoptions -d" sets and "lpstat -d" shows).
+#pragma once
+#include "platform/print/printer_system.h"
+
+namespace vts {
+
+// LPDEST and PRINTER in the environment override the per-user default for libcups and lp;
+// callers that change the default and then print set them aside (PrinterVariablesSetAside).
+class CupsPrinterSystem : public PrinterSystem {
+public:
+    std::vector<PrinterQueue> queues() override;
+    std::optional<PrinterQueue> defaultQueue() override;
+    void setDefaultQueue(const std::string& queueName) override;
+    void clearDefaultQueue() override;
+};
+
+}  // namespace vts

@@ -1,0 +1,17 @@
+// Where a print job's temporary file goes, and how it is created without trusting that folder.
+#pragma once
+#include <string>
+
+namespace vts {
+
+// The folder named by TEMP, else TMPDIR, else "/tmp".
+std::string TempFolder();
+
+// Creates an empty file named prefix + six random characters + suffix in folder, readable
+// and writable by the user alone, and returns its absolute path. The name cannot have
+// existed before, so nothing another user planted there (a file, a link) is opened or
+// followed. Throws vts::Error when the file cannot be created.
+std::string CreateUniqueFile(const std::string& folder, const std::string& prefix,
+                             const std::string& suffix);
+
+}  // namespace vts
