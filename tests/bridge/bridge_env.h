@@ -1,0 +1,77 @@
+// Test surroundings of the bridge routines: a Paradox folder and a working database in a fresh
+// temporary folder, the context the routines run with, and independent readers of the results.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/pdx/types.h"
+#include "platform/shell/app_context.h"
+#include "platform/shell/dialogs.h"
+#include "platform/shell/launcher.h"
+#include "platform/shell/statement_log.h"
+
+namespace vts::test {
+
+namespace fs = std::filesystem;
+
+inline const fs::path kFixtures = VTS_FIXTURES;
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+class BridgeEnv {
+public:
+    BridgeEnv();
+    TempFolder root;
+    fs::path appFolder;      // holds dbTemp.mdb
+    fs::path paradoxFolder;  // the folder text, unless a test changes it
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    StatementLog log;
+    std::string folderText;
+    int yields = 0;
+    int ends = 0;
+    AppContext ctx;
+
+    fs::path workingDb() const { return appFolder / "dbTemp.mdb"; }
+    std::vector<std::string> statements() const;
+};
+
+// Copies the table's .db and every file of the same base name (letter case ignored).
+void copyFamily(const fs::path& fromDir, const std::string& baseName, const fs::path& toDir);
+// Every regular file of a folder (not its sub-folders).
+void copyFiles(const fs::path& fromDir, const fs::path& toDir);
+// File names in a folder, sorted.
+std::vector<std::string> fileNames(const fs::path& dir);
+
+struct TableContents {
+    pdx::Schema schema;
+    std::vector<pdx::Record> records;
+};
+// Throws pdx::Error when the table cannot be read to its end.
+TableContents readTable(const fs::path& dbFile);
+bool hasBlobFields(const pdx::Schema& schema);
+// Writes a level 5 table name.db into dir with our engine.
+void writeTable(const fs::path& dir, const std::string& name, const pdx::Schema& schema,
+                const std::vector<pdx::Record>& records);
+
+// The table as pxlib reads it, one line per record, read in a child process because pxlib
+// can crash on input it does not like. Empty when the child failed.
+std::vector<std::string> pxlibDump(const fs::path& dbFile);
+
+// Straight SQLite access to the working database, bypassing our connection layer.
+void sqliteExec(const fs::path& db, const std::string& sql);
+// The first column of every row, as text ("<null>" for NULL).
+std::vector<std::string> sqliteColumn(const fs::path& db, const std::string& sql);
+
+}  // namespace vts::test

@@ -1,0 +1,108 @@
+// Table discovery and the folder test: which files become which table names, in which order.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "bridge/paradox.h"
+#include "bridge_env.h"
+
+namespace vts::test {
+namespace {
+
+void touch(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "x";
+}
+
+std::vector<std::string> discover(BridgeEnv& env) {
+    VectorTableList list;
+    list.add("left over");
+    AddTablesToParadoxListbox(env.ctx, list);
+    return list.items;
+}
+
+TEST(Discovery, EmptyFolderTextClearsTheList) {
+    BridgeEnv env;
+    env.folderText = "";
+    EXPECT_TRUE(discover(env).empty());
+    EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST(Discovery, FolderWithoutTablesGivesEmptyList) {
+    BridgeEnv env;
+    touch(env.paradoxFolder / "readme.txt");
+    touch(env.paradoxFolder / "sub" / "x.mb");
+    fs::create_directories(env.paradoxFolder / "folder.db");  // a folder, not a table file
+    EXPECT_TRUE(discover(env).empty());
+    EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST(Discovery, NamesAreUpperCasedWithEveryDbRemoved) {
+    BridgeEnv env;
+    touch(env.paradoxFolder / "ORDERS.DB.DB");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"ORDERS"});
+    fs::remove(env.paradoxFolder / "ORDERS.DB.DB");
+    touch(env.paradoxFolder / "OLD.DBX.DB");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"OLDX"});
+    fs::remove(env.paradoxFolder / "OLD.DBX.DB");
+    touch(env.paradoxFolder / "customer.db");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"CUSTOMER"});
+}
+
+TEST(Discovery, TildeFilesAreSkipped) {
+    BridgeEnv env;
+    touch(env.paradoxFolder / "~CUST.DB");
+    touch(env.paradoxFolder / "sub" / "~x.db");
+    touch(env.paradoxFolder / "A~B.db");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"A~B"});
+}
+
+TEST(Discovery, FolderFirstThenSubFoldersLevelByLevelWithDuplicates) {
+    BridgeEnv env;
+    touch(env.paradoxFolder / "one" / "two" / "DEEP.DB");
+    touch(env.paradoxFolder / "one" / "Customer.db");
+    touch(env.paradoxFolder / "zwei" / "CUSTOMER.DB");
+    touch(env.paradoxFolder / "TOP.DB");
+    const auto names = discover(env);
+    ASSERT_EQ(names.size(), 4u);
+    EXPECT_EQ(names.front(), "TOP");
+    EXPECT_EQ(names.back(), "DEEP");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "CUSTOMER"), 2);
+}
+
+TEST(Discovery, MissingFolderListsNothing) {
+    BridgeEnv env;
+    env.folderText = (env.root.path() / "nowhere").string();
+    EXPECT_TRUE(discover(env).empty());
+}
+
+TEST(Discovery, EveryFixtureTableIsListed) {
+    for (const char* sub : {"db", "fields", "joins", "encrypt"}) {
+        BridgeEnv env;
+        copyFiles(kFixtures / sub, env.paradoxFolder);
+        const auto names = discover(env);
+        for (const auto& entry : fs::directory_iterator(kFixtures / sub)) {
+            std::string file = entry.path().filename().string();
+            std::string ext = entry.path().extension().string();
+            for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (ext != ".DB") continue;
+            for (char& c : file) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const std::string table = file.substr(0, file.size() - 3);
+            EXPECT_EQ(std::count(names.begin(), names.end(), table), 1) << sub << "/" << table;
+        }
+    }
+}
+
+TEST(FolderHasParadoxTables, EmptyTextTildeAndSubFolders) {
+    BridgeEnv env;
+    env.folderText = "";
+    EXPECT_FALSE(FolderHasParadoxTables(env.ctx));
+    env.folderText = env.paradoxFolder.string();
+    touch(env.paradoxFolder / "sub" / "CUSTOMER.DB");
+    EXPECT_FALSE(FolderHasParadoxTables(env.ctx));  // sub-folders are not searched
+    touch(env.paradoxFolder / "~X.DB");
+    EXPECT_TRUE(FolderHasParadoxTables(env.ctx));  // a tilde name counts here
+}
+
+}  // namespace
+}  // namespace vts::test

@@ -1,0 +1,160 @@
+// The import: exact statement texts, NULL handling, blobs, replacement of an earlier working
+// table, the recorded source structure, progress, and a failure part-way.
+#include <gtest/gtest.h>
+
+#include "bridge/paradox.h"
+#include "bridge/ui_throttle.h"
+#include "bridge_env.h"
+#include "platform/db/connection.h"
+
+namespace vts::test {
+namespace {
+
+using pdx::FieldType;
+
+pdx::Schema schemaOf(std::vector<pdx::Field> fields) {
+    pdx::Schema s;
+    s.fields = std::move(fields);
+    return s;
+}
+
+std::vector<std::string> statementsOn(const BridgeEnv& env, const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const auto& s : env.statements())
+        if (s.rfind(prefix, 0) == 0) out.push_back(s);
+    return out;
+}
+
+TEST(Import, CustomerDefinitionByteForByte) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "CUSTOMER", schemaOf({{"ID", FieldType::Long, 4}, {"NAME", FieldType::Alpha, 20}}),
+               {{std::int64_t{1}, std::string("Ann")}});
+    ImportParadoxTable(env.ctx, "CUSTOMER");
+    EXPECT_EQ(statementsOn(env, "CREATE"), std::vector<std::string>{"CREATE TABLE `CUSTOMER`(`ID` INT,`NAME` TEXT);"});
+    EXPECT_EQ(statementsOn(env, "INSERT"), std::vector<std::string>{"INSERT INTO `CUSTOMER` VALUES('1', 'Ann')"});
+    EXPECT_TRUE(WorkingTableExists(env.ctx, "customer"));
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT NAME FROM CUSTOMER"), std::vector<std::string>{"Ann"});
+}
+
+TEST(Import, CustomerRowByteForByte) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "CUSTOMER",
+               schemaOf({{"ID", FieldType::Long, 4}, {"CITY", FieldType::Alpha, 20}, {"NAME", FieldType::Alpha, 20}}),
+               {{std::int64_t{7}, std::monostate{}, std::string("O'Brien")},
+                {std::int64_t{8}, std::string("Rome"), std::monostate{}},
+                {std::monostate{}, std::monostate{}, std::monostate{}}});
+    ImportParadoxTable(env.ctx, "CUSTOMER");
+    EXPECT_EQ(statementsOn(env, "INSERT"), (std::vector<std::string>{
+                                               "INSERT INTO `CUSTOMER` VALUES('7', NULL, 'O''Brien')",
+                                               "INSERT INTO `CUSTOMER` VALUES('8', 'Rome', NULL)",
+                                               "INSERT INTO `CUSTOMER` VALUES(NULL, NULL, NULL)",
+                                           }));
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT NAME FROM CUSTOMER ORDER BY rowid"),
+              (std::vector<std::string>{"O'Brien", "<null>", "<null>"}));
+}
+
+TEST(Import, StatementOrderAndSecondImportReplacesTheTable) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "T", schemaOf({{"V", FieldType::Alpha, 5}}), {{std::monostate{}}});
+    ImportParadoxTable(env.ctx, "T");
+    sqliteExec(env.workingDb(), "INSERT INTO T VALUES('extra')");
+    env.log.entries.clear();
+    ImportParadoxTable(env.ctx, "T");
+    EXPECT_EQ(env.statements(), (std::vector<std::string>{"DROP TABLE `T`", "SELECT * FROM `T`",
+                                                          "CREATE TABLE `T`(`V` TEXT);",
+                                                          "INSERT INTO `T` VALUES(NULL)"}));
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM T"), std::vector<std::string>{"1"});
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM sqlite_master WHERE name = 'T'"),
+              std::vector<std::string>{"1"});
+}
+
+TEST(Import, EmptyTableGivesColumnsWithoutRows) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "EMPTY", schemaOf({{"A", FieldType::Short, 2}, {"B", FieldType::Memo, 10}}), {});
+    ImportParadoxTable(env.ctx, "EMPTY");
+    EXPECT_EQ(statementsOn(env, "CREATE"), std::vector<std::string>{"CREATE TABLE `EMPTY`(`A` INT,`B` MEMO);"});
+    EXPECT_TRUE(statementsOn(env, "INSERT").empty());
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM EMPTY"), std::vector<std::string>{"0"});
+}
+
+TEST(Import, BlobsTravelAsHexAndArriveIntact) {
+    BridgeEnv env;
+    const pdx::Bytes blob{0x00, '\'', 0xFF, '\\', 0x27, 0x00, 'x'};
+    writeTable(env.paradoxFolder, "BLOBS", schemaOf({{"ID", FieldType::Short, 2}, {"DATA", FieldType::Binary, 10}}),
+               {{std::int64_t{1}, blob}});
+    ImportParadoxTable(env.ctx, "BLOBS");
+    EXPECT_EQ(statementsOn(env, "CREATE"), std::vector<std::string>{"CREATE TABLE `BLOBS`(`ID` INT,`DATA` OLEOBJECT);"});
+    EXPECT_EQ(statementsOn(env, "INSERT"), std::vector<std::string>{"INSERT INTO `BLOBS` VALUES('1', X'0027FF5C270078')"});
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT hex(DATA) FROM BLOBS"), std::vector<std::string>{"0027FF5C270078"});
+}
+
+TEST(Import, RecordsTheSourceStructure) {
+    BridgeEnv env;
+    copyFamily(kFixtures / "db", "CUSTOMER", env.paradoxFolder);
+    ImportParadoxTable(env.ctx, "CUSTOMER");
+    db::Connection working;
+    working.Open(WorkingConnectionString(env.appFolder));
+    const auto recorded = working.SourceStructure("CUSTOMER");
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(*recorded, readTable(env.paradoxFolder / "CUSTOMER.DB").schema);
+}
+
+TEST(Import, ProgressEndsAtTheRowCount) {
+    BridgeEnv env;
+    std::vector<pdx::Record> rows;
+    for (int i = 0; i < 3000; ++i) rows.push_back({std::int64_t{i}});
+    writeTable(env.paradoxFolder, "MANY", schemaOf({{"N", FieldType::Long, 4}}), rows);
+    std::vector<std::pair<long, long>> calls;
+    ImportParadoxTable(env.ctx, "MANY", [&](long done, long total) { calls.emplace_back(done, total); });
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), std::make_pair(3000L, 3000L));
+    for (size_t i = 1; i < calls.size(); ++i) EXPECT_LE(calls[i - 1].first, calls[i].first);
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT sum(N) FROM MANY"), std::vector<std::string>{"4498500"});
+}
+
+TEST(Import, RowsBeforeAFailureStay) {
+    BridgeEnv env;
+    std::vector<pdx::Record> rows;
+    for (int i = 0; i < 5000; ++i) rows.push_back({std::int64_t{i}, std::string(60, 'a')});
+    writeTable(env.paradoxFolder, "BROKEN", schemaOf({{"N", FieldType::Long, 4}, {"S", FieldType::Alpha, 60}}), rows);
+    // Damage the end of the file: the reader fails part-way through the rows.
+    const auto file = env.paradoxFolder / "BROKEN.db";
+    fs::resize_file(file, fs::file_size(file) / 2);
+    EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, "BROKEN"));
+    const auto count = std::stol(sqliteColumn(env.workingDb(), "SELECT count(*) FROM BROKEN").at(0));
+    EXPECT_GT(count, 0);
+    EXPECT_LT(count, 5000);
+}
+
+TEST(Import, UnreadableTablesGiveClearErrors) {
+    BridgeEnv env;
+    copyFamily(kFixtures / "encrypt", "encrypted", env.paradoxFolder);
+    try {
+        ImportParadoxTable(env.ctx, "ENCRYPTED");
+        FAIL() << "a password-protected table was imported";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("password"), std::string::npos) << e.what();
+    }
+    EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, "MISSING"));
+    env.folderText = (env.root.path() / "nowhere").string();
+    EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, "ENCRYPTED"));
+}
+
+TEST(Throttle, PassesAtMostOncePerIntervalAndChecksTheClockRarely) {
+    Throttle always(std::chrono::steady_clock::duration::zero(), 4);
+    std::vector<int> due;
+    for (int i = 0; i < 12; ++i)
+        if (always.due()) due.push_back(i);
+    EXPECT_EQ(due, (std::vector<int>{0, 4, 8}));
+    Throttle never(std::chrono::hours(1), 1);
+    int passed = 0;
+    for (int i = 0; i < 1000; ++i) passed += never.due();
+    EXPECT_EQ(passed, 0);
+    int yields = 0;
+    UiThrottle ui([&] { ++yields; }, std::chrono::steady_clock::duration::zero());
+    for (int i = 0; i < 1024; ++i) ui();
+    EXPECT_EQ(yields, 4);
+}
+
+}  // namespace
+}  // namespace vts::test

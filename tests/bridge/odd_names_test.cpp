@@ -1,0 +1,76 @@
+// Table and column names holding the quote characters of the SQL texts (backquote, bracket)
+// and a semicolon: they stay names, and no other statement runs.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "bridge/paradox.h"
+#include "bridge_env.h"
+
+namespace vts::test {
+namespace {
+
+using pdx::FieldType;
+
+std::string fileBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
+    BridgeEnv env;
+    const std::string name = "A`B]C;D";
+    pdx::Schema schema;
+    schema.fields = {{"x`y]z;", FieldType::Alpha, 10}, {"N", FieldType::Long, 4}};
+    const std::vector<pdx::Record> rows{{std::string("it's"), std::int64_t{1}}, {std::monostate{}, std::int64_t{2}}};
+    writeTable(env.paradoxFolder, name, schema, rows);
+    writeTable(env.paradoxFolder, "OTHER", schema, rows);
+    ImportParadoxTable(env.ctx, "OTHER");  // a working table that must stay as it is
+    const std::string otherBytes = fileBytes(env.paradoxFolder / "OTHER.db");
+
+    VectorTableList list;
+    AddTablesToParadoxListbox(env.ctx, list);
+    ASSERT_EQ(std::count(list.items.begin(), list.items.end(), name), 1);
+
+    env.log.entries.clear();
+    ImportParadoxTable(env.ctx, name);
+    SaveTableToParadox(env.ctx, name, {});
+    const std::string target = "/" + env.paradoxFolder.string() + "/";
+    EXPECT_EQ(env.statements(), (std::vector<std::string>{
+                                    "SELECT * FROM `A``B]C;D`",
+                                    "CREATE TABLE `A``B]C;D`(`x``y]z;` TEXT,`N` INT);",
+                                    "INSERT INTO `A``B]C;D` VALUES('it''s', '1')",
+                                    "INSERT INTO `A``B]C;D` VALUES(NULL, '2')",
+                                    "DROP TABLE `A``B]C;D`",
+                                    "select * from [A`B]]C;D]",
+                                    "select top 2 * into [Paradox 5.x;Database=" + target +
+                                        "].[A`B]]C;D.db] from [A`B]]C;D]",
+                                    "DROP TABLE [A`B]]C;D]",
+                                }));
+    const auto written = readTable(env.paradoxFolder / (name + ".db"));
+    EXPECT_EQ(written.schema, schema);
+    EXPECT_EQ(written.records, rows);
+    EXPECT_EQ(fileBytes(env.paradoxFolder / "OTHER.db"), otherBytes);
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT N FROM OTHER ORDER BY rowid"),
+              (std::vector<std::string>{"1", "2"}));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, name));
+}
+
+TEST(OddNames, QuoteAndSemicolonNamesCannotAddStatements) {
+    BridgeEnv env;
+    const std::string name = "X'];DROP TABLE [OTHER";
+    pdx::Schema schema;
+    schema.fields = {{"V", FieldType::Short, 2}};
+    writeTable(env.paradoxFolder, name, schema, {{std::int64_t{3}}});
+    writeTable(env.paradoxFolder, "OTHER", schema, {{std::int64_t{4}}});
+    ImportParadoxTable(env.ctx, "OTHER");
+    ImportParadoxTable(env.ctx, name);
+    SaveTableToParadox(env.ctx, name, {});
+    EXPECT_EQ(readTable(env.paradoxFolder / (name + ".db")).records, (std::vector<pdx::Record>{{std::int64_t{3}}}));
+    EXPECT_TRUE(WorkingTableExists(env.ctx, "OTHER"));
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT V FROM OTHER"), std::vector<std::string>{"4"});
+}
+
+}  // namespace
+}  // namespace vts::test

@@ -1,0 +1,135 @@
+// Statement texts, connection strings and path helpers of the bridge, checked against the
+// texts the program must produce.
+#include <gtest/gtest.h>
+
+#include "bridge/import_statements.h"
+#include "bridge/paradox.h"
+#include "bridge/sql_quoting.h"
+#include "bridge/write_back_statements.h"
+
+namespace vts {
+namespace {
+
+TEST(ConnectionStrings, ExactTexts) {
+    EXPECT_EQ(ParadoxConnectionString("/data/"),
+              "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=/data/;Dbq=/data/;"
+              "CollatingSequence=ASCII;");
+    EXPECT_EQ(WorkingConnectionString("/opt/vts"),
+              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=/opt/vts/dbTemp.mdb;JET OLEDB:Database Password=");
+    // A program in the root folder: passed on unchanged, with two slashes.
+    EXPECT_EQ(WorkingConnectionString("/"),
+              "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=//dbTemp.mdb;JET OLEDB:Database Password=");
+}
+
+TEST(CollapseBackslashes, ExamplesInSlashForm) {
+    EXPECT_EQ(CollapseBackslashes("C:/data/"), "C:/data/");
+    EXPECT_EQ(CollapseBackslashes("C:/data//"), "C:/data/");  // a folder text ending in '/'
+    EXPECT_EQ(CollapseBackslashes("C://"), "C:/");
+    EXPECT_EQ(CollapseBackslashes("//server/share/tables/"), "//server/share/tables/");
+    EXPECT_EQ(CollapseBackslashes("C:/a//b/"), "C:/a/b/");
+}
+
+TEST(CollapseBackslashes, RunsAndLeadingSlashes) {
+    EXPECT_EQ(CollapseBackslashes("a///b"), "a//b");  // one pass without overlap
+    EXPECT_EQ(CollapseBackslashes("a////b"), "a//b");
+    EXPECT_EQ(CollapseBackslashes("/data/"), "//data/");
+    EXPECT_EQ(CollapseBackslashes("////data//x/"), "//data/x/");
+    EXPECT_EQ(CollapseBackslashes("/"), "//");
+    EXPECT_EQ(CollapseBackslashes(""), "");
+}
+
+TEST(FileNameFromPath, LastPartOrWhole) {
+    EXPECT_EQ(FileNameFromPath("/data/sub/CUSTOMER.DB"), "CUSTOMER.DB");
+    EXPECT_EQ(FileNameFromPath("CUSTOMER.DB"), "CUSTOMER.DB");
+    EXPECT_EQ(FileNameFromPath("/data/"), "");
+}
+
+TEST(AdoTypeName, KnownCodesAndOthers) {
+    EXPECT_EQ(AdoTypeName(202), "adVarWChar");
+    EXPECT_EQ(AdoTypeName(0), "adEmpty");
+    EXPECT_EQ(AdoTypeName(205), "adLongVarBinary");
+    EXPECT_EQ(AdoTypeName(137), "");     // adDBFileTime is not known
+    EXPECT_EQ(AdoTypeName(0x2000 | 3), "");  // nor array types
+    int known = 0;
+    for (int code = -32768; code < 32768; ++code) known += !AdoTypeName(static_cast<std::int16_t>(code)).empty();
+    EXPECT_EQ(known, 39);
+}
+
+TEST(TableDefinition, ColumnTypeForEveryKnownCode) {
+    const std::pair<int, const char*> expected[] = {
+        {0, "TEXT"},     {2, "INT"},        {3, "INT"},       {4, "INT"},      {5, "FLOAT"},   {6, "TEXT"},
+        {7, "DATETIME"}, {8, "TEXT"},       {9, "TEXT"},      {10, "TEXT"},    {11, "TEXT"},   {12, "TEXT"},
+        {13, "TEXT"},    {14, "DECIMAL"},   {16, "INT"},      {17, "INT"},     {18, "INT"},    {19, "INT"},
+        {20, "INT"},     {21, "INT"},       {64, "TEXT"},     {72, "TEXT"},    {128, "TEXT"},  {129, "TEXT"},
+        {130, "TEXT"},   {131, "INT"},      {132, "TEXT"},    {133, "DATETIME"}, {134, "TEXT"}, {135, "DATETIME"},
+        {136, "TEXT"},   {138, "TEXT"},     {139, "INT"},     {200, "TEXT"},   {201, "MEMO"},  {202, "TEXT"},
+        {203, "MEMO"},   {204, "TEXT"},     {205, "OLEOBJECT"}, {137, "TEXT"}, {999, "TEXT"},
+    };
+    for (const auto& [code, type] : expected) {
+        TableDefinition def("T");
+        def.addColumn("C", static_cast<std::int16_t>(code));
+        EXPECT_EQ(def.text(), std::string("CREATE TABLE `T`(`C` ") + type + ");") << code;
+    }
+}
+
+TEST(TableDefinition, CustomerExample) {
+    TableDefinition def("CUSTOMER");
+    def.addColumn("ID", 3);
+    def.addColumn("NAME", 200);
+    EXPECT_EQ(def.text(), "CREATE TABLE `CUSTOMER`(`ID` INT,`NAME` TEXT);");
+}
+
+TEST(InsertStatement, ValuesNullsAndQuotes) {
+    InsertStatement ins("CUSTOMER");
+    ins.addText("7");
+    ins.addText("");
+    ins.addText("O'Brien");
+    EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES('7', NULL, 'O''Brien')");
+    ins.start();
+    ins.addText("");
+    EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES(NULL)");
+    ins.start();
+    ins.addText("a");
+    ins.addText("");
+    EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES('a', NULL)");
+}
+
+TEST(InsertStatement, BlobsTravelAsHexLiterals) {
+    InsertStatement ins("T");
+    const std::uint8_t bytes[] = {0x00, 0x27, 0xFF, 0x5C};
+    ins.addBlob(bytes);
+    ins.addText("x");
+    ins.addBlob({});
+    EXPECT_EQ(ins.finish(), "INSERT INTO `T` VALUES(X'0027FF5C', 'x', NULL)");
+    ins.start();
+    ins.addText("1");
+    ins.addBlob(bytes);
+    EXPECT_EQ(ins.finish(), "INSERT INTO `T` VALUES('1', X'0027FF5C')");
+}
+
+TEST(NameQuoting, QuoteCharactersAreDoubled) {
+    EXPECT_EQ(backquoteEscaped("A`B]C;D"), "A``B]C;D");
+    EXPECT_EQ(bracketEscaped("A`B]C;D"), "A`B]]C;D");
+    EXPECT_EQ(DropBackquotedStatement("A`B"), "DROP TABLE `A``B`");
+    EXPECT_EQ(SelectAllStatement("CUSTOMER"), "SELECT * FROM `CUSTOMER`");
+    TableDefinition def("X`");
+    def.addColumn("c`d", 3);
+    EXPECT_EQ(def.text(), "CREATE TABLE `X```(`c``d` INT);");
+    InsertStatement ins("`");
+    ins.addText("1");
+    EXPECT_EQ(ins.finish(), "INSERT INTO ```` VALUES('1')");
+}
+
+TEST(WriteBackStatements, ExactTexts) {
+    EXPECT_EQ(SelectAllBracketedStatement("CUSTOMER"), "select * from [CUSTOMER]");
+    EXPECT_EQ(SelectIntoParadoxStatement(1234, "C:/data/", "CUSTOMER"),
+              "select top 1234 * into [Paradox 5.x;Database=C:/data/].[CUSTOMER.db] from [CUSTOMER]");
+    EXPECT_EQ(SelectIntoParadoxStatement(0, "//tmp/x/", "T"),
+              "select top 0 * into [Paradox 5.x;Database=//tmp/x/].[T.db] from [T]");
+    EXPECT_EQ(DropBracketedStatement("CUSTOMER"), "DROP TABLE [CUSTOMER]");
+    EXPECT_EQ(SelectIntoParadoxStatement(1, "/a]b/", "A]B"),
+              "select top 1 * into [Paradox 5.x;Database=/a]]b/].[A]]B.db] from [A]]B]");
+}
+
+}  // namespace
+}  // namespace vts

@@ -1,0 +1,128 @@
+// The write-back on its successful path: statement texts, target folder, row count, the file
+// name's letter case, the grid and flag hooks, and a table already gone from the folder.
+#include <gtest/gtest.h>
+
+#include "bridge/paradox.h"
+#include "bridge_env.h"
+#include "platform/pdx/family.h"
+
+namespace vts::test {
+namespace {
+
+using pdx::FieldType;
+
+struct Hooks {
+    int released = 0;
+    int done = 0;
+    size_t statementsAtRelease = 99;
+    WriteBackHooks make(const BridgeEnv& env) {
+        return {[this, &env] {
+                    ++released;
+                    statementsAtRelease = env.log.entries.size();
+                },
+                [this] { ++done; }, {}};
+    }
+};
+
+pdx::Schema numberAndText() {
+    pdx::Schema s;
+    s.fields = {{"N", FieldType::Long, 4}, {"S", FieldType::Alpha, 10}};
+    return s;
+}
+
+TEST(WriteBack, StatementsHooksAndResult) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "CUSTOMER", numberAndText(), {{std::int64_t{1}, std::string("a")}});
+    ImportParadoxTable(env.ctx, "CUSTOMER");
+    sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET S = 'b'");
+    env.log.entries.clear();
+    Hooks hooks;
+    SaveTableToParadox(env.ctx, "CUSTOMER", hooks.make(env));
+    const std::string target = "/" + env.paradoxFolder.string() + "/";  // a leading '/' gains a second
+    EXPECT_EQ(env.statements(), (std::vector<std::string>{
+                                    "DROP TABLE `CUSTOMER`",
+                                    "select * from [CUSTOMER]",
+                                    "select top 1 * into [Paradox 5.x;Database=" + target +
+                                        "].[CUSTOMER.db] from [CUSTOMER]",
+                                    "DROP TABLE [CUSTOMER]",
+                                }));
+    EXPECT_EQ(hooks.released, 1);
+    EXPECT_EQ(hooks.statementsAtRelease, 0u);
+    EXPECT_EQ(hooks.done, 1);
+    EXPECT_EQ(env.ends, 1);
+    EXPECT_FALSE(WorkingTableExists(env.ctx, "CUSTOMER"));
+    // The "//..." target is the same folder: the table landed where it came from.
+    const auto written = readTable(env.paradoxFolder / "CUSTOMER.db");
+    ASSERT_EQ(written.records.size(), 1u);
+    EXPECT_EQ(written.records[0][1], pdx::Value(std::string("b")));
+    EXPECT_FALSE(pdx::findAside(env.paradoxFolder, "CUSTOMER"));
+}
+
+TEST(WriteBack, RowCountWithoutGroupingAndEmptyTables) {
+    BridgeEnv env;
+    std::vector<pdx::Record> rows;
+    for (int i = 0; i < 1234; ++i) rows.push_back({std::int64_t{i}, std::string("r")});
+    writeTable(env.paradoxFolder, "BIG", numberAndText(), rows);
+    writeTable(env.paradoxFolder, "NONE", numberAndText(), {});
+    for (const char* name : {"BIG", "NONE"}) {
+        ImportParadoxTable(env.ctx, name);
+        SaveTableToParadox(env.ctx, name, {});
+    }
+    const auto statements = env.statements();
+    auto has = [&](const std::string& prefix) {
+        return std::any_of(statements.begin(), statements.end(),
+                           [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_TRUE(has("select top 1234 * into "));
+    EXPECT_TRUE(has("select top 0 * into "));
+    EXPECT_EQ(readTable(env.paradoxFolder / "BIG.db").records, rows);
+    const auto none = readTable(env.paradoxFolder / "NONE.db");
+    EXPECT_TRUE(none.records.empty());
+    EXPECT_EQ(none.schema, numberAndText());
+}
+
+TEST(WriteBack, TrailingSlashGivesOneSlash) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "T", numberAndText(), {});
+    env.folderText = env.paradoxFolder.string() + "/";
+    ImportParadoxTable(env.ctx, "T");
+    SaveTableToParadox(env.ctx, "T", {});
+    const auto statements = env.statements();
+    const std::string expected = "[Paradox 5.x;Database=/" + env.paradoxFolder.string() + "/].[T.db]";
+    EXPECT_TRUE(std::any_of(statements.begin(), statements.end(),
+                            [&](const std::string& s) { return s.find(expected) != std::string::npos; }));
+    EXPECT_TRUE(fs::exists(env.paradoxFolder / "T.db"));
+}
+
+TEST(WriteBack, OtherLetterCaseIsReplacedWithoutASecondCopy) {
+    BridgeEnv env;
+    for (const auto& entry : fs::directory_iterator(kFixtures / "db")) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("CUSTOMER.", 0) == 0)
+            fs::copy_file(entry.path(), env.paradoxFolder / ("Customer" + name.substr(8)));
+    }
+    const auto original = readTable(kFixtures / "db" / "CUSTOMER.DB");
+    ImportParadoxTable(env.ctx, "CUSTOMER");
+    SaveTableToParadox(env.ctx, "CUSTOMER", {});
+    const auto names = fileNames(env.paradoxFolder);
+    EXPECT_TRUE(std::find(names.begin(), names.end(), "CUSTOMER.db") != names.end());
+    for (const auto& n : names) EXPECT_NE(n.rfind("Customer.", 0), 0u) << n;
+    const auto written = readTable(env.paradoxFolder / "CUSTOMER.db");
+    EXPECT_EQ(written.schema, original.schema);
+    EXPECT_EQ(written.records, original.records);
+}
+
+TEST(WriteBack, TableAlreadyGoneIsWrittenAnew) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "T", numberAndText(), {{std::int64_t{5}, std::string("x")}});
+    ImportParadoxTable(env.ctx, "T");
+    fs::remove(env.paradoxFolder / "T.db");
+    env.log.entries.clear();
+    SaveTableToParadox(env.ctx, "T", {});
+    for (const auto& s : env.statements()) EXPECT_NE(s, "DROP TABLE `T`");
+    EXPECT_EQ(readTable(env.paradoxFolder / "T.db").records.size(), 1u);
+    EXPECT_EQ(env.ends, 1);
+}
+
+}  // namespace
+}  // namespace vts::test
