@@ -1,0 +1,28 @@
+// The primary index (.PX) of a keyed table, built from the finished .db blocks.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/pdx/staged_file_writer.h"
+#include "platform/pdx/types.h"
+
+namespace pdx {
+
+struct PxSource {
+    std::vector<Field> keyFields;
+    std::string tableName;  // "CUSTOMER.PX" in the table's code page
+    int sortOrder = 0;
+    std::size_t keySize = 0;                   // bytes of the key fields
+    std::vector<std::uint8_t> firstKeys;       // per .db block: key bytes of its first record
+    std::vector<std::uint32_t> recordCounts;   // per .db block
+};
+
+// Largest key the index can hold (at least two entries per 4 KiB index block).
+constexpr std::size_t kMaxKeySize = (4096 - 6) / 2 - 6;
+
+// Writes header and index blocks into an empty file.
+void writePrimaryIndex(StagedFile& out, const PxSource& src);
+
+}  // namespace pdx

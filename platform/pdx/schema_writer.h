@@ -1,0 +1,32 @@
+// Checks a table schema before anything is written and derives the layout decisions
+// (block sizes, key size, header names) of a level-5 table.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "platform/pdx/codepage.h"
+#include "platform/pdx/header_writer.h"
+#include "platform/pdx/types.h"
+
+namespace pdx {
+
+// Throws pdx::Error naming the table (and field) for anything a level-5 table cannot hold.
+void checkSchema(const Schema& schema, const std::string& tableName);
+
+bool hasBlobField(const Schema& schema);
+int recordBytes(const Schema& schema);
+int keyBytes(const Schema& schema);
+std::string keyDescription(const Schema& schema);  // "key field Id" / "key fields A, B"
+
+// 2 KiB blocks unless the record or the record count needs 4 KiB ones.
+int smallestBlockKiB(int recordSize);
+int keyedBlockKiB(int recordSize, std::size_t records);
+
+// The table-name item of a header ("CUSTOMER.db"): informative only, so characters the code
+// page lacks become '_' and an over-long name is cut rather than failing the write.
+std::string headerTableName(const std::string& fileName, CodePage& codePage);
+
+// Header items known before the first record: schema, names in the code page.
+DbHeaderFields headerFields(const Schema& schema, const std::string& tableName, CodePage& codePage);
+
+}  // namespace pdx

@@ -1,0 +1,242 @@
+// TableWriter: checks the schema, streams records into blocks (keyed tables are sorted
+// first), then writes the header, .MB, .PX and kept .VAL under temporary names.
+#include "platform/pdx/writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
+#include "platform/pdx/block_writer.h"
+#include "platform/pdx/codepage.h"
+#include "platform/pdx/header_writer.h"
+#include "platform/pdx/mb_writer.h"
+#include "platform/pdx/px_writer.h"
+#include "platform/pdx/record_writer.h"
+#include "platform/pdx/schema_writer.h"
+#include "platform/pdx/staged_file_writer.h"
+
+namespace pdx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const Schema& checked(const Schema& s, const std::string& table) {
+    checkSchema(s, table);
+    return s;
+}
+
+}  // namespace
+
+struct TableWriter::Impl {
+    enum class State { Open, Finished, Installed, Failed };
+
+    fs::path dir;
+    std::string name;
+    Schema schema;
+    WriterOptions opt;
+    CodePage codePage;
+    DbHeaderFields header;
+    std::unique_ptr<MbWriter> mb;
+    RecordEncoder encoder;
+    std::size_t recordSize;
+    std::size_t keySize;
+    std::uint16_t headerSize;
+    std::unique_ptr<BlockWriter> blocks;  // unkeyed: from the start; keyed: in finish()
+    std::unique_ptr<StagedFile> px;
+    std::unique_ptr<StagedFile> val;
+    std::vector<std::uint8_t> rows;       // keyed: every encoded record, to sort
+    std::vector<std::uint32_t> order;     // keyed: record indexes in key order
+    std::vector<std::uint8_t> row;
+    std::uint64_t appended = 0;           // append() calls, for row numbers in messages
+    State state = State::Open;
+
+    Impl(fs::path d, std::string n, Schema s, WriterOptions o)
+        : dir(std::move(d)),
+          name(std::move(n)),
+          schema(checked(s, name)),
+          opt(std::move(o)),
+          codePage(schema.codePage, schema.sortOrderId),
+          header(headerFields(schema, name, codePage)),
+          mb(hasBlobField(schema) ? std::make_unique<MbWriter>(dir / (name + ".MB"), opt.beforeWrite) : nullptr),
+          encoder(schema, name, codePage, mb.get()),
+          recordSize(static_cast<std::size_t>(encoder.recordSize())),
+          keySize(static_cast<std::size_t>(keyBytes(schema))),
+          headerSize(static_cast<std::uint16_t>(dbHeaderSize(header))),
+          row(recordSize) {
+        header.recordSize = static_cast<std::uint16_t>(recordSize);
+        if (schema.keyFields == 0)
+            blocks = std::make_unique<BlockWriter>(dbPath(), opt.beforeWrite, headerSize, encoder.recordSize(),
+                                                   smallestBlockKiB(encoder.recordSize()));
+    }
+
+    fs::path dbPath() const { return dir / (name + ".db"); }
+    std::size_t rowCount() const { return rows.size() / recordSize; }
+    const std::uint8_t* rowAt(std::size_t i) const { return rows.data() + i * recordSize; }
+
+    void append(const Record& r);
+    void sortKeyed();
+    void writeKeyedBlocks();
+    void writeIndex();
+    void copyVal();
+    void writeHeader();
+    void finish();
+    void install();
+    std::vector<StagedFile*> companions() const;
+    void requireState(State s, const char* what) const;
+};
+
+void TableWriter::Impl::requireState(State s, const char* what) const {
+    if (state == State::Failed) throw Error("the table " + name + " could not be written; " + what + " is not possible");
+    if (state != s) throw Error(std::string("internal error: ") + what + " out of order for table " + name);
+}
+
+// A refused value leaves the writer as it was; a failure after that (disk) ends it.
+void TableWriter::Impl::append(const Record& r) {
+    requireState(State::Open, "adding a record");
+    ++appended;
+    std::uint8_t* dst = row.data();
+    if (!blocks) {
+        if (rowCount() >= 0xFFFFFFFFu) throw Error("the table " + name + " has too many records");
+        rows.resize(rows.size() + recordSize);
+        dst = rows.data() + rows.size() - recordSize;
+    }
+    try {
+        encoder.encode(r, appended, dst);
+    } catch (...) {
+        if (!blocks) rows.resize(rows.size() - recordSize);
+        throw;
+    }
+    try {
+        encoder.storeBlobs(dst);
+        if (blocks) blocks->add(dst);
+    } catch (...) {
+        state = State::Failed;
+        throw;
+    }
+}
+
+// Key order is byte order of the leading key bytes; equal keys are refused with both rows.
+void TableWriter::Impl::sortKeyed() {
+    const std::size_t n = rowCount();
+    order.resize(n);
+    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int c = std::memcmp(rowAt(a), rowAt(b), keySize);
+        return c < 0 || (c == 0 && a < b);
+    });
+    for (std::size_t i = 1; i < n; ++i)
+        if (std::memcmp(rowAt(order[i - 1]), rowAt(order[i]), keySize) == 0)
+            throw Error("table " + name + ": rows " + std::to_string(order[i - 1] + 1) + " and " +
+                        std::to_string(order[i] + 1) + " have the same value in the " + keyDescription(schema));
+}
+
+void TableWriter::Impl::writeKeyedBlocks() {
+    sortKeyed();
+    blocks = std::make_unique<BlockWriter>(dbPath(), opt.beforeWrite, headerSize, static_cast<int>(recordSize),
+                                           keyedBlockKiB(static_cast<int>(recordSize), rowCount()));
+    for (std::uint32_t i : order) blocks->add(rowAt(i));
+}
+
+// Every block but the last is full, so block b starts with sorted record b * capacity.
+void TableWriter::Impl::writeIndex() {
+    PxSource src;
+    src.keyFields.assign(schema.fields.begin(), schema.fields.begin() + schema.keyFields);
+    src.tableName = headerTableName(name + ".PX", codePage);
+    src.sortOrder = schema.sortOrder;
+    src.keySize = keySize;
+    const std::size_t n = rowCount();
+    const auto cap = static_cast<std::size_t>(BlockWriter::capacity(blocks->blockSizeKiB(), static_cast<int>(recordSize)));
+    for (std::size_t first = 0; first < n; first += cap) {
+        const std::uint8_t* key = rowAt(order[first]);
+        src.firstKeys.insert(src.firstKeys.end(), key, key + keySize);
+        src.recordCounts.push_back(static_cast<std::uint32_t>(std::min(cap, n - first)));
+    }
+    px = std::make_unique<StagedFile>(dir / (name + ".PX"), opt.beforeWrite);
+    writePrimaryIndex(*px, src);
+}
+
+void TableWriter::Impl::copyVal() {
+    std::ifstream in(*opt.keepVal, std::ios::binary);
+    if (!in) throw Error("cannot read the validity file " + opt.keepVal->string());
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw Error("cannot read the validity file " + opt.keepVal->string());
+    val = std::make_unique<StagedFile>(dir / (name + ".VAL"), opt.beforeWrite);
+    val->append(bytes.data(), bytes.size());
+    // Byte 0 of a .VAL is the stamp of the table it belongs to.
+    if (!opt.changeCount2 && !bytes.empty()) header.changeCount2 = bytes[0];
+}
+
+void TableWriter::Impl::writeHeader() {
+    header.numRecords = blocks->records();
+    header.blocks = blocks->blocks();
+    header.blockSizeKiB = blocks->blockSizeKiB();
+    header.autoInc = encoder.maxAutoInc();
+    header.updateTime = static_cast<std::uint32_t>(std::time(nullptr));
+    const auto bytes = buildDbHeader(header);
+    blocks->file().patch(0, bytes.data(), bytes.size());
+}
+
+std::vector<StagedFile*> TableWriter::Impl::companions() const {
+    std::vector<StagedFile*> files;
+    if (mb) files.push_back(&mb->file());
+    if (px) files.push_back(px.get());
+    if (val) files.push_back(val.get());
+    return files;
+}
+
+void TableWriter::Impl::finish() {
+    requireState(State::Open, "finishing");
+    try {
+        if (!blocks) writeKeyedBlocks();
+        blocks->finish();
+        if (opt.changeCount2) header.changeCount2 = *opt.changeCount2;
+        if (opt.keepVal) copyVal();
+        writeHeader();
+        if (mb) mb->finish();
+        if (schema.keyFields > 0) writeIndex();
+        blocks->file().sync();
+        for (StagedFile* f : companions()) f->sync();
+        syncFolder(dir);
+    } catch (...) {
+        state = State::Failed;
+        throw;
+    }
+    std::vector<std::uint8_t>().swap(rows);
+    std::vector<std::uint32_t>().swap(order);
+    state = State::Finished;
+}
+
+// Companions first, the .db last: an interruption leaves no new table or a complete one.
+void TableWriter::Impl::install() {
+    requireState(State::Finished, "installing");
+    refuseExistingNames(dir, {name + ".db", name + ".MB", name + ".PX", name + ".VAL"});
+    std::vector<StagedFile*> done;
+    try {
+        for (StagedFile* f : companions()) {
+            f->install();
+            done.push_back(f);
+        }
+        blocks->file().install();
+        done.push_back(&blocks->file());
+        syncFolder(dir);
+    } catch (...) {
+        for (StagedFile* f : done) f->uninstall();
+        state = State::Failed;
+        throw;
+    }
+    state = State::Installed;
+}
+
+TableWriter::TableWriter(fs::path dir, std::string tableName, Schema schema, WriterOptions opt)
+    : impl_(std::make_unique<Impl>(std::move(dir), std::move(tableName), std::move(schema), std::move(opt))) {}
+
+TableWriter::~TableWriter() = default;
+
+void TableWriter::append(const Record& r) { impl_->append(r); }
+void TableWriter::finish() { impl_->finish(); }
+void TableWriter::install() { impl_->install(); }
+
+}  // namespace pdx
