@@ -1,0 +1,180 @@
+// The "XLS" item: the grid in a workbook opened by the spreadsheet program, the message when
+// there is none, and nothing at all for an empty grid.
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/stat.h>
+
+#include <optional>
+#include <thread>
+
+#include "export/spreadsheet_export.h"
+#include "tests/export/export_test_support.h"
+
+extern char** environ;
+
+namespace vts::test {
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class EnvOverride {
+public:
+    EnvOverride(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvOverride() {
+        if (old_) ::setenv(name_, old_->c_str(), 1);
+        else ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// A stand-in spreadsheet program that writes its arguments to "<itself>.args".
+std::string standInProgram(const ScratchDir& dir) {
+    const auto path = dir.file("calc-standin");
+    writeFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+const char* kXlsxCheck = R"(
+import json, re, sys, openpyxl
+expected = json.load(open(sys.argv[2], encoding='utf-8'))
+ws = openpyxl.load_workbook(sys.argv[1]).active
+unescape = lambda s: re.sub('_x([0-9A-Fa-f]{4})_', lambda m: chr(int(m.group(1), 16)), s)
+got = [[unescape(c.value) if isinstance(c.value, str) else ('' if c.value is None else c.value) for c in row]
+       for row in ws.iter_rows(max_col=len(expected[0]))]
+if got != expected:
+    sys.exit('sheet differs:\n%r\n%r' % (got, expected))
+widths = [ws.column_dimensions[chr(65 + c)].width for c in range(len(expected[0]))]
+print(widths)
+)";
+
+TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
+    ScratchDir dir;
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    FormStandIn form;
+    const std::vector<std::string> captions = {"Id", "Name", "Note"};
+    const Rows rows = {{"1", "Ann", "007"}, {"2", "", "x & <y>"}, {"3", "Zoë", "_x0041_ bell\x07"},
+                       {"4", "=1+1", "line\r\nbreak"}, {"5", "\"q\"", "a much longer note than the others"}};
+    FakeGrid grid(captions, rows, 2);
+    grid.top = 3;
+    auto ctx = form.context(grid);
+    mnuXLS_Click(ctx);
+
+    EXPECT_TRUE(form.dialogs.messages.empty());
+    EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
+    ASSERT_EQ(form.launcher.starts.size(), 1u);
+    EXPECT_EQ(form.launcher.starts[0].program, dir.file("calc-standin"));
+    ASSERT_EQ(form.launcher.starts[0].args.size(), 1u);
+    const std::string book = form.launcher.starts[0].args[0];
+    struct stat st {};
+    ASSERT_EQ(::stat(std::filesystem::path(book).parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    writeFile(dir.file("expected.json"), jsonTable(captions, rows));
+    const auto r = runPython(dir, kXlsxCheck, {book, dir.file("expected.json")});
+    EXPECT_EQ(r.status, 0) << r.output;
+    // Longest text + 2 characters; the file stores the width with the font's padding.
+    EXPECT_EQ(r.output, "[4.7109375, 6.7109375, 36.7109375]\n");
+    std::filesystem::remove_all(std::filesystem::path(book).parent_path());
+}
+
+// Starts programs for real, as the desktop launcher does, without waiting for them.
+struct SpawnLauncher : RecordingLauncher {
+    bool startDetached(const std::string& program, const std::vector<std::string>& args) override {
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        pid_t pid;
+        if (::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+        children.push_back(pid);
+        return true;
+    }
+    std::vector<pid_t> children;
+};
+
+TEST(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
+    ScratchDir dir;
+    const auto standIn = standInProgram(dir);
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standIn);
+    FormStandIn form;
+    SpawnLauncher launcher;
+    AppContext app{form.dialogs, launcher};
+    FakeGrid grid({"Id"}, {{"1"}});
+    ExportContext ctx{app, grid, form.dialog, form.pointer};
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(launcher.children.size(), 1u);
+    int status = 0;
+    ::waitpid(launcher.children[0], &status, 0);
+    const std::string args = readFile(standIn + ".args");
+    ASSERT_FALSE(args.empty());
+    const std::string book = args.substr(0, args.size() - 1);
+    EXPECT_TRUE(std::filesystem::is_regular_file(book)) << book;
+    EXPECT_EQ(std::filesystem::path(book).extension(), ".xlsx");
+    std::filesystem::remove_all(std::filesystem::path(book).parent_path());
+}
+
+TEST(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", "/nonexistent/calc");
+    FormStandIn form;
+    form.app.appTitle = "Verdalith Table";
+    form.pointer.setMousePointer(pointer::Hand);
+    FakeGrid grid({"Id"}, {{"1"}});
+    auto ctx = form.context(grid);
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    EXPECT_EQ(form.dialogs.messages[0].text,
+              "Excel is not installed on this computer. You need to have it installed to use this feature.");
+    EXPECT_EQ(form.dialogs.messages[0].caption, "Verdalith Table");
+    EXPECT_EQ(form.dialogs.messages[0].style, 0);
+    EXPECT_EQ(form.pointer.mousePointer(), pointer::Hand);
+    EXPECT_TRUE(form.launcher.starts.empty());
+    EXPECT_TRUE(grid.visited.empty());
+}
+
+TEST(SpreadsheetExport, NoRowsMeansNothingAtAll) {
+    ScratchDir dir;
+    for (const std::string& chosen : {standInProgram(dir), std::string("/nonexistent/calc")}) {
+        EnvOverride program("VTS_SPREADSHEET_PROGRAM", chosen);
+        FormStandIn form;
+        FakeGrid grid({"Id"}, {});
+        auto ctx = form.context(grid);
+        mnuXLS_Click(ctx);
+        EXPECT_TRUE(form.dialogs.messages.empty());
+        EXPECT_TRUE(form.launcher.starts.empty());
+        EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
+    }
+}
+
+TEST(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
+    ScratchDir dir;
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    EnvOverride tmp("TMPDIR", dir.path().string());
+    FormStandIn form;
+    FakeGrid grid({"Id", "Name"}, numberedRows(6, 2), 4);
+    grid.failAtRow = 2;
+    auto ctx = form.context(grid);
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    EXPECT_NE(form.dialogs.messages[0].text.find("in Tabrevel2021/08/31.Form3.mnuXLS_Click at line 112"),
+              std::string::npos);
+    EXPECT_TRUE(form.launcher.starts.empty());
+    EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"calc-standin"});  // the workbook is gone
+
+    form.dialogs.messages.clear();
+    grid.failAtRow = -1;
+    form.launcher.result = false;  // the program cannot be started
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    EXPECT_NE(form.dialogs.messages[0].text.find("Cannot start the spreadsheet program"), std::string::npos);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"calc-standin"});
+}
+
+}  // namespace
+}  // namespace vts::test

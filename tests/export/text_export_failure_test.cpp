@@ -1,0 +1,96 @@
+// A failed export shows one report with the writer's tag, writes nothing and leaves any
+// earlier file and no temporary file behind.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "export/text_export.h"
+#include "export/text_file.h"
+#include "tests/export/export_test_support.h"
+
+namespace vts::test {
+namespace {
+
+using WriterFn = bool (*)(AppContext&, DataGrid&, const std::string&, const ExportProgress&);
+
+struct WriterCase {
+    WriterFn writer;
+    const char* tag;
+};
+
+class FailedWrite : public ::testing::TestWithParam<WriterCase> {};
+
+TEST_P(FailedWrite, MissingFolderGivesOneReport) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"Id"}, {{"1"}});
+    EXPECT_FALSE(GetParam().writer(form.app, grid, dir.file("missing/out.txt"), {}));
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    const auto& m = form.dialogs.messages[0];
+    EXPECT_EQ(m.caption, "Application Error");
+    EXPECT_EQ(m.style, 48);
+    EXPECT_NE(m.text.find(std::string("in Tabrevel2021/08/31.Datagrid1.") + GetParam().tag + " at line "),
+              std::string::npos);
+    EXPECT_NE(m.text.find("No such file or directory"), std::string::npos);
+    EXPECT_TRUE(dir.names().empty());
+}
+
+TEST_P(FailedWrite, ParentThatIsAFileLeavesEverythingAsItWas) {
+    ScratchDir dir;
+    FormStandIn form;
+    writeFile(dir.file("plain"), "a file, not a folder");
+    FakeGrid grid({"Id"}, {{"1"}});
+    EXPECT_FALSE(GetParam().writer(form.app, grid, dir.file("plain/out.txt"), {}));
+    EXPECT_EQ(form.dialogs.messages.size(), 1u);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"plain"});
+    EXPECT_EQ(readFile(dir.file("plain")), "a file, not a folder");
+}
+
+TEST_P(FailedWrite, GridReadFailureKeepsEarlierFile) {
+    ScratchDir dir;
+    FormStandIn form;
+    writeFile(dir.file("out.txt"), "earlier export");
+    FakeGrid grid({"Id"}, numberedRows(5, 1), 2);
+    grid.failAtRow = 3;
+    EXPECT_FALSE(GetParam().writer(form.app, grid, dir.file("out.txt"), {}));
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);  // once, not once per remaining cell
+    EXPECT_NE(form.dialogs.messages[0].text.find(std::string("The grid cannot read the cell.\r\nin ") +
+                                                 "Tabrevel2021/08/31.Datagrid1." + GetParam().tag),
+              std::string::npos);
+    EXPECT_EQ(readFile(dir.file("out.txt")), "earlier export");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"out.txt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, FailedWrite,
+                         ::testing::Values(WriterCase{SaveDataGridToCSVFile, "SaveDataGridToCSVFile"},
+                                           WriterCase{SaveDataGridToFile, "SaveDataGridToFile"},
+                                           WriterCase{SaveDataGridToXMLFile, "SaveDataGridToXMLFile"}));
+
+TEST(SaveTextToFile, ReplacesAnExistingFileKeepingItsMode) {
+    ScratchDir dir;
+    const auto path = dir.file("out.csv");
+    writeFile(path, "a much longer earlier content than the new one");
+    ::chmod(path.c_str(), 0640);
+    SaveTextToFile("new", path);
+    EXPECT_EQ(readFile(path), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"out.csv"});
+}
+
+TEST(SaveTextToFile, NameWithoutExtensionIsUsedAsGiven) {
+    ScratchDir dir;
+    SaveTextToFile("x", dir.file("report"));
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"report"});
+}
+
+TEST(SaveTextToFile, FolderInPlaceOfTheFileIsAnError) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.file("taken"));
+    EXPECT_THROW(SaveTextToFile("x", dir.file("taken")), Error);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"taken"});
+}
+
+}  // namespace
+}  // namespace vts::test

@@ -1,0 +1,100 @@
+// The three text formats byte for byte, as the writers produce them from a grid.
+#include <gtest/gtest.h>
+
+#include "export/text_export.h"
+#include "export/text_fields.h"
+#include "tests/export/export_test_support.h"
+
+namespace vts::test {
+namespace {
+
+struct Written {
+    std::string csv, txt, xml;
+};
+
+Written writeAll(FakeGrid& grid, FormStandIn& form, const ScratchDir& dir) {
+    EXPECT_TRUE(SaveDataGridToCSVFile(form.app, grid, dir.file("out.csv")));
+    EXPECT_TRUE(SaveDataGridToFile(form.app, grid, dir.file("out.txt")));
+    EXPECT_TRUE(SaveDataGridToXMLFile(form.app, grid, dir.file("out.xml")));
+    EXPECT_TRUE(form.dialogs.messages.empty());  // nothing is shown after a successful export
+    return {readFile(dir.file("out.csv")), readFile(dir.file("out.txt")), readFile(dir.file("out.xml"))};
+}
+
+TEST(TextFormats, TheExampleTable) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"Id", "Name"}, {{"1", "Ann"}, {"2", "Bob"}});
+    const auto out = writeAll(grid, form, dir);
+    EXPECT_EQ(out.csv, "\"Id\",\"Name\"\r\n\"1\",\"Ann\"\r\n\"2\",\"Bob\"\r\n\r\n");
+    EXPECT_EQ(out.txt, "Id\tName\t\r\n1\tAnn\t\r\n2\tBob\t\r\n\r\n");
+    EXPECT_EQ(out.xml,
+              "<xml>\r\n<row>\r\n<Id>1</Id>\r\n<Name>Ann</Name>\r\n</row>\r\n"
+              "<row>\r\n<Id>2</Id>\r\n<Name>Bob</Name>\r\n</row>\r\n</xml>\r\n");
+}
+
+TEST(TextFormats, TableWithoutRows) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"Id", "Name"}, {});
+    const auto out = writeAll(grid, form, dir);
+    EXPECT_EQ(out.csv, "\"Id\",\"Name\"\r\n\r\n");
+    EXPECT_EQ(out.txt, "Id\tName\t\r\n\r\n");
+    EXPECT_EQ(out.xml, "<xml>\r\n</xml>\r\n");
+}
+
+TEST(TextFormats, EmptyCellsAndNullsShowAsEmptyText) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"A", "B", "C"}, {{"", "x", ""}});
+    const auto out = writeAll(grid, form, dir);
+    EXPECT_EQ(out.csv, "\"A\",\"B\",\"C\"\r\n\"\",\"x\",\"\"\r\n\r\n");
+    EXPECT_EQ(out.txt, "A\tB\tC\t\r\n\tx\t\t\r\n\r\n");
+    EXPECT_EQ(out.xml, "<xml>\r\n<row>\r\n<A></A>\r\n<B>x</B>\r\n<C></C>\r\n</row>\r\n</xml>\r\n");
+}
+
+TEST(TextFormats, NonAsciiTextIsWrittenAsUtf8WithoutByteOrderMark) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"Name"}, {{"Ærø – Zürich 東京"}});
+    const auto out = writeAll(grid, form, dir);
+    EXPECT_EQ(out.csv, "\"Name\"\r\n\"Ærø – Zürich 東京\"\r\n\r\n");
+    EXPECT_EQ(out.xml, "<xml>\r\n<row>\r\n<Name>Ærø – Zürich 東京</Name>\r\n</row>\r\n</xml>\r\n");
+}
+
+// Mended: quotes are doubled in CSV, markup is escaped in XML, captions become element names.
+TEST(TextFormats, QuotesAndMarkupAreEscaped) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"Say \"hi\"", "2nd col"}, {{"a \"b\" c", "x & y <z> \r\n end"}});
+    const auto out = writeAll(grid, form, dir);
+    EXPECT_EQ(out.csv, "\"Say \"\"hi\"\"\",\"2nd col\"\r\n\"a \"\"b\"\" c\",\"x & y <z> \r\n end\"\r\n\r\n");
+    EXPECT_EQ(out.xml,
+              "<xml>\r\n<row>\r\n<Say__hi_>a \"b\" c</Say__hi_>\r\n"
+              "<_2nd_col>x &amp; y &lt;z&gt; &#13;\n end</_2nd_col>\r\n</row>\r\n</xml>\r\n");
+}
+
+TEST(TextFormats, ElementNamesFromCaptions) {
+    EXPECT_EQ(XmlElementName("Name"), "Name");
+    EXPECT_EQ(XmlElementName("First Name"), "First_Name");
+    EXPECT_EQ(XmlElementName("1st"), "_1st");
+    EXPECT_EQ(XmlElementName("-x.y"), "_-x.y");
+    EXPECT_EQ(XmlElementName(""), "_");
+    EXPECT_EQ(XmlElementName("a:b/c?"), "a_b_c_");
+    EXPECT_EQ(XmlElementName("Straße_Nr.2"), "Straße_Nr.2");
+    EXPECT_EQ(XmlElementName("\xff\x01x"), "__x");     // bytes that are not UTF-8, control chars
+    EXPECT_EQ(XmlElementName("\xe2\x82"), "__");        // a cut-off sequence
+}
+
+TEST(TextFormats, ControlCharacterInXmlCellFailsWithoutFile) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"Name"}, {{"ok"}, {"bell\x07"}});
+    EXPECT_FALSE(SaveDataGridToXMLFile(form.app, grid, dir.file("out.xml")));
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    EXPECT_NE(form.dialogs.messages[0].text.find("Row 2, column \"Name\" holds a control character"),
+              std::string::npos);
+    EXPECT_TRUE(dir.names().empty());
+}
+
+}  // namespace
+}  // namespace vts::test
