@@ -13,6 +13,7 @@
 namespace db {
 
 class Provider;
+struct OpenOptions;
 
 // Connection strings, exactly as the callers build them.
 std::string paradoxConnectionString(const std::string& folder);
@@ -56,10 +57,13 @@ public:
     void SetBeforeWrite(std::function<void()> hook);
 
     const std::string& ConnectionString() const;
-    // For Recordset::Open.
-    Provider& provider();
 
 private:
+    friend class Recordset;
+    std::unique_ptr<Cursor> openCursor(const std::string& source, const OpenOptions& options);
+    Provider& provider() const;
+    void log(const std::string& statement) const;
+
     vts::StatementLog* log_;
     int cursorLocation_ = 2;
     int mode_ = 0;

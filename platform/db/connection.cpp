@@ -1,0 +1,86 @@
+// A connection to one of the two data sources, chosen by its connection string.
+#include "platform/db/connection.h"
+
+#include "platform/db/connection_string.h"
+#include "platform/db/paradox_provider.h"
+#include "platform/db/working_provider.h"
+#include "platform/shell/errors.h"
+
+namespace db {
+
+namespace {
+constexpr int adModeRead = 1;
+constexpr int adSchemaTables = 20;
+}  // namespace
+
+Connection::Connection(vts::StatementLog* log) : log_(log) {}
+
+Connection::~Connection() = default;
+
+void Connection::CursorLocation(int location) { cursorLocation_ = location; }
+int Connection::CursorLocation() const { return cursorLocation_; }
+void Connection::Mode(int mode) { mode_ = mode; }
+
+void Connection::Open(const std::string& connectionString) {
+    if (provider_) throw vts::Error("The connection is already open.");
+    const auto target = parseConnectionString(connectionString);
+    if (target.kind == ConnectionTarget::ParadoxFolder)
+        provider_ = std::make_unique<ParadoxProvider>(target.path);
+    else
+        provider_ = std::make_unique<WorkingProvider>(target.path, mode_ == adModeRead);
+    provider_->setBeforeWrite(beforeWrite_);
+    connectionString_ = connectionString;
+}
+
+void Connection::Execute(const std::string& sql) {
+    log(sql);
+    provider().execute(sql);
+}
+
+Recordset Connection::OpenSchema(int schema) {
+    if (schema != adSchemaTables)
+        throw vts::Error("OpenSchema supports only 20 (adSchemaTables), not " + std::to_string(schema) + ".");
+    return Recordset(provider().tables());
+}
+
+void Connection::Close() {
+    provider_.reset();
+    connectionString_.clear();
+}
+
+int Connection::State() const { return provider_ ? 1 : 0; }
+
+void Connection::BeginTrans() { provider().beginTrans(); }
+void Connection::CommitTrans() { provider().commitTrans(); }
+void Connection::RollbackTrans() { provider().rollbackTrans(); }
+
+void Connection::RecordSourceStructure(const std::string& table, const pdx::Schema& schema) {
+    provider().recordSourceStructure(table, schema);
+}
+
+std::optional<pdx::Schema> Connection::SourceStructure(const std::string& table) {
+    return provider().sourceStructure(table);
+}
+
+void Connection::SetBeforeWrite(std::function<void()> hook) {
+    beforeWrite_ = std::move(hook);
+    if (provider_) provider_->setBeforeWrite(beforeWrite_);
+}
+
+const std::string& Connection::ConnectionString() const { return connectionString_; }
+
+std::unique_ptr<Cursor> Connection::openCursor(const std::string& source, const OpenOptions& options) {
+    log(source);
+    return provider().open(source, options);
+}
+
+Provider& Connection::provider() const {
+    if (!provider_) throw vts::Error("The connection is not open.");
+    return *provider_;
+}
+
+void Connection::log(const std::string& statement) const {
+    if (log_ && provider_) log_->add(connectionString_, statement);
+}
+
+}  // namespace db

@@ -1,0 +1,31 @@
+// Streams a Paradox table's records as record set rows, in their text forms.
+#pragma once
+#include <filesystem>
+
+#include "platform/db/cursor.h"
+#include "platform/pdx/reader.h"
+
+namespace db {
+
+// A Paradox value as the record set shows it (dates "YYYY-MM-DD", logicals "True"/"False",
+// Bytes as hexadecimal text, blobs as bytes).
+Variant fromParadox(const pdx::Value& v, pdx::FieldType type);
+
+class ParadoxCursor : public Cursor {
+public:
+    explicit ParadoxCursor(const std::filesystem::path& dbFile);  // throws vts::Error
+    bool eof() override { return eof_; }
+    void moveNext() override;
+    std::int64_t recordCount() const override { return reader_.info().recordCount; }
+    const Variant& value(int column) override;
+    const pdx::Schema* sourceSchema() const override { return &reader_.info().schema; }
+
+private:
+    void readNext();
+    pdx::TableReader reader_;
+    pdx::Record record_;
+    std::vector<Variant> row_;
+    bool eof_ = false;
+};
+
+}  // namespace db

@@ -1,0 +1,130 @@
+// The structure a working table is written back with: the recorded source structure when the
+// columns still match it, otherwise one derived from the column types and the data.
+#include "platform/db/paradox_schema.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/db/jet_types.h"
+#include "platform/db/paradox_values.h"
+#include "platform/db/value_text.h"
+#include "platform/pdx/codec.h"
+#include "platform/shell/errors.h"
+
+namespace db {
+
+namespace {
+
+using T = pdx::FieldType;
+constexpr std::int64_t kLongLimit = 2147483647;            // the Long field's range is symmetric
+constexpr std::int64_t kExactIntegerLimit = 9007199254740992;  // 2^53
+constexpr int kAlphaMax = 255;
+constexpr int kMemoSize = 11;    // smallest in-record leader
+constexpr int kBinarySize = 10;
+
+// What the values of one column need.
+struct ColumnNeeds {
+    std::string jet;
+    bool fractional = false;      // INT: a value is not whole
+    std::int64_t largest = 0;     // INT: largest magnitude
+    int intDigits = 0, decimals = 0;  // DECIMAL: digits before and after the point
+    bool hasTime = false;         // DATETIME
+    std::size_t longest = 1;      // TEXT, in characters
+
+    void observe(const Variant& v, std::int64_t row, const std::string& field);
+    pdx::Field field(const std::string& name) const;
+};
+
+void ColumnNeeds::observe(const Variant& v, std::int64_t row, const std::string& field) {
+    if (isNull(v)) return;
+    try {
+        if (jet == "INT") {
+            const auto value = toParadoxValue(v, std::holds_alternative<double>(v) ? T::Number : T::Long);
+            if (isNull(value)) return;
+            if (auto d = std::get_if<double>(&value); d && std::trunc(*d) != *d) fractional = true;
+            const double mag = std::fabs(std::holds_alternative<double>(value) ? std::get<double>(value)
+                                                                                : double(std::get<std::int64_t>(value)));
+            if (mag > double(kExactIntegerLimit))
+                throw vts::Error(toText(v) + " is beyond 2^53 and cannot be stored exactly in a Paradox table.");
+            largest = std::max(largest, static_cast<std::int64_t>(mag));
+        } else if (jet == "DECIMAL") {
+            const auto value = toParadoxValue(v, T::Bcd);
+            if (isNull(value)) return;
+            std::string_view text = std::get<pdx::Decimal>(value).text;
+            if (text[0] == '-') text.remove_prefix(1);
+            const auto point = text.find('.');
+            const auto whole = text.substr(0, point);
+            const auto firstDigit = whole.find_first_not_of('0');
+            const int wholeDigits = firstDigit == std::string_view::npos ? 0 : int(whole.size() - firstDigit);
+            intDigits = std::max(intDigits, wholeDigits);
+            if (point != std::string_view::npos) decimals = std::max(decimals, int(text.size() - point - 1));
+            if (intDigits + decimals > pdx::kBcdDigits)
+                throw vts::Error("the column's values need more than " + std::to_string(pdx::kBcdDigits) + " digits.");
+        } else if (jet == "DATETIME") {
+            const auto value = toParadoxValue(v, T::Timestamp);
+            if (isNull(value)) return;
+            const auto ms = static_cast<std::int64_t>(std::get<pdx::Timestamp>(value).ms);
+            hasTime = hasTime || ms % pdx::kMsPerDay != 0;
+        } else if (jet == "TEXT") {
+            longest = std::max(longest, characterCount(toText(v)));
+        } else if (jet == "OLEOBJECT") {
+            toParadoxValue(v, T::Binary);
+        }
+    } catch (const vts::Error& e) {
+        throw vts::Error(rowFieldText(row, field, e.what()));
+    }
+}
+
+pdx::Field ColumnNeeds::field(const std::string& name) const {
+    if (jet == "INT") return {name, fractional || largest > kLongLimit ? T::Number : T::Long, 4};
+    if (jet == "FLOAT") return {name, T::Number, 8};
+    if (jet == "DECIMAL") return {name, T::Bcd, decimals};
+    if (jet == "DATETIME") return hasTime ? pdx::Field{name, T::Timestamp, 8} : pdx::Field{name, T::Date, 4};
+    if (jet == "MEMO") return {name, T::Memo, kMemoSize};
+    if (jet == "OLEOBJECT") return {name, T::Binary, kBinarySize};
+    if (longest > std::size_t(kAlphaMax)) return {name, T::Memo, kMemoSize};
+    return {name, T::Alpha, static_cast<int>(longest)};
+}
+
+// The Jet type a column is treated as: its own, or the nearest one for SQLite's affinity.
+std::string effectiveJetType(const WorkingColumn& c) {
+    switch (adoTypeOfDeclared(c.declaredType)) {
+    case ado::adInteger:
+    case ado::adBigInt: return "INT";
+    case ado::adDouble: return "FLOAT";
+    case ado::adNumeric: return c.jetType() == "DECIMAL" ? "DECIMAL" : "TEXT";
+    case ado::adDate: return "DATETIME";
+    case ado::adLongVarWChar: return "MEMO";
+    case ado::adLongVarBinary: return "OLEOBJECT";
+    default: return "TEXT";
+    }
+}
+
+}  // namespace
+
+std::string rowFieldText(std::int64_t row, const std::string& field, const std::string& what) {
+    return "Row " + std::to_string(row) + ", field \"" + field + "\": " + what;
+}
+
+bool matchesRecorded(const WorkingTable& table, const pdx::Schema& recorded) {
+    if (table.columns.size() != recorded.fields.size()) return false;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const auto& c = table.columns[i];
+        const auto& f = recorded.fields[i];
+        if (c.name != f.name || c.jetType() != jetTypeOf(f.type)) return false;
+    }
+    return true;
+}
+
+pdx::Schema deriveSchema(const SqliteDb& db, const WorkingTable& table, std::int64_t top) {
+    std::vector<ColumnNeeds> needs;
+    for (const auto& c : table.columns) needs.push_back(ColumnNeeds{effectiveJetType(c)});
+    forEachRow(db, table, top, [&](std::int64_t row, const Statement& st) {
+        for (std::size_t i = 0; i < needs.size(); ++i) needs[i].observe(st.column(int(i)), row, table.columns[i].name);
+    });
+    pdx::Schema schema;  // unkeyed, code page 1252, DBWINUS0
+    for (std::size_t i = 0; i < needs.size(); ++i) schema.fields.push_back(needs[i].field(table.columns[i].name));
+    return schema;
+}
+
+}  // namespace db

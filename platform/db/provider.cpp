@@ -1,0 +1,21 @@
+// Operations a provider does not offer fail with a clear error.
+#include "platform/db/provider.h"
+
+#include "platform/shell/errors.h"
+
+namespace db {
+
+namespace {
+[[noreturn]] void unsupported(const char* what) {
+    throw vts::Error(std::string(what) + " is available on the working database connection only.");
+}
+}  // namespace
+
+void Provider::beginTrans() { unsupported("BeginTrans"); }
+void Provider::commitTrans() { unsupported("CommitTrans"); }
+void Provider::rollbackTrans() { unsupported("RollbackTrans"); }
+void Provider::recordSourceStructure(const std::string&, const pdx::Schema&) { unsupported("RecordSourceStructure"); }
+std::optional<pdx::Schema> Provider::sourceStructure(const std::string&) { unsupported("SourceStructure"); }
+void Provider::setBeforeWrite(std::function<void()>) {}
+
+}  // namespace db

@@ -1,0 +1,34 @@
+// A data source behind a connection: the Paradox folder or the working database.
+#pragma once
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/db/cursor.h"
+#include "platform/pdx/types.h"
+
+namespace db {
+
+struct OpenOptions {
+    int cursorLocation = 2;
+    int cursorType = -1;
+    int lockType = -1;
+};
+
+class Provider {
+public:
+    virtual ~Provider() = default;
+    virtual void execute(const std::string& sql) = 0;
+    virtual std::unique_ptr<Cursor> open(const std::string& source, const OpenOptions& options) = 0;
+    virtual std::unique_ptr<Cursor> tables() = 0;  // OpenSchema(adSchemaTables)
+
+    virtual void beginTrans();
+    virtual void commitTrans();
+    virtual void rollbackTrans();
+    virtual void recordSourceStructure(const std::string& table, const pdx::Schema& schema);
+    virtual std::optional<pdx::Schema> sourceStructure(const std::string& table);
+    virtual void setBeforeWrite(std::function<void()> hook);
+};
+
+}  // namespace db

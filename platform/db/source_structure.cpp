@@ -1,0 +1,92 @@
+// Keeps the Paradox structure each working table was imported from, in a system table of the
+// working database whose name no table name can take (table names come from file names).
+#include "platform/db/source_structure.h"
+
+#include "platform/shell/errors.h"
+
+namespace db {
+
+namespace {
+
+const std::string kTable = quoteIdentifier(kStructureTable);
+
+bool structureTableExists(const SqliteDb& db) {
+    Statement st(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+    st.bind(1, std::string(kStructureTable));
+    return st.step();
+}
+
+bool knownFieldType(std::int64_t code) {
+    using T = pdx::FieldType;
+    for (T t : {T::Alpha, T::Date, T::Short, T::Long, T::Currency, T::Number, T::Logical, T::Memo, T::Binary,
+                T::FmtMemo, T::Ole, T::Graphic, T::Time, T::Timestamp, T::AutoInc, T::Bcd, T::Bytes})
+        if (static_cast<std::int64_t>(t) == code) return true;
+    return false;
+}
+
+// All changes in one savepoint, so a failure leaves the earlier record; works inside a caller's
+// transaction too.
+template <class F>
+void inSavepoint(SqliteDb& db, F&& work) {
+    db.exec("SAVEPOINT vts_structure");
+    try {
+        work();
+        db.exec("RELEASE vts_structure");
+    } catch (...) {
+        db.exec("ROLLBACK TO vts_structure");
+        db.exec("RELEASE vts_structure");
+        throw;
+    }
+}
+
+}  // namespace
+
+void recordStructure(SqliteDb& db, const std::string& table, const pdx::Schema& schema) {
+    inSavepoint(db, [&] {
+        db.exec("CREATE TABLE IF NOT EXISTS " + kTable +
+                "(table_name TEXT NOT NULL COLLATE NOCASE, position INT NOT NULL, name TEXT NOT NULL, "
+                "type INT NOT NULL, size INT NOT NULL, key_fields INT NOT NULL, code_page INT NOT NULL, "
+                "sort_order INT NOT NULL, sort_order_id TEXT NOT NULL, PRIMARY KEY(table_name, position))");
+        Statement del(db, "DELETE FROM " + kTable + " WHERE table_name = ?");
+        del.bind(1, table);
+        del.step();
+        Statement ins(db, "INSERT INTO " + kTable + " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        for (std::size_t i = 0; i < schema.fields.size(); ++i) {
+            const auto& f = schema.fields[i];
+            const std::vector<Variant> values{table, std::int64_t(i), f.name, std::int64_t(f.type), std::int64_t(f.size),
+                                              std::int64_t(schema.keyFields), std::int64_t(schema.codePage),
+                                              std::int64_t(schema.sortOrder), schema.sortOrderId};
+            for (std::size_t k = 0; k < values.size(); ++k) ins.bind(static_cast<int>(k) + 1, values[k]);
+            ins.step();
+            ins.reset();
+        }
+    });
+}
+
+std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& table) {
+    if (!structureTableExists(db)) return std::nullopt;
+    Statement st(db, "SELECT name, type, size, key_fields, code_page, sort_order, sort_order_id FROM " + kTable +
+                         " WHERE table_name = ? ORDER BY position");
+    st.bind(1, table);
+    pdx::Schema schema;
+    while (st.step()) {
+        const auto type = st.columnInt(1);
+        if (!knownFieldType(type)) return std::nullopt;  // not written by us: ignore rather than guess
+        schema.fields.push_back({toText(st.column(0)), static_cast<pdx::FieldType>(type), int(st.columnInt(2))});
+        schema.keyFields = int(st.columnInt(3));
+        schema.codePage = int(st.columnInt(4));
+        schema.sortOrder = int(st.columnInt(5));
+        schema.sortOrderId = toText(st.column(6));
+    }
+    if (schema.fields.empty()) return std::nullopt;
+    return schema;
+}
+
+void forgetStructure(SqliteDb& db, const std::string& table) {
+    if (!structureTableExists(db)) return;
+    Statement del(db, "DELETE FROM " + kTable + " WHERE table_name = ?");
+    del.bind(1, table);
+    del.step();
+}
+
+}  // namespace db

@@ -1,0 +1,18 @@
+// Keeps the Paradox structure each working table was imported from, in a system table of the
+// working database whose name no table name can take (table names come from file names).
+#pragma once
+#include <optional>
+#include <string>
+
+#include "platform/db/sqlite_handle.h"
+#include "platform/pdx/types.h"
+
+namespace db {
+
+inline constexpr const char* kStructureTable = "vts/source-structure";
+
+void recordStructure(SqliteDb& db, const std::string& table, const pdx::Schema& schema);
+std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& table);
+void forgetStructure(SqliteDb& db, const std::string& table);
+
+}  // namespace db

@@ -1,0 +1,61 @@
+// Owning wrappers for a SQLite database handle and a prepared statement.
+#pragma once
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/db/variant.h"
+
+namespace db {
+
+class SqliteDb {
+public:
+    // Opens (and with `create`, creates) the database file; throws vts::Error naming the file,
+    // also when the file exists but is not a SQLite database.
+    SqliteDb(const std::string& path, bool readOnly, bool create);
+    sqlite3* get() const { return db_.get(); }
+    const std::string& path() const { return path_; }
+    // Runs statements with no result (transaction control, pragmas); throws vts::Error.
+    void exec(const std::string& sql);
+    std::string errorText() const;
+
+private:
+    struct Closer {
+        void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+    };
+    std::string path_;
+    std::unique_ptr<sqlite3, Closer> db_;
+};
+
+// A prepared statement; finalized (and so never left active) when it goes out of scope.
+class Statement {
+public:
+    // Throws vts::Error with SQLite's message and the statement text. `tail` receives the
+    // unparsed rest of the text when given.
+    Statement(const SqliteDb& db, const std::string& sql, std::string* tail = nullptr);
+    sqlite3_stmt* get() const { return stmt_.get(); }
+
+    void bind(int index, const Variant& v);  // 1-based
+    bool step();                             // true while a row is available; throws on error
+    void reset();
+    int columnCount() const;
+    std::string columnName(int i) const;
+    std::string declaredType(int i) const;  // "" when the column is an expression
+    Variant column(int i) const;
+    std::int64_t columnInt(int i) const;
+
+private:
+    struct Finalizer {
+        void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+    };
+    sqlite3* db_;
+    std::string sql_;
+    std::unique_ptr<sqlite3_stmt, Finalizer> stmt_;
+};
+
+// "a""b" for a"b: an identifier quoted for SQLite.
+std::string quoteIdentifier(const std::string& name);
+
+}  // namespace db

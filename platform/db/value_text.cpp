@@ -1,0 +1,188 @@
+// Text forms of whole numbers, decimals, dates, times and bytes: parsing and formatting, the
+// same under every locale.
+#include "platform/db/value_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/pdx/codec.h"
+
+namespace db {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Exactly n digits at s[pos]; advances pos.
+std::optional<int> digits(std::string_view s, std::size_t& pos, std::size_t n) {
+    if (pos + n > s.size()) return std::nullopt;
+    int v = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!isDigit(s[pos + i])) return std::nullopt;
+        v = v * 10 + (s[pos + i] - '0');
+    }
+    pos += n;
+    return v;
+}
+
+bool expect(std::string_view s, std::size_t& pos, char c) {
+    if (pos >= s.size() || s[pos] != c) return false;
+    ++pos;
+    return true;
+}
+
+std::optional<std::int32_t> dateAt(std::string_view s, std::size_t& pos) {
+    auto y = digits(s, pos, 4);
+    if (!y || !expect(s, pos, '-')) return std::nullopt;
+    auto m = digits(s, pos, 2);
+    if (!m || !expect(s, pos, '-')) return std::nullopt;
+    auto d = digits(s, pos, 2);
+    if (!d || !pdx::isValidYmd(*y, *m, *d)) return std::nullopt;
+    return pdx::dayNumberFromYmd(*y, *m, *d);
+}
+
+std::optional<std::int32_t> timeAt(std::string_view s, std::size_t& pos) {
+    auto h = digits(s, pos, 2);
+    if (!h || !expect(s, pos, ':')) return std::nullopt;
+    auto m = digits(s, pos, 2);
+    if (!m) return std::nullopt;
+    int sec = 0, ms = 0;
+    if (pos < s.size() && s[pos] == ':') {
+        ++pos;
+        auto sv = digits(s, pos, 2);
+        if (!sv) return std::nullopt;
+        sec = *sv;
+        if (pos < s.size() && s[pos] == '.') {
+            ++pos;
+            const std::size_t start = pos;
+            while (pos < s.size() && isDigit(s[pos])) ++pos;
+            const std::size_t n = pos - start;
+            if (n == 0 || n > 3) return std::nullopt;  // the field holds whole milliseconds
+            std::size_t p = start;
+            ms = *digits(s, p, n);
+            for (std::size_t i = n; i < 3; ++i) ms *= 10;
+        }
+    }
+    if (*h > 23 || *m > 59 || sec > 59) return std::nullopt;
+    return ((*h * 60 + *m) * 60 + sec) * 1000 + ms;
+}
+
+}  // namespace
+
+std::string_view trimBlanks(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+std::optional<std::int64_t> parseInteger(std::string_view s) {
+    s = trimBlanks(s);
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    std::int64_t v = 0;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> parseDouble(std::string_view s) {
+    s = trimBlanks(s);
+    if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+    double v = 0;
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || p != s.data() + s.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<std::string> parseDecimal(std::string_view s) {
+    s = trimBlanks(s);
+    std::string out;
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        if (s[i] == '-') out += '-';
+        ++i;
+    }
+    std::size_t intDigits = 0, fracDigits = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i, ++intDigits) out += s[i];
+    if (i < s.size() && s[i] == '.') {
+        out += s[i++];
+        for (; i < s.size() && isDigit(s[i]); ++i, ++fracDigits) out += s[i];
+    }
+    if (i != s.size() || intDigits + fracDigits == 0) return std::nullopt;
+    return out;
+}
+
+std::optional<Bytes> parseHex(std::string_view s) {
+    if (s.size() % 2) return std::nullopt;
+    Bytes out;
+    out.reserve(s.size() / 2);
+    for (std::size_t i = 0; i < s.size(); i += 2) {
+        unsigned v = 0;
+        const auto [p, ec] = std::from_chars(s.data() + i, s.data() + i + 2, v, 16);
+        if (ec != std::errc() || p != s.data() + i + 2) return std::nullopt;
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    return out;
+}
+
+std::optional<std::int32_t> parseDate(std::string_view s) {
+    s = trimBlanks(s);
+    std::size_t pos = 0;
+    auto d = dateAt(s, pos);
+    return d && pos == s.size() ? d : std::nullopt;
+}
+
+std::optional<std::int32_t> parseTime(std::string_view s) {
+    s = trimBlanks(s);
+    std::size_t pos = 0;
+    auto t = timeAt(s, pos);
+    return t && pos == s.size() ? t : std::nullopt;
+}
+
+std::optional<DateTimeValue> parseDateTime(std::string_view s) {
+    s = trimBlanks(s);
+    std::size_t pos = 0;
+    auto d = dateAt(s, pos);
+    if (!d) return std::nullopt;
+    DateTimeValue out{*d, 0, false};
+    if (pos == s.size()) return out;
+    if (s[pos] != ' ' && s[pos] != 'T') return std::nullopt;
+    ++pos;
+    auto t = timeAt(s, pos);
+    if (!t || pos != s.size()) return std::nullopt;
+    out.ms = *t;
+    out.hasTime = true;
+    return out;
+}
+
+std::string formatDate(std::int32_t day) {
+    const auto ymd = pdx::ymdFromDayNumber(day);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
+    return buf;
+}
+
+std::string formatTime(std::int32_t ms) {
+    char buf[48];
+    if (ms % 1000)
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    else
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+    return buf;
+}
+
+std::string formatTimestamp(double msSinceDayZero) {
+    const auto total = static_cast<std::int64_t>(std::llround(msSinceDayZero));
+    const auto day = static_cast<std::int32_t>(total / pdx::kMsPerDay);
+    const auto ms = static_cast<std::int32_t>(total % pdx::kMsPerDay);
+    return formatDate(day) + " " + formatTime(ms);
+}
+
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+}  // namespace db

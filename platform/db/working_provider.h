@@ -1,0 +1,32 @@
+// The working database as a data source: SQLite, spoken to in the callers' Jet dialect.
+#pragma once
+#include <memory>
+
+#include "platform/db/provider.h"
+#include "platform/db/sql_tokens.h"
+#include "platform/db/sqlite_handle.h"
+
+namespace db {
+
+class WorkingProvider : public Provider {
+public:
+    // Creates the database file when missing (unless read-only).
+    WorkingProvider(const std::string& path, bool readOnly);
+    void execute(const std::string& sql) override;
+    std::unique_ptr<Cursor> open(const std::string& source, const OpenOptions& options) override;
+    std::unique_ptr<Cursor> tables() override;
+
+    void beginTrans() override;
+    void commitTrans() override;
+    void rollbackTrans() override;
+    void recordSourceStructure(const std::string& table, const pdx::Schema& schema) override;
+    std::optional<pdx::Schema> sourceStructure(const std::string& table) override;
+    void setBeforeWrite(std::function<void()> hook) override { beforeWrite_ = std::move(hook); }
+
+private:
+    void run(const std::string& sql, const std::vector<Token>& statement);
+    std::shared_ptr<SqliteDb> db_;  // shared with open record sets
+    std::function<void()> beforeWrite_;
+};
+
+}  // namespace db
