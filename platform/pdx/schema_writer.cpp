@@ -84,6 +84,14 @@ void checkKey(const Schema& s, const std::string& table) {
 
 }  // namespace
 
+Schema withSortOrder(Schema s) {
+    if (!s.sortOrderId.empty()) return s;
+    const bool windows = s.codePage == 1252;
+    s.sortOrderId = windows ? "DBWINUS0" : "ascii";
+    s.sortOrder = windows ? 0x4C : 0x00;
+    return s;
+}
+
 void checkSchema(const Schema& s, const std::string& table) {
     checkTableName(table);
     if (s.fields.empty() || s.fields.size() > 255)

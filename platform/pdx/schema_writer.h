@@ -10,6 +10,10 @@
 
 namespace pdx {
 
+// Tables from before level 4 carry no sort order: they get the binary order of their code
+// page ("DBWINUS0" for 1252, "ascii" otherwise), under which key order is byte order.
+Schema withSortOrder(Schema schema);
+
 // Throws pdx::Error naming the table (and field) for anything a level-5 table cannot hold.
 void checkSchema(const Schema& schema, const std::string& tableName);
 

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const Schema& checked(const Schema& s, const std::string& table) {
+Schema checked(Schema s, const std::string& table) {
+    s = withSortOrder(std::move(s));
     checkSchema(s, table);
     return s;
 }
@@ -56,7 +57,7 @@ struct TableWriter::Impl {
     Impl(fs::path d, std::string n, Schema s, WriterOptions o)
         : dir(std::move(d)),
           name(std::move(n)),
-          schema(checked(s, name)),
+          schema(checked(std::move(s), name)),
           opt(std::move(o)),
           codePage(schema.codePage, schema.sortOrderId),
           header(headerFields(schema, name, codePage)),
