@@ -5,3 +5,9 @@ vts_test(pdf_export_test
 vts_test(pdf_printer_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/pdf_printer_test.cpp
   LIBS vts_pdf_export)
+vts_test(pdf_cups_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/pdf_cups_test.cpp
+  LIBS vts_pdf_export vts_print)
+vts_test(pdf_scripts_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/pdf_scripts_test.cpp
+  LIBS vts_shell)

@@ -1,0 +1,215 @@
+// The PDF export against the real CUPS server that scripts/cups-test-start.sh prepared: the
+// queue "Quillmere_PDF_Writer" described "Quillmere PDF Writer", a second queue
+// "Vts_Test_Office" that plays the user's ordinary default, and cups-pdf writing into a
+// private folder. Skips when that set-up is absent.
+#include <algorithm>
+#include <chrono>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "export/pdf_export.h"
+#include "export/printer_check.h"
+#include "platform/print/cups_printers.h"
+#include "tests/export/pdf_cups_support.h"
+
+namespace vts {
+namespace {
+
+using namespace testing;
+
+const char* const kPdfQueue = "Quillmere_PDF_Writer";
+const char* const kOfficeQueue = "Vts_Test_Office";
+const std::vector<std::string> kCaptions = {"Id", "Name", "Joined", "Amount"};
+const std::vector<std::vector<std::string>> kRows = {
+    {"1", "Ann Lee", "03/04/2019", "12.50"}, {"2", "Bob Stone", "", "0"},
+    {"3", "Cy", "12/31/1999", "-7.25"},      {"4", "Dee & Co", "01/01/2000", ""},
+    {"5", "Eve", "07/07/2007", "1000000"},   {"6", "Müller", "02/29/2000", "3"},
+    {"7", "Flo", "11/11/2011", "42"}};
+
+// What lpstat says the default is, as the user's own programs see it.
+std::string LpstatDefault() { return Shell("env -u PRINTER -u LPDEST lpstat -d").output; }
+
+std::set<std::string> PdfFiles(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        if (e.path().extension() == ".pdf") names.insert(e.path().string());
+    return names;
+}
+
+// The text lines of a PDF, each with its runs of blanks made one blank.
+std::vector<std::string> PdfLines(const std::string& pdf) {
+    std::istringstream in(Shell("pdftotext -layout " + ShellWord(pdf) + " -").output);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string word, joined;
+        while (words >> word) joined += (joined.empty() ? "" : " ") + word;
+        if (!joined.empty()) lines.push_back(joined);
+    }
+    return lines;
+}
+
+std::string Line(const std::vector<std::string>& cells) {
+    std::string joined;
+    for (const auto& c : cells)
+        if (!c.empty()) joined += (joined.empty() ? "" : " ") + c;
+    return joined;
+}
+
+// Waits (at most 30 s) until the PDF queue is empty and a new PDF holding every line is there.
+std::optional<std::string> WaitForPdf(const std::filesystem::path& folder, const std::set<std::string>& before,
+                                      const std::vector<std::string>& lines) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (Shell(std::string("lpstat -o ") + kPdfQueue).output.empty()) {
+            for (const auto& pdf : PdfFiles(folder)) {
+                if (before.count(pdf)) continue;
+                const auto got = PdfLines(pdf);
+                if (std::all_of(lines.begin(), lines.end(), [&](const std::string& l) {
+                        return std::find(got.begin(), got.end(), l) != got.end();
+                    }))
+                    return pdf;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return std::nullopt;
+}
+
+size_t CompletedJobs(const char* queue) {
+    const std::string out = Shell(std::string("lpstat -W completed -o ") + queue).output;
+    return static_cast<size_t>(std::count(out.begin(), out.end(), '\n'));
+}
+
+// Puts the per-user default back as the test found it.
+class DefaultKept {
+public:
+    DefaultKept() : queue_(printers_.defaultQueue()) {}
+    ~DefaultKept() {
+        try {
+            if (queue_) printers_.setDefaultQueue(queue_->name);
+            else printers_.clearDefaultQueue();
+        } catch (...) {
+        }
+    }
+    DefaultKept(const DefaultKept&) = delete;
+    DefaultKept& operator=(const DefaultKept&) = delete;
+
+private:
+    CupsPrinterSystem printers_;
+    std::optional<PrinterQueue> queue_;
+};
+
+class PdfCupsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = CupsPdfFolder();
+        if (!folder) GTEST_SKIP() << "CUPS is not prepared: run scripts/cups-test-start.sh (as root) first";
+        lock.emplace();
+        kept.emplace();
+        if (Shell(std::string("lpstat -p ") + kPdfQueue + " " + kOfficeQueue).status != 0)
+            GTEST_SKIP() << "the test queues are missing";
+    }
+    void exportPdf(Launcher& launcher) {
+        AppContext app{dialogs, launcher};
+        CommonDialog dialog{dialogs};
+        ExportContext ctx{app, grid, dialog, pointer};
+        mnuPDF_Click(ctx);
+    }
+    std::vector<std::string> expectedLines() const {
+        std::vector<std::string> lines{Line(kCaptions)};
+        for (const auto& row : kRows) lines.push_back(Line(row));
+        return lines;
+    }
+
+    std::optional<std::filesystem::path> folder;
+    std::optional<CupsLock> lock;
+    std::optional<DefaultKept> kept;
+    TempDir temp;
+    ScopedEnv tempVar{"TEMP", temp.str()};
+    ScriptedDialogs dialogs;
+    PlainPointer pointer;
+    RowsGrid grid{kCaptions, kRows};
+};
+
+TEST_F(PdfCupsTest, TheRowsArriveAsAPdfAndTheDefaultPrinterIsGivenBack) {
+    ASSERT_EQ(Shell(std::string("lpoptions -d ") + kOfficeQueue).status, 0);
+    // PRINTER would send a plain "lp" to the office queue; the export must not let it.
+    ScopedEnv printer("PRINTER", kOfficeQueue);
+    const std::string before = LpstatDefault();
+    const size_t officeJobs = CompletedJobs(kOfficeQueue);
+    const auto pdfsBefore = PdfFiles(*folder);
+
+    SpawnLauncher launcher;
+    exportPdf(launcher);
+
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
+    EXPECT_TRUE(temp.names().empty()) << "the temporary print file stays behind";
+    EXPECT_EQ(LpstatDefault(), before);
+    EXPECT_EQ(Env("PRINTER"), kOfficeQueue);
+    const auto pdf = WaitForPdf(*folder, pdfsBefore, expectedLines());
+    ASSERT_TRUE(pdf) << "no PDF with every row appeared in " << folder->string();
+    EXPECT_EQ(CompletedJobs(kOfficeQueue), officeJobs) << "the job went to the office printer";
+}
+
+TEST_F(PdfCupsTest, WithNoDefaultPrinterTheExportPrintsAndLeavesNoDefault) {
+    CupsPrinterSystem().clearDefaultQueue();
+    const std::string before = LpstatDefault();
+    const auto pdfsBefore = PdfFiles(*folder);
+
+    SpawnLauncher launcher;
+    exportPdf(launcher);
+
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\n"
+              "Please contact Technical Support");
+    EXPECT_EQ(LpstatDefault(), before);
+    EXPECT_TRUE(WaitForPdf(*folder, pdfsBefore, expectedLines()));
+}
+
+// Describes the PDF queue differently for the length of a test.
+class DescriptionChanged {
+public:
+    explicit DescriptionChanged(const std::string& description)
+        : ok_(Shell(std::string("lpadmin -p ") + kPdfQueue + " -D " + ShellWord(description)).status == 0) {}
+    ~DescriptionChanged() { Shell(std::string("lpadmin -p ") + kPdfQueue + " -D " + ShellWord(kPdfPrinterName)); }
+    DescriptionChanged(const DescriptionChanged&) = delete;
+    DescriptionChanged& operator=(const DescriptionChanged&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
+TEST_F(PdfCupsTest, AQueueDescribedInOtherLetterCaseIsMissingAndTheExportShowsNothing) {
+    ASSERT_EQ(Shell(std::string("lpoptions -d ") + kOfficeQueue).status, 0);
+    const DescriptionChanged lowerCase("quillmere pdf writer");
+    ASSERT_TRUE(lowerCase.ok());
+    const std::string before = LpstatDefault();
+
+    RecordingLauncher launcher;
+    AppContext app{dialogs, launcher};
+    CheckPdfPrinter(app);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, PdfPrinterInstructions());
+
+    exportPdf(launcher);
+    EXPECT_EQ(dialogs.messages.size(), 1u) << "the export showed something";
+    EXPECT_TRUE(launcher.runs.empty());
+    EXPECT_EQ(LpstatDefault(), before);
+    EXPECT_TRUE(temp.names().empty());
+}
+
+TEST_F(PdfCupsTest, TheStartUpCheckIsQuietWhenTheQueueIsThere) {
+    RecordingLauncher launcher;
+    AppContext app{dialogs, launcher};
+    CheckPdfPrinter(app);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace vts
