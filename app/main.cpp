@@ -1,0 +1,48 @@
+// Verdalith Table Studio: starts on the folder page with the real dialogs, launcher and settings.
+#include <QApplication>
+
+#include "app/program.h"
+#include "export/pdf_export.h"
+#include "export/printer_check.h"
+#include "export/spreadsheet_export.h"
+#include "export/text_export_menu.h"
+#include "platform/ui/qt_dialogs.h"
+#include "platform/ui/qt_launcher.h"
+#include "platform/ui/settings_store.h"
+
+using namespace vts;
+
+namespace {
+
+// Ends at once: no other window's close handling runs.
+void endProgram() {
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+    QCoreApplication::exit(0);
+}
+
+Form3Services exporters() {
+    Form3Services s;
+    s.mnuTXT = [](ExportContext& ec) { mnuTXT_Click(ec); };
+    s.mnuXLS = [](ExportContext& ec) { mnuXLS_Click(ec); };
+    s.mnuCSV = [](ExportContext& ec) { mnuCSV_Click(ec); };
+    s.mnuPDF = [](ExportContext& ec) { mnuPDF_Click(ec); };
+    s.mnuXML = [](ExportContext& ec) { mnuXML_Click(ec); };
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Verdalith Table Studio");
+    QtDialogs dialogs;
+    QtLauncher launcher;
+    SettingsStore settings;
+    ProgramServices services{dialogs, launcher, settings, QCoreApplication::applicationDirPath().toStdString(), endProgram};
+    services.yieldToUi = [] { QCoreApplication::processEvents(); };
+    services.exporters = exporters();
+    services.checkPdfPrinter = [](AppContext& ctx) { CheckPdfPrinter(ctx); };
+    Program program(std::move(services));
+    program.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,51 @@
+// The running program: the three pages, the shared page state and the platform services they
+// use, wired together. main() gives it the real services; tests give it scripted ones.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "app/form1.h"
+#include "pages/page_host.h"
+#include "platform/shell/file_system.h"
+
+namespace vts {
+
+class SettingsStore;
+
+struct ProgramServices {
+    Dialogs& dialogs;
+    Launcher& launcher;
+    SettingsStore& settings;
+    std::filesystem::path appFolder;
+    std::function<void()> endProgram;
+    std::function<void()> yieldToUi = [] {};
+    Form3Services exporters = {};
+    std::function<void(AppContext&)> checkPdfPrinter = [](AppContext&) {};
+    StatementLog* statementLog = nullptr;
+};
+
+class Program {
+public:
+    explicit Program(ProgramServices services);
+    ~Program();
+
+    // Runs the folder page's start-up and shows it unless it moved on to the table chooser.
+    void start();
+
+    AppContext& context() { return ctx_; }
+    PageState& state() { return state_; }
+    Form1& form1() { return *form1_; }
+    PageHost& pages() { return *pages_; }
+    FileSystemObject& fileSystem() { return fso_; }
+
+private:
+    ProgramServices services_;
+    AppContext ctx_;
+    PageState state_;
+    FileSystemObject fso_;
+    std::unique_ptr<PageHost> pages_;
+    std::unique_ptr<Form1> form1_;
+};
+
+}  // namespace vts

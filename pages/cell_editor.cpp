@@ -1,0 +1,112 @@
+#include "pages/cell_editor.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolTip>
+
+#include "pages/grid_model.h"
+
+namespace vts {
+
+namespace {
+
+const char* kIndexRow = "vtsRow";
+const char* kIndexColumn = "vtsColumn";
+
+const GridModel* gridModel(const QModelIndex& index) { return dynamic_cast<const GridModel*>(index.model()); }
+
+}  // namespace
+
+CellEditorDelegate::CellEditorDelegate(QObject* parent, std::function<void(QWidget*, const std::string&)> refuse)
+    : QStyledItemDelegate(parent), refuse_(std::move(refuse)) {
+    if (!refuse_)
+        refuse_ = [](QWidget* editor, const std::string& reason) {
+            QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), QString::fromStdString(reason), editor);
+        };
+}
+
+QWidget* CellEditorDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                          const QModelIndex& index) const {
+    const GridModel* model = gridModel(index);
+    if (!model) return QStyledItemDelegate::createEditor(parent, option, index);
+    const CellRule& rule = model->rule(index.column());
+    QWidget* editor = nullptr;
+    if (rule.kind == CellKind::Logical) {
+        auto* box = new QComboBox(parent);
+        box->addItems({"", "True", "False"});
+        editor = box;
+    } else if (rule.multiLine()) {
+        auto* memo = new QPlainTextEdit(parent);
+        memo->setMinimumHeight(80);
+        editor = memo;
+    } else {
+        auto* line = new QLineEdit(parent);
+        if (rule.kind == CellKind::Text && rule.maxLength > 0) line->setMaxLength(rule.maxLength);
+        editor = line;
+    }
+    editor->setProperty(kIndexRow, index.row());
+    editor->setProperty(kIndexColumn, index.column());
+    editor->installEventFilter(const_cast<CellEditorDelegate*>(this));
+    return editor;
+}
+
+void CellEditorDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    const QString text = index.data(Qt::EditRole).toString();
+    if (auto* box = qobject_cast<QComboBox*>(editor))
+        box->setCurrentText(text);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor))
+        memo->setPlainText(text);
+    else if (auto* line = qobject_cast<QLineEdit*>(editor))
+        line->setText(text);
+}
+
+QString CellEditorDelegate::editorText(QWidget* editor) {
+    if (auto* box = qobject_cast<QComboBox*>(editor)) return box->currentText();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) return memo->toPlainText();
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) return line->text();
+    return {};
+}
+
+bool CellEditorDelegate::acceptable(QWidget* editor, const QModelIndex& index) const {
+    const GridModel* model = gridModel(index);
+    if (!model) return true;
+    const CellInput input = parseCellInput(model->rule(index.column()), editorText(editor).toStdString());
+    if (!input.ok) refuse_(editor, input.reason);
+    return input.ok;
+}
+
+void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
+    // Text unchanged is no edit: nothing is written.
+    if (editorText(editor) == index.data(Qt::EditRole).toString()) return;
+    if (!acceptable(editor, index)) return;
+    model->setData(index, editorText(editor), Qt::EditRole);
+}
+
+bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool memo = qobject_cast<QPlainTextEdit*>(editor) != nullptr;
+        // In a memo, Enter is a line break; Ctrl+Enter or Tab accepts it.
+        if (memo && enter && !(key->modifiers() & Qt::ControlModifier)) return false;
+        if (enter || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            const QAbstractItemModel* model = nullptr;
+            if (auto* view = qobject_cast<QAbstractItemView*>(editor->parentWidget() ? editor->parentWidget()->parentWidget() : nullptr))
+                model = view->model();
+            const QModelIndex index = model ? model->index(editor->property(kIndexRow).toInt(),
+                                                           editor->property(kIndexColumn).toInt())
+                                            : QModelIndex();
+            if (index.isValid() && !acceptable(editor, index)) return true;  // stays open
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+}  // namespace vts

@@ -1,0 +1,34 @@
+// How a grid cell may be edited, by column: what input is accepted and what value it stores.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "platform/db/variant.h"
+#include "platform/pdx/types.h"
+
+namespace vts {
+
+enum class CellKind { Integer, Number, Decimal, Date, Timestamp, DateOrTimestamp, Time, Logical, Text, Memo, Hex, Binary };
+
+struct CellRule {
+    CellKind kind = CellKind::Text;
+    long long min = 0, max = 0;  // Integer range
+    int maxLength = 0;           // Text characters or Hex bytes; 0 = no limit
+    int decimals = -1;           // Decimal places allowed; -1 = any
+    bool editable() const { return kind != CellKind::Binary; }
+    bool multiLine() const { return kind == CellKind::Memo; }
+};
+
+// From the working column's Jet type, refined by the Paradox field it was imported from.
+CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source);
+
+struct CellInput {
+    bool ok = false;
+    db::Variant value;   // what to store (Null for empty input)
+    std::string reason;  // why the input was refused
+};
+
+// Checks typed text against the rule; empty text always stores Null.
+CellInput parseCellInput(const CellRule& rule, const std::string& text);
+
+}  // namespace vts

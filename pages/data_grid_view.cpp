@@ -1,0 +1,94 @@
+#include "pages/data_grid_view.h"
+
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "pages/cell_editor.h"
+
+namespace vts {
+
+DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
+    setObjectName("DataGrid1");
+    setItemDelegate(new CellEditorDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    // Fixed row heights keep a table of a million rows cheap to lay out.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+    setWordWrap(false);
+    report_ = [this](const std::string& text) {
+        QMessageBox::warning(this, "Verdalith Table Studio", QString::fromStdString(text));
+    };
+}
+
+DataGridView::~DataGridView() { setModel(nullptr); }
+
+void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure) {
+    setModel(nullptr);
+    model_.reset();
+    walkTop_ = 0;
+    currentRow_ = -1;
+    if (!source) return;
+    model_ = std::make_unique<GridModel>(std::move(source), structure,
+                                         [this](const std::string& text) { report_(text); });
+    setModel(model_.get());
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    fitColumns();
+}
+
+void DataGridView::fitColumns() {
+    const int sample = std::min(model_->rowCount(), 50);
+    const QFontMetrics fm = fontMetrics();
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        int width = fm.horizontalAdvance(QString::fromStdString(model_->caption(c))) + 24;
+        for (int r = 0; r < sample; ++r)
+            width = std::max(width, fm.horizontalAdvance(QString::fromStdString(model_->displayText(r, c))) + 12);
+        setColumnWidth(c, std::min(width, 320));
+    }
+}
+
+void DataGridView::beginWalk() {
+    walkTop_ = 0;
+    showWindowTop();
+}
+
+long DataGridView::ApproxCount() { return model_ ? model_->rowCount() : 0; }
+
+int DataGridView::VisibleRows() {
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    return std::max(1, viewport()->height() / rowHeight);
+}
+
+void DataGridView::setRow(int row) {
+    if (!model_) return;
+    currentRow_ = walkTop_ + row;
+    if (currentRow_ < model_->rowCount() && isVisible())
+        selectionModel()->setCurrentIndex(model_->index(static_cast<int>(currentRow_), std::max(0, currentIndex().column())),
+                                          QItemSelectionModel::NoUpdate);
+}
+
+void DataGridView::Scroll(int, int rows) {
+    walkTop_ += rows;
+    showWindowTop();
+}
+
+void DataGridView::showWindowTop() {
+    // Near the end the view cannot put walkTop_ at its top; it shows as far down as it can.
+    if (isVisible()) verticalScrollBar()->setValue(static_cast<int>(std::min<long>(walkTop_, verticalScrollBar()->maximum())));
+}
+
+int DataGridView::columnCount() { return model_ ? model_->columnCount() : 0; }
+
+std::string DataGridView::columnCaption(int k) { return model_ ? model_->caption(k) : std::string(); }
+
+std::string DataGridView::columnText(int k) {
+    if (!model_ || currentRow_ < 0 || currentRow_ >= model_->rowCount()) return {};
+    return model_->displayText(static_cast<int>(currentRow_), k);
+}
+
+}  // namespace vts

@@ -1,0 +1,154 @@
+#include "pages/form2.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+
+#include "app/display_helpers.h"
+#include "app/program_icon.h"
+#include "bridge/paradox.h"
+#include "bridge/sql_quoting.h"
+#include "pages/form3.h"
+#include "pages/long_work_progress.h"
+#include "platform/db/recordset.h"
+#include "platform/shell/error_trap.h"
+#include "platform/shell/errors.h"
+#include "platform/ui/cursor_file.h"
+
+namespace vts {
+
+namespace {
+
+QFont arial(double points, bool bold) {
+    QFont f("Arial");
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+void ListViewTables::add(const std::string& text) {
+    view_->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromStdString(text)}));
+}
+
+Form2::Form2(AppContext& ctx, PageState& state, Form2Services services)
+    : ctx_(ctx), state_(state), services_(std::move(services)), pointer_(this) {
+    buildControls();
+}
+
+void Form2::buildControls() {
+    setObjectName("Form2");
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(twips(8040), twips(2640));
+    setFont(arial(9, true));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName("ListView1");
+    ListView1->setGeometry(twipsRect(120, 120, 7800, 1905));
+    ListView1->setFont(arial(9, true));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setColumnCount(0);
+    ListView1->setHeaderHidden(false);
+    auto button = [&](const char* name, const char* caption, QRect r) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setGeometry(r);
+        b->setFont(arial(11.25, true));
+        pointer_.watchButton(b);
+        return b;
+    };
+    PushButton2 = button("PushButton2", "< Back", twipsRect(120, 2120, 3840, 405));
+    PushButton3 = button("PushButton3", "Next >", twipsRect(4080, 2120, 3840, 405));
+    pointer_.watchBackground(this);
+    pointer_.watchBackground(ListView1->viewport());
+    connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+}
+
+int Form2::selectedIndex() const {
+    const auto selected = ListView1->selectedItems();
+    return selected.isEmpty() ? 0 : ListView1->indexOfTopLevelItem(selected.first()) + 1;
+}
+
+void Form2::Form_Load() {
+    ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "Form_Load"));
+    trap.step(100, [&] { ApplySystemColors(this); });
+    trap.step(102, [&] { setWindowIcon(programIcon()); });
+    const std::string cursorFile = (ctx_.appFolder / "HAND-M.CUR").string();
+    bool hasCursor = false;
+    trap.step(104, [&] { hasCursor = PathExists(cursorFile); });
+    if (hasCursor) trap.step(106, [&] { pointer_.setCustomCursor(loadCursorFile(cursorFile)); });
+    trap.step(108, [&] { setWindowTitle(kProductName); });
+    trap.step(110, [&] { pointer_.setMousePointer(pointer::Hourglass); });
+    trap.step(112, [&] { ListView1->setHeaderLabels({"Which table do you want edit?"}); });
+    trap.step(114, [&] { ListView1->header()->resizeSection(0, twips(6500)); });
+    trap.step(116, [&] {
+        ListViewTables tables(ListView1);
+        AddTablesToParadoxListbox(ctx_, tables);
+    });
+    trap.step(118, [&] {
+        if (ListView1->topLevelItemCount() > 0) ListView1->topLevelItem(0)->setSelected(true);
+    });
+    trap.step(120, [&] { pointer_.setMousePointer(pointer::Default); });
+}
+
+void Form2::PushButton2_Click() {
+    ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "PushButton2_Click"));
+    trap.step(100, [&] { services_.showForm1(); });
+    trap.step(102, [&] { hide(); });
+}
+
+void Form2::PushButton3_Click() {
+    ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "PushButton3_Click"));
+    db::Recordset rs;  // [100]
+    if (ListView1->topLevelItemCount() == 0) return;  // [102]
+    if (selectedIndex() < 1) {                          // [104]
+        trap.step(134, [&] { ctx_.message("Please select a table", mb::OkOnly); });
+        return;
+    }
+    trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
+    trap.step(108, [&] { state_.currentTableName = ListView1->selectedItems().first()->text(0).toStdString(); });
+    trap.step(110, [&] {
+        LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
+        ImportParadoxTable(ctx_, state_.currentTableName, [&](long done, long total) { progress.update(done, total); });
+    });
+    trap.step(112, [&] {
+        state_.gridConnection = std::make_unique<db::Connection>(ctx_.statementLog);
+        state_.gridConnection->CursorLocation(3);
+    });
+    auto grid = [this]() -> db::Connection& {
+        if (!state_.gridConnection) throw Error("There is no connection to the working database.");
+        return *state_.gridConnection;
+    };
+    trap.step(114, [&] { grid().Open(WorkingConnectionString(ctx_.appFolder)); });
+    Form3* form3 = nullptr;
+    trap.step(116, [&] { form3 = &services_.showForm3(); });
+    if (form3) {
+        trap.step(118, [&] { form3->Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName)); });
+        trap.step(120, [&] { form3->DataGrid1->setDataSource(nullptr); });
+        trap.step(122, [&] { grid().CursorLocation(3); });
+        trap.step(124, [&] {
+            rs.Open("SELECT * FROM `" + backquoteEscaped(state_.currentTableName) + "`;", grid(), 2, 3);
+        });
+        trap.step(126, [&] {
+            form3->DataGrid1->setDataSource(rs.DataSource(), grid().SourceStructure(state_.currentTableName));
+        });
+        trap.step(128, [&] { form3->DataGrid1->setFocus(); });
+    }
+    trap.step(130, [&] { hide(); });
+    trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
+}
+
+void Form2::closeEvent(QCloseEvent* e) {
+    e->accept();
+    ctx_.endProgram();
+}
+
+}  // namespace vts

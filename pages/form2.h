@@ -1,0 +1,65 @@
+// The table chooser: lists the tables of the Paradox folder; Next imports the chosen one into
+// the working database and binds the grid editor's grid to it.
+#pragma once
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QWidget>
+#include <functional>
+
+#include "app/form_pointer.h"
+#include "bridge/table_list.h"
+#include "pages/page_state.h"
+#include "platform/shell/app_context.h"
+
+namespace vts {
+
+class Form3;
+
+struct Form2Services {
+    std::function<void()> showForm1;
+    std::function<Form3&()> showForm3;  // loads the grid editor the first time
+};
+
+// The list view as the discovery fills it.
+class ListViewTables : public TableList {
+public:
+    explicit ListViewTables(QTreeWidget* view) : view_(view) {}
+    void clear() override { view_->clear(); }
+    void add(const std::string& text) override;
+    int count() const override { return view_->topLevelItemCount(); }
+    std::string text(int i) const override { return view_->topLevelItem(i)->text(0).toStdString(); }
+
+private:
+    QTreeWidget* view_;
+};
+
+class Form2 : public QWidget {
+public:
+    Form2(AppContext& ctx, PageState& state, Form2Services services);
+
+    void Form_Load();
+    void PushButton2_Click();  // Back
+    void PushButton3_Click();  // Next
+
+    FormPointer& pointer() { return pointer_; }
+    // 1-based position of the selected item, 0 when none.
+    int selectedIndex() const;
+
+    QTreeWidget* ListView1;
+    QPushButton* PushButton2;
+    QPushButton* PushButton3;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildControls();
+    void bindGrid(Form3& form3, class ErrorTrap& trap);
+
+    AppContext& ctx_;
+    PageState& state_;
+    Form2Services services_;
+    FormPointer pointer_;
+};
+
+}  // namespace vts

@@ -1,0 +1,62 @@
+// The grid editor: shows the working table in DataGrid1, exports it, and writes it back to the
+// Paradox folder when the window closes.
+#pragma once
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+
+#include "app/form_pointer.h"
+#include "export/common_dialog.h"
+#include "export/export_context.h"
+#include "pages/data_grid_view.h"
+#include "pages/page_state.h"
+#include "platform/shell/app_context.h"
+
+namespace vts {
+
+// The exporters behind the five menu items, and the write-back, as the program wires them.
+struct Form3Services {
+    std::function<void(ExportContext&)> mnuTXT, mnuXLS, mnuCSV, mnuPDF, mnuXML;
+    std::function<void()> showForm2;
+    std::function<void(const std::string& name, QWidget* page)> saveTableToParadox;
+};
+
+class Form3 : public QWidget {
+public:
+    Form3(AppContext& ctx, PageState& state, Form3Services services);
+
+    void Form_Load();
+    void PushButton1_Click();  // Back
+    void PushButton6_Click();  // Save Results As
+    // The close request; returns whether the window may close.
+    bool Form_QueryUnload();
+    // Runs one menu item as if chosen: "TXT", "XLS", "CSV", "PDF" or "XML".
+    void runMenuItem(const QString& caption);
+
+    FormPointer& pointer() { return pointer_; }
+    ExportContext exportContext();
+
+    QLabel* Label2;
+    DataGridView* DataGrid1;
+    QLabel* Label1;
+    QPushButton* PushButton6;
+    QPushButton* PushButton1;
+    QMenu* mnuSaveAs;
+    CommonDialog CommonDialog1;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+
+    AppContext& ctx_;
+    PageState& state_;
+    Form3Services services_;
+    FormPointer pointer_;
+};
+
+}  // namespace vts

@@ -1,0 +1,16 @@
+// What the pages share: the current table name, the write-back done flag, the grid connection.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/db/connection.h"
+
+namespace vts {
+
+struct PageState {
+    std::string currentTableName;
+    bool writeBackDone = false;
+    std::unique_ptr<db::Connection> gridConnection;  // none before the first Next
+};
+
+}  // namespace vts
