@@ -5,9 +5,9 @@
 # private temporary folder. Everything it changes is recorded in a state folder so
 # that scripts/cups-test-stop.sh can undo exactly that. Safe to run twice.
 #
-# The tests find the PDF folder in "$STATE/pdf_out" (or in VTS_CUPS_PDF_OUT) and skip
-# when it is absent, so on a machine where this script cannot work (not root, CUPS
-# not installed) it says why and exits 0.
+# Prints "export VTS_CUPS_PDF_OUT=<folder>" for the caller to eval; the tests find the
+# folder there or in "$STATE/pdf_out", and skip when it is absent, so on a machine where
+# this script cannot work (not root, CUPS not installed) it says why and exits 0.
 #
 # Overrides (for the scripts' own test): VTS_CUPS_STATE_DIR, VTS_CUPS_QUEUE,
 # VTS_CUPS_QUEUE_INFO, VTS_CUPS_OTHER_QUEUE, VTS_CUPS_OTHER_INFO.
@@ -22,7 +22,8 @@ PPD=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
 CONF=/etc/cups/cups-pdf.conf
 SERVERROOT=${CUPS_SERVERROOT:-/etc/cups}
 
-say() { printf 'cups-test-start: %s\n' "$*"; }
+# Standard output carries only the export line (callers eval it); messages go to stderr.
+say() { printf 'cups-test-start: %s\n' "$*" >&2; }
 
 if [ "$(id -u)" != 0 ]; then
   say "not root: CUPS is left alone and the printing tests will skip"; exit 0
@@ -73,7 +74,9 @@ save_file "${HOME:-/root}/.cups/lpoptions" home-lpoptions
 # 3. The queues, created only when missing.
 make_queue() {  # $1 = name, $2 = description, $3 = marker
   if lpstat -p "$1" >/dev/null 2>&1; then return; fi
-  lpadmin -p "$1" -E -v cups-pdf:/ -m "$PPD" -D "$2" -o pdftops-renderer-default=pdftocairo
+  lpadmin -p "$1" -E -v cups-pdf:/ -m "$PPD" -D "$2" -o pdftops-renderer-default=pdftocairo 2>&1 |
+    grep -v 'drivers are deprecated' >&2 || true
+  lpstat -p "$1" >/dev/null 2>&1 || { say "could not create queue $1" >&2; exit 1; }
   echo "$1" > "$STATE/$3"
   say "created queue $1 (\"$2\")"
 }
@@ -96,4 +99,4 @@ if [ ! -e "$STATE/cups-pdf.conf.orig" ]; then
   say "cups-pdf writes to $out"
 fi
 
-echo "VTS_CUPS_PDF_OUT=$(cat "$STATE/pdf_out")"
+printf 'export VTS_CUPS_PDF_OUT=%q\n' "$(cat "$STATE/pdf_out")"

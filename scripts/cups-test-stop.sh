@@ -9,7 +9,7 @@ STATE=${VTS_CUPS_STATE_DIR:-/tmp/vts-cups-test}
 CONF=/etc/cups/cups-pdf.conf
 SERVERROOT=${CUPS_SERVERROOT:-/etc/cups}
 
-say() { printf 'cups-test-stop: %s\n' "$*"; }
+say() { printf 'cups-test-stop: %s\n' "$*" >&2; }
 
 [ -d "$STATE" ] || exit 0
 if [ -L "$STATE" ] || [ ! -O "$STATE" ]; then
