@@ -1,0 +1,69 @@
+// Shared helpers of the Paradox engine tests: fixture paths, whole-table reads, byte patching.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/pdx/reader.h"
+
+namespace pdxtest {
+
+namespace fs = std::filesystem;
+
+inline fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTURES) / relative; }
+
+struct Table {
+    pdx::TableInfo info;
+    std::vector<pdx::Record> rows;
+};
+
+inline Table readAll(const fs::path& file) {
+    pdx::TableReader reader(file);
+    Table t{reader.info(), {}};
+    pdx::Record r;
+    while (reader.next(r)) t.rows.push_back(r);
+    return t;
+}
+
+// The message of the pdx::Error that f throws, or "" when it throws none.
+template <class F>
+std::string errorOf(F&& f) {
+    try {
+        f();
+    } catch (const pdx::Error& e) {
+        return e.what();
+    }
+    return {};
+}
+
+inline std::vector<std::uint8_t> readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Copies every file of the fixture folder whose stem is the table's (whatever its case).
+inline fs::path copyFamily(const fs::path& dbFile, const fs::path& dir) {
+    for (const auto& e : fs::directory_iterator(dbFile.parent_path())) {
+        const auto stem = e.path().stem().string();
+        const auto want = dbFile.stem().string();
+        if (stem.size() == want.size() &&
+            std::equal(stem.begin(), stem.end(), want.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+            fs::copy_file(e.path(), dir / e.path().filename());
+    }
+    return dir / dbFile.filename();
+}
+
+template <class T>
+const T& as(const pdx::Value& v) {
+    return std::get<T>(v);
+}
+
+}  // namespace pdxtest
