@@ -1,0 +1,23 @@
+// pdxtool copy: reads a table and writes it anew as a level-5 table through the writer.
+#include "platform/pdx/family.h"
+#include "platform/pdx/reader.h"
+#include "platform/pdx/writer.h"
+#include "tools/pdxtool/commands.h"
+
+namespace pdxtool {
+
+void runCopy(const std::filesystem::path& source, const std::filesystem::path& destination) {
+    pdx::TableReader reader(source);
+    const auto dir = destination.parent_path().empty() ? std::filesystem::path(".") : destination.parent_path();
+    const std::string name = destination.stem().string();
+    // Never replace an existing table: the copy goes only where nothing of that name lives.
+    if (!pdx::findFamily(dir, name).empty())
+        throw pdx::Error(destination.string() + ": a table of that name already exists");
+    pdx::TableWriter writer(dir, name, reader.info().schema);
+    pdx::Record r;
+    while (reader.next(r)) writer.append(r);
+    writer.finish();
+    writer.install();
+}
+
+}  // namespace pdxtool
