@@ -22,7 +22,7 @@
 
 extern char** environ;
 
-namespace vts::testing {
+namespace vts::test {
 
 inline std::string CupsStateDir() {
     const auto dir = Env("VTS_CUPS_STATE_DIR");
@@ -32,7 +32,7 @@ inline std::string CupsStateDir() {
 // The folder cups-pdf writes into, or nullopt when the start script has not prepared CUPS.
 inline std::optional<std::filesystem::path> CupsPdfFolder() {
     if (const auto out = Env("VTS_CUPS_PDF_OUT"); out && !out->empty()) return std::filesystem::path(*out);
-    std::string line = ReadFile(CupsStateDir() + "/pdf_out");
+    std::string line = readFile(CupsStateDir() + "/pdf_out");
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     if (line.empty() || !std::filesystem::is_directory(line)) return std::nullopt;
     return std::filesystem::path(line);
@@ -103,4 +103,4 @@ public:
     bool openUrl(const std::string&) override { return false; }
 };
 
-}  // namespace vts::testing
+}  // namespace vts::test

@@ -18,12 +18,7 @@
 namespace vts {
 namespace {
 
-using testing::Env;
-using testing::ReadFile;
-using testing::RowsGrid;
-using testing::ScopedEnv;
-using testing::TempDir;
-using testing::TxtBytes;
+using namespace test;
 
 // Stands in for lp: records, while "printing", the file it was given and the state around it.
 class PrintSpy : public Launcher {
@@ -38,7 +33,7 @@ public:
     int exitCode = 0;
 
     int runAndWait(const std::string& program, const std::vector<std::string>& args, int) override {
-        Run run{program, args.at(0), ReadFile(args.at(0)), printers_.defaultName, Env("PRINTER"), Env("LPDEST")};
+        Run run{program, args.at(0), readFile(args.at(0)), printers_.defaultName, Env("PRINTER"), Env("LPDEST")};
         struct stat st {};
         if (::stat(run.file.c_str(), &st) == 0) run.mode = st.st_mode & 0777;
         runs.push_back(run);
@@ -53,7 +48,7 @@ private:
 
 const std::string kTag = "Tabrevel2021/08/31.Form3.mnuPDF_Click";
 const std::vector<std::string> kCaptions = {"Id", "Name", "Joined"};
-const std::vector<std::vector<std::string>> kRows = {
+const Rows kRows = {
     {"1", "Ann", "03/04/2019"}, {"2", "Bob Stone", ""}, {"3", "Cy", "12/31/1999"},
     {"4", "Dee", "01/01/2000"}, {"5", "Eve & Co", "07/07/2007"}};
 
@@ -74,8 +69,8 @@ protected:
     }
     std::string lpPath() const { return (bin.path() / "bin" / "lp").string(); }
 
-    TempDir temp, bin;
-    ScopedEnv tempVar{"TEMP", temp.str()}, pathVar{"PATH", (bin.path() / "bin").string()};
+    ScratchDir temp, bin;
+    ScopedEnv tempVar{"TEMP", temp.path().string()}, pathVar{"PATH", (bin.path() / "bin").string()};
     ScopedEnv printerVar{"PRINTER", std::nullopt}, lpdestVar{"LPDEST", std::nullopt};
     MemoryPrinterSystem printers;
     ScriptedDialogs dialogs;
@@ -83,7 +78,7 @@ protected:
     AppContext app{dialogs, launcher};
     CommonDialog dialog{dialogs};
     PlainPointer pointer;
-    RowsGrid grid{kCaptions, kRows};
+    FakeGrid grid{kCaptions, kRows};
     int yields = 0;
 };
 
@@ -108,7 +103,7 @@ TEST_F(PdfExportTest, PrintsTheRowsThroughThePdfPrinterAndGivesBackTheDefault) {
 }
 
 TEST_F(PdfExportTest, AnEmptyGridPrintsTheHeaderLineOnly) {
-    grid = RowsGrid(kCaptions, {});
+    grid.rows.clear();
     exportPdf();
     ASSERT_EQ(launcher.runs.size(), 1u);
     EXPECT_EQ(launcher.runs[0].content, "Id\tName\tJoined\t\r\n\r\n");
@@ -126,16 +121,16 @@ TEST_F(PdfExportTest, EveryExportGetsAFreshNameAndPlantedLinksAreLeftAlone) {
     ASSERT_EQ(launcher.runs.size(), 2u);
     EXPECT_NE(launcher.runs[0].file, launcher.runs[1].file);
     for (const auto& run : launcher.runs) EXPECT_EQ(run.content, TxtBytes(kCaptions, kRows));
-    EXPECT_EQ(ReadFile(victim), "theirs");
+    EXPECT_EQ(readFile(victim), "theirs");
     EXPECT_EQ(temp.names().size(), 2u) << "only the two links remain";
     EXPECT_TRUE(std::filesystem::is_symlink(temp.path() / "tmp.txt"));
 }
 
 TEST_F(PdfExportTest, TheTemporaryFolderIsTempThenTmpdirThenSlashTmp) {
-    TempDir other;
+    ScratchDir other;
     {
-        ScopedEnv t("TEMP", std::nullopt), d("TMPDIR", other.str());
-        EXPECT_EQ(TempFolder(), other.str());
+        ScopedEnv t("TEMP", std::nullopt), d("TMPDIR", other.path().string());
+        EXPECT_EQ(TempFolder(), other.path().string());
         exportPdf();
         ASSERT_EQ(launcher.runs.size(), 1u);
         EXPECT_EQ(std::filesystem::path(launcher.runs[0].file).parent_path(), other.path());
@@ -210,7 +205,7 @@ TEST_F(PdfExportTest, APrintProgramThatFailsIsReportedOnceAndTheExportStillClean
         {(bin.path() / "bin").string(), 1, "The print program \"" + lpPath() + "\" failed with exit code 1."},
         {(bin.path() / "bin").string(), -1,
          "The print program \"" + lpPath() + "\" could not be started or did not finish in 30 seconds."},
-        {temp.str() + "/none", 0, "The print program \"lp\" was not found on the PATH."}};
+        {temp.file("none"), 0, "The print program \"lp\" was not found on the PATH."}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
         ScopedEnv path("PATH", c.path);
@@ -247,13 +242,8 @@ TEST_F(PdfExportTest, AnUnusableTemporaryFolderIsReportedOnceAndNothingElseHappe
 }
 
 TEST_F(PdfExportTest, AGridThatCannotBeReadEndsTheExportBeforeThePrinterIsTouched) {
-    class BrokenGrid : public RowsGrid {
-    public:
-        using RowsGrid::RowsGrid;
-        std::string columnText(int) override { throw Error("The grid has no current row."); }
-    } broken{kCaptions, kRows};
-    ExportContext ctx{app, broken, dialog, pointer};
-    mnuPDF_Click(ctx, printers);
+    grid.failAtRow = 2;
+    exportPdf();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("Datagrid1.SaveDataGridToFile"), std::string::npos);
     EXPECT_TRUE(launcher.runs.empty());

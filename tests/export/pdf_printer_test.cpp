@@ -1,5 +1,5 @@
 // The printer helpers one by one: default printer by DeviceName, file deletion, the print
-// program on PATH, the temporary print file and the printer variables.
+// program on PATH and the temporary print file.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -11,17 +11,12 @@
 #include "export/printer_program.h"
 #include "platform/print/memory_printers.h"
 #include "platform/print/print_file.h"
-#include "platform/print/printer_variables.h"
-#include "platform/print/program_path.h"
 #include "tests/export/pdf_test_support.h"
 
 namespace vts {
 namespace {
 
-using testing::Env;
-using testing::ReadFile;
-using testing::ScopedEnv;
-using testing::TempDir;
+using namespace test;
 
 class PrinterDefaultTest : public ::testing::Test {
 protected:
@@ -80,15 +75,15 @@ TEST_F(PrinterDefaultTest, AFailingReadShowsItsOwnDescriptionAndGivesTheEmptyNam
 
 class PrintFileTest : public ::testing::Test {
 protected:
-    TempDir dir;
+    ScratchDir dir;
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     AppContext app{dialogs, launcher};
 };
 
 TEST_F(PrintFileTest, UniqueFilesAreNewPrivateAndAbsolute) {
-    const std::string a = CreateUniqueFile(dir.str(), "tmp-", ".txt");
-    const std::string b = CreateUniqueFile(dir.str(), "tmp-", ".txt");
+    const std::string a = CreateUniqueFile(dir.path().string(), "tmp-", ".txt");
+    const std::string b = CreateUniqueFile(dir.path().string(), "tmp-", ".txt");
     EXPECT_NE(a, b);
     struct stat st {};
     ASSERT_EQ(::lstat(a.c_str(), &st), 0);
@@ -105,10 +100,10 @@ TEST_F(PrintFileTest, UniqueFilesAreNewPrivateAndAbsolute) {
     EXPECT_TRUE(std::filesystem::exists(relative));
 
     try {
-        CreateUniqueFile(dir.str() + "/missing", "tmp-", ".txt");
+        CreateUniqueFile(dir.file("missing"), "tmp-", ".txt");
         ADD_FAILURE() << "no error for a missing folder";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find(dir.str() + "/missing"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(dir.file("missing")), std::string::npos) << e.what();
     }
 }
 
@@ -127,7 +122,7 @@ TEST_F(PrintFileTest, DeleteFileQuietlyRemovesFilesAndLinksAndNeverComplains) {
     std::filesystem::create_symlink(target, dir.path() / "link.txt");
     DeleteFileQuietly(app, (dir.path() / "link.txt").string());
     EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "link.txt"));
-    EXPECT_EQ(ReadFile(target), "keep");
+    EXPECT_EQ(readFile(target), "keep");
 
     std::filesystem::create_directory(dir.path() / "folder");
     DeleteFileQuietly(app, (dir.path() / "folder").string());
@@ -140,40 +135,24 @@ TEST_F(PrintFileTest, DeleteFileQuietlyRemovesFilesAndLinksAndNeverComplains) {
 TEST_F(PrintFileTest, ThePrintProgramIsTheFirstExecutableLpOnAnAbsolutePathEntry) {
     const auto make = [&](const std::string& folder, std::filesystem::perms perms) {
         std::filesystem::create_directories(dir.path() / folder);
-        const auto lp = dir.path() / folder / "lp";
-        std::ofstream(lp) << "#!/bin/sh\n";
-        std::filesystem::permissions(lp, perms);
-        return lp.string();
+        std::ofstream(dir.path() / folder / "lp") << "#!/bin/sh\n";
+        std::filesystem::permissions(dir.path() / folder / "lp", perms);
+        return (dir.path() / folder / "lp").string();
     };
-    make("plain", std::filesystem::perms::owner_read);
+    make("plain", std::filesystem::perms::owner_read);  // no execute bit: not a program
     const std::string good = make("good", std::filesystem::perms::owner_all);
-    make("rel", std::filesystem::perms::owner_all);
-    std::filesystem::create_directories(dir.path() / "lpdir" / "lp");
+    std::filesystem::create_directories(dir.path() / "folder" / "lp");
 
+    // "good" as a relative entry would run whatever the current folder holds under that name.
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     {
-        ScopedEnv path("PATH", "rel:.:" + dir.str() + "/lpdir:" + dir.str() + "/good");
+        ScopedEnv path("PATH", "good::" + dir.file("plain") + ":" + dir.file("folder") + ":" + dir.file("good"));
         EXPECT_EQ(GetWordpadPath(), good);
     }
-    {
-        ScopedEnv path("PATH", "rel::" + dir.str() + "/missing");
-        EXPECT_EQ(GetWordpadPath(), "");
-    }
+    ScopedEnv path("PATH", "good:.:" + dir.file("plain") + ":" + dir.file("missing"));
+    EXPECT_EQ(GetWordpadPath(), "");
     std::filesystem::current_path(cwd);
-    ScopedEnv path("PATH", dir.str() + "/plain");
-    EXPECT_EQ(FindProgramOnPath("lp"), "") << "a file without an execute bit is no program";
-}
-
-TEST(PrinterVariablesTest, SetAsideForTheScopeAndPutBackAsTheyWere) {
-    ScopedEnv p("PRINTER", "office"), l("LPDEST", std::nullopt);
-    {
-        const PrinterVariablesSetAside aside;
-        EXPECT_EQ(Env("PRINTER"), std::nullopt);
-        EXPECT_EQ(Env("LPDEST"), std::nullopt);
-    }
-    EXPECT_EQ(Env("PRINTER"), "office");
-    EXPECT_EQ(Env("LPDEST"), std::nullopt);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 namespace vts {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 std::string FileOrAbsent(const std::string& path) {
-    return std::filesystem::exists(path) ? ReadFile(path) : std::string("(absent)");
+    return std::filesystem::exists(path) ? readFile(path) : std::string("(absent)");
 }
 
 // Everything the scripts may touch that a user would notice.
@@ -27,8 +27,8 @@ std::string PrinterSetUp() {
 TEST(PdfCupsScriptsTest, StartAndStopLeaveThePrinterSetUpAsTheyFoundIt) {
     if (!CupsPdfFolder()) GTEST_SKIP() << "CUPS is not prepared: run scripts/cups-test-start.sh (as root) first";
     const CupsLock lock;
-    const TempDir state;
-    const std::string env = "VTS_CUPS_STATE_DIR=" + ShellWord(state.str() + "/state") +
+    const ScratchDir state;
+    const std::string env = "VTS_CUPS_STATE_DIR=" + ShellWord(state.file("state")) +
                             " VTS_CUPS_QUEUE=Vts_Script_Pdf VTS_CUPS_QUEUE_INFO='Vts Script Pdf'"
                             " VTS_CUPS_OTHER_QUEUE=Vts_Script_Office VTS_CUPS_OTHER_INFO='Vts Script Office' ";
     const std::string scripts = std::string(VTS_SOURCE_DIR) + "/scripts/";
@@ -39,9 +39,9 @@ TEST(PdfCupsScriptsTest, StartAndStopLeaveThePrinterSetUpAsTheyFoundIt) {
         ASSERT_EQ(start.status, 0) << start.output;
     }
     EXPECT_NE(Shell("lpstat -l -p Vts_Script_Pdf").output.find("Description: Vts Script Pdf"), std::string::npos);
-    const std::string out = ReadFile(state.str() + "/state/pdf_out");
+    const std::string out = readFile(state.file("state/pdf_out"));
     ASSERT_FALSE(out.empty());
-    EXPECT_NE(ReadFile("/etc/cups/cups-pdf.conf").find("\nOut " + out), std::string::npos);
+    EXPECT_NE(readFile("/etc/cups/cups-pdf.conf").find("\nOut " + out), std::string::npos);
     ASSERT_EQ(Shell("lpoptions -d Vts_Script_Office").status, 0);
 
     for (int run = 0; run < 2; ++run) {
@@ -49,7 +49,7 @@ TEST(PdfCupsScriptsTest, StartAndStopLeaveThePrinterSetUpAsTheyFoundIt) {
         EXPECT_EQ(stop.status, 0) << stop.output;
     }
     EXPECT_EQ(PrinterSetUp(), found);
-    EXPECT_FALSE(std::filesystem::exists(state.str() + "/state"));
+    EXPECT_FALSE(std::filesystem::exists(state.file("state")));
 }
 
 }  // namespace
