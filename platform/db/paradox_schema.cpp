@@ -76,7 +76,7 @@ void ColumnNeeds::observe(const Variant& v, std::int64_t row, const std::string&
 }
 
 pdx::Field ColumnNeeds::field(const std::string& name) const {
-    if (jet == "INT") return {name, fractional || largest > kLongLimit ? T::Number : T::Long, 4};
+    if (jet == "INT") return fractional || largest > kLongLimit ? pdx::Field{name, T::Number, 8} : pdx::Field{name, T::Long, 4};
     if (jet == "FLOAT") return {name, T::Number, 8};
     if (jet == "DECIMAL") return {name, T::Bcd, decimals};
     if (jet == "DATETIME") return hasTime ? pdx::Field{name, T::Timestamp, 8} : pdx::Field{name, T::Date, 4};

@@ -12,7 +12,8 @@ namespace db {
 
 namespace {
 
-constexpr double kExactIntegerLimit = 9007199254740992.0;  // 2^53
+constexpr std::int64_t kExactInteger = 9007199254740992;  // 2^53: doubles hold every integer up to it
+constexpr double kExactIntegerLimit = 9007199254740992.0;
 
 std::string shown(const Variant& v) {
     if (std::holds_alternative<Bytes>(v)) return "binary data";
@@ -37,7 +38,7 @@ pdx::Value wholeNumber(const Variant& v) {
 pdx::Value number(const Variant& v) {
     if (auto d = std::get_if<double>(&v)) return *d;
     if (auto i = std::get_if<std::int64_t>(&v)) {
-        if (std::fabs(static_cast<double>(*i)) > kExactIntegerLimit) unsuitable(v, "a number a Number field holds exactly");
+        if (*i > kExactInteger || *i < -kExactInteger) unsuitable(v, "a number a Number field holds exactly");
         return static_cast<double>(*i);
     }
     if (auto t = std::get_if<std::string>(&v))

@@ -1,0 +1,116 @@
+// The grid's data source: rows by position in large tables, optimistic cell edits, and never
+// holding the working table against another connection.
+#include <gtest/gtest.h>
+
+#include "db_test_support.h"
+#include "platform/shell/errors.h"
+
+using namespace dbtest;
+
+namespace {
+
+constexpr int kRows = 200000;
+
+struct GridSourceTest : ::testing::Test {
+    TempDir app;
+    db::Connection work;
+    void SetUp() override {
+        work.Open(workingString(app));
+        work.Execute("CREATE TABLE `BIG`(`N` INT,`S` TEXT,`D` DECIMAL)");
+        work.BeginTrans();
+        work.Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " +
+                     std::to_string(kRows) + ") INSERT INTO `BIG` SELECT i, 'row ' || i, '0.10' FROM k");
+        work.CommitTrans();
+    }
+    std::shared_ptr<db::GridSource> open(db::Connection& c) {
+        db::Recordset rs;
+        rs.Open("SELECT * FROM `BIG`;", c, 2, 3);
+        return rs.DataSource();  // outlives the record set
+    }
+};
+
+void expectRows(const std::vector<db::GridSource::Row>& rows, std::int64_t firstN, std::size_t count) {
+    ASSERT_EQ(rows.size(), count);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].values[0], db::Variant(std::int64_t(firstN) + std::int64_t(i)));
+        EXPECT_EQ(db::toText(rows[i].values[1]), "row " + std::to_string(firstN + std::int64_t(i)));
+    }
+}
+
+}  // namespace
+
+TEST_F(GridSourceTest, ColumnsAndRowsAtAnyOffset) {
+    db::Connection grid;
+    grid.CursorLocation(3);
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    ASSERT_EQ(src->ColumnCount(), 3);
+    EXPECT_EQ(src->ColumnName(1), "S");
+    EXPECT_EQ(src->ColumnJetType(2), "DECIMAL");
+    EXPECT_EQ(src->ColumnType(0), 3);
+    EXPECT_EQ(src->RowCount(), kRows);
+    expectRows(src->Fetch(0, 40), 1, 40);
+    expectRows(src->Fetch(kRows / 2, 40), kRows / 2 + 1, 40);
+    expectRows(src->Fetch(kRows - 10, 40), kRows - 9, 10);
+    EXPECT_TRUE(src->Fetch(kRows, 40).empty());
+    EXPECT_TRUE(src->Fetch(-1, 40).empty());
+}
+
+TEST_F(GridSourceTest, GapsInRowidsAfterChangesByAnotherConnection) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    EXPECT_EQ(src->RowCount(), kRows);
+    work.Execute("DELETE FROM `BIG` WHERE `N` % 2 = 0");
+    EXPECT_EQ(src->RowCount(), kRows / 2);
+    const auto middle = src->Fetch(kRows / 4, 3);
+    ASSERT_EQ(middle.size(), 3u);
+    EXPECT_EQ(middle[0].values[0], db::Variant(std::int64_t{kRows / 2 + 1}));
+    EXPECT_EQ(middle[1].values[0], db::Variant(std::int64_t{kRows / 2 + 3}));
+    EXPECT_EQ(middle[1].rowid, kRows / 2 + 3);
+    expectRows(src->Fetch(kRows / 2 - 1, 5), kRows - 1, 1);
+}
+
+TEST_F(GridSourceTest, OptimisticUpdate) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    const auto row = src->Fetch(9, 1).at(0);
+    EXPECT_EQ(src->Update(row.rowid, 1, row.values[1], std::string("edited")), db::Variant(std::string("edited")));
+    EXPECT_EQ(src->Update(row.rowid, 0, row.values[0], std::string("77")), db::Variant(std::int64_t{77}));
+    EXPECT_EQ(src->Update(row.rowid, 2, row.values[2], std::string("1.50")), db::Variant(std::string("1.50")));
+    // The old value no longer matches: someone (here: the edit above) changed it.
+    try {
+        src->Update(row.rowid, 1, row.values[1], std::string("again"));
+        FAIL() << "stale edit accepted";
+    } catch (const vts::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("changed or deleted"), std::string::npos) << e.what();
+    }
+    work.Execute("DELETE FROM `BIG` WHERE rowid = 11");
+    EXPECT_THROW(src->Update(11, 1, std::string("row 11"), std::string("x")), vts::Error);
+    EXPECT_THROW(src->Update(12, 0, std::int64_t{12}, std::string("twelve")), vts::Error);  // not a whole number
+    EXPECT_EQ(src->Fetch(9, 1).at(0).values[1], db::Variant(std::string("edited")));
+    EXPECT_EQ(src->Fetch(10, 1).at(0).values[0], db::Variant(std::int64_t{12}));
+    EXPECT_EQ(src->Update(12, 1, std::string("row 12"), std::string("")), db::Variant(std::monostate{}));
+}
+
+TEST_F(GridSourceTest, TheTableCanBeReplacedWhileTheGridSourceLives) {
+    db::Connection grid;
+    grid.CursorLocation(3);
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    src->Fetch(100, 40);
+    db::Connection other;
+    other.Open(workingString(app));
+    other.Execute("DROP TABLE `BIG`");
+    other.Execute("CREATE TABLE `BIG`(`N` INT,`S` TEXT,`D` DECIMAL)");
+    other.Execute("INSERT INTO `BIG` VALUES('1', 'fresh', NULL)");
+    EXPECT_EQ(src->RowCount(), 1);
+    EXPECT_EQ(db::toText(src->Fetch(0, 10).at(0).values[1]), "fresh");
+}
+
+TEST_F(GridSourceTest, OnlyTheGridFormOfTheRecordSetFeedsTheGrid) {
+    db::Recordset rs;
+    rs.Open("SELECT * FROM `BIG`;", work, 3, 1);
+    EXPECT_THROW(rs.DataSource(), vts::Error);
+}

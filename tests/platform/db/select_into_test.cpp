@@ -1,0 +1,286 @@
+// "select top N * into [Paradox 5.x;Database=...].[NAME.db] from [NAME]": the working table
+// written back as a Paradox table, with the recorded structure, the aside set and failures.
+#include <gtest/gtest.h>
+
+#include "db_test_support.h"
+#include "platform/db/jet_types.h"
+#include "platform/pdx/reader.h"
+#include "platform/shell/errors.h"
+
+using namespace dbtest;
+
+namespace {
+
+using Rows = std::vector<std::vector<db::Variant>>;
+
+Rows readParadox(const fs::path& folder, const std::string& name, pdx::Schema* schema = nullptr) {
+    db::Connection c;
+    c.Open(db::paradoxConnectionString(folder.string()));
+    db::Recordset rs;
+    rs.Open("SELECT * FROM `" + name + "`", c);
+    if (schema) *schema = rs.SourceSchema();
+    Rows rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        auto& row = rows.emplace_back();
+        for (int i = 0; i < rs.Fields().Count(); ++i) row.push_back(rs.Fields()(i).Value());
+    }
+    return rows;
+}
+
+// What the import does, in short: the working table from the Paradox table, and its structure.
+void importTable(db::Connection& work, const fs::path& folder, const std::string& name) {
+    db::Connection px;
+    px.Open(db::paradoxConnectionString(folder.string()));
+    db::Recordset rs;
+    rs.Open("SELECT * FROM `" + name + "`", px);
+    const auto schema = rs.SourceSchema();
+    std::string create = "CREATE TABLE `" + name + "`(";
+    for (const auto& f : schema.fields) create += "`" + f.name + "` " + db::jetTypeOf(f.type) + ",";
+    create.back() = ')';
+    work.Execute(create);
+    work.RecordSourceStructure(name, schema);
+    work.BeginTrans();
+    for (; !rs.Eof(); rs.MoveNext()) {
+        std::string insert = "INSERT INTO `" + name + "` VALUES(";
+        for (int i = 0; i < rs.Fields().Count(); ++i) {
+            const auto& v = rs.Fields()(i).Value();
+            insert += (i ? ", " : "") + (db::toText(v).empty() && !std::holds_alternative<db::Bytes>(v)
+                                             ? std::string("NULL")
+                                             : db::sqlLiteral(std::holds_alternative<db::Bytes>(v) ? v : db::Variant(db::toText(v))));
+        }
+        work.Execute(insert + ")");
+    }
+    work.CommitTrans();
+}
+
+std::string selectInto(const std::string& name, const fs::path& folder, std::int64_t top) {
+    return "select top " + std::to_string(top) + " * into [Paradox 5.x;Database=" + folder.string() + "].[" + name +
+           ".db] from [" + name + "]";
+}
+
+std::int64_t rowCount(db::Connection& work, const std::string& name) {
+    db::Recordset rs;
+    rs.CursorLocation(3);
+    rs.Open("select * from [" + name + "]", work, 3, 1);
+    return rs.Eof() ? 0 : rs.RecordCount();
+}
+
+// DROP on the Paradox folder, then the copy: the write-back's two steps.
+void writeBack(db::Connection& work, const fs::path& folder, const std::string& name) {
+    db::Connection px;
+    px.Open(db::paradoxConnectionString(folder.string()));
+    px.Execute("DROP TABLE `" + name + "`");
+    work.Execute(selectInto(name, folder, rowCount(work, name)));
+}
+
+std::string fileBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, std::string> folderContents(const fs::path& dir) {
+    std::map<std::string, std::string> out;
+    for (const auto& f : filesIn(dir)) out[f] = fileBytes(dir / f);
+    return out;
+}
+
+struct SelectIntoTest : ::testing::Test {
+    TempDir paradox, app;
+    db::Connection work;
+    void SetUp() override { work.Open(workingString(app)); }
+};
+
+}  // namespace
+
+TEST_F(SelectIntoTest, RecordedStructureIsReusedAndExactlyOneTableRemains) {
+    copyTable("db", "CUSTOMER", paradox.path());
+    for (const auto& f : filesIn(paradox.path()))  // the old table in mixed case
+        fs::rename(paradox.path() / f, paradox.path() / ("Customer" + f.substr(8)));
+    pdx::Schema original;
+    const auto before = readParadox(paradox.path(), "CUSTOMER", &original);
+    importTable(work, paradox.path(), "CUSTOMER");
+    work.Execute("UPDATE `CUSTOMER` SET `City` = 'Zürich' WHERE `CustNo` = 3");
+    writeBack(work, paradox.path(), "CUSTOMER");
+
+    EXPECT_EQ(filesIn(paradox.path()), (std::vector<std::string>{"CUSTOMER.MB", "CUSTOMER.PX", "CUSTOMER.db"}));
+    pdx::Schema written;
+    auto after = readParadox(paradox.path(), "CUSTOMER", &written);
+    EXPECT_EQ(written, original);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(db::toText(after[2][5]), "Zürich");
+    after[2][5] = before[2][5];
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(SelectIntoTest, EveryFieldTypeSurvivesTheRoundTrip) {
+    for (const char* name : {"bcd", "bytes", "date7", "logical", "long", "memo", "fmemo", "graphic", "time", "timestamp"}) {
+        TempDir folder;
+        copyTable("fields", name, folder.path());
+        pdx::Schema original, written;
+        const auto before = readParadox(folder.path(), name, &original);
+        importTable(work, folder.path(), name);
+        writeBack(work, folder.path(), name);
+        EXPECT_EQ(readParadox(folder.path(), name, &written), before) << name;
+        EXPECT_EQ(written, original) << name;
+    }
+}
+
+TEST_F(SelectIntoTest, ValidityFileIsKeptWhenTheFieldsAreUnchanged) {
+    copyTable("db", "AREACODE", paradox.path());
+    const auto oldVal = fileBytes(paradox.path() / "AREACODE.VAL");
+    const auto oldStamp = pdx::TableReader(paradox.path() / "AREACODE.DB").info().changeCount2;
+    importTable(work, paradox.path(), "AREACODE");
+    writeBack(work, paradox.path(), "AREACODE");
+    const auto files = filesIn(paradox.path());
+    EXPECT_EQ(files, (std::vector<std::string>{"AREACODE.PX", "AREACODE.VAL", "AREACODE.db"}));
+    EXPECT_EQ(fileBytes(paradox.path() / "AREACODE.VAL"), oldVal);
+    EXPECT_EQ(pdx::TableReader(paradox.path() / "AREACODE.db").info().changeCount2, oldStamp);
+}
+
+TEST_F(SelectIntoTest, ChangedColumnsGetADerivedStructureAndNoValidityFile) {
+    copyTable("db", "AREACODE", paradox.path());
+    importTable(work, paradox.path(), "AREACODE");
+    work.Execute("ALTER TABLE `AREACODE` ADD COLUMN `Extra` INT");
+    writeBack(work, paradox.path(), "AREACODE");
+    EXPECT_EQ(filesIn(paradox.path()), std::vector<std::string>{"AREACODE.db"});
+    pdx::Schema written;
+    const auto rows = readParadox(paradox.path(), "AREACODE", &written);
+    EXPECT_EQ(rows.size(), 135u);
+    EXPECT_EQ(written.keyFields, 0);
+    EXPECT_EQ(written.codePage, 1252);
+    EXPECT_EQ(written.sortOrderId, "DBWINUS0");
+    ASSERT_EQ(written.fields.size(), 5u);
+    EXPECT_EQ(written.fields[0], (pdx::Field{"Area Code", pdx::FieldType::Alpha, 3}));
+    EXPECT_EQ(written.fields[4], (pdx::Field{"Extra", pdx::FieldType::Long, 4}));
+}
+
+TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
+    work.Execute("CREATE TABLE `NEW`(`I` INT,`BIG` INT,`F` FLOAT,`D` DECIMAL,`DAY` DATETIME,`AT` DATETIME,`S` TEXT,"
+                 "`LONGTEXT` TEXT,`M` MEMO,`O` OLEOBJECT)");
+    const std::string longText(300, 'x');
+    work.Execute("INSERT INTO `NEW` VALUES('1', '5000000000', '1.5', '-123.4500', '2021-08-31', '2021-08-31 10:00:00', "
+                 "'héllo', '" + longText + "', 'memo', X'0102')");
+    work.Execute("INSERT INTO `NEW` VALUES(NULL, '-3', NULL, '99999999999999999999.5', NULL, '2021-09-01', 'a', NULL, "
+                 "NULL, NULL)");
+    work.Execute(selectInto("NEW", paradox.path(), 2));
+    pdx::Schema s;
+    const auto rows = readParadox(paradox.path(), "NEW", &s);
+    using T = pdx::FieldType;
+    const std::vector<std::pair<T, int>> expected{{T::Long, 4},   {T::Number, 8}, {T::Number, 8}, {T::Bcd, 4},
+                                                  {T::Date, 4},   {T::Timestamp, 8}, {T::Alpha, 5}, {T::Memo, 11},
+                                                  {T::Memo, 11},  {T::Binary, 10}};
+    ASSERT_EQ(s.fields.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(s.fields[i].type, expected[i].first) << s.fields[i].name;
+        EXPECT_EQ(s.fields[i].size, expected[i].second) << s.fields[i].name;
+    }
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(db::toText(rows[0][1]), "5000000000");
+    EXPECT_EQ(db::toText(rows[0][3]), "-123.4500");
+    EXPECT_EQ(db::toText(rows[1][3]), "99999999999999999999.5000");
+    EXPECT_EQ(db::toText(rows[0][5]), "2021-08-31 10:00:00");
+    EXPECT_EQ(db::toText(rows[0][6]), "héllo");
+    EXPECT_EQ(db::toText(rows[0][7]), longText);
+    EXPECT_EQ(rows[0][9], db::Variant(db::Bytes{1, 2}));
+}
+
+TEST_F(SelectIntoTest, TopTakesTheFirstRowsInRowidOrderAndZeroGivesAnEmptyTable) {
+    work.Execute("CREATE TABLE `N`(`A` INT)");
+    for (int i = 1; i <= 5; ++i) work.Execute("INSERT INTO `N` VALUES('" + std::to_string(i * 10) + "')");
+    work.Execute(selectInto("N", paradox.path(), 3));
+    const auto rows = readParadox(paradox.path(), "N");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2][0], db::Variant(std::int64_t{30}));
+    TempDir empty;
+    work.Execute(selectInto("N", empty.path(), 0));
+    pdx::Schema s;
+    EXPECT_TRUE(readParadox(empty.path(), "N", &s).empty());
+    EXPECT_EQ(s.fields.size(), 1u);
+}
+
+TEST_F(SelectIntoTest, InjectedWriteFailureRestoresTheTableAndARetrySucceeds) {
+    copyTable("db", "CUSTOMER", paradox.path());
+    const auto original = folderContents(paradox.path());
+    importTable(work, paradox.path(), "CUSTOMER");
+    for (int failAt : {1, 3, 6}) {
+        int writes = 0;
+        work.SetBeforeWrite([&] {
+            if (++writes == failAt) throw pdx::Error("simulated disk failure");
+        });
+        db::Connection px;
+        px.Open(db::paradoxConnectionString(paradox.str()));
+        px.Execute("DROP TABLE `CUSTOMER`");
+        try {
+            work.Execute(selectInto("CUSTOMER", paradox.path(), 20));
+            ADD_FAILURE() << "no failure at write " << failAt;
+        } catch (const vts::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("simulated disk failure"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(folderContents(paradox.path()), original) << "failure at write " << failAt;
+    }
+    work.SetBeforeWrite({});
+    writeBack(work, paradox.path(), "CUSTOMER");
+    EXPECT_EQ(readParadox(paradox.path(), "CUSTOMER").size(), 20u);
+}
+
+TEST_F(SelectIntoTest, ATableStillInPlaceIsNotOverwritten) {
+    copyTable("db", "CUSTOMER", paradox.path());
+    const auto original = folderContents(paradox.path());
+    importTable(work, paradox.path(), "CUSTOMER");
+    try {
+        work.Execute(selectInto("CUSTOMER", paradox.path(), 20));
+        FAIL() << "overwrote the table";
+    } catch (const vts::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("CUSTOMER.DB"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(folderContents(paradox.path()), original);
+}
+
+TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
+    copyTable("db", "CUSTOMER", paradox.path());
+    const auto original = folderContents(paradox.path());
+    importTable(work, paradox.path(), "CUSTOMER");
+    struct Case {
+        std::string update, field, row;
+    };
+    for (const Case& c : {Case{"`DateEntered` = 'abc' WHERE `CustNo` = 4", "\"DateEntered\"", "row 4,"},
+                          Case{"`City` = '" + std::string(16, 'c') + "' WHERE `CustNo` = 2", "\"City\"", "row 2,"},
+                          Case{"`CustNo` = 'x' WHERE `CustNo` = 7", "\"CustNo\"", "row 7,"}}) {
+        work.BeginTrans();
+        work.Execute("UPDATE `CUSTOMER` SET " + c.update);
+        db::Connection px;
+        px.Open(db::paradoxConnectionString(paradox.str()));
+        px.Execute("DROP TABLE `CUSTOMER`");
+        try {
+            work.Execute(selectInto("CUSTOMER", paradox.path(), 20));
+            ADD_FAILURE() << c.update;
+        } catch (const vts::Error& e) {
+            const std::string what = e.what();
+            std::string lower = what;
+            for (auto& ch : lower) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+            EXPECT_NE(lower.find(c.row), std::string::npos) << what;
+            EXPECT_NE(what.find(c.field), std::string::npos) << what;
+        }
+        work.RollbackTrans();
+        EXPECT_EQ(folderContents(paradox.path()), original) << c.update;
+    }
+}
+
+TEST_F(SelectIntoTest, IntegersBeyondExactDoublesAreRefused) {
+    work.Execute("CREATE TABLE `N`(`A` INT)");
+    work.Execute("INSERT INTO `N` VALUES('1')");
+    work.Execute("INSERT INTO `N` VALUES('9007199254740993')");
+    try {
+        work.Execute(selectInto("N", paradox.path(), 2));
+        FAIL();
+    } catch (const vts::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("Row 2, field \"A\""), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(filesIn(paradox.path()).empty());
+}
+
+TEST_F(SelectIntoTest, MissingFolderOrWorkingTable) {
+    EXPECT_THROW(work.Execute(selectInto("N", paradox.path() / "gone", 0)), vts::Error);
+    EXPECT_THROW(work.Execute(selectInto("N", paradox.path(), 0)), vts::Error);
+    EXPECT_TRUE(filesIn(paradox.path()).empty());
+}

@@ -1,0 +1,103 @@
+// Text forms of values: locale-independent doubles, dates, times, decimals and bytes, and the
+// conversions back to Paradox values and working-column values.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "db_test_support.h"
+#include "platform/db/column_values.h"
+#include "platform/db/paradox_values.h"
+#include "platform/db/value_text.h"
+#include "platform/shell/errors.h"
+
+using namespace dbtest;
+
+TEST(ValueText, DoublesTakeTheirShortestExactFormWithAPoint) {
+    EXPECT_EQ(db::formatDouble(0.1), "0.1");
+    EXPECT_EQ(db::formatDouble(200.36), "200.36");
+    EXPECT_EQ(db::formatDouble(-200), "-200");
+    EXPECT_EQ(db::formatDouble(-0.0), "0");
+    EXPECT_EQ(db::formatDouble(1e20), "100000000000000000000");
+    EXPECT_EQ(db::formatDouble(0.000001), "0.000001");
+    EXPECT_EQ(db::formatDouble(1e300), "1e+300");
+    for (double d : {0.1, 1.0 / 3, 123456.789, -2.5e-5, 9007199254740993.0, 1e-320, 1.7976931348623157e308})
+        EXPECT_EQ(*db::parseDouble(db::formatDouble(d)), d) << db::formatDouble(d);
+}
+
+TEST(ValueText, CommaLocaleChangesNoTextForm) {
+    CommaLocale comma;
+    if (!comma.cLocaleSet()) std::printf("note: no de_DE C locale here; the C++ locale alone has ','\n");
+    EXPECT_EQ(db::toText(1.5), "1.5");
+    EXPECT_EQ(db::toText(std::int64_t{1234567}), "1234567");
+    EXPECT_EQ(db::sqlLiteral(-0.25), "-0.25");
+    EXPECT_EQ(*db::parseDouble("2.75"), 2.75);
+    EXPECT_FALSE(db::parseDouble("2,75"));
+    EXPECT_EQ(db::formatTimestamp(63716202001000.0), "2020-02-01 01:00:01");
+}
+
+TEST(ValueText, SqlLiterals) {
+    EXPECT_EQ(db::sqlLiteral(std::monostate{}), "NULL");
+    EXPECT_EQ(db::sqlLiteral(std::string("O'Brien")), "'O''Brien'");
+    EXPECT_EQ(db::sqlLiteral(db::Bytes{0x00, 0xAB}), "X'00AB'");
+    EXPECT_EQ(db::sqlLiteral(std::int64_t{-7}), "-7");
+    EXPECT_EQ(db::toText(db::Bytes{0x0F, 0xA0}), "0FA0");
+}
+
+TEST(ValueText, DatesAndTimes) {
+    EXPECT_EQ(db::formatDate(728783), "1996-05-04");
+    EXPECT_EQ(db::parseDate("1996-05-04"), 728783);
+    EXPECT_EQ(db::formatTime(3601000), "01:00:01");
+    EXPECT_EQ(db::formatTime(3601250), "01:00:01.250");
+    EXPECT_EQ(db::parseTime("01:00:01.25"), 3601250);
+    EXPECT_EQ(db::parseTime("23:59"), 86340000);
+    EXPECT_EQ(db::formatTimestamp(728783.0 * 86400000 + 1), "1996-05-04 00:00:00.001");
+    const auto dt = db::parseDateTime("2020-02-01T01:00:01");
+    ASSERT_TRUE(dt);
+    EXPECT_TRUE(dt->hasTime);
+    EXPECT_EQ(dt->ms, 3601000);
+    for (const char* bad : {"1996-02-30", "1996-5-4", "abc", "1996-05-04x", "1996-05-04 25:00"}) {
+        EXPECT_FALSE(db::parseDate(bad)) << bad;
+        EXPECT_FALSE(db::parseDateTime(bad)) << bad;
+    }
+    for (const char* bad : {"24:00:00", "12:60", "01:00:01.2345", "1:00"}) EXPECT_FALSE(db::parseTime(bad)) << bad;
+}
+
+TEST(ValueText, DecimalsAndHex) {
+    EXPECT_EQ(db::parseDecimal(" +12345678901234567890.123 "), "12345678901234567890.123");
+    EXPECT_EQ(db::parseDecimal("-.5"), "-.5");
+    for (const char* bad : {"", ".", "1e5", "1,5", "--1", "1.2.3"}) EXPECT_FALSE(db::parseDecimal(bad)) << bad;
+    EXPECT_EQ(db::parseHex("00ffA0"), (db::Bytes{0x00, 0xFF, 0xA0}));
+    EXPECT_FALSE(db::parseHex("0"));
+    EXPECT_FALSE(db::parseHex("zz"));
+    EXPECT_FALSE(db::parseHex("+1"));
+}
+
+TEST(ValueText, WorkingValuesBackToParadox) {
+    using T = pdx::FieldType;
+    EXPECT_EQ(db::toParadoxValue(std::string("2018-01-01"), T::Date), pdx::Value(pdx::Date{736695}));
+    EXPECT_EQ(db::toParadoxValue(std::string("2018-01-01 00:00:00"), T::Date), pdx::Value(pdx::Date{736695}));
+    EXPECT_EQ(db::toParadoxValue(std::string("True"), T::Logical), pdx::Value(true));
+    EXPECT_EQ(db::toParadoxValue(std::string("1.50"), T::Bcd), pdx::Value(pdx::Decimal{"1.50"}));
+    EXPECT_EQ(db::toParadoxValue(std::string("3100"), T::Bytes), pdx::Value(pdx::Bytes{0x31, 0x00}));
+    EXPECT_EQ(db::toParadoxValue(std::int64_t{5}, T::Number), pdx::Value(5.0));
+    EXPECT_EQ(db::toParadoxValue(std::string(""), T::Long), pdx::Value(std::monostate{}));
+    EXPECT_EQ(db::toParadoxValue(std::int64_t{7}, T::Alpha), pdx::Value(std::string("7")));
+    EXPECT_THROW(db::toParadoxValue(std::string("abc"), T::Date), vts::Error);
+    EXPECT_THROW(db::toParadoxValue(std::string("2018-01-01 10:00:00"), T::Date), vts::Error);
+    EXPECT_THROW(db::toParadoxValue(1.5, T::Long), vts::Error);
+    EXPECT_THROW(db::toParadoxValue(std::string("maybe"), T::Logical), vts::Error);
+    EXPECT_THROW(db::toParadoxValue(std::int64_t{(1LL << 53) + 1}, T::Number), vts::Error);
+    EXPECT_THROW(db::toParadoxValue(db::Bytes{1}, T::Memo), vts::Error);
+}
+
+TEST(ValueText, GridValuesAreCheckedAgainstTheColumnType) {
+    EXPECT_EQ(db::valueForColumn(std::string(" 42 "), "INT"), db::Variant(std::int64_t{42}));
+    EXPECT_EQ(db::valueForColumn(std::string("2.5"), "FLOAT"), db::Variant(2.5));
+    EXPECT_EQ(db::valueForColumn(std::string("007"), "TEXT"), db::Variant(std::string("007")));
+    EXPECT_EQ(db::valueForColumn(std::string("0.10"), "DECIMAL"), db::Variant(std::string("0.10")));
+    EXPECT_EQ(db::valueForColumn(std::string(""), "INT"), db::Variant(std::monostate{}));
+    EXPECT_EQ(db::valueForColumn(std::string("FF00"), "OLEOBJECT"), db::Variant(db::Bytes{0xFF, 0x00}));
+    EXPECT_THROW(db::valueForColumn(std::string("abc"), "INT"), vts::Error);
+    EXPECT_THROW(db::valueForColumn(std::string("1,5"), "FLOAT"), vts::Error);
+    EXPECT_THROW(db::valueForColumn(std::string("2021-13-01"), "DATETIME"), vts::Error);
+}
