@@ -14,7 +14,7 @@ namespace vts {
 class WalkPacer {
 public:
     WalkPacer(std::function<void()> yieldToUi, ExportProgress progress,
-              std::chrono::steady_clock::duration interval = std::chrono::milliseconds(15));
+              std::chrono::steady_clock::duration interval = std::chrono::milliseconds(10));
     void start(long total);
     void rowDone(long done);
     void finish();

@@ -22,13 +22,13 @@ void copyHeader(DataGrid& grid, xlsx::Workbook& book) {
 }
 
 void copyRows(ExportContext& ctx, xlsx::Workbook& book) {
-    // Known before the walk: a table too long for a sheet fails now, not after a long copy.
-    if (ctx.grid.ApproxCount() >= xlsx::kMaxRows)
-        throw Error("The table has more rows than a worksheet can hold (" +
-                    std::to_string(xlsx::kMaxRows - 1) + " below the headings).");
     WalkPacer pacer(ctx.app.yieldToUi, ctx.progress);
     long r = 2;
-    GridWalk(ctx.grid, pacer, [&](long) {
+    GridWalk(ctx.grid, pacer, [&](long n) {
+        // Known at the first row: a table too long for a sheet fails now, not after a long copy.
+        if (n == 0 && pacer.total() >= xlsx::kMaxRows)
+            throw Error("The table has more rows than a worksheet can hold (" +
+                        std::to_string(xlsx::kMaxRows - 1) + " below the headings).");
         long c = 1;
         const int count = ctx.grid.columnCount();  // read afresh for each row
         for (int k = 0; k < count; ++k) {

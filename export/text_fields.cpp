@@ -2,24 +2,13 @@
 
 #include <optional>
 
+#include "export/xml_name_chars.h"
+
 namespace vts {
 
 namespace {
 
 bool in(char32_t c, char32_t lo, char32_t hi) { return c >= lo && c <= hi; }
-
-// XML 1.0 NameStartChar without ':', which namespace-aware readers reserve for prefixes.
-bool isNameStart(char32_t c) {
-    return in(c, 'A', 'Z') || in(c, 'a', 'z') || c == '_' || in(c, 0xC0, 0xD6) || in(c, 0xD8, 0xF6) ||
-           in(c, 0xF8, 0x2FF) || in(c, 0x370, 0x37D) || in(c, 0x37F, 0x1FFF) || in(c, 0x200C, 0x200D) ||
-           in(c, 0x2070, 0x218F) || in(c, 0x2C00, 0x2FEF) || in(c, 0x3001, 0xD7FF) ||
-           in(c, 0xF900, 0xFDCF) || in(c, 0xFDF0, 0xFFFD) || in(c, 0x10000, 0xEFFFF);
-}
-
-bool isNameChar(char32_t c) {
-    return isNameStart(c) || c == '-' || c == '.' || in(c, '0', '9') || c == 0xB7 || in(c, 0x300, 0x36F) ||
-           in(c, 0x203F, 0x2040);
-}
 
 // Decodes the UTF-8 sequence at s[i] and advances i; nullopt (one byte consumed) when malformed.
 std::optional<char32_t> nextCodePoint(std::string_view s, size_t& i) {
@@ -75,11 +64,11 @@ std::string XmlElementName(std::string_view caption) {
     for (size_t i = 0; i < caption.size();) {
         const size_t from = i;
         const auto c = nextCodePoint(caption, i);
-        if (!c || !isNameChar(*c)) {
+        if (!c || !IsXmlNameChar(*c)) {
             name += '_';
             continue;
         }
-        if (from == 0 && !isNameStart(*c)) name += '_';
+        if (from == 0 && !IsXmlNameStartChar(*c)) name += '_';
         name.append(caption.substr(from, i - from));
     }
     return name.empty() ? "_" : name;

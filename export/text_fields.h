@@ -16,7 +16,7 @@ bool AppendXmlText(std::string& out, std::string_view text);
 
 // An XML element name made from a column caption. A caption that is already a name stays as
 // it is. Otherwise every character that may not appear in a name (blanks, punctuation, ':',
-// control characters, bytes that are not UTF-8) becomes '_'; a name whose first character may
+// control characters, bytes that are not UTF-8; see xml_name_chars.h) becomes '_'; a name whose first character may
 // only appear later in a name (a digit, '-', '.') gets a leading '_'; an empty caption gives "_".
 std::string XmlElementName(std::string_view caption);
 

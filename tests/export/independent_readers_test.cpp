@@ -9,7 +9,7 @@
 namespace vts::test {
 namespace {
 
-const std::vector<std::string> kCaptions = {"Id", "Full Name", "Note", "2nd"};
+const std::vector<std::string> kCaptions = {"Id", "Full Name", "Notiz/Größe", "2nd"};
 const Rows kRows = {
     {"1", "Ann \"The\" Smith", "comma, semicolon; tab\there", "x & y < z > w"},
     {"2", "", "line one\r\nline two\nthree\rfour", "  spaced  "},

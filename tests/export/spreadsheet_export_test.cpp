@@ -174,6 +174,17 @@ TEST(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     EXPECT_NE(form.dialogs.messages[0].text.find("Cannot start the spreadsheet program"), std::string::npos);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"calc-standin"});
+
+    struct HugeGrid : FakeGrid {
+        using FakeGrid::FakeGrid;
+        long ApproxCount() override { return 2000000; }
+    } huge({"Id"}, numberedRows(1, 1));
+    form.dialogs.messages.clear();
+    auto hugeCtx = form.context(huge);
+    mnuXLS_Click(hugeCtx);
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    EXPECT_NE(form.dialogs.messages[0].text.find("more rows than a worksheet can hold"), std::string::npos);
+    EXPECT_EQ(huge.visited.size(), 1u);
 }
 
 }  // namespace

@@ -83,6 +83,11 @@ TEST(TextFormats, ElementNamesFromCaptions) {
     EXPECT_EQ(XmlElementName("Straße_Nr.2"), "Straße_Nr.2");
     EXPECT_EQ(XmlElementName("\xff\x01x"), "__x");     // bytes that are not UTF-8, control chars
     EXPECT_EQ(XmlElementName("\xe2\x82"), "__");        // a cut-off sequence
+    // Only letters that every XML 1.0 parser takes: Greek, Cyrillic and CJK stay, while the
+    // Greek tonos, Arabic punctuation and letters newer than XML's 4th edition do not.
+    EXPECT_EQ(XmlElementName("Όνομα Имя 名前"), "Όνομα_Имя_名前");
+    EXPECT_EQ(XmlElementName("΄x،y\u07B1\U0001D4B3"), "_x_y__");
+    EXPECT_EQ(XmlElementName("\u0663abc"), "_\u0663abc");  // an Arabic-Indic digit cannot start
 }
 
 TEST(TextFormats, ControlCharacterInXmlCellFailsWithoutFile) {
