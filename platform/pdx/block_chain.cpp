@@ -11,7 +11,7 @@ namespace pdx {
 namespace {
 
 constexpr std::size_t kBlockHeader = 6;
-constexpr std::size_t kWindow = 64 * 1024;
+constexpr std::size_t kWindow = 256 * 1024;
 
 std::uint64_t blockOffset(const TableHeader& h, std::uint64_t number) {
     return static_cast<std::uint64_t>(h.headerSize) + (number - 1) * static_cast<std::uint64_t>(h.blockSize());
@@ -29,7 +29,7 @@ int recordsInBlock(const TableHeader& h, std::uint16_t lastOff, int number) {
 
 }  // namespace
 
-std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h) {
+std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h, BlockSource& blocks) {
     std::vector<ChainBlock> chain;
     const std::uint64_t dataBytes = file.size() > static_cast<std::uint64_t>(h.headerSize) ? file.size() - h.headerSize : 0;
     const std::uint64_t blockSize = static_cast<std::uint64_t>(h.blockSize());
@@ -42,9 +42,8 @@ std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h) {
                         std::to_string(physical) + " blocks");
         if (seen[b]) throw Error("the block chain loops back to block " + std::to_string(b));
         seen[b] = true;
-        std::uint8_t head[kBlockHeader];
         const std::uint64_t at = blockOffset(h, b);
-        if (file.readAt(at, head, sizeof head) != sizeof head) throw Error("block " + std::to_string(b) + " is cut short");
+        const std::uint8_t* head = blocks.block(static_cast<std::uint16_t>(b), kBlockHeader);
         const int records = recordsInBlock(h, loadLE16(head + 4), static_cast<int>(b));
         if (at + kBlockHeader + static_cast<std::uint64_t>(records) * h.recordSize > file.size())
             throw Error("block " + std::to_string(b) + " is cut short: the file ends inside its records");

@@ -14,12 +14,7 @@ struct ChainBlock {
     std::uint16_t records = 0;
 };
 
-// Follows the chain from the header's first block. Throws pdx::Error (without the file name)
-// for a loop, a block number outside the file, a damaged block header, a block cut short, or
-// a record total that differs from the header's count (records would silently go missing).
-std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h);
-
-// Reads blocks through one window of at least 64 KiB, so consecutive blocks cost one read.
+// Reads blocks through one window of at least 256 KiB, so consecutive blocks cost one read.
 class BlockSource {
 public:
     BlockSource(const InputFile& file, const TableHeader& h);
@@ -34,5 +29,10 @@ private:
     std::uint64_t windowStart_ = 0;
     std::size_t windowLen_ = 0;
 };
+
+// Follows the chain from the header's first block. Throws pdx::Error (without the file name)
+// for a loop, a block number outside the file, a damaged block header, a block cut short, or
+// a record total that differs from the header's count (records would silently go missing).
+std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h, BlockSource& blocks);
 
 }  // namespace pdx

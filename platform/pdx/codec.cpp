@@ -10,12 +10,6 @@ namespace pdx {
 
 namespace {
 
-std::uint64_t loadBE64(const std::uint8_t* p) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-    return v;
-}
-
 template <std::size_t N>
 std::array<std::uint8_t, N> storeBE(std::uint64_t v) {
     std::array<std::uint8_t, N> out{};
@@ -37,31 +31,6 @@ std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
 constexpr std::int64_t kUnixEpochDay = 719163;
 
 }  // namespace
-
-bool isAllZero(const std::uint8_t* p, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
-std::int16_t decodeShort(const std::uint8_t* p) {
-    const auto u = static_cast<std::uint16_t>(((p[0] << 8) | p[1]) ^ 0x8000);
-    return static_cast<std::int16_t>(u);
-}
-
-std::int32_t decodeLong(const std::uint8_t* p) {
-    const std::uint32_t u = ((static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-                             (static_cast<std::uint32_t>(p[2]) << 8) | p[3]) ^
-                            0x80000000u;
-    return static_cast<std::int32_t>(u);
-}
-
-double decodeDouble(const std::uint8_t* p) {
-    std::uint64_t bits = loadBE64(p);
-    constexpr std::uint64_t kSign = 1ull << 63;
-    bits = (bits & kSign) ? (bits & ~kSign) : ~bits;
-    return std::bit_cast<double>(bits);
-}
 
 std::array<std::uint8_t, 2> encodeShort(std::int64_t v) {
     if (v <= std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())

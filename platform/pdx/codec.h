@@ -3,6 +3,8 @@
 // memcmp order equals value order. Headers use plain little-endian integers.
 #pragma once
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -28,12 +30,35 @@ inline void storeLE32(std::uint32_t v, std::uint8_t* p) {
 
 // --- Blank test ---------------------------------------------------------------------------------
 // Every numeric type, Date/Time/Timestamp and Bytes are blank when all their bytes are zero.
-bool isAllZero(const std::uint8_t* p, std::size_t n);
+inline bool isAllZero(const std::uint8_t* p, std::size_t n) {
+    std::uint64_t acc = 0;
+    for (; n >= 8; n -= 8, p += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        acc |= w;
+    }
+    for (; n > 0; --n) acc |= *p++;
+    return acc == 0;
+}
 
 // --- SF integers and doubles (decoders expect a non-blank value) --------------------------------
-std::int16_t decodeShort(const std::uint8_t* p);  // 2 bytes
-std::int32_t decodeLong(const std::uint8_t* p);   // 4 bytes (Long, AutoInc, Date, Time)
-double decodeDouble(const std::uint8_t* p);       // 8 bytes (Number, Currency, Timestamp)
+// Inline: they run for every value of every record.
+inline std::int16_t decodeShort(const std::uint8_t* p) {  // 2 bytes
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(((p[0] << 8) | p[1]) ^ 0x8000));
+}
+inline std::int32_t decodeLong(const std::uint8_t* p) {  // 4 bytes (Long, AutoInc, Date, Time)
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return static_cast<std::int32_t>(__builtin_bswap32(v) ^ 0x80000000u);
+}
+inline double decodeDouble(const std::uint8_t* p) {  // 8 bytes (Number, Currency, Timestamp)
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    v = __builtin_bswap64(v);
+    constexpr std::uint64_t kSign = 1ull << 63;
+    v = (v & kSign) ? (v & ~kSign) : ~v;
+    return std::bit_cast<double>(v);
+}
 
 // Encoders throw pdx::Error for values the field cannot hold: out of range, or the minimum
 // integer (its stored form is all zeros, i.e. blank). Doubles must be finite; -0.0 is stored as 0.

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "platform/pdx/types.h"
@@ -49,9 +51,14 @@ private:
 };
 
 bool allAscii(const char* p, std::size_t n) {
-    unsigned char acc = 0;
-    for (std::size_t i = 0; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
-    return acc < 0x80;
+    std::uint64_t acc = 0;
+    for (; n >= 8; n -= 8, p += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        acc |= w;
+    }
+    for (; n > 0; --n) acc |= static_cast<unsigned char>(*p++);
+    return (acc & 0x8080808080808080ull) == 0;
 }
 
 // Code point of the UTF-8 sequence at s[i], or nullopt when it is not valid UTF-8.
@@ -220,6 +227,11 @@ CodePage& CodePage::operator=(CodePage&&) noexcept = default;
 
 int CodePage::number() const { return impl_->number; }
 const std::string& CodePage::iconvName() const { return impl_->name; }
+
+bool CodePage::asciiIsPlain() {
+    impl_->prepare();
+    return impl_->asciiIdentity || !impl_->supported;
+}
 
 void CodePage::decode(const char* data, std::size_t len, std::string& out) {
     Impl& d = *impl_;

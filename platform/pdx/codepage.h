@@ -28,6 +28,9 @@ public:
 
     int number() const;
     const std::string& iconvName() const;
+    // True when bytes below 0x80 are the same characters in UTF-8 (true for every code page
+    // the engines use; checked against iconv, and assumed for pages iconv does not know).
+    bool asciiIsPlain();
 
     // Table bytes to UTF-8, replacing out's content (its capacity is reused).
     void decode(const char* data, std::size_t len, std::string& out);

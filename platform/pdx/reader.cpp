@@ -78,8 +78,8 @@ struct TableReader::Impl {
     std::vector<std::string> names;  // decoded field names, filled while the schema is built
     TableInfo info;
     BlobReader blobs;
-    std::vector<ChainBlock> chain;
     BlockSource blocks;
+    std::vector<ChainBlock> chain;
     RecordDecoder decoder;
     std::size_t chainPos = 0;
     int inBlock = 0;
@@ -94,8 +94,8 @@ struct TableReader::Impl {
           info{dbFile, header.versionByte, levelText(header.versionByte), makeSchema(header, codePage, names),
                header.numRecords, header.blockSizeKiB, header.changeCount2},
           blobs(makeBlobReader(dbFile, header)),
-          chain(walkChain(file, header)),
           blocks(file, header),
+          chain(walkChain(file, header, blocks)),
           decoder(header, names, codePage, blobs) {}
 
     bool next(Record& out) {

@@ -22,7 +22,11 @@ T& reuse(Value& v) {
 
 RecordDecoder::RecordDecoder(const TableHeader& header, std::vector<std::string> fieldNames, CodePage& codePage,
                              BlobReader& blobs)
-    : header_(header), names_(std::move(fieldNames)), codePage_(codePage), blobs_(blobs) {}
+    : header_(header),
+      names_(std::move(fieldNames)),
+      codePage_(codePage),
+      blobs_(blobs),
+      asciiIsPlain_(codePage.asciiIsPlain()) {}
 
 void RecordDecoder::decode(const std::uint8_t* record, Record& out) {
     const auto& fields = header_.fields;
@@ -35,15 +39,24 @@ void RecordDecoder::decode(const std::uint8_t* record, Record& out) {
     }
 }
 
-void RecordDecoder::decodeField(const HeaderField& f, const std::uint8_t* p, Value& v) {
-    switch (f.type) {
-    case FieldType::Alpha: {
-        const void* nul = std::memchr(p, 0, static_cast<std::size_t>(f.size));
-        const std::size_t len = nul ? static_cast<const std::uint8_t*>(nul) - p : static_cast<std::size_t>(f.size);
-        if (len == 0) v = std::monostate{};
-        else codePage_.decode(reinterpret_cast<const char*>(p), len, reuse<std::string>(v));
+void RecordDecoder::decodeAlpha(const HeaderField& f, const std::uint8_t* p, Value& v) {
+    // One pass finds the end of the text and whether it is plain ASCII.
+    const auto size = static_cast<std::size_t>(f.size);
+    std::size_t len = 0;
+    std::uint8_t high = 0;
+    while (len < size && p[len] != 0) high |= p[len++];
+    if (len == 0) {
+        v = std::monostate{};
         return;
     }
+    const auto* text = reinterpret_cast<const char*>(p);
+    if (high < 0x80 && asciiIsPlain_) reuse<std::string>(v).assign(text, len);
+    else codePage_.decode(text, len, reuse<std::string>(v));
+}
+
+void RecordDecoder::decodeField(const HeaderField& f, const std::uint8_t* p, Value& v) {
+    switch (f.type) {
+    case FieldType::Alpha: return decodeAlpha(f, p, v);
     case FieldType::Logical:
         if (p[0] == 0) v = std::monostate{};
         else v = decodeLogical(p[0]);
@@ -52,10 +65,13 @@ void RecordDecoder::decodeField(const HeaderField& f, const std::uint8_t* p, Val
         if (p[0] == 0) v = std::monostate{};
         else reuse<Decimal>(v).text = decodeBcd(p, f.size);
         return;
-    default:
-        break;
+    case FieldType::Memo:
+    case FieldType::Binary:
+    case FieldType::FmtMemo:
+    case FieldType::Ole:
+    case FieldType::Graphic: return decodeBlob(f, p, v);
+    default: break;
     }
-    if (isBlobType(f.type)) return decodeBlob(f, p, v);
     if (isAllZero(p, static_cast<std::size_t>(f.storedSize))) {
         v = std::monostate{};
         return;
@@ -69,11 +85,7 @@ void RecordDecoder::decodeField(const HeaderField& f, const std::uint8_t* p, Val
     case FieldType::Date: v = decodeDate(p); return;
     case FieldType::Time: v = decodeTime(p); return;
     case FieldType::Timestamp: v = decodeTimestamp(p); return;
-    case FieldType::Bytes: {
-        auto& bytes = reuse<Bytes>(v);
-        bytes.assign(p, p + f.storedSize);
-        return;
-    }
+    case FieldType::Bytes: reuse<Bytes>(v).assign(p, p + f.storedSize); return;
     default: throw Error("unsupported field type");
     }
 }

@@ -19,13 +19,15 @@ public:
 
 private:
     void decodeField(const HeaderField& f, const std::uint8_t* p, Value& v);
+    void decodeAlpha(const HeaderField& f, const std::uint8_t* p, Value& v);
     void decodeBlob(const HeaderField& f, const std::uint8_t* p, Value& v);
 
     const TableHeader& header_;
     std::vector<std::string> names_;
     CodePage& codePage_;
     BlobReader& blobs_;
-    std::string raw_;  // stored bytes of a memo before decoding
+    bool asciiIsPlain_;  // ASCII text needs no conversion in this code page
+    std::string raw_;    // stored bytes of a memo before decoding
 };
 
 }  // namespace pdx
