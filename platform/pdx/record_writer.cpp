@@ -116,13 +116,13 @@ void RecordEncoder::encodeField(const Slot& s, const Value& v, std::uint8_t* out
         case FieldType::Number:
         case FieldType::Currency: return encodeDoubleField(s, v, out);
         case FieldType::Date:
-            if (const auto* d = std::get_if<Date>(&v)) return put(encodeDate(*d), out);
+            if (const auto* d = std::get_if<Date>(&v)) return guarded(s, [&] { put(encodeDate(*d), out); });
             wrongKind(s, v);
         case FieldType::Time:
-            if (const auto* t = std::get_if<Time>(&v)) return put(encodeTime(*t), out);
+            if (const auto* t = std::get_if<Time>(&v)) return guarded(s, [&] { put(encodeTime(*t), out); });
             wrongKind(s, v);
         case FieldType::Timestamp:
-            if (const auto* t = std::get_if<Timestamp>(&v)) return put(encodeTimestamp(*t), out);
+            if (const auto* t = std::get_if<Timestamp>(&v)) return guarded(s, [&] { put(encodeTimestamp(*t), out); });
             wrongKind(s, v);
         case FieldType::Logical:
             if (const auto* b = std::get_if<bool>(&v)) {
@@ -141,11 +141,7 @@ void RecordEncoder::encodeText(const Slot& s, const std::string& text, std::stri
         out.assign(text);
         return;
     }
-    try {
-        out = codePage_.encode(text);
-    } catch (const Error& e) {
-        fail(s, e.what());
-    }
+    guarded(s, [&] { out = codePage_.encode(text); });
 }
 
 void RecordEncoder::encodeInteger(const Slot& s, const Value& v, std::uint8_t* out) {
@@ -156,12 +152,10 @@ void RecordEncoder::encodeInteger(const Slot& s, const Value& v, std::uint8_t* o
         if (d) fail(s, "the number " + std::to_string(*d) + " is not a whole number");
         wrongKind(s, v);
     }
-    try {
-        if (s.field->type == FieldType::Short) return put(encodeShort(i), out);
-        put(encodeLong(i), out);
-    } catch (const Error& e) {
-        fail(s, e.what());
-    }
+    guarded(s, [&] {
+        if (s.field->type == FieldType::Short) put(encodeShort(i), out);
+        else put(encodeLong(i), out);
+    });
     if (s.field->type == FieldType::AutoInc && i > 0 && static_cast<std::uint32_t>(i) > maxAutoInc_)
         maxAutoInc_ = static_cast<std::uint32_t>(i);
 }
@@ -174,11 +168,7 @@ void RecordEncoder::encodeDoubleField(const Slot& s, const Value& v, std::uint8_
         if (i) fail(s, "the integer " + std::to_string(*i) + " has more digits than a Number can hold");
         wrongKind(s, v);
     }
-    try {
-        put(encodeDouble(d), out);
-    } catch (const Error& e) {
-        fail(s, e.what());
-    }
+    guarded(s, [&] { put(encodeDouble(d), out); });
 }
 
 void RecordEncoder::encodeBcdField(const Slot& s, const Value& v, std::uint8_t* out) {
@@ -190,11 +180,7 @@ void RecordEncoder::encodeBcdField(const Slot& s, const Value& v, std::uint8_t* 
     } else {
         wrongKind(s, v);
     }
-    try {
-        put(encodeBcd(text, s.field->size), out);
-    } catch (const Error& e) {
-        fail(s, e.what());
-    }
+    guarded(s, [&] { put(encodeBcd(text, s.field->size), out); });
 }
 
 void RecordEncoder::encodeFixedBytes(const Slot& s, const Value& v, std::uint8_t* out) {

@@ -46,6 +46,15 @@ private:
     void prepareBlob(const Slot& s, const Value& v, PendingBlob& blob);
     void storeBlob(const Slot& s, const PendingBlob& blob, std::uint8_t* out);
     [[noreturn]] void fail(const Slot& s, const std::string& what) const;
+    // Runs an encoder, adding table, row and field to the error it throws.
+    template <typename Encode>
+    void guarded(const Slot& s, Encode encode) const {
+        try {
+            encode();
+        } catch (const Error& e) {
+            fail(s, e.what());
+        }
+    }
     [[noreturn]] void wrongKind(const Slot& s, const Value& v) const;
 
     std::string tableName_;
