@@ -1,0 +1,85 @@
+// Grid benchmark: a generated table of N records (default 1,000,000) is imported, then the
+// time from the end of the import to the first painted grid, the time to scroll to the last
+// row, and the program's peak memory are printed next to their goals.
+#include <QApplication>
+#include <QScrollBar>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "bench/bench_table.h"
+#include "bridge/paradox.h"
+#include "pages/data_grid_view.h"
+#include "platform/db/connection.h"
+#include "platform/db/recordset.h"
+#include "tests/support/temp_dir.h"
+
+using namespace vts;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+long statusKiB(const std::string& key) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size() + 1));
+    return -1;
+}
+
+void paint(DataGridView& view) {
+    view.viewport()->repaint();
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const std::size_t rows = argc > 1 ? std::stoul(argv[1]) : 1000000;
+    test::TempDir dir;
+    const auto data = dir / "data";
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(dir / "app");
+    bench::writeBenchTable(data, rows, false);
+
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    AppContext ctx{dialogs, launcher, dir / "app"};
+    ctx.folderText = [&] { return data.string(); };
+    auto t = Clock::now();
+    ImportParadoxTable(ctx, bench::kBenchTableName);
+    const double import = since(t);
+    const long beforeGridKiB = statusKiB("VmRSS:");
+
+    t = Clock::now();
+    db::Connection grid;
+    grid.CursorLocation(3);
+    grid.Open(WorkingConnectionString(ctx.appFolder));
+    db::Recordset rs;
+    rs.Open("SELECT * FROM `BENCH`;", grid, 2, 3);
+    DataGridView view(nullptr);
+    view.resize(800, 600);
+    view.show();
+    view.setDataSource(rs.DataSource(), grid.SourceStructure(bench::kBenchTableName));
+    paint(view);
+    const double firstPaint = since(t);
+
+    t = Clock::now();
+    view.scrollToBottom();
+    paint(view);
+    const double toLast = since(t);
+    const bool atEnd = view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum();
+
+    std::cout << "rows: " << rows << " (import took " << import << " s)\n"
+              << "first painted grid after import: " << firstPaint << " s (goal < 0.3 s, ratio " << firstPaint / 0.3 << ")\n"
+              << "scroll to the last row: " << toLast << " s (goal < 0.3 s, ratio " << toLast / 0.3 << ")"
+              << (atEnd ? "" : " [not at end!]") << "\n"
+              << "grid memory: " << (statusKiB("VmRSS:") - beforeGridKiB) / 1024 << " MB; program peak: "
+              << statusKiB("VmHWM:") / 1024 << " MB (goal < 250 MB, ratio " << statusKiB("VmHWM:") / 1024.0 / 250 << ")\n";
+    return 0;
+}
