@@ -12,7 +12,7 @@ struct TableInfo {
     int versionByte = 0;         // header 0x39 (3 = 3.0 ... 0x0C = 7.x)
     std::string levelText;       // "3.0", "3.5", "4.x", "5.x", "7.x"
     Schema schema;
-    std::uint32_t recordCount = 0;
+    std::uint32_t recordCount = 0;  // exact: the block chain was walked and agrees with the header
     int blockSizeKiB = 0;
     std::uint8_t changeCount2 = 0;  // header 0x2E, ties a .VAL to its table
 };

@@ -64,6 +64,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 // monostate = blank (NULL). Text is UTF-8 (Alpha, Memo). Blob types other than Memo, and
 // the Bytes type, are Bytes. Short/Long/AutoInc are int64, Number/Currency double.
+// Graphic and OLE values are the stored bytes exactly, including their 8-byte prefix
+// (01 00 00 01 / 01 00 00 02, then the payload length), so a rewrite gives the same bytes;
+// a Bytes field holds all `size` stored bytes (trailing zeros included).
 using Value = std::variant<std::monostate, std::int64_t, double, bool, std::string, Bytes, Date, Time,
                            Timestamp, Decimal>;
 using Record = std::vector<Value>;
