@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -148,23 +147,6 @@ void renameNoReplace(const std::filesystem::path& from, const std::filesystem::p
     }
     if (err == EEXIST) throw Error("cannot install " + to.string() + ": a file of that name already exists");
     throw Error("cannot rename " + from.string() + " to " + to.string() + ": " + errnoText(err));
-}
-
-void refuseExistingNames(const std::filesystem::path& dir, const std::vector<std::string>& names) {
-    auto lower = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    std::vector<std::string> wanted;
-    for (const auto& n : names) wanted.push_back(lower(n));
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string found = it->path().filename().string();
-        if (std::find(wanted.begin(), wanted.end(), lower(found)) != wanted.end())
-            throw Error("cannot install the new table: " + (dir / found).string() +
-                        " is still there (the earlier table must be moved aside first)");
-    }
-    if (ec) throw Error("cannot list folder " + dir.string() + ": " + ec.message());
 }
 
 void syncFolder(const std::filesystem::path& dir) {

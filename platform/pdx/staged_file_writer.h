@@ -56,8 +56,6 @@ private:
 
 // Renames `from` to `to` unless `to` exists; throws pdx::Error otherwise.
 void renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
-// Throws pdx::Error when dir holds a file named like one of `names`, in any letter case.
-void refuseExistingNames(const std::filesystem::path& dir, const std::vector<std::string>& names);
 // Forces a folder's entries (new names, renames) to disk.
 void syncFolder(const std::filesystem::path& dir);
 

@@ -10,6 +10,7 @@
 
 #include "platform/pdx/block_writer.h"
 #include "platform/pdx/codepage.h"
+#include "platform/pdx/family.h"
 #include "platform/pdx/header_writer.h"
 #include "platform/pdx/mb_writer.h"
 #include "platform/pdx/px_writer.h"
@@ -213,7 +214,10 @@ void TableWriter::Impl::finish() {
 // Companions first, the .db last: an interruption leaves no new table or a complete one.
 void TableWriter::Impl::install() {
     requireState(State::Finished, "installing");
-    refuseExistingNames(dir, {name + ".db", name + ".MB", name + ".PX", name + ".VAL"});
+    // Any file of the table's family still here would be replaced or outlive the new table.
+    if (const auto left = findFamily(dir, name); !left.empty())
+        throw Error("cannot install the new table " + name + ": " + left.front().string() +
+                    " is still there (the earlier table must be moved aside first)");
     std::vector<StagedFile*> done;
     try {
         for (StagedFile* f : companions()) {

@@ -123,6 +123,15 @@ TEST_F(WriterTableInPlace, InstallNeverReplacesAFileOfTheTable) {
     EXPECT_EQ(snapshot(tmp.path()), before);
 }
 
+TEST_F(WriterAsideTable, AStaleCompanionLeftBehindStopsTheInstall) {
+    vts::test::TempDir tmp;
+    prepare(tmp.path());
+    fs::copy_file(fs::path(VTS_FIXTURES) / "db/CUSTOMER.X06", tmp / "MEMO.X06");  // would index the new table
+    const Snapshot before = snapshot(tmp.path());
+    EXPECT_THROW(write(tmp.path(), 0), pdx::Error);
+    EXPECT_EQ(snapshot(tmp.path()), before);
+}
+
 INSTANTIATE_TEST_SUITE_P(EarlierTable, WriterFaults, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "SetAside" : "InPlace"; });
 
