@@ -8,6 +8,27 @@
 
 namespace db {
 
+namespace {
+
+// Ends a read transaction on every path; the lock is held only within one call.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(SqliteDb& db) : db_(db) { db_.exec("BEGIN"); }
+    ~ReadTransaction() {
+        if (open_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void commit() {
+        db_.exec("COMMIT");
+        open_ = false;
+    }
+
+private:
+    SqliteDb& db_;
+    bool open_ = true;
+};
+
+}  // namespace
+
 // Row positions map to rowids: directly when the rowids are 1..N (a fresh import), else through
 // a vector of all rowids. Both are rebuilt only when another connection changed the database.
 struct GridSource::Impl {
@@ -25,20 +46,21 @@ struct GridSource::Impl {
             columns.push_back({c.name, c.jetType(), adoTypeOfDeclared(c.declaredType)});
     }
 
-    std::int64_t dataVersion() const {
-        Statement st(db, "PRAGMA data_version");
+    std::int64_t single(const std::string& sql) const {
+        Statement st(db, sql);
         st.step();
         return st.columnInt(0);
     }
 
     void refresh() {
-        const auto version = dataVersion();
+        const auto version = single("PRAGMA data_version");
         if (version == seenVersion) return;
         const std::string from = " FROM " + quoteIdentifier(table.name);
-        Statement st(db, "SELECT count(*), min(" + table.rowid + "), max(" + table.rowid + ")" + from);
-        st.step();
-        count = st.columnInt(0);
-        dense = count == 0 || (st.columnInt(1) == 1 && st.columnInt(2) == count);
+        ReadTransaction snapshot(db);  // count, ends and rowids from one state of the table
+        // Three queries: SQLite answers each alone without reading the rows.
+        count = single("SELECT count(*)" + from);
+        dense = count == 0 || (single("SELECT min(" + table.rowid + ")" + from) == 1 &&
+                               single("SELECT max(" + table.rowid + ")" + from) == count);
         rowids.clear();
         if (!dense) {
             rowids.reserve(static_cast<std::size_t>(count));
@@ -46,6 +68,7 @@ struct GridSource::Impl {
             while (ids.step()) rowids.push_back(ids.columnInt(0));
             count = static_cast<std::int64_t>(rowids.size());
         }
+        snapshot.commit();
         seenVersion = version;
     }
 

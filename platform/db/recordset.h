@@ -14,18 +14,18 @@ namespace db {
 class Connection;
 class Cursor;
 
-// One column of the current row. Valid until the record set moves or closes.
+// One column of the current row, copied when taken (safe to keep past MoveNext or Close).
 class Field {
 public:
-    Field(const std::string& name, int type, const Variant& value) : name_(name), type_(type), value_(value) {}
+    Field(std::string name, int type, Variant value) : name_(std::move(name)), type_(type), value_(std::move(value)) {}
     const std::string& Name() const { return name_; }
     int Type() const { return type_; }  // ADO DataTypeEnum code
-    const Variant& Value() const { return value_; }
+    Variant Value() const { return value_; }
 
 private:
-    const std::string& name_;
+    std::string name_;
     int type_;
-    const Variant& value_;
+    Variant value_;
 };
 
 class Recordset;

@@ -57,7 +57,18 @@ std::unique_ptr<Cursor> readAll(Statement& st) {
 }  // namespace
 
 WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
-    : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)) {}
+    : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)) {
+    // Write-ahead logging: a long import transaction never blocks the grid, which reads on the
+    // same thread while the import yields to the window. Stays set in the file; where the file
+    // system cannot do it, SQLite keeps its rollback journal.
+    if (!readOnly) {
+        try {
+            db_->exec("PRAGMA journal_mode = WAL");
+        } catch (const vts::Error&) {
+            // Another connection holds the file right now; it switched the mode already or will.
+        }
+    }
+}
 
 void WorkingProvider::execute(const std::string& sql) {
     const auto statement = singleStatement(sql);

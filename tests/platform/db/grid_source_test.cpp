@@ -114,3 +114,18 @@ TEST_F(GridSourceTest, OnlyTheGridFormOfTheRecordSetFeedsTheGrid) {
     rs.Open("SELECT * FROM `BIG`;", work, 3, 1);
     EXPECT_THROW(rs.DataSource(), vts::Error);
 }
+
+TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    // The import runs in one transaction and lets the window repaint meanwhile; a grid still bound
+    // to the earlier table must be readable then, on the same thread.
+    work.BeginTrans();
+    work.Execute("PRAGMA cache_size = 10");  // make the writer spill pages to the file early
+    work.Execute("CREATE TABLE `OTHER`(`A` TEXT)");
+    work.Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 50000) "
+                 "INSERT INTO `OTHER` SELECT 'some text to fill pages ' || i FROM k");
+    expectRows(src->Fetch(5, 3), 6, 3);
+    work.CommitTrans();
+}
