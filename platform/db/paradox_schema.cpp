@@ -25,58 +25,69 @@ constexpr int kBinarySize = 10;
 // What the values of one column need.
 struct ColumnNeeds {
     std::string jet;
-    bool fractional = false;      // INT: a value is not whole
-    std::int64_t largest = 0;     // INT: largest magnitude
+    bool fractional = false;          // INT: a value is not whole
+    std::int64_t largest = 0;         // INT: largest magnitude
     int intDigits = 0, decimals = 0;  // DECIMAL: digits before and after the point
-    bool hasTime = false;         // DATETIME
-    std::size_t longest = 1;      // TEXT, in characters
+    bool hasTime = false;             // DATETIME
+    std::size_t longest = 1;          // TEXT, in characters
 
     void observe(const Variant& v, std::int64_t row, const std::string& field);
     pdx::Field field(const std::string& name) const;
+
+private:
+    void observeInt(const Variant& v);
+    void observeDecimal(const Variant& v);
+    void observeDateTime(const Variant& v);
 };
 
 void ColumnNeeds::observe(const Variant& v, std::int64_t row, const std::string& field) {
-    if (isNull(v)) return;
     try {
-        if (jet == "INT") {
-            const auto value = toParadoxValue(v, std::holds_alternative<double>(v) ? T::Number : T::Long);
-            if (isNull(value)) return;
-            if (auto d = std::get_if<double>(&value); d && std::trunc(*d) != *d) fractional = true;
-            const double mag = std::fabs(std::holds_alternative<double>(value) ? std::get<double>(value)
-                                                                                : double(std::get<std::int64_t>(value)));
-            if (mag > double(kExactIntegerLimit))
-                throw vts::Error(toText(v) + " is beyond 2^53 and cannot be stored exactly in a Paradox table.");
-            largest = std::max(largest, static_cast<std::int64_t>(mag));
-        } else if (jet == "DECIMAL") {
-            const auto value = toParadoxValue(v, T::Bcd);
-            if (isNull(value)) return;
-            std::string_view text = std::get<pdx::Decimal>(value).text;
-            if (text[0] == '-') text.remove_prefix(1);
-            const auto point = text.find('.');
-            const auto whole = text.substr(0, point);
-            const auto firstDigit = whole.find_first_not_of('0');
-            const int wholeDigits = firstDigit == std::string_view::npos ? 0 : int(whole.size() - firstDigit);
-            intDigits = std::max(intDigits, wholeDigits);
-            if (point != std::string_view::npos) decimals = std::max(decimals, int(text.size() - point - 1));
-            if (intDigits + decimals > pdx::kBcdDigits)
-                throw vts::Error("the column's values need more than " + std::to_string(pdx::kBcdDigits) + " digits.");
-        } else if (jet == "DATETIME") {
-            const auto value = toParadoxValue(v, T::Timestamp);
-            if (isNull(value)) return;
-            const auto ms = static_cast<std::int64_t>(std::get<pdx::Timestamp>(value).ms);
-            hasTime = hasTime || ms % pdx::kMsPerDay != 0;
-        } else if (jet == "TEXT") {
-            longest = std::max(longest, characterCount(toText(v)));
-        } else if (jet == "OLEOBJECT") {
-            toParadoxValue(v, T::Binary);
-        }
+        if (jet == "INT") observeInt(v);
+        else if (jet == "DECIMAL") observeDecimal(v);
+        else if (jet == "DATETIME") observeDateTime(v);
+        else if (jet == "TEXT") longest = std::max(longest, characterCount(toText(v)));
+        else if (jet == "OLEOBJECT") toParadoxValue(v, T::Binary);  // fails here, before anything is written
     } catch (const vts::Error& e) {
         throw vts::Error(rowFieldText(row, field, e.what()));
     }
 }
 
+void ColumnNeeds::observeInt(const Variant& v) {
+    const auto value = toParadoxValue(v, std::holds_alternative<double>(v) ? T::Number : T::Long);
+    if (isNull(value)) return;
+    const auto* d = std::get_if<double>(&value);
+    if (d && std::trunc(*d) != *d) fractional = true;
+    const double magnitude = std::fabs(d ? *d : double(std::get<std::int64_t>(value)));
+    if (magnitude > double(kExactIntegerLimit))
+        throw vts::Error(toText(v) + " is beyond 2^53 and cannot be stored exactly in a Paradox table.");
+    largest = std::max(largest, static_cast<std::int64_t>(magnitude));
+}
+
+void ColumnNeeds::observeDecimal(const Variant& v) {
+    const auto value = toParadoxValue(v, T::Bcd);
+    if (isNull(value)) return;
+    std::string_view text = std::get<pdx::Decimal>(value).text;
+    if (text[0] == '-') text.remove_prefix(1);
+    const auto point = text.find('.');
+    const auto whole = text.substr(0, point);
+    const auto firstDigit = whole.find_first_not_of('0');
+    intDigits = std::max(intDigits, firstDigit == std::string_view::npos ? 0 : int(whole.size() - firstDigit));
+    if (point != std::string_view::npos) decimals = std::max(decimals, int(text.size() - point - 1));
+    if (intDigits + decimals > pdx::kBcdDigits)
+        throw vts::Error("with the other values' decimals the column needs more than " +
+                         std::to_string(pdx::kBcdDigits) + " digits.");
+}
+
+void ColumnNeeds::observeDateTime(const Variant& v) {
+    const auto value = toParadoxValue(v, T::Timestamp);
+    if (isNull(value)) return;
+    const auto ms = static_cast<std::int64_t>(std::get<pdx::Timestamp>(value).ms);
+    hasTime = hasTime || ms % pdx::kMsPerDay != 0;
+}
+
 pdx::Field ColumnNeeds::field(const std::string& name) const {
-    if (jet == "INT") return fractional || largest > kLongLimit ? pdx::Field{name, T::Number, 8} : pdx::Field{name, T::Long, 4};
+    if (jet == "INT")
+        return fractional || largest > kLongLimit ? pdx::Field{name, T::Number, 8} : pdx::Field{name, T::Long, 4};
     if (jet == "FLOAT") return {name, T::Number, 8};
     if (jet == "DECIMAL") return {name, T::Bcd, decimals};
     if (jet == "DATETIME") return hasTime ? pdx::Field{name, T::Timestamp, 8} : pdx::Field{name, T::Date, 4};

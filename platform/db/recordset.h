@@ -66,7 +66,8 @@ public:
     // Working database, cursor type 2 / lock type 3 on one table only (throws otherwise).
     std::shared_ptr<GridSource> DataSource() const;
 
-    // Used by FieldList: column count, names, types and the current row (throws at EOF).
+    // Columns by index and the current row's value (throws at EOF; the reference is valid until
+    // the record set moves or closes). Fields() offers the same as copies.
     int columnCount() const;
     const std::string& columnName(int i) const;
     int columnType(int i) const;
