@@ -1,6 +1,5 @@
 #include "bridge_env.h"
 
-#include <paradox.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +12,10 @@
 
 #include "platform/pdx/reader.h"
 #include "platform/pdx/writer.h"
+
+extern "C" {
+#include <paradox.h>
+}
 
 namespace vts::test {
 
@@ -101,6 +104,17 @@ void writeTable(const fs::path& dir, const std::string& name, const pdx::Schema&
 
 namespace {
 
+// pxlib prints the non-decimal nibbles that the original engine left after the significant
+// digits as punctuation; a writer emits zeros there. Both mean the same number.
+std::string significantBcd(const char* text) {
+    std::string out;
+    for (const char* p = text; *p && (std::isdigit(static_cast<unsigned char>(*p)) || *p == '.' || *p == '-'); ++p)
+        out += *p;
+    if (out.find('.') != std::string::npos)
+        while (out.back() == '0') out.pop_back();
+    return out;
+}
+
 // One field of a pxlib record as text.
 std::string pxlibValue(pxdoc_t* doc, const pxfield_t& field, char* data) {
     char* text = nullptr;
@@ -126,7 +140,7 @@ std::string pxlibValue(pxdoc_t* doc, const pxfield_t& field, char* data) {
         if (PX_get_data_byte(doc, data, field.px_flen, &b) > 0) out << int(b);
         break;
     case pxfBCD:
-        if (PX_get_data_bcd(doc, reinterpret_cast<unsigned char*>(data), field.px_fdc, &text) > 0 && text) out << text;
+        if (PX_get_data_bcd(doc, reinterpret_cast<unsigned char*>(data), field.px_fdc, &text) > 0 && text) out << significantBcd(text);
         break;
     case pxfBytes:
         for (int i = 0; i < field.px_flen; ++i) out << int(static_cast<unsigned char>(data[i])) << ' ';
@@ -221,3 +235,18 @@ std::vector<std::string> sqliteColumn(const fs::path& db, const std::string& sql
 }
 
 }  // namespace vts::test
+
+namespace pdx {
+
+void PrintTo(const Schema& schema, std::ostream* os) {
+    *os << "{";
+    for (const auto& f : schema.fields) *os << f.name << ":" << typeName(f.type) << "(" << f.size << ") ";
+    *os << "keys " << schema.keyFields << ", code page " << schema.codePage << ", sort " << schema.sortOrder << " '"
+        << schema.sortOrderId << "'}";
+}
+void PrintTo(const Date& v, std::ostream* os) { *os << "day " << v.day; }
+void PrintTo(const Time& v, std::ostream* os) { *os << v.ms << " ms"; }
+void PrintTo(const Timestamp& v, std::ostream* os) { *os << std::hexfloat << v.ms << " ms"; }
+void PrintTo(const Decimal& v, std::ostream* os) { *os << v.text; }
+
+}  // namespace pdx

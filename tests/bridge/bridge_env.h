@@ -2,6 +2,7 @@
 // temporary folder, the context the routines run with, and independent readers of the results.
 #pragma once
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -75,3 +76,12 @@ void sqliteExec(const fs::path& db, const std::string& sql);
 std::vector<std::string> sqliteColumn(const fs::path& db, const std::string& sql);
 
 }  // namespace vts::test
+
+// Readable failure messages for the engine's types.
+namespace pdx {
+void PrintTo(const Schema& schema, std::ostream* os);
+void PrintTo(const Date& v, std::ostream* os);
+void PrintTo(const Time& v, std::ostream* os);
+void PrintTo(const Timestamp& v, std::ostream* os);
+void PrintTo(const Decimal& v, std::ostream* os);
+}  // namespace pdx

@@ -41,6 +41,14 @@ std::optional<Edit> chooseEdit(const pdx::Schema& schema, const pdx::Record& fir
             if (old == pdx::Value(text)) text[0] = 'Y';
             return Edit{f, "'" + text + "'", text};
         }
+        case FieldType::Memo: {
+            const std::string text = old == pdx::Value(std::string("Zq")) ? "Yq" : "Zq";
+            return Edit{f, "'" + text + "'", text};
+        }
+        case FieldType::Logical: {
+            const bool b = old != pdx::Value(true);
+            return Edit{f, b ? "'True'" : "'False'", b};
+        }
         case FieldType::Short:
         case FieldType::Long: {
             const std::int64_t n = old == pdx::Value(std::int64_t{7}) ? 8 : 7;
@@ -58,13 +66,15 @@ std::optional<Edit> chooseEdit(const pdx::Schema& schema, const pdx::Record& fir
     return std::nullopt;
 }
 
-void expectSameAsPxlibSees(const fs::path& original, const fs::path& written, const std::string& table) {
+// False when pxlib cannot read the original, so there is nothing to compare with.
+bool expectSameAsPxlibSees(const fs::path& original, const fs::path& written, const std::string& table) {
     const auto before = pxlibDump(original);
     if (before.empty()) {
         std::cout << "pxlib cannot read the original " << table << "; cross-check skipped\n";
-        return;
+        return false;
     }
     EXPECT_EQ(pxlibDump(written), before) << table;
+    return true;
 }
 
 class RoundTrip : public ::testing::TestWithParam<const char*> {};
@@ -76,7 +86,7 @@ TEST_P(RoundTrip, EveryReadableTable) {
     VectorTableList list;
     AddTablesToParadoxListbox(env.ctx, list);
     ASSERT_GT(list.count(), 0);
-    int roundTrips = 0, edits = 0;
+    int roundTrips = 0, edits = 0, pxlibChecks = 0;
     for (const std::string& table : list.items) {
         SCOPED_TRACE(table);
         const auto source = fixtureFile(fixtures, table);
@@ -95,11 +105,14 @@ TEST_P(RoundTrip, EveryReadableTable) {
         SaveTableToParadox(env.ctx, table, {});
         const fs::path written = env.paradoxFolder / (table + ".db");
         const auto back = readTable(written);
-        EXPECT_EQ(back.schema, original->schema);
+        auto expectedSchema = original->schema;
+        // A level 3.x header has no sort order name; the level 5 table must carry one.
+        if (expectedSchema.sortOrderId.empty()) expectedSchema.sortOrderId = back.schema.sortOrderId;
+        EXPECT_EQ(back.schema, expectedSchema);
         EXPECT_EQ(back.records, original->records);
         EXPECT_FALSE(pdx::findAside(env.paradoxFolder, table));
         EXPECT_FALSE(WorkingTableExists(env.ctx, table));
-        if (!hasBlobFields(original->schema)) expectSameAsPxlibSees(*source, written, table);
+        if (!hasBlobFields(original->schema)) pxlibChecks += expectSameAsPxlibSees(*source, written, table);
         ++roundTrips;
 
         // One edited value.
@@ -118,8 +131,12 @@ TEST_P(RoundTrip, EveryReadableTable) {
         EXPECT_EQ(readTable(written).records, expected);
         ++edits;
     }
-    std::cout << GetParam() << ": " << roundTrips << " round trips, " << edits << " with an edit\n";
-    EXPECT_GT(roundTrips, 0);
+    std::cout << GetParam() << ": " << roundTrips << " round trips, " << edits << " with an edit, " << pxlibChecks
+              << " checked with pxlib\n";
+    if (std::string(GetParam()) == "encrypt")
+        EXPECT_EQ(roundTrips, 0);  // every table there is password-protected
+    else
+        EXPECT_GT(roundTrips, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::Values("db", "fields", "joins", "encrypt"));
