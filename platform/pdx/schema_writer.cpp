@@ -136,10 +136,12 @@ std::string keyDescription(const Schema& s) {
 
 int smallestBlockKiB(int recordSize) { return BlockWriter::capacity(2, recordSize) >= 1 ? 2 : 4; }
 
+// Index entries store block numbers like Short values: past 32767 only readers that take them
+// as unsigned follow them (pxlib does not), so a keyed table takes 4 KiB blocks first.
 int keyedBlockKiB(int recordSize, std::size_t records) {
     const int kib = smallestBlockKiB(recordSize);
     const auto cap = static_cast<std::size_t>(BlockWriter::capacity(kib, recordSize));
-    return (records + cap - 1) / cap > static_cast<std::size_t>(BlockWriter::kMaxBlocks) ? 4 : kib;
+    return (records + cap - 1) / cap > 0x7FFF ? 4 : kib;
 }
 
 std::string headerTableName(const std::string& fileName, CodePage& codePage) {

@@ -22,7 +22,8 @@ int recordBytes(const Schema& schema);
 int keyBytes(const Schema& schema);
 std::string keyDescription(const Schema& schema);  // "key field Id" / "key fields A, B"
 
-// 2 KiB blocks unless the record or the record count needs 4 KiB ones.
+// 2 KiB blocks unless the record needs 4 KiB ones; keyed tables also take 4 KiB blocks when
+// 2 KiB ones would number beyond 32767.
 int smallestBlockKiB(int recordSize);
 int keyedBlockKiB(int recordSize, std::size_t records);
 

@@ -12,6 +12,7 @@
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/header_writer.h"
+#include "platform/pdx/key_sort_writer.h"
 #include "platform/pdx/mb_writer.h"
 #include "platform/pdx/px_writer.h"
 #include "platform/pdx/record_writer.h"
@@ -49,10 +50,11 @@ struct TableWriter::Impl {
     std::unique_ptr<BlockWriter> blocks;  // unkeyed: from the start; keyed: in finish()
     std::unique_ptr<StagedFile> px;
     std::unique_ptr<StagedFile> val;
-    std::vector<std::uint8_t> rows;       // keyed: every encoded record, to sort
+    KeyedRows rows;                       // keyed: every encoded record, to sort
     std::vector<std::uint32_t> order;     // keyed: record indexes in key order
     std::vector<std::uint8_t> row;
     std::uint64_t appended = 0;           // append() calls, for row numbers in messages
+    std::vector<std::uint64_t> refused;   // append() calls whose record was refused
     State state = State::Open;
 
     Impl(fs::path d, std::string n, Schema s, WriterOptions o)
@@ -67,6 +69,7 @@ struct TableWriter::Impl {
           recordSize(static_cast<std::size_t>(encoder.recordSize())),
           keySize(static_cast<std::size_t>(keyBytes(schema))),
           headerSize(static_cast<std::uint16_t>(dbHeaderSize(header))),
+          rows(recordSize, keySize),
           row(recordSize) {
         header.recordSize = static_cast<std::uint16_t>(recordSize);
         if (schema.keyFields == 0)
@@ -75,8 +78,7 @@ struct TableWriter::Impl {
     }
 
     fs::path dbPath() const { return dir / (name + ".db"); }
-    std::size_t rowCount() const { return rows.size() / recordSize; }
-    const std::uint8_t* rowAt(std::size_t i) const { return rows.data() + i * recordSize; }
+    std::uint64_t rowNumber(std::size_t keptIndex) const;
 
     void append(const Record& r);
     void sortKeyed();
@@ -101,14 +103,14 @@ void TableWriter::Impl::append(const Record& r) {
     ++appended;
     std::uint8_t* dst = row.data();
     if (!blocks) {
-        if (rowCount() >= 0xFFFFFFFFu) throw Error("the table " + name + " has too many records");
-        rows.resize(rows.size() + recordSize);
-        dst = rows.data() + rows.size() - recordSize;
+        if (rows.size() >= 0xFFFFFFFFu) throw Error("the table " + name + " has too many records");
+        dst = rows.add();
     }
     try {
         encoder.encode(r, appended, dst);
     } catch (...) {
-        if (!blocks) rows.resize(rows.size() - recordSize);
+        if (!blocks) rows.dropLast();
+        refused.push_back(appended);
         throw;
     }
     try {
@@ -120,26 +122,26 @@ void TableWriter::Impl::append(const Record& r) {
     }
 }
 
-// Key order is byte order of the leading key bytes; equal keys are refused with both rows.
+// The append() call that gave the kept record with this index (refused records have none).
+std::uint64_t TableWriter::Impl::rowNumber(std::size_t keptIndex) const {
+    std::uint64_t n = keptIndex + 1;
+    for (std::uint64_t r : refused)
+        if (r <= n) ++n;
+    return n;
+}
+
 void TableWriter::Impl::sortKeyed() {
-    const std::size_t n = rowCount();
-    order.resize(n);
-    for (std::size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const int c = std::memcmp(rowAt(a), rowAt(b), keySize);
-        return c < 0 || (c == 0 && a < b);
-    });
-    for (std::size_t i = 1; i < n; ++i)
-        if (std::memcmp(rowAt(order[i - 1]), rowAt(order[i]), keySize) == 0)
-            throw Error("table " + name + ": rows " + std::to_string(order[i - 1] + 1) + " and " +
-                        std::to_string(order[i] + 1) + " have the same value in the " + keyDescription(schema));
+    std::pair<std::size_t, std::size_t> same;
+    if (!rows.sortedOrder(order, same))
+        throw Error("table " + name + ": rows " + std::to_string(rowNumber(same.first)) + " and " +
+                    std::to_string(rowNumber(same.second)) + " have the same value in the " + keyDescription(schema));
 }
 
 void TableWriter::Impl::writeKeyedBlocks() {
     sortKeyed();
     blocks = std::make_unique<BlockWriter>(dbPath(), opt.beforeWrite, headerSize, static_cast<int>(recordSize),
-                                           keyedBlockKiB(static_cast<int>(recordSize), rowCount()));
-    for (std::uint32_t i : order) blocks->add(rowAt(i));
+                                           keyedBlockKiB(static_cast<int>(recordSize), rows.size()));
+    for (std::uint32_t i : order) blocks->add(rows.row(i));
 }
 
 // Every block but the last is full, so block b starts with sorted record b * capacity.
@@ -149,10 +151,10 @@ void TableWriter::Impl::writeIndex() {
     src.tableName = headerTableName(name + ".PX", codePage);
     src.sortOrder = schema.sortOrder;
     src.keySize = keySize;
-    const std::size_t n = rowCount();
+    const std::size_t n = rows.size();
     const auto cap = static_cast<std::size_t>(BlockWriter::capacity(blocks->blockSizeKiB(), static_cast<int>(recordSize)));
     for (std::size_t first = 0; first < n; first += cap) {
-        const std::uint8_t* key = rowAt(order[first]);
+        const std::uint8_t* key = rows.row(order[first]);
         src.firstKeys.insert(src.firstKeys.end(), key, key + keySize);
         src.recordCounts.push_back(static_cast<std::uint32_t>(std::min(cap, n - first)));
     }
@@ -206,7 +208,7 @@ void TableWriter::Impl::finish() {
         state = State::Failed;
         throw;
     }
-    std::vector<std::uint8_t>().swap(rows);
+    rows.clear();
     std::vector<std::uint32_t>().swap(order);
     state = State::Finished;
 }

@@ -87,4 +87,11 @@ TEST_F(BlockLimits, BeyondTheLargestBlocksTheWriteIsRefused) {
     }
 }
 
+// Index entries hold block numbers that readers such as pxlib take as signed.
+TEST(KeyedBlockSize, StaysWithinSignedBlockNumbers) {
+    EXPECT_EQ(pdx::keyedBlockKiB(2000, 32767), 2);  // one 2000-byte record per 2 KiB block
+    EXPECT_EQ(pdx::keyedBlockKiB(2000, 32768), 4);
+    EXPECT_EQ(pdx::keyedBlockKiB(3000, 10), 4);     // does not fit 2 KiB at all
+}
+
 }  // namespace

@@ -151,16 +151,16 @@ TEST(WriterValues, DuplicateKeysNameBothRows) {
     s.keyFields = 2;
     {
         pdx::TableWriter w(tmp.path(), "KEYS", s);
-        for (const pdx::Record& r : std::vector<pdx::Record>{{std::string("x"), I{1}, I{1}},
-                                                            {std::string("x"), I{2}, I{2}},
-                                                            {std::string("y"), I{1}, I{3}},
-                                                            {std::string("x"), I{2}, I{4}}})
-            w.append(r);
+        w.append({std::string("x"), I{1}, I{1}});
+        w.append({std::string("x"), I{2}, I{2}});
+        EXPECT_THROW(w.append({std::string("x"), I{3}, 0.5}), pdx::Error);  // row 3 is refused
+        w.append({std::string("y"), I{1}, I{3}});
+        w.append({std::string("x"), I{2}, I{4}});
         try {
             w.finish();
             FAIL() << "accepted";
         } catch (const pdx::Error& e) {
-            EXPECT_NE(std::string(e.what()).find("table KEYS: rows 2 and 4 have the same value in the key fields A, B"),
+            EXPECT_NE(std::string(e.what()).find("table KEYS: rows 2 and 5 have the same value in the key fields A, B"),
                       std::string::npos)
                 << e.what();
         }

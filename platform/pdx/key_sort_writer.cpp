@@ -1,0 +1,68 @@
+// Chunked row storage and the key sort: the first 8 key bytes travel with each index as a
+// big-endian integer, so most comparisons never touch the rows themselves.
+#include "platform/pdx/key_sort_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pdx {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 4 << 20;
+
+struct SortItem {
+    std::uint64_t prefix;  // leading key bytes, big-endian: integer order = byte order
+    std::uint32_t index;
+};
+
+std::uint64_t keyPrefix(const std::uint8_t* key, std::size_t keySize) {
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < 8; ++i) v = (v << 8) | (i < keySize ? key[i] : 0);
+    return v;
+}
+
+}  // namespace
+
+KeyedRows::KeyedRows(std::size_t rowSize, std::size_t keySize)
+    : rowSize_(rowSize), keySize_(keySize), perChunk_(std::max<std::size_t>(1, kChunkBytes / rowSize)) {}
+
+std::uint8_t* KeyedRows::add() {
+    if (count_ == chunks_.size() * perChunk_)
+        chunks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(perChunk_ * rowSize_));
+    return at(count_++);
+}
+
+void KeyedRows::dropLast() {
+    if (count_ > 0) --count_;
+}
+
+void KeyedRows::clear() {
+    chunks_.clear();
+    count_ = 0;
+}
+
+bool KeyedRows::sortedOrder(std::vector<std::uint32_t>& order, std::pair<std::size_t, std::size_t>& duplicate) const {
+    std::vector<SortItem> items(count_);
+    for (std::size_t i = 0; i < count_; ++i) items[i] = {keyPrefix(row(i), keySize_), static_cast<std::uint32_t>(i)};
+    const std::size_t restSize = keySize_ > 8 ? keySize_ - 8 : 0;
+    // 0 when the keys are equal, as memcmp otherwise.
+    const auto compareKeys = [&](const SortItem& a, const SortItem& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+        return restSize ? std::memcmp(row(a.index) + 8, row(b.index) + 8, restSize) : 0;
+    };
+    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+        const int c = compareKeys(a, b);
+        return c < 0 || (c == 0 && a.index < b.index);
+    });
+    for (std::size_t i = 1; i < items.size(); ++i)
+        if (compareKeys(items[i - 1], items[i]) == 0) {
+            duplicate = {items[i - 1].index, items[i].index};
+            return false;
+        }
+    order.resize(count_);
+    for (std::size_t i = 0; i < count_; ++i) order[i] = items[i].index;
+    return true;
+}
+
+}  // namespace pdx
