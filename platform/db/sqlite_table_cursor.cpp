@@ -9,7 +9,14 @@ namespace db {
 
 namespace {
 constexpr int kBatchRows = 256;
+constexpr std::size_t kBatchBytes = 4 << 20;  // blobs can be megabytes each: bound the memory too
+
+std::size_t sizeOf(const Variant& v) {
+    if (auto t = std::get_if<std::string>(&v)) return t->size();
+    if (auto b = std::get_if<Bytes>(&v)) return b->size();
+    return sizeof(Variant);
 }
+}  // namespace
 
 SqliteTableCursor::SqliteTableCursor(std::shared_ptr<SqliteDb> db, const std::string& table, bool gridSource)
     : db_(std::move(db)), table_(WorkingTable::describe(*db_, table)), gridSource_(gridSource) {
@@ -27,15 +34,21 @@ void SqliteTableCursor::fetchBatch() {
     sql += " ORDER BY " + table_.rowid + " LIMIT " + std::to_string(kBatchRows);
     Statement st(*db_, sql);
     if (started_) st.bind(1, lastRowid_);
-    while (st.step()) {
+    std::size_t bytes = 0;
+    bool full = false;
+    while (!full && st.step()) {
         std::vector<Variant> row;
         row.reserve(table_.columns.size());
-        for (std::size_t i = 0; i < table_.columns.size(); ++i) row.push_back(st.column(static_cast<int>(i) + 1));
+        for (std::size_t i = 0; i < table_.columns.size(); ++i) {
+            row.push_back(st.column(static_cast<int>(i) + 1));
+            bytes += sizeOf(row.back());
+        }
         lastRowid_ = st.columnInt(0);
         batch_.push_back(std::move(row));
+        full = bytes >= kBatchBytes || batch_.size() == static_cast<std::size_t>(kBatchRows);
     }
     started_ = true;
-    exhausted_ = batch_.size() < static_cast<std::size_t>(kBatchRows);
+    exhausted_ = !full;
 }
 
 bool SqliteTableCursor::eof() {

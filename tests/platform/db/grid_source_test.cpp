@@ -129,3 +129,21 @@ TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
     expectRows(src->Fetch(5, 3), 6, 3);
     work.CommitTrans();
 }
+
+TEST(GridSourceNames, AColumnNamedRowidDoesNotHideTheRowIdentity) {
+    TempDir app;
+    db::Connection work;
+    work.Open(workingString(app));
+    work.Execute("CREATE TABLE `T\"Q`(`rowid` TEXT,`oid` INT)");
+    work.Execute("INSERT INTO `T\"Q` VALUES('first', '5')");
+    work.Execute("INSERT INTO `T\"Q` VALUES('second', '6')");
+    work.Execute("DELETE FROM `T\"Q` WHERE `oid` = 5");
+    db::Recordset rs;
+    rs.Open("SELECT * FROM `T\"Q`;", work, 2, 3);
+    auto src = rs.DataSource();
+    const auto rows = src->Fetch(0, 5);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].rowid, 2);
+    EXPECT_EQ(rows[0].values[0], db::Variant(std::string("second")));
+    EXPECT_EQ(src->Update(2, 0, std::string("second"), std::string("changed")), db::Variant(std::string("changed")));
+}

@@ -212,3 +212,20 @@ TEST(WorkingDatabase, ReadOnlyModeAndClosedConnection) {
     EXPECT_THROW(rs.Open("SELECT * FROM `T`", ro), vts::Error);
     EXPECT_THROW(rs.Eof(), vts::Error);
 }
+
+TEST(WorkingDatabase, LargeBlobsAreWalkedInSmallBatches) {
+    TempDir dir;
+    db::Connection c;
+    c.Open(workingString(dir));
+    c.Execute("CREATE TABLE `G`(`ID` INT,`PIC` OLEOBJECT)");
+    c.Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 12) "
+              "INSERT INTO `G` SELECT i, zeroblob(1000000) FROM k");
+    db::Recordset rs;
+    rs.Open("SELECT * FROM `G`", c);
+    std::int64_t n = 0;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        EXPECT_EQ(rs("ID").Value(), db::Variant(++n));
+        EXPECT_EQ(std::get<db::Bytes>(rs("PIC").Value()).size(), 1000000u);
+    }
+    EXPECT_EQ(n, 12);
+}
