@@ -3,7 +3,6 @@
 #include "platform/pdx/writer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -72,11 +71,12 @@ struct TableWriter::Impl {
           rows(recordSize, keySize),
           row(recordSize) {
         header.recordSize = static_cast<std::uint16_t>(recordSize);
-        if (schema.keyFields == 0)
+        if (!keyed())
             blocks = std::make_unique<BlockWriter>(dbPath(), opt.beforeWrite, headerSize, encoder.recordSize(),
                                                    smallestBlockKiB(encoder.recordSize()));
     }
 
+    bool keyed() const { return schema.keyFields > 0; }
     fs::path dbPath() const { return dir / (name + ".db"); }
     std::uint64_t rowNumber(std::size_t keptIndex) const;
 
@@ -102,20 +102,20 @@ void TableWriter::Impl::append(const Record& r) {
     requireState(State::Open, "adding a record");
     ++appended;
     std::uint8_t* dst = row.data();
-    if (!blocks) {
+    if (keyed()) {
         if (rows.size() >= 0xFFFFFFFFu) throw Error("the table " + name + " has too many records");
         dst = rows.add();
     }
     try {
         encoder.encode(r, appended, dst);
     } catch (...) {
-        if (!blocks) rows.dropLast();
+        if (keyed()) rows.dropLast();
         refused.push_back(appended);
         throw;
     }
     try {
         encoder.storeBlobs(dst);
-        if (blocks) blocks->add(dst);
+        if (!keyed()) blocks->add(dst);
     } catch (...) {
         state = State::Failed;
         throw;
@@ -194,13 +194,13 @@ std::vector<StagedFile*> TableWriter::Impl::companions() const {
 void TableWriter::Impl::finish() {
     requireState(State::Open, "finishing");
     try {
-        if (!blocks) writeKeyedBlocks();
+        if (keyed()) writeKeyedBlocks();
         blocks->finish();
         if (opt.changeCount2) header.changeCount2 = *opt.changeCount2;
         if (opt.keepVal) copyVal();
         writeHeader();
         if (mb) mb->finish();
-        if (schema.keyFields > 0) writeIndex();
+        if (keyed()) writeIndex();
         blocks->file().sync();
         for (StagedFile* f : companions()) f->sync();
         syncFolder(dir);
