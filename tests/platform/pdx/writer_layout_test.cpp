@@ -114,6 +114,19 @@ TEST(WriterLayout, EmptyTablesHaveNoBlocks) {
     EXPECT_TRUE(readAll(tmp / "EMPTY.db").records.empty());
 }
 
+TEST(WriterLayout, LongFieldListsGrowTheHeaderInWholeUnits) {
+    vts::test::TempDir tmp;
+    pdx::Schema s;
+    for (int i = 0; i < 255; ++i) s.fields.push_back({"Field number " + std::to_string(1000000 + i), FieldType::Logical, 1});
+    writeAll(tmp.path(), "WIDE", s, {pdx::Record(255, true)});
+    const RawTable t = rawTable(tmp / "WIDE.db");
+    EXPECT_EQ(t.headerSize, 0x2000);  // 7607 bytes of header items
+    EXPECT_EQ(readAll(tmp / "WIDE.db").info.schema, s);
+    const auto text = pxlibRead(tmp / "WIDE.db");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(split(splitLines(*text).at(0), '\t').size(), 255u);
+}
+
 // Tables whose engine-written blocks hold no stale bytes: our blocks are identical, index
 // entries too, and the .MB differs only in bytes whose meaning is unknown.
 class EngineFiles : public ::testing::TestWithParam<const char*> {};
