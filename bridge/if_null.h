@@ -4,7 +4,8 @@
 
 namespace vts {
 
-inline db::Variant IfNull(const db::Variant& value, const db::Variant& replacement) {
+// Returns a reference to one of its arguments: keep both alive while the result is used.
+inline const db::Variant& IfNull(const db::Variant& value, const db::Variant& replacement) {
     return db::isNull(value) ? replacement : value;
 }
 

@@ -41,9 +41,14 @@ void InsertStatement::addText(const std::string& text) {
         text_ += "NULL, '";
         return;
     }
-    for (char c : text) {
-        text_ += c;
-        if (c == '\'') text_ += '\'';
+    for (size_t from = 0;;) {
+        const size_t quote = text.find('\'', from);
+        if (quote == std::string::npos) {
+            text_.append(text, from);
+            break;
+        }
+        text_.append(text, from, quote + 1 - from).push_back('\'');
+        from = quote + 1;
     }
     text_ += "', '";
 }

@@ -59,10 +59,13 @@ std::string tableDefinition(const std::string& name, const db::Recordset& rs, Ui
     return definition.text();
 }
 
-// Step 8.3: one value of the current row.
+// Step 8.3: one value of the current row, through IfNull with an empty text as replacement.
 void addValue(InsertStatement& insert, const db::Variant& value) {
-    const db::Variant shown = IfNull(value, std::string());
-    if (const auto* bytes = std::get_if<db::Bytes>(&shown))
+    static const db::Variant kEmptyText{std::string()};
+    const db::Variant& shown = IfNull(value, kEmptyText);
+    if (const auto* text = std::get_if<std::string>(&shown))
+        insert.addText(*text);  // a text is its own text form; no copy
+    else if (const auto* bytes = std::get_if<db::Bytes>(&shown))
         insert.addBlob(*bytes);
     else
         insert.addText(db::toText(shown));

@@ -94,6 +94,20 @@ TEST(InsertStatement, ValuesNullsAndQuotes) {
     EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES('a', NULL)");
 }
 
+TEST(InsertStatement, EveryQuoteIsDoubled) {
+    InsertStatement ins("T");
+    ins.addText("''a'b'");
+    ins.addText("'");
+    EXPECT_EQ(ins.finish(), "INSERT INTO `T` VALUES('''''a''b''', '''')");
+}
+
+TEST(IfNull, ReplacementOnlyForNull) {
+    const db::Variant empty{std::string()}, null{}, zero{std::int64_t{0}};
+    EXPECT_EQ(IfNull(null, empty), empty);
+    EXPECT_EQ(IfNull(zero, empty), zero);
+    EXPECT_EQ(IfNull(empty, zero), empty);  // an empty text is not Null
+}
+
 TEST(InsertStatement, BlobsTravelAsHexLiterals) {
     InsertStatement ins("T");
     const std::uint8_t bytes[] = {0x00, 0x27, 0xFF, 0x5C};
