@@ -5,6 +5,7 @@
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
+#include "platform/shell/error_trap.h"
 
 namespace vts::test {
 namespace {
@@ -68,6 +69,29 @@ TEST(Discovery, FolderFirstThenSubFoldersLevelByLevelWithDuplicates) {
     EXPECT_EQ(names.front(), "TOP");
     EXPECT_EQ(names.back(), "DEEP");
     EXPECT_EQ(std::count(names.begin(), names.end(), "CUSTOMER"), 2);
+}
+
+// A list whose add fails for one name: the error report names the step, and the walk goes on.
+class FailingList : public VectorTableList {
+public:
+    void add(const std::string& text) override {
+        if (text == "BAD") throw std::runtime_error("list is full");
+        VectorTableList::add(text);
+    }
+};
+
+TEST(Discovery, AFailingStepIsReportedAndTheWalkGoesOn) {
+    BridgeEnv env;
+    touch(env.paradoxFolder / "BAD.DB");
+    touch(env.paradoxFolder / "sub" / "GOOD.DB");
+    FailingList list;
+    AddTablesToParadoxListbox(env.ctx, list);
+    EXPECT_EQ(list.items, std::vector<std::string>{"GOOD"});
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.dialogs.messages[0].caption, "Application Error");
+    EXPECT_EQ(env.dialogs.messages[0].text,
+              "list is full\r\nin Tabrevel2021/08/31.Paradox.AddTablesToParadoxListbox at line 128\r\r"
+              "Please email screenshot of this message to " + std::string(kSupportEmail));
 }
 
 TEST(Discovery, MissingFolderListsNothing) {

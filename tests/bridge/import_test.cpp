@@ -68,6 +68,20 @@ TEST(Import, StatementOrderAndSecondImportReplacesTheTable) {
               std::vector<std::string>{"1"});
 }
 
+TEST(WorkingTableExists, BaseTablesOnlyLetterCaseIgnored) {
+    BridgeEnv env;
+    writeTable(env.paradoxFolder, "Customer", schemaOf({{"A", FieldType::Short, 2}}), {});
+    ImportParadoxTable(env.ctx, "Customer");  // records its structure in a system table too
+    sqliteExec(env.workingDb(), "CREATE VIEW V AS SELECT 1");
+    EXPECT_TRUE(WorkingTableExists(env.ctx, "customer"));
+    EXPECT_TRUE(WorkingTableExists(env.ctx, "CUSTOMER"));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, "V"));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, "CUSTOMERS"));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, "sqlite_master"));
+    for (const auto& name : sqliteColumn(env.workingDb(), "SELECT name FROM sqlite_master WHERE type = 'table'"))
+        EXPECT_EQ(WorkingTableExists(env.ctx, name), name == "Customer") << name;
+}
+
 TEST(Import, EmptyTableGivesColumnsWithoutRows) {
     BridgeEnv env;
     writeTable(env.paradoxFolder, "EMPTY", schemaOf({{"A", FieldType::Short, 2}, {"B", FieldType::Memo, 11}}), {});
