@@ -187,8 +187,11 @@ std::string CodePage::Impl::encodeWithIconv(std::string_view utf8) {
             out.resize(out.size() * 2);
             continue;
         }
-        // A positive count means iconv substituted something: refuse that as well.
-        if (rc != 0) throwUnencodable(utf8, static_cast<std::size_t>(inPtr - utf8.data()));
+        if (rc == static_cast<std::size_t>(-1)) throwUnencodable(utf8, static_cast<std::size_t>(inPtr - utf8.data()));
+        // A positive count means iconv replaced something by a near match: refuse that too.
+        if (rc != 0)
+            throw Error("the text has characters that code page " + std::to_string(number) + " (" + name +
+                        ") cannot store exactly");
         break;
     }
     // Flush any shift state of stateful encodings.
