@@ -7,6 +7,7 @@
 #include "app/program_icon.h"
 #include "bridge/paradox.h"
 #include "bridge/sql_quoting.h"
+#include "pages/busy_scope.h"
 #include "pages/form3.h"
 #include "pages/long_work_progress.h"
 #include "platform/db/recordset.h"
@@ -108,11 +109,12 @@ void Form2::PushButton2_Click() {
 void Form2::PushButton3_Click() {
     ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "PushButton3_Click"));
     db::Recordset rs;  // [100]
-    if (ListView1->topLevelItemCount() == 0) return;  // [102]
+    if (busy_ || ListView1->topLevelItemCount() == 0) return;  // [102]
     if (selectedIndex() < 1) {                          // [104]
         trap.step(134, [&] { ctx_.message("Please select a table", mb::OkOnly); });
         return;
     }
+    BusyScope busy(busy_, {PushButton2, PushButton3});
     trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
     trap.step(108, [&] { state_.currentTableName = ListView1->selectedItems().first()->text(0).toStdString(); });
     trap.step(110, [&] {
@@ -147,6 +149,10 @@ void Form2::PushButton3_Click() {
 }
 
 void Form2::closeEvent(QCloseEvent* e) {
+    if (busy_) {
+        e->ignore();
+        return;
+    }
     e->accept();
     ctx_.endProgram();
 }

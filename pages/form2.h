@@ -60,6 +60,7 @@ private:
     PageState& state_;
     Form2Services services_;
     FormPointer pointer_;
+    bool busy_ = false;  // while Next imports a table
 };
 
 }  // namespace vts

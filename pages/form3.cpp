@@ -8,6 +8,7 @@
 #include "app/display_helpers.h"
 #include "app/program_icon.h"
 #include "bridge/paradox.h"
+#include "pages/busy_scope.h"
 #include "pages/long_work_progress.h"
 #include "platform/shell/error_trap.h"
 #include "platform/ui/cursor_file.h"
@@ -90,7 +91,8 @@ void Form3::runMenuItem(const QString& caption) {
                                                       : caption == "PDF" ? &services_.mnuPDF
                                                       : caption == "XML" ? &services_.mnuXML
                                                                          : nullptr;
-    if (!item || !*item) return;
+    if (!item || !*item || busy_) return;
+    BusyScope busy(busy_, {PushButton1, PushButton6});
     LongWorkProgress progress(this, "Saving the rows...");
     ExportContext ec = exportContext();
     ec.progress = [&](long done, long total) { progress.update(done, total); };
@@ -121,12 +123,14 @@ void Form3::PushButton6_Click() {
 }
 
 bool Form3::Form_QueryUnload() {
+    if (busy_) return false;
+    BusyScope busy(busy_, {PushButton1, PushButton6});
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "Form_QueryUnload"));
     bool cancel = false;
     if (!state_.writeBackDone) {
         trap.step(102, [&] { cancel = true; });
         trap.step(104, [&] {
-            HourglassScope busy(pointer_);
+            HourglassScope hourglass(pointer_);
             WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
                                  [this] { state_.writeBackDone = true; }};
             SaveTableToParadox(ctx_, state_.currentTableName, hooks);

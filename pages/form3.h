@@ -57,6 +57,8 @@ private:
     PageState& state_;
     Form3Services services_;
     FormPointer pointer_;
+    // While an export or a write-back runs, events are processed: no second one may start.
+    bool busy_ = false;
 };
 
 }  // namespace vts

@@ -64,7 +64,8 @@ TEST_P(FailedWrite, GridReadFailureKeepsEarlierFile) {
 INSTANTIATE_TEST_SUITE_P(Writers, FailedWrite,
                          ::testing::Values(WriterCase{SaveDataGridToCSVFile, "SaveDataGridToCSVFile"},
                                            WriterCase{SaveDataGridToFile, "SaveDataGridToFile"},
-                                           WriterCase{SaveDataGridToXMLFile, "SaveDataGridToXMLFile"}));
+                                           WriterCase{SaveDataGridToXMLFile, "SaveDataGridToXMLFile"}),
+                         [](const auto& info) { return std::string(info.param.tag); });
 
 TEST(SaveTextToFile, ReplacesAnExistingFileKeepingItsMode) {
     ScratchDir dir;
