@@ -68,4 +68,18 @@ QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
+QFont arial(double points, bool bold) {
+    QFont f("Arial");
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void paintWhite(QWidget* window) {
+    QPalette white = window->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    window->setPalette(white);
+    window->setAutoFillBackground(true);
+}
+
 }  // namespace vts

@@ -1,6 +1,7 @@
 // Shared start-up and display helpers of the pages: path test, title, skin, system colours, twips.
 #pragma once
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <filesystem>
 #include <string>
@@ -27,8 +28,14 @@ void ApplySystemColors(QWidget* window);
 // Returns whether a skin was applied.
 bool ApplySkin(QWidget* form1, const std::filesystem::path& appFolder);
 
+// A white page background (the pages' design colour under the system face colour).
+void paintWhite(QWidget* window);
+
 // Twips (15 to a pixel at 96 DPI) to logical pixels; Qt scales those by the device pixel ratio.
 int twips(int value);
 QRect twipsRect(int left, int top, int width, int height);
+
+// The pages' typeface (Arial, or its metric twin Liberation Sans) at a size in points.
+QFont arial(double points, bool bold);
 
 }  // namespace vts

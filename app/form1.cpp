@@ -15,13 +15,6 @@ namespace vts {
 
 namespace {
 
-QFont arial(double points, bool bold) {
-    QFont f("Arial");
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 int drawFromTimeOfDay() {
     using namespace std::chrono;
     const auto now = system_clock::now().time_since_epoch();
@@ -44,10 +37,7 @@ void Form1::buildControls() {
                    Qt::WindowCloseButtonHint);
     setFixedSize(twips(8040), twips(2160));
     setFont(arial(9, false));
-    setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    paintWhite(this);
 
     Frame1 = new QGroupBox("Paradox Database", this);
     Frame1->setObjectName("Frame1");
@@ -59,18 +49,10 @@ void Form1::buildControls() {
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName("Text1");
     Text1->setGeometry(twipsRect(1680, 360, 5175, 345));
-    auto button = [&](QWidget* parent, const char* name, const char* caption, QRect r) {
-        auto* b = new QPushButton(caption, parent);
-        b->setObjectName(name);
-        b->setGeometry(r);
-        b->setFont(arial(11.25, true));
-        pointer_.watchButton(b);
-        return b;
-    };
-    PushButton5 = button(Frame1, "PushButton5", "...", twipsRect(6960, 360, 570, 345));
-    PushButton1 = button(Frame1, "PushButton1", "Load Sample/Example Database", twipsRect(240, 840, 3600, 405));
-    PushButton2 = button(Frame1, "PushButton2", "Test Connection", twipsRect(3960, 840, 3600, 405));
-    PushButton3 = button(this, "PushButton3", "Next >", twipsRect(120, 1650, 7800, 405));
+    PushButton5 = pointer_.addButton(Frame1, "PushButton5", "...", twipsRect(6960, 360, 570, 345));
+    PushButton1 = pointer_.addButton(Frame1, "PushButton1", "Load Sample/Example Database", twipsRect(240, 840, 3600, 405));
+    PushButton2 = pointer_.addButton(Frame1, "PushButton2", "Test Connection", twipsRect(3960, 840, 3600, 405));
+    PushButton3 = pointer_.addButton(this, "PushButton3", "Next >", twipsRect(120, 1650, 7800, 405));
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Text1),
                        static_cast<QWidget*>(Label2)})
         pointer_.watchBackground(w);

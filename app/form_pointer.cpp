@@ -1,8 +1,11 @@
 #include "app/form_pointer.h"
 
+#include "app/display_helpers.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QWidget>
 
 namespace vts {
@@ -67,6 +70,15 @@ bool FormPointer::eventFilter(QObject* watched, QEvent* event) {
         hoverBackground();
     }
     return QObject::eventFilter(watched, event);
+}
+
+QPushButton* FormPointer::addButton(QWidget* parent, const char* name, const char* caption, const QRect& place) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(place);
+    b->setFont(arial(11.25, true));
+    watchButton(b);
+    return b;
 }
 
 }  // namespace vts

@@ -8,6 +8,8 @@
 
 #include "platform/shell/pointer.h"
 
+class QPushButton;
+class QRect;
 class QWidget;
 
 namespace vts {
@@ -27,6 +29,9 @@ public:
     // Mouse moves over these widgets follow the hover rules.
     void watchButton(QWidget* w);
     void watchBackground(QWidget* w);
+
+    // A page's push button: design name, caption, place and the pages' button font, watched.
+    QPushButton* addButton(QWidget* parent, const char* name, const char* caption, const QRect& place);
 
     // The hover rules themselves, also called by tests.
     void hoverButton();

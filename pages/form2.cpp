@@ -17,17 +17,6 @@
 
 namespace vts {
 
-namespace {
-
-QFont arial(double points, bool bold) {
-    QFont f("Arial");
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-}  // namespace
-
 void ListViewTables::add(const std::string& text) {
     view_->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromStdString(text)}));
 }
@@ -43,10 +32,7 @@ void Form2::buildControls() {
                    Qt::WindowCloseButtonHint);
     setFixedSize(twips(8040), twips(2640));
     setFont(arial(9, true));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    paintWhite(this);
 
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName("ListView1");
@@ -57,16 +43,8 @@ void Form2::buildControls() {
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setColumnCount(0);
     ListView1->setHeaderHidden(false);
-    auto button = [&](const char* name, const char* caption, QRect r) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setGeometry(r);
-        b->setFont(arial(11.25, true));
-        pointer_.watchButton(b);
-        return b;
-    };
-    PushButton2 = button("PushButton2", "< Back", twipsRect(120, 2120, 3840, 405));
-    PushButton3 = button("PushButton3", "Next >", twipsRect(4080, 2120, 3840, 405));
+    PushButton2 = pointer_.addButton(this, "PushButton2", "< Back", twipsRect(120, 2120, 3840, 405));
+    PushButton3 = pointer_.addButton(this, "PushButton3", "Next >", twipsRect(4080, 2120, 3840, 405));
     pointer_.watchBackground(this);
     pointer_.watchBackground(ListView1->viewport());
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });

@@ -15,17 +15,6 @@
 
 namespace vts {
 
-namespace {
-
-QFont arial(double points, bool bold) {
-    QFont f("Arial");
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-}  // namespace
-
 Form3::Form3(AppContext& ctx, PageState& state, Form3Services services)
     : CommonDialog1(ctx.dialogs), ctx_(ctx), state_(state), services_(std::move(services)), pointer_(this) {
     buildControls();
@@ -37,10 +26,7 @@ void Form3::buildControls() {
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(twips(5865), twips(3330));
     setFont(arial(9, true));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    paintWhite(this);
 
     Label2 = new QLabel(" Table: ", this);
     Label2->setObjectName("Label2");
@@ -55,16 +41,8 @@ void Form3::buildControls() {
     QPalette red = Label1->palette();
     red.setColor(QPalette::WindowText, QColor(192, 0, 0));
     Label1->setPalette(red);
-    auto button = [&](const char* name, const char* caption, QRect r) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setGeometry(r);
-        b->setFont(arial(11.25, true));
-        pointer_.watchButton(b);
-        return b;
-    };
-    PushButton6 = button("PushButton6", "Save Results As", twipsRect(135, 2280, 5640, 405));
-    PushButton1 = button("PushButton1", "< Back", twipsRect(120, 2790, 5655, 405));
+    PushButton6 = pointer_.addButton(this, "PushButton6", "Save Results As", twipsRect(135, 2280, 5640, 405));
+    PushButton1 = pointer_.addButton(this, "PushButton1", "< Back", twipsRect(120, 2790, 5655, 405));
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
                        static_cast<QWidget*>(DataGrid1->viewport())})
         pointer_.watchBackground(w);
