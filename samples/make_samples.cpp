@@ -24,7 +24,7 @@ std::vector<std::string> split(const std::string& line) {
     return out;
 }
 
-pdx::Field parseField(const std::string& spec) {
+pdx::Field parseField(const std::string& text) {
     static const std::string codes = "ADSI$NLMBFOGT@+#Y";
     static const pdx::FieldType types[] = {
         pdx::FieldType::Alpha, pdx::FieldType::Date, pdx::FieldType::Short, pdx::FieldType::Long,
@@ -32,11 +32,11 @@ pdx::Field parseField(const std::string& spec) {
         pdx::FieldType::Binary, pdx::FieldType::FmtMemo, pdx::FieldType::Ole, pdx::FieldType::Graphic,
         pdx::FieldType::Time, pdx::FieldType::Timestamp, pdx::FieldType::AutoInc, pdx::FieldType::Bcd,
         pdx::FieldType::Bytes};
-    const auto colon = spec.find(':');
-    const auto code = codes.find(spec.at(colon + 1));
-    if (colon == std::string::npos || code == std::string::npos) throw pdx::Error("bad field " + spec);
-    const std::string size = spec.substr(colon + 2);
-    return {spec.substr(0, colon), types[code], size.empty() ? 0 : std::stoi(size)};
+    const auto colon = text.find(':');
+    const auto code = codes.find(text.at(colon + 1));
+    if (colon == std::string::npos || code == std::string::npos) throw pdx::Error("bad field " + text);
+    const std::string size = text.substr(colon + 2);
+    return {text.substr(0, colon), types[code], size.empty() ? 0 : std::stoi(size)};
 }
 
 pdx::Bytes hexBytes(const std::string& text) {
@@ -100,7 +100,7 @@ void writeTable(const fs::path& source, const fs::path& outDir) {
         if (line.rfind("#key=", 0) == 0) schema.keyFields = std::stoi(line.substr(5));
         if (line.rfind("#codepage=", 0) == 0) schema.codePage = std::stoi(line.substr(10));
     }
-    for (const auto& spec : split(line)) schema.fields.push_back(parseField(spec));
+    for (const auto& field : split(line)) schema.fields.push_back(parseField(field));
     const std::string name = source.stem().string();
     fs::remove(outDir / (name + ".db"));
     for (const char* ext : {".MB", ".PX"}) fs::remove(outDir / (name + ext));
