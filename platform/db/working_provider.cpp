@@ -57,7 +57,7 @@ std::unique_ptr<Cursor> readAll(Statement& st) {
 }  // namespace
 
 WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
-    : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)) {
+    : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)), inserts_(*db_) {
     // Write-ahead logging: a long import transaction never blocks the grid, which reads on the
     // same thread while the import yields to the window. Stays set in the file; where the file
     // system cannot do it, SQLite keeps its rollback journal.
@@ -71,6 +71,9 @@ WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
 }
 
 void WorkingProvider::execute(const std::string& sql) {
+    // One INSERT per row is the import's whole work: the same shape is planned only once.
+    if (inserts_.tryExecute(sql)) return;
+    inserts_.clear();  // the statement may change or drop a table a kept statement writes to
     const auto statement = singleStatement(sql);
     if (looksLikeSelectInto(statement)) return selectInto(*db_, parseSelectInto(statement, sql), beforeWrite_);
     run(sql, statement);

@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 
+#include "platform/db/insert_cache.h"
 #include "platform/db/provider.h"
 #include "platform/db/sql_tokens.h"
 #include "platform/db/sqlite_handle.h"
@@ -26,6 +27,7 @@ public:
 private:
     void run(const std::string& sql, const std::vector<Token>& statement);
     std::shared_ptr<SqliteDb> db_;  // shared with open record sets
+    InsertCache inserts_;           // after db_: finalized before the database can close
     std::function<void()> beforeWrite_;
 };
 

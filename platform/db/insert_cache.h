@@ -1,0 +1,45 @@
+// Carries out simple INSERT statements (see simple_insert.h) through prepared statements kept per
+// statement shape, with the literals bound: SQLite parses and plans each shape only once.
+#pragma once
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/db/simple_insert.h"
+#include "platform/db/sqlite_handle.h"
+
+namespace db {
+
+class InsertCache {
+public:
+    explicit InsertCache(const SqliteDb& db) : db_(db) {}
+    // True when `sql` was carried out here. False when it is not a simple INSERT or SQLite
+    // refused to plan it (nothing was written then): the caller runs it the ordinary way, which
+    // reports the error as it would for any statement. Throws vts::Error when the insert fails.
+    bool tryExecute(const std::string& sql);
+    // Forgets every statement (after schema changes, and before the connection closes).
+    void clear() { statements_.clear(); }
+
+private:
+    struct Finalizer {
+        void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+    };
+    using Prepared = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+    struct Outcome {
+        int rc = SQLITE_OK;
+        std::string why;  // SQLite's message when the step failed
+    };
+    sqlite3_stmt* statementFor(const std::string& shape);
+    void bindAll(sqlite3_stmt* st);
+    Outcome run(sqlite3_stmt* st);  // binds, steps, and leaves the statement reset
+
+    const SqliteDb& db_;
+    std::unordered_map<std::string, Prepared> statements_;
+    SimpleInsert parsed_;  // reused from call to call
+    std::string text_;     // the unescaped text of one literal
+};
+
+}  // namespace db
