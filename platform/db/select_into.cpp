@@ -3,9 +3,9 @@
 #include "platform/db/select_into.h"
 
 #include "platform/db/paradox_schema.h"
-#include "platform/db/paradox_values.h"
 #include "platform/db/source_structure.h"
 #include "platform/db/sql_tokens.h"
+#include "platform/db/stored_values.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/reader.h"
 #include "platform/pdx/writer.h"
@@ -45,7 +45,7 @@ void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& 
     forEachRow(db, table, s.top, [&](std::int64_t row, const Statement& st) {
         for (std::size_t i = 0; i < record.size(); ++i) {
             try {
-                record[i] = toParadoxValue(st.column(int(i)), schema.fields[i].type);
+                readParadoxValue(st, int(i), schema.fields[i].type, record[i]);
             } catch (const vts::Error& e) {
                 throw vts::Error(rowFieldText(row, schema.fields[i].name, e.what()));
             }

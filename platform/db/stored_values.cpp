@@ -1,0 +1,82 @@
+// Reads a working-table column of the current row straight into a Paradox field value.
+#include "platform/db/stored_values.h"
+
+#include <string_view>
+
+#include "platform/db/paradox_values.h"
+#include "platform/db/value_text.h"
+#include "platform/pdx/codec.h"
+
+namespace db {
+
+namespace {
+
+using T = pdx::FieldType;
+
+void assignText(std::string_view text, pdx::Value& out) {
+    if (auto* kept = std::get_if<std::string>(&out)) kept->assign(text);
+    else out = std::string(text);
+}
+
+// Stored text the fast way; false leaves the value to toParadoxValue (other forms, errors).
+bool fromText(std::string_view text, T type, pdx::Value& out) {
+    switch (type) {
+    case T::Alpha:
+    case T::Memo: assignText(text, out); return true;
+    case T::Date:
+        if (auto dt = parseDateTime(text); dt && dt->ms == 0) {
+            out = pdx::Date{dt->day};
+            return true;
+        }
+        return false;
+    case T::Timestamp:
+        if (auto dt = parseDateTime(text)) {
+            out = pdx::Timestamp{static_cast<double>(dt->day) * pdx::kMsPerDay + dt->ms};
+            return true;
+        }
+        return false;
+    case T::Logical:
+        if (text == "True" || text == "False") {
+            out = text == "True";
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+bool isWholeNumberField(T type) { return type == T::Short || type == T::Long || type == T::AutoInc; }
+
+}  // namespace
+
+void readParadoxValue(const Statement& st, int column, pdx::FieldType type, pdx::Value& out) {
+    sqlite3_stmt* s = st.get();
+    switch (sqlite3_column_type(s, column)) {
+    case SQLITE_NULL: out = std::monostate{}; return;
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+        const std::string_view text(p, static_cast<std::size_t>(sqlite3_column_bytes(s, column)));
+        if (text.empty()) {
+            out = std::monostate{};
+            return;
+        }
+        if (fromText(text, type, out)) return;
+        break;
+    }
+    case SQLITE_INTEGER:
+        if (isWholeNumberField(type)) {
+            out = std::int64_t{sqlite3_column_int64(s, column)};
+            return;
+        }
+        break;
+    case SQLITE_FLOAT:
+        if (type == T::Number || type == T::Currency) {
+            out = sqlite3_column_double(s, column);
+            return;
+        }
+        break;
+    }
+    out = toParadoxValue(st.column(column), type);
+}
+
+}  // namespace db
