@@ -155,27 +155,69 @@ std::optional<DateTimeValue> parseDateTime(std::string_view s) {
     return out;
 }
 
-std::string formatDate(std::int32_t day) {
-    const auto ymd = pdx::ymdFromDayNumber(day);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
-    return buf;
+namespace {
+
+// The zero-padded decimal digits of v (0 <= v < 10^width) at out[0..width).
+void putDigits(char* out, int v, int width) {
+    for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
 }
 
+// snprintf's "%04d-%02d-%02d" for the years most tables hold; printf itself for the rest.
+std::string dateText(const pdx::Ymd& ymd) {
+    if (ymd.year < 0 || ymd.year > 9999) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
+        return buf;
+    }
+    std::string out(10, '-');
+    putDigits(&out[0], ymd.year, 4);
+    putDigits(&out[5], ymd.month, 2);
+    putDigits(&out[8], ymd.day, 2);
+    return out;
+}
+
+// "HH:MM:SS" and ".mmm" when not whole, appended to out; printf for times outside a day.
+void appendTime(std::int32_t ms, std::string& out) {
+    if (ms < 0 || ms >= 100 * 3600000) {
+        char buf[48];
+        if (ms % 1000)
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                          ms % 1000);
+        else
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+        out += buf;
+        return;
+    }
+    char buf[12] = "00:00:00.";
+    putDigits(buf, ms / 3600000, 2);
+    putDigits(buf + 3, ms / 60000 % 60, 2);
+    putDigits(buf + 6, ms / 1000 % 60, 2);
+    if (ms % 1000 == 0) {
+        out.append(buf, 8);
+        return;
+    }
+    putDigits(buf + 9, ms % 1000, 3);
+    out.append(buf, 12);
+}
+
+}  // namespace
+
+std::string formatDate(std::int32_t day) { return dateText(pdx::ymdFromDayNumber(day)); }
+
 std::string formatTime(std::int32_t ms) {
-    char buf[48];
-    if (ms % 1000)
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
-    else
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
-    return buf;
+    std::string out;
+    appendTime(ms, out);
+    return out;
 }
 
 std::string formatTimestamp(double msSinceDayZero) {
     const auto total = static_cast<std::int64_t>(std::llround(msSinceDayZero));
     const auto day = static_cast<std::int32_t>(total / pdx::kMsPerDay);
     const auto ms = static_cast<std::int32_t>(total % pdx::kMsPerDay);
-    return formatDate(day) + " " + formatTime(ms);
+    std::string out = formatDate(day);
+    out += ' ';
+    appendTime(ms, out);
+    return out;
 }
 
 std::size_t characterCount(std::string_view utf8) {

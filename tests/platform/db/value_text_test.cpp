@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "db_test_support.h"
 #include "platform/db/column_values.h"
 #include "platform/db/paradox_values.h"
 #include "platform/db/value_text.h"
+#include "platform/pdx/codec.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;
@@ -41,6 +43,35 @@ TEST(ValueText, SqlLiterals) {
     EXPECT_EQ(db::sqlLiteral(db::Bytes{0x00, 0xAB}), "X'00AB'");
     EXPECT_EQ(db::sqlLiteral(std::int64_t{-7}), "-7");
     EXPECT_EQ(db::toText(db::Bytes{0x0F, 0xA0}), "0FA0");
+}
+
+// The printf forms the date and time texts have always had, for every kind of day and time:
+// ordinary ones, those before year 1 or past 9999, and times out of a day's range.
+TEST(ValueText, DateAndTimeTextsKeepTheirPrintfForms) {
+    auto printfDate = [](std::int32_t day) {
+        const auto ymd = pdx::ymdFromDayNumber(day);
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
+        return std::string(buf);
+    };
+    auto printfTime = [](std::int32_t ms) {
+        char buf[48];
+        if (ms % 1000)
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                          ms % 1000);
+        else
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+        return std::string(buf);
+    };
+    for (std::int32_t day : {-800000, -366, -1, 0, 1, 2, 365, 366, 728783, 3652059, 3652060, 3652425, 40000000})
+        EXPECT_EQ(db::formatDate(day), printfDate(day)) << day;
+    for (std::int32_t day = 1; day < 3700000; day += 997) ASSERT_EQ(db::formatDate(day), printfDate(day)) << day;
+    for (std::int32_t ms : {-3601250, -1, 0, 1, 999, 1000, 59999, 3601250, 86399999, 86400000, 359999999, 360000000,
+                            2147483647})
+        EXPECT_EQ(db::formatTime(ms), printfTime(ms)) << ms;
+    for (std::int32_t ms = 0; ms < 86400000; ms += 86399) ASSERT_EQ(db::formatTime(ms), printfTime(ms)) << ms;
+    EXPECT_EQ(db::formatTimestamp(-1.0), printfDate(0) + " " + printfTime(-1));
+    EXPECT_EQ(db::formatTimestamp(728783.0 * 86400000 + 3601250), "1996-05-04 01:00:01.250");
 }
 
 TEST(ValueText, DatesAndTimes) {
