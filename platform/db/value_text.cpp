@@ -71,6 +71,8 @@ std::optional<std::int32_t> timeAt(std::string_view s, std::size_t& pos) {
 }  // namespace
 
 std::string_view trimBlanks(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    if (!s.empty() && !blank(s.front()) && !blank(s.back())) return s;  // nothing to trim, at once
     const auto first = s.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos) return {};
     return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
