@@ -26,7 +26,7 @@ sqlite3_stmt* InsertCache::statementFor(const std::string& shape) {
     return statements_.emplace(shape, std::move(st)).first->second.get();
 }
 
-void InsertCache::bindAll(sqlite3_stmt* st) {
+bool InsertCache::bindAll(sqlite3_stmt* st) {
     int index = 0;
     for (const auto& literal : parsed_.literals) {
         ++index;
@@ -45,15 +45,16 @@ void InsertCache::bindAll(sqlite3_stmt* st) {
             break;
         case SimpleLiteral::Blob: {
             const auto bytes = parseHex(literal.body);
-            if (!bytes) throw vts::Error("Unreadable blob literal.");  // the parser checked the digits
+            if (!bytes) return false;  // the parser checked the digits
             // A null data pointer would bind NULL, not an empty blob.
             rc = bytes->empty() ? sqlite3_bind_zeroblob(st, index, 0)
                                 : sqlite3_bind_blob64(st, index, bytes->data(), bytes->size(), SQLITE_TRANSIENT);
             break;
         }
         }
-        if (rc != SQLITE_OK) throw vts::Error(db_.errorText());
+        if (rc != SQLITE_OK) return false;  // too long for SQLite: refused the ordinary way
     }
+    return true;
 }
 
 InsertCache::Outcome InsertCache::run(sqlite3_stmt* st) {
@@ -65,8 +66,11 @@ InsertCache::Outcome InsertCache::run(sqlite3_stmt* st) {
             sqlite3_clear_bindings(st);
         }
     } done{st};
-    bindAll(st);
     Outcome out;
+    if (!bindAll(st)) {
+        out.bound = false;
+        return out;
+    }
     out.rc = sqlite3_step(st);
     if (out.rc != SQLITE_DONE && out.rc != SQLITE_ROW) out.why = db_.errorText();
     return out;
@@ -77,6 +81,7 @@ bool InsertCache::tryExecute(const std::string& sql) {
     sqlite3_stmt* st = statementFor(parsed_.shape);
     if (!st) return false;
     const Outcome outcome = run(st);
+    if (!outcome.bound) return false;  // nothing was written
     if (outcome.rc == SQLITE_DONE || outcome.rc == SQLITE_ROW) return true;
     const int primary = outcome.rc & 0xFF;
     if (primary == SQLITE_ERROR || primary == SQLITE_SCHEMA) {

@@ -15,9 +15,10 @@ namespace db {
 class InsertCache {
 public:
     explicit InsertCache(const SqliteDb& db) : db_(db) {}
-    // True when `sql` was carried out here. False when it is not a simple INSERT or SQLite
-    // refused to plan it (nothing was written then): the caller runs it the ordinary way, which
-    // reports the error as it would for any statement. Throws vts::Error when the insert fails.
+    // True when `sql` was carried out here. False when it is not a simple INSERT, or SQLite
+    // refused to plan it or to take one of its values (nothing was written then): the caller runs
+    // it the ordinary way, which reports the error as for any statement. Throws vts::Error when
+    // the insert itself fails.
     bool tryExecute(const std::string& sql);
     // Forgets every statement (after schema changes, and before the connection closes).
     void clear() { statements_.clear(); }
@@ -29,11 +30,12 @@ private:
     using Prepared = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
     struct Outcome {
+        bool bound = true;  // false: a value was refused before the step
         int rc = SQLITE_OK;
         std::string why;  // SQLite's message when the step failed
     };
     sqlite3_stmt* statementFor(const std::string& shape);
-    void bindAll(sqlite3_stmt* st);
+    bool bindAll(sqlite3_stmt* st);  // false when SQLite refuses a value
     Outcome run(sqlite3_stmt* st);  // binds, steps, and leaves the statement reset
 
     const SqliteDb& db_;
