@@ -50,12 +50,14 @@ bool isWholeNumberField(T type) { return type == T::Short || type == T::Long || 
 }  // namespace
 
 void readParadoxValue(const Statement& st, int column, pdx::FieldType type, pdx::Value& out) {
-    sqlite3_stmt* s = st.get();
-    switch (sqlite3_column_type(s, column)) {
+    // One column lookup instead of one per call. SQLite calls this value "unprotected", which
+    // matters only when other threads use the connection; ours are opened for one thread.
+    sqlite3_value* v = sqlite3_column_value(st.get(), column);
+    switch (sqlite3_value_type(v)) {
     case SQLITE_NULL: out = std::monostate{}; return;
     case SQLITE_TEXT: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
-        const std::string_view text(p, static_cast<std::size_t>(sqlite3_column_bytes(s, column)));
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        const std::string_view text(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
         if (text.empty()) {
             out = std::monostate{};
             return;
@@ -65,13 +67,13 @@ void readParadoxValue(const Statement& st, int column, pdx::FieldType type, pdx:
     }
     case SQLITE_INTEGER:
         if (isWholeNumberField(type)) {
-            out = std::int64_t{sqlite3_column_int64(s, column)};
+            out = std::int64_t{sqlite3_value_int64(v)};
             return;
         }
         break;
     case SQLITE_FLOAT:
         if (type == T::Number || type == T::Currency) {
-            out = sqlite3_column_double(s, column);
+            out = sqlite3_value_double(v);
             return;
         }
         break;
