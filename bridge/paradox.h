@@ -41,6 +41,8 @@ struct WriteBackHooks {
     // Test hook: called before every write of the new Paradox table; throwing simulates an
     // I/O error.
     std::function<void()> beforeWrite;
+    // Rows written of rows to write, now and then while the new table is written.
+    std::function<void(long done, long total)> progress;
 };
 
 // Replaces the Paradox table `name` with the working table and ends the program through

@@ -31,24 +31,6 @@ private:
     bool open_ = true;
 };
 
-// Reports progress at most every 50 ms, and once at the end.
-class ProgressThrottle {
-public:
-    ProgressThrottle(const ImportProgress& progress, long total)
-        : progress_(progress), total_(total), throttle_(std::chrono::milliseconds(50), 64) {}
-    void operator()(long done) {
-        if (progress_ && throttle_.due()) progress_(done, total_);
-    }
-    void finish(long done) {
-        if (progress_) progress_(done, total_);
-    }
-
-private:
-    const ImportProgress& progress_;
-    long total_;
-    Throttle throttle_;
-};
-
 // Step 6 and 7.
 std::string tableDefinition(const std::string& name, const db::Recordset& rs, UiThrottle& yield) {
     TableDefinition definition(name);

@@ -6,6 +6,8 @@
 
 namespace vts {
 
+using RowProgress = std::function<void(long done, long total)>;
+
 // due() is true at most once per interval; the clock is read only every checkEvery calls.
 class Throttle {
 public:
@@ -17,6 +19,24 @@ private:
     std::chrono::steady_clock::time_point last_;
     unsigned checkEvery_;
     unsigned calls_ = 0;
+};
+
+// Reports rows done of rows total at most every 50 ms, and once at the end.
+class ProgressThrottle {
+public:
+    ProgressThrottle(const RowProgress& progress, long total)
+        : progress_(progress), total_(total), throttle_(std::chrono::milliseconds(50), 64) {}
+    void operator()(long done) {
+        if (progress_ && throttle_.due()) progress_(done, total_);
+    }
+    void finish(long done) {
+        if (progress_) progress_(done, total_);
+    }
+
+private:
+    const RowProgress& progress_;
+    long total_;
+    Throttle throttle_;
 };
 
 // Yields to the user interface through a Throttle.

@@ -1,6 +1,7 @@
 // SaveTableToParadox: replaces the Paradox table with the working table, then ends the program.
 #include "bridge/paradox.h"
 #include "bridge/import_statements.h"
+#include "bridge/ui_throttle.h"
 #include "bridge/write_back_statements.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
@@ -61,9 +62,17 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBac
     if (!rs.Eof()) rowCount = static_cast<long>(rs.RecordCount());
     // 8.
     if (rs.State() != 0) rs.Close();
+    // The window keeps repainting and shows the progress while the table is written.
+    UiThrottle yield(ctx.yieldToUi);
+    ProgressThrottle report(hooks.progress, rowCount);
+    working.SetRowWritten([&](long done) {
+        report(done);
+        yield();
+    });
     // 9. The new table is in place once this succeeds.
     working.Execute(SelectIntoParadoxStatement(rowCount, CollapseBackslashes(folderText + "/"), name));
     guard.disarm();
+    report.finish(rowCount);
     // 10.
     if (WorkingTableExists(ctx, name)) working.Execute(DropBracketedStatement(name));
     // 11.

@@ -109,8 +109,11 @@ bool Form3::Form_QueryUnload() {
         trap.step(102, [&] { cancel = true; });
         trap.step(104, [&] {
             HourglassScope hourglass(pointer_);
+            LongWorkProgress progress(this, "Writing the table " + QString::fromStdString(state_.currentTableName) +
+                                                " back...");
             WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
                                  [this] { state_.writeBackDone = true; }};
+            hooks.progress = [&](long done, long total) { progress.update(done, total); };
             SaveTableToParadox(ctx_, state_.currentTableName, hooks);
         });
     }

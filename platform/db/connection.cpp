@@ -28,7 +28,7 @@ void Connection::Open(const std::string& connectionString) {
         provider_ = std::make_unique<ParadoxProvider>(target.path);
     else
         provider_ = std::make_unique<WorkingProvider>(target.path, mode_ == adModeRead);
-    provider_->setBeforeWrite(beforeWrite_);
+    provider_->setWriteHooks(writeHooks_);
     connectionString_ = connectionString;
 }
 
@@ -63,8 +63,13 @@ std::optional<pdx::Schema> Connection::SourceStructure(const std::string& table)
 }
 
 void Connection::SetBeforeWrite(std::function<void()> hook) {
-    beforeWrite_ = std::move(hook);
-    if (provider_) provider_->setBeforeWrite(beforeWrite_);
+    writeHooks_.beforeWrite = std::move(hook);
+    if (provider_) provider_->setWriteHooks(writeHooks_);
+}
+
+void Connection::SetRowWritten(std::function<void(long done)> hook) {
+    writeHooks_.rowWritten = std::move(hook);
+    if (provider_) provider_->setWriteHooks(writeHooks_);
 }
 
 const std::string& Connection::ConnectionString() const { return connectionString_; }

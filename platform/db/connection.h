@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/db/recordset.h"
+#include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
 #include "platform/shell/statement_log.h"
 
@@ -55,6 +56,8 @@ public:
 
     // Test hook handed to the Paradox writer of "select ... into": called before every write.
     void SetBeforeWrite(std::function<void()> hook);
+    // Called with the rows written so far while "select ... into" writes a Paradox table.
+    void SetRowWritten(std::function<void(long done)> hook);
 
     const std::string& ConnectionString() const;
 
@@ -67,7 +70,7 @@ private:
     vts::StatementLog* log_;
     int cursorLocation_ = 2;
     int mode_ = 0;
-    std::function<void()> beforeWrite_;
+    WriteHooks writeHooks_;
     std::string connectionString_;
     std::unique_ptr<Provider> provider_;
 };

@@ -16,6 +16,6 @@ void Provider::commitTrans() { unsupported("CommitTrans"); }
 void Provider::rollbackTrans() { unsupported("RollbackTrans"); }
 void Provider::recordSourceStructure(const std::string&, const pdx::Schema&) { unsupported("RecordSourceStructure"); }
 std::optional<pdx::Schema> Provider::sourceStructure(const std::string&) { unsupported("SourceStructure"); }
-void Provider::setBeforeWrite(std::function<void()>) {}
+void Provider::setWriteHooks(const WriteHooks&) {}
 
 }  // namespace db

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/db/cursor.h"
+#include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
 
 namespace db {
@@ -28,7 +29,7 @@ public:
     virtual void rollbackTrans();
     virtual void recordSourceStructure(const std::string& table, const pdx::Schema& schema);
     virtual std::optional<pdx::Schema> sourceStructure(const std::string& table);
-    virtual void setBeforeWrite(std::function<void()> hook);
+    virtual void setWriteHooks(const WriteHooks& hooks);
 };
 
 }  // namespace db

@@ -40,8 +40,9 @@ void keepValidityFile(const pdx::AsideSet& set, const pdx::Schema& schema, pdx::
 }
 
 void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& s, const pdx::Schema& schema,
-               pdx::TableWriter& writer) {
+               pdx::TableWriter& writer, const std::function<void(long)>& rowWritten) {
     pdx::Record record(schema.fields.size());
+    long done = 0;
     forEachRow(db, table, s.top, [&](std::int64_t row, const Statement& st) {
         for (std::size_t i = 0; i < record.size(); ++i) {
             try {
@@ -51,6 +52,7 @@ void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& 
             }
         }
         writer.append(record);
+        if (rowWritten) rowWritten(++done);
     });
 }
 
@@ -72,7 +74,7 @@ std::string failureText(const SelectInto& s, const std::string& why) {
 
 }  // namespace
 
-void selectInto(const SqliteDb& db, const SelectInto& s, const std::function<void()>& beforeWrite) {
+void selectInto(const SqliteDb& db, const SelectInto& s, const WriteHooks& hooks) {
     std::error_code ec;
     if (!fs::is_directory(s.folder, ec)) throw vts::Error("The Paradox folder \"" + s.folder + "\" does not exist.");
     std::optional<pdx::AsideSet> aside;
@@ -90,10 +92,10 @@ void selectInto(const SqliteDb& db, const SelectInto& s, const std::function<voi
         const bool sameFields = recorded && matchesRecorded(table, *recorded);
         const pdx::Schema schema = sameFields ? *recorded : deriveSchema(db, table, s.top);
         pdx::WriterOptions options;
-        options.beforeWrite = beforeWrite;
+        options.beforeWrite = hooks.beforeWrite;
         if (sameFields && aside) keepValidityFile(*aside, schema, options);
         pdx::TableWriter writer(s.folder, s.target, schema, options);
-        writeRows(db, table, s, schema, writer);
+        writeRows(db, table, s, schema, writer, hooks.rowWritten);
         writer.finish();
         writer.install();
     } catch (const std::exception& e) {

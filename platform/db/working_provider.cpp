@@ -79,7 +79,7 @@ void WorkingProvider::execute(const std::string& sql) {
     if (inserts_.tryExecute(sql)) return;
     inserts_.clear();  // the statement may change or drop a table a kept statement writes to
     const auto statement = singleStatement(sql);
-    if (looksLikeSelectInto(statement)) return selectInto(*db_, parseSelectInto(statement, sql), beforeWrite_);
+    if (looksLikeSelectInto(statement)) return selectInto(*db_, parseSelectInto(statement, sql), writeHooks_);
     run(sql, statement);
 }
 

@@ -22,13 +22,13 @@ public:
     void rollbackTrans() override;
     void recordSourceStructure(const std::string& table, const pdx::Schema& schema) override;
     std::optional<pdx::Schema> sourceStructure(const std::string& table) override;
-    void setBeforeWrite(std::function<void()> hook) override { beforeWrite_ = std::move(hook); }
+    void setWriteHooks(const WriteHooks& hooks) override { writeHooks_ = hooks; }
 
 private:
     void run(const std::string& sql, const std::vector<Token>& statement);
     std::shared_ptr<SqliteDb> db_;  // shared with open record sets
     InsertCache inserts_;           // after db_: finalized before the database can close
-    std::function<void()> beforeWrite_;
+    WriteHooks writeHooks_;
 };
 
 }  // namespace db

@@ -2,6 +2,8 @@
 // name's letter case, the grid and flag hooks, and a table already gone from the folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "platform/pdx/family.h"
@@ -56,6 +58,22 @@ TEST(WriteBack, StatementsHooksAndResult) {
     ASSERT_EQ(written.records.size(), 1u);
     EXPECT_EQ(written.records[0][1], pdx::Value(std::string("b")));
     EXPECT_FALSE(pdx::findAside(env.paradoxFolder, "CUSTOMER"));
+}
+
+TEST(WriteBack, ReportsRowsWrittenOfTheRowCount) {
+    BridgeEnv env;
+    std::vector<pdx::Record> rows;
+    for (int i = 0; i < 1234; ++i) rows.push_back({std::int64_t{i}, std::string("r")});
+    writeTable(env.paradoxFolder, "BIG", numberAndText(), rows);
+    ImportParadoxTable(env.ctx, "BIG");
+    std::vector<std::pair<long, long>> calls;
+    WriteBackHooks hooks;
+    hooks.progress = [&](long done, long total) { calls.emplace_back(done, total); };
+    SaveTableToParadox(env.ctx, "BIG", hooks);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), std::make_pair(1234L, 1234L));
+    EXPECT_TRUE(std::is_sorted(calls.begin(), calls.end()));
+    EXPECT_EQ(readTable(env.paradoxFolder / "BIG.db").records, rows);
 }
 
 TEST(WriteBack, RowCountWithoutGroupingAndEmptyTables) {
