@@ -97,8 +97,12 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportPr
     // 6. and 7., then the source structure, which the write-back writes the table with.
     working.Execute(tableDefinition(name, rs, yield));
     working.RecordSourceStructure(name, rs.SourceSchema());
+    // Until the last row is in, the rows are a part of the table: they stay for the user to
+    // see, but the write-back must not put them in the table's place.
+    working.SetImportComplete(name, false);
     // 8.
     copyRows(name, rs, working, yield, progress);
+    working.SetImportComplete(name, true);
     transaction.commit();
     // 9.
     rs.Close();

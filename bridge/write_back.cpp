@@ -5,6 +5,7 @@
 #include "bridge/write_back_statements.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
+#include "platform/shell/errors.h"
 
 namespace vts {
 
@@ -18,6 +19,8 @@ public:
     ~AsideGuard() {
         if (!armed_) return;
         try {
+            // Once a new table is in place (its old files failed to go), nothing may replace it.
+            if (pdx::findTable(folder_, name_)) return;
             if (auto aside = pdx::findAside(folder_, name_)) pdx::restore(*aside);
         } catch (...) {  // the failure that brought us here is the one to report
         }
@@ -48,6 +51,10 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBac
     working.Mode(ado::adModeReadWrite);
     working.Open(WorkingConnectionString(ctx.appFolder));
     if (hooks.beforeWrite) working.SetBeforeWrite(hooks.beforeWrite);
+    // Writing back a table whose import stopped part-way would lose every row it did not reach.
+    if (!working.ImportComplete(name))
+        throw Error("The table " + name + " was not copied completely from the Paradox folder, so it is not written "
+                    "back; the Paradox table stays as it was.");
     // 5. Only a table that is there: a retry after a failure further on must get past this.
     AsideGuard guard(folderText, name);
     if (pdx::findTable(folderText, name)) {

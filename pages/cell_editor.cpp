@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QToolTip>
 
 #include "pages/grid_model.h"
@@ -15,6 +16,31 @@ namespace {
 
 const char* kIndexRow = "vtsRow";
 const char* kIndexColumn = "vtsColumn";
+// A memo editor's document as first shown, and the line end the memo used.
+const char* kMemoShown = "vtsMemoShown";
+const char* kMemoLineEnd = "vtsMemoLineEnd";
+
+// The editor keeps paragraphs, not line ends: edited text gets the memo's own back.
+QString lineEndOf(const QString& text) {
+    if (text.contains("\r\n")) return "\r\n";
+    if (text.contains('\r')) return "\r";
+    return "\n";
+}
+
+// The document's text with its characters as typed (toPlainText would turn non-breaking
+// spaces into blanks) and the memo's line ends.
+QString memoText(const QPlainTextEdit* memo) {
+    QString text = memo->document()->toRawText();
+    const QString lineEnd = memo->property(kMemoLineEnd).toString();
+    text.replace(QChar::ParagraphSeparator, lineEnd);
+    text.replace(QChar::LineSeparator, lineEnd);
+    return text;
+}
+
+bool memoUntouched(QWidget* editor) {
+    auto* memo = qobject_cast<QPlainTextEdit*>(editor);
+    return memo && memo->document()->toRawText() == memo->property(kMemoShown).toString();
+}
 
 const GridModel* gridModel(const QModelIndex& index) { return dynamic_cast<const GridModel*>(index.model()); }
 
@@ -57,15 +83,17 @@ void CellEditorDelegate::setEditorData(QWidget* editor, const QModelIndex& index
     const QString text = index.data(Qt::EditRole).toString();
     if (auto* box = qobject_cast<QComboBox*>(editor))
         box->setCurrentText(text);
-    else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor))
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
         memo->setPlainText(text);
-    else if (auto* line = qobject_cast<QLineEdit*>(editor))
+        memo->setProperty(kMemoShown, memo->document()->toRawText());
+        memo->setProperty(kMemoLineEnd, lineEndOf(text));
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor))
         line->setText(text);
 }
 
 QString CellEditorDelegate::editorText(QWidget* editor) {
     if (auto* box = qobject_cast<QComboBox*>(editor)) return box->currentText();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) return memo->toPlainText();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) return memoText(memo);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) return line->text();
     return {};
 }
@@ -80,7 +108,7 @@ bool CellEditorDelegate::acceptable(QWidget* editor, const QModelIndex& index) c
 
 void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
     // Text unchanged is no edit: nothing is written.
-    if (editorText(editor) == index.data(Qt::EditRole).toString()) return;
+    if (memoUntouched(editor) || editorText(editor) == index.data(Qt::EditRole).toString()) return;
     if (!acceptable(editor, index)) return;
     model->setData(index, editorText(editor), Qt::EditRole);
 }

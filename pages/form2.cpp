@@ -95,10 +95,14 @@ void Form2::PushButton3_Click() {
     BusyScope busy(busy_, {PushButton2, PushButton3});
     trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
     trap.step(108, [&] { state_.currentTableName = ListView1->selectedItems().first()->text(0).toStdString(); });
-    trap.step(110, [&] {
+    const bool imported = trap.step(110, [&] {
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
         ImportParadoxTable(ctx_, state_.currentTableName, [&](long done, long total) { progress.update(done, total); });
     });
+    if (!imported) {  // a part of the table must not be edited and then written back as the whole
+        trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
+        return;
+    }
     trap.step(112, [&] {
         state_.gridConnection = std::make_unique<db::Connection>(ctx_.statementLog);
         state_.gridConnection->CursorLocation(3);

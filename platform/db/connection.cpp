@@ -62,6 +62,12 @@ std::optional<pdx::Schema> Connection::SourceStructure(const std::string& table)
     return provider().sourceStructure(table);
 }
 
+void Connection::SetImportComplete(const std::string& table, bool complete) {
+    provider().setImportComplete(table, complete);
+}
+
+bool Connection::ImportComplete(const std::string& table) { return provider().importComplete(table); }
+
 void Connection::SetBeforeWrite(std::function<void()> hook) {
     writeHooks_.beforeWrite = std::move(hook);
     if (provider_) provider_->setWriteHooks(writeHooks_);

@@ -53,6 +53,10 @@ public:
     // logged). Kept in a system table whose name no table name can take.
     void RecordSourceStructure(const std::string& table, const pdx::Schema& schema);
     std::optional<pdx::Schema> SourceStructure(const std::string& table);
+    // Whether the working table holds every row of its Paradox table (working database only;
+    // not logged). A table is complete unless an import marked it otherwise.
+    void SetImportComplete(const std::string& table, bool complete);
+    bool ImportComplete(const std::string& table);
 
     // Test hook handed to the Paradox writer of "select ... into": called before every write.
     void SetBeforeWrite(std::function<void()> hook);

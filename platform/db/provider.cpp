@@ -16,6 +16,8 @@ void Provider::commitTrans() { unsupported("CommitTrans"); }
 void Provider::rollbackTrans() { unsupported("RollbackTrans"); }
 void Provider::recordSourceStructure(const std::string&, const pdx::Schema&) { unsupported("RecordSourceStructure"); }
 std::optional<pdx::Schema> Provider::sourceStructure(const std::string&) { unsupported("SourceStructure"); }
+void Provider::setImportComplete(const std::string&, bool) { unsupported("SetImportComplete"); }
+bool Provider::importComplete(const std::string&) { unsupported("ImportComplete"); }
 void Provider::setWriteHooks(const WriteHooks&) {}
 
 }  // namespace db

@@ -29,6 +29,8 @@ public:
     virtual void rollbackTrans();
     virtual void recordSourceStructure(const std::string& table, const pdx::Schema& schema);
     virtual std::optional<pdx::Schema> sourceStructure(const std::string& table);
+    virtual void setImportComplete(const std::string& table, bool complete);
+    virtual bool importComplete(const std::string& table);
     virtual void setWriteHooks(const WriteHooks& hooks);
 };
 

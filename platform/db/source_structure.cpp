@@ -10,11 +10,13 @@ namespace {
 
 const std::string kTable = quoteIdentifier(kStructureTable);
 
-bool structureTableExists(const SqliteDb& db) {
+bool tableExists(const SqliteDb& db, const char* name) {
     Statement st(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
-    st.bind(1, std::string(kStructureTable));
+    st.bind(1, std::string(name));
     return st.step();
 }
+
+bool structureTableExists(const SqliteDb& db) { return tableExists(db, kStructureTable); }
 
 bool knownFieldType(std::int64_t code) {
     using T = pdx::FieldType;
@@ -83,10 +85,33 @@ std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& 
 }
 
 void forgetStructure(SqliteDb& db, const std::string& table) {
+    setImportComplete(db, table, true);
     if (!structureTableExists(db)) return;
     Statement del(db, "DELETE FROM " + kTable + " WHERE table_name = ?");
     del.bind(1, table);
     del.step();
+}
+
+void setImportComplete(SqliteDb& db, const std::string& table, bool complete) {
+    const std::string marks = quoteIdentifier(kIncompleteTable);
+    if (complete) {
+        if (!tableExists(db, kIncompleteTable)) return;
+        Statement del(db, "DELETE FROM " + marks + " WHERE table_name = ?");
+        del.bind(1, table);
+        del.step();
+        return;
+    }
+    db.exec("CREATE TABLE IF NOT EXISTS " + marks + "(table_name TEXT PRIMARY KEY COLLATE NOCASE)");
+    Statement ins(db, "INSERT OR IGNORE INTO " + marks + " VALUES(?)");
+    ins.bind(1, table);
+    ins.step();
+}
+
+bool importComplete(const SqliteDb& db, const std::string& table) {
+    if (!tableExists(db, kIncompleteTable)) return true;
+    Statement st(db, "SELECT 1 FROM " + quoteIdentifier(kIncompleteTable) + " WHERE table_name = ?");
+    st.bind(1, table);
+    return !st.step();
 }
 
 }  // namespace db

@@ -15,4 +15,10 @@ void recordStructure(SqliteDb& db, const std::string& table, const pdx::Schema& 
 std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& table);
 void forgetStructure(SqliteDb& db, const std::string& table);
 
+// Working tables whose import stopped part-way: their rows stay for the user to see, but they
+// must never replace the Paradox table they came from. Kept beside the structures.
+inline constexpr const char* kIncompleteTable = "vts/incomplete-imports";
+void setImportComplete(SqliteDb& db, const std::string& table, bool complete);
+bool importComplete(const SqliteDb& db, const std::string& table);
+
 }  // namespace db

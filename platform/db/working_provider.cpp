@@ -103,10 +103,11 @@ std::unique_ptr<Cursor> WorkingProvider::open(const std::string& source, const O
 
 std::unique_ptr<Cursor> WorkingProvider::tables() {
     Statement st(*db_,
-                 "SELECT name, CASE WHEN name LIKE 'sqlite\\_%' ESCAPE '\\' OR name = ? THEN 'SYSTEM TABLE' "
+                 "SELECT name, CASE WHEN name LIKE 'sqlite\\_%' ESCAPE '\\' OR name IN (?, ?) THEN 'SYSTEM TABLE' "
                  "WHEN type = 'view' THEN 'VIEW' ELSE 'TABLE' END FROM sqlite_master "
                  "WHERE type IN ('table', 'view') ORDER BY name");
     st.bind(1, std::string(kStructureTable));
+    st.bind(2, std::string(kIncompleteTable));
     std::vector<std::vector<Variant>> rows;
     while (st.step()) rows.push_back({st.column(0), st.column(1)});
     return std::make_unique<RowsCursor>(
@@ -124,5 +125,11 @@ void WorkingProvider::recordSourceStructure(const std::string& table, const pdx:
 std::optional<pdx::Schema> WorkingProvider::sourceStructure(const std::string& table) {
     return readStructure(*db_, table);
 }
+
+void WorkingProvider::setImportComplete(const std::string& table, bool complete) {
+    db::setImportComplete(*db_, table, complete);
+}
+
+bool WorkingProvider::importComplete(const std::string& table) { return db::importComplete(*db_, table); }
 
 }  // namespace db

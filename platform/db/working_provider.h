@@ -22,6 +22,8 @@ public:
     void rollbackTrans() override;
     void recordSourceStructure(const std::string& table, const pdx::Schema& schema) override;
     std::optional<pdx::Schema> sourceStructure(const std::string& table) override;
+    void setImportComplete(const std::string& table, bool complete) override;
+    bool importComplete(const std::string& table) override;
     void setWriteHooks(const WriteHooks& hooks) override { writeHooks_ = hooks; }
 
 private:

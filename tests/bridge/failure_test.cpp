@@ -12,6 +12,16 @@
 namespace vts::test {
 namespace {
 
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    ADD_FAILURE() << "no error";
+    return {};
+}
+
 // CUSTOMER from the fixtures (memo field, secondary index) with one edit in the working table.
 class WriteBackFailure : public ::testing::Test {
 protected:
@@ -56,15 +66,7 @@ protected:
         EXPECT_FALSE(pdx::findAside(env.paradoxFolder, "CUSTOMER"));
     }
 
-    std::string failWith(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const std::exception& e) {
-            return e.what();
-        }
-        ADD_FAILURE() << "no error";
-        return {};
-    }
+    std::string failWith(const std::function<void()>& f) { return errorOf(f); }
 
     BridgeEnv env;
     TableContents original;
@@ -158,6 +160,37 @@ TEST_F(WriteBackFailure, MissingWorkingTableKeepsTheParadoxTable) {
     EXPECT_EQ(done, 0);
     EXPECT_EQ(fileNames(env.paradoxFolder), filesBefore);
     EXPECT_EQ(readTable(env.paradoxFolder / "CUSTOMER.DB").records, original.records);
+}
+
+// A table whose .MB ends half-way: the import stops part-way and its rows must never replace
+// the whole table, not even when the user closes the grid without an edit.
+TEST(PartialImport, IsNeverWrittenBackAndAFullImportClearsTheMark) {
+    BridgeEnv env;
+    pdx::Schema schema;
+    schema.fields = {{"N", pdx::FieldType::Long, 4}, {"Note", pdx::FieldType::Memo, 11}};
+    std::vector<pdx::Record> rows;
+    for (int i = 0; i < 200; ++i) rows.push_back({std::int64_t{i}, std::string(300, char('a' + i % 26))});
+    writeTable(env.paradoxFolder, "NOTES", schema, rows);
+    const fs::path mb = env.paradoxFolder / "NOTES.MB";
+    const auto whole = fs::file_size(mb);
+    const fs::path kept = env.paradoxFolder.parent_path() / "NOTES.MB.whole";
+    fs::copy_file(mb, kept);
+    fs::resize_file(mb, whole / 2);
+    const auto filesBefore = fileNames(env.paradoxFolder);
+
+    EXPECT_FALSE(errorOf([&] { ImportParadoxTable(env.ctx, "NOTES"); }).empty());
+    ASSERT_TRUE(WorkingTableExists(env.ctx, "NOTES"));  // the rows before the failure stay
+    const std::string why = errorOf([&] { SaveTableToParadox(env.ctx, "NOTES", {}); });
+    EXPECT_NE(why.find("was not copied completely"), std::string::npos) << why;
+    EXPECT_EQ(env.ends, 0);
+    EXPECT_EQ(fileNames(env.paradoxFolder), filesBefore);
+    EXPECT_EQ(fs::file_size(mb), whole / 2);
+
+    fs::copy_file(kept, mb, fs::copy_options::overwrite_existing);
+    ImportParadoxTable(env.ctx, "NOTES");
+    SaveTableToParadox(env.ctx, "NOTES", {});
+    EXPECT_EQ(env.ends, 1);
+    EXPECT_EQ(readTable(env.paradoxFolder / "NOTES.db").records, rows);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "pages/form2.h"
 #include "pages/form3.h"
 #include "platform/pdx/reader.h"
+#include "platform/pdx/writer.h"
 #include "platform/ui/settings_store.h"
 #include "tests/support/temp_dir.h"
 
@@ -205,6 +206,51 @@ TEST(EditFlow, AFailedWriteBackKeepsThePageOpenAndTheNextCloseSucceeds) {
     rig.form3().close();
     EXPECT_EQ(rig.ended, 1);
     EXPECT_EQ(std::get<std::string>(readAll(rig.data / "CUSTOMER.db")[0][1]), "Kept");
+}
+
+TEST(EditFlow, AnUntouchedMemoEditorKeepsTheMemoAsItIs) {
+    Rig rig;
+    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
+    rig.program->form1().PushButton3_Click();
+    rig.openTable("CUSTOMER");
+    const QString memo = QString::fromUtf8("one\u00A0two\nthree");
+    rig.editCell(0, "Comments", memo);  // a non-breaking space is not a blank
+    // Opened and accepted without a change: nothing is written, the line ends stay.
+    DataGridView* view = rig.form3().DataGrid1;
+    const QModelIndex index = view->model()->index(0, rig.column("Comments"));
+    view->setCurrentIndex(index);
+    view->edit(index);
+    QWidget* editor = rig.openEditor();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "CUSTOMER.db")[0][8]), memo.toStdString());
+}
+
+TEST(EditFlow, AFailedImportOpensNoGridAndTheTableStaysAsItWas) {
+    Rig rig;
+    pdx::Schema schema;
+    schema.fields = {{"N", pdx::FieldType::Long, 4}, {"Note", pdx::FieldType::Memo, 11}};
+    {
+        pdx::TableWriter writer(rig.data, "NOTES", schema);
+        for (int i = 0; i < 200; ++i) writer.append({std::int64_t{i}, std::string(300, 'n')});
+        writer.finish();
+        writer.install();
+    }
+    fs::resize_file(rig.data / "NOTES.MB", fs::file_size(rig.data / "NOTES.MB") / 2);
+    const std::string before = fileBytes(rig.data / "NOTES.db");
+    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
+    rig.program->form1().PushButton3_Click();
+    rig.openTable("NOTES");
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_NE(rig.dialogs.messages[0].text.find("Form2.PushButton3_Click at line 110"), std::string::npos)
+        << rig.dialogs.messages[0].text;
+    EXPECT_TRUE(rig.form2().isVisible());
+    EXPECT_FALSE(rig.program->pages().form3() && rig.form3().isVisible());
+    rig.form2().close();
+    EXPECT_EQ(rig.ended, 1);
+    EXPECT_EQ(fileBytes(rig.data / "NOTES.db"), before);
 }
 
 }  // namespace
