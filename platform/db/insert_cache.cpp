@@ -1,6 +1,11 @@
 // Carries out simple INSERT statements through prepared statements kept per statement shape.
 #include "platform/db/insert_cache.h"
 
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "platform/db/jet_types.h"
 #include "platform/db/value_text.h"
 #include "platform/shell/errors.h"
 
@@ -11,10 +16,40 @@ namespace {
 // A few tables at a time get rows; more shapes than this are not worth keeping.
 constexpr std::size_t kMaxStatements = 32;
 
+// The table name of a shape "INSERT INTO `name` VALUES(...)", `` made single.
+std::string tableOfShape(const std::string& shape) {
+    const std::size_t start = shape.find('`') + 1;
+    std::string name;
+    for (std::size_t i = start; i < shape.size(); ++i) {
+        if (shape[i] == '`' && (i + 1 >= shape.size() || shape[++i] != '`')) break;
+        name += shape[i];
+    }
+    return name;
+}
+
+// The double a plain decimal text stands for, correctly rounded; nullopt for anything else
+// (blanks, signs SQLite reads otherwise, inf, nan, hexadecimal, out of range).
+std::optional<double> decimalText(std::string_view text) {
+    if (text.empty() || text.find_first_not_of("0123456789.eE+-") != std::string_view::npos) return std::nullopt;
+    if (text.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
 }  // namespace
 
-sqlite3_stmt* InsertCache::statementFor(const std::string& shape) {
-    if (auto found = statements_.find(shape); found != statements_.end()) return found->second.get();
+std::vector<bool> InsertCache::realColumns(const std::string& shape) const {
+    std::vector<bool> real;
+    Statement st(db_, "SELECT type FROM pragma_table_info(?) ORDER BY cid");
+    st.bind(1, tableOfShape(shape));
+    while (st.step()) real.push_back(hasRealAffinity(toText(st.column(0))));
+    return real;
+}
+
+const InsertCache::Kept* InsertCache::statementFor(const std::string& shape) {
+    if (auto found = statements_.find(shape); found != statements_.end()) return &found->second;
     sqlite3_stmt* raw = nullptr;
     // v3 re-prepares by itself when the schema changes, like v2; "persistent" tells SQLite the
     // statement is kept for a long time.
@@ -23,14 +58,23 @@ sqlite3_stmt* InsertCache::statementFor(const std::string& shape) {
     Prepared st(raw);
     if (rc != SQLITE_OK || !st) return nullptr;
     if (statements_.size() >= kMaxStatements) statements_.clear();
-    return statements_.emplace(shape, std::move(st)).first->second.get();
+    Kept kept{std::move(st), realColumns(shape)};
+    return &statements_.emplace(shape, std::move(kept)).first->second;
 }
 
-bool InsertCache::bindAll(sqlite3_stmt* st) {
+bool InsertCache::bindAll(const Kept& kept) {
+    sqlite3_stmt* st = kept.statement.get();
     int index = 0;
     for (const auto& literal : parsed_.literals) {
         ++index;
         int rc = SQLITE_OK;
+        const bool real = static_cast<std::size_t>(index) <= kept.realColumn.size() && kept.realColumn[index - 1];
+        if (literal.kind == SimpleLiteral::Text && real && !literal.doubledQuote) {
+            if (const auto value = decimalText(literal.body)) {
+                if (sqlite3_bind_double(st, index, *value) != SQLITE_OK) return false;
+                continue;
+            }
+        }
         switch (literal.kind) {
         case SimpleLiteral::Null: rc = sqlite3_bind_null(st, index); break;
         case SimpleLiteral::Integer: rc = sqlite3_bind_int64(st, index, literal.integer); break;
@@ -57,7 +101,8 @@ bool InsertCache::bindAll(sqlite3_stmt* st) {
     return true;
 }
 
-InsertCache::Outcome InsertCache::run(sqlite3_stmt* st) {
+InsertCache::Outcome InsertCache::run(const Kept& kept) {
+    sqlite3_stmt* st = kept.statement.get();
     // Never left active or holding pointers into a caller's text.
     struct Done {
         sqlite3_stmt* st;
@@ -67,7 +112,7 @@ InsertCache::Outcome InsertCache::run(sqlite3_stmt* st) {
         }
     } done{st};
     Outcome out;
-    if (!bindAll(st)) {
+    if (!bindAll(kept)) {
         out.bound = false;
         return out;
     }
@@ -78,9 +123,9 @@ InsertCache::Outcome InsertCache::run(sqlite3_stmt* st) {
 
 bool InsertCache::tryExecute(const std::string& sql) {
     if (!parseSimpleInsert(sql, parsed_)) return false;
-    sqlite3_stmt* st = statementFor(parsed_.shape);
-    if (!st) return false;
-    const Outcome outcome = run(st);
+    const Kept* kept = statementFor(parsed_.shape);
+    if (!kept) return false;
+    const Outcome outcome = run(*kept);
     if (!outcome.bound) return false;  // nothing was written
     if (outcome.rc == SQLITE_DONE || outcome.rc == SQLITE_ROW) return true;
     const int primary = outcome.rc & 0xFF;

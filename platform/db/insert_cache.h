@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/db/simple_insert.h"
 #include "platform/db/sqlite_handle.h"
@@ -28,18 +29,26 @@ private:
         void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
     };
     using Prepared = std::unique_ptr<sqlite3_stmt, Finalizer>;
+    struct Kept {
+        Prepared statement;
+        // Per value: its column has REAL affinity. SQLite 3.40 turns such texts into doubles that
+        // are not always the nearest (one unit in the last place off), so those are bound as
+        // correctly rounded doubles instead.
+        std::vector<bool> realColumn;
+    };
 
     struct Outcome {
         bool bound = true;  // false: a value was refused before the step
         int rc = SQLITE_OK;
         std::string why;  // SQLite's message when the step failed
     };
-    sqlite3_stmt* statementFor(const std::string& shape);
-    bool bindAll(sqlite3_stmt* st);  // false when SQLite refuses a value
-    Outcome run(sqlite3_stmt* st);  // binds, steps, and leaves the statement reset
+    const Kept* statementFor(const std::string& shape);
+    std::vector<bool> realColumns(const std::string& shape) const;
+    bool bindAll(const Kept& kept);  // false when SQLite refuses a value
+    Outcome run(const Kept& kept);   // binds, steps, and leaves the statement reset
 
     const SqliteDb& db_;
-    std::unordered_map<std::string, Prepared> statements_;
+    std::unordered_map<std::string, Kept> statements_;
     SimpleInsert parsed_;  // reused from call to call
     std::string text_;     // the unescaped text of one literal
 };

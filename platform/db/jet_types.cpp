@@ -21,6 +21,23 @@ std::string jetTypeOf(const std::string& declaredType) {
     return upper(declaredType.substr(0, end));
 }
 
+namespace {
+
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+
+// SQLite's affinity rules, in their order.
+Affinity affinityOf(const std::string& declaredType) {
+    const std::string t = upper(declaredType);
+    auto has = [&](const char* word) { return t.find(word) != std::string::npos; };
+    if (has("INT")) return Affinity::Integer;
+    if (has("CHAR") || has("CLOB") || has("TEXT")) return Affinity::Text;
+    if (t.empty() || has("BLOB")) return Affinity::Blob;
+    if (has("REAL") || has("FLOA") || has("DOUB")) return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+}  // namespace
+
 int adoTypeOfDeclared(const std::string& declaredType) {
     const std::string jet = jetTypeOf(declaredType);
     if (jet == "INT") return ado::adInteger;
@@ -30,18 +47,17 @@ int adoTypeOfDeclared(const std::string& declaredType) {
     if (jet == "TEXT") return ado::adVarWChar;
     if (jet == "MEMO") return ado::adLongVarWChar;
     if (jet == "OLEOBJECT") return ado::adLongVarBinary;
-    // SQLite's affinity rules, in their order.
-    const std::string t = upper(declaredType);
-    if (t.find("INT") != std::string::npos) return ado::adBigInt;
-    if (t.find("CHAR") != std::string::npos || t.find("CLOB") != std::string::npos ||
-        t.find("TEXT") != std::string::npos)
-        return ado::adVarWChar;
-    if (t.empty() || t.find("BLOB") != std::string::npos) return ado::adLongVarBinary;
-    if (t.find("REAL") != std::string::npos || t.find("FLOA") != std::string::npos ||
-        t.find("DOUB") != std::string::npos)
-        return ado::adDouble;
+    switch (affinityOf(declaredType)) {
+    case Affinity::Integer: return ado::adBigInt;
+    case Affinity::Text: return ado::adVarWChar;
+    case Affinity::Blob: return ado::adLongVarBinary;
+    case Affinity::Real: return ado::adDouble;
+    case Affinity::Numeric: break;
+    }
     return ado::adNumeric;
 }
+
+bool hasRealAffinity(const std::string& declaredType) { return affinityOf(declaredType) == Affinity::Real; }
 
 int adoTypeOf(pdx::FieldType type) {
     using T = pdx::FieldType;

@@ -22,6 +22,9 @@ std::string jetTypeOf(const std::string& declaredType);
 // ADO code of a working column from its declared type (Jet name, else SQLite affinity).
 int adoTypeOfDeclared(const std::string& declaredType);
 
+// Whether SQLite gives a column of this declared type REAL affinity (its rules, in their order).
+bool hasRealAffinity(const std::string& declaredType);
+
 // ADO code the Paradox provider reports for a field type.
 int adoTypeOf(pdx::FieldType type);
 // The working column type the import creates for a field type ("INT", "TEXT", ...).
