@@ -2,6 +2,8 @@
 // the working table's first N rows as the Paradox table NAME.db.
 #include "platform/db/select_into.h"
 
+#include <algorithm>
+
 #include "platform/db/paradox_schema.h"
 #include "platform/db/source_structure.h"
 #include "platform/db/sql_tokens.h"
@@ -24,18 +26,22 @@ std::optional<fs::path> asideFile(const pdx::AsideSet& set, const std::string& e
     return std::nullopt;
 }
 
-// The old .VAL stays valid only for the same fields and the table stamp it was made for.
-void keepValidityFile(const pdx::AsideSet& set, const pdx::Schema& schema, pdx::WriterOptions& options) {
-    const auto val = asideFile(set, ".VAL");
+// What the new table carries over from the one it replaces: its autoincrement counter, and its
+// .VAL, which stays valid only for the same fields and the table stamp it was made for.
+void carryOver(const pdx::AsideSet& set, const pdx::Schema& schema, bool sameFields, pdx::WriterOptions& options) {
     const auto oldDb = asideFile(set, ".DB");
-    if (!val || !oldDb) return;
+    if (!oldDb) return;
     try {
         const pdx::TableReader old(*oldDb);
-        if (old.info().schema.fields != schema.fields) return;
+        const auto& fields = schema.fields;
+        if (std::any_of(fields.begin(), fields.end(), [](const pdx::Field& f) { return f.type == pdx::FieldType::AutoInc; }))
+            options.autoIncFloor = old.info().autoIncCounter;
+        const auto val = asideFile(set, ".VAL");
+        if (!sameFields || !val || old.info().schema.fields != schema.fields) return;
         options.keepVal = *val;
         options.changeCount2 = old.info().changeCount2;
     } catch (const pdx::Error&) {
-        // An unreadable old table keeps no .VAL; the new table is still written.
+        // An unreadable old table hands nothing on; the new table is still written.
     }
 }
 
@@ -93,7 +99,7 @@ void selectInto(const SqliteDb& db, const SelectInto& s, const WriteHooks& hooks
         const pdx::Schema schema = sameFields ? *recorded : deriveSchema(db, table, s.top);
         pdx::WriterOptions options;
         options.beforeWrite = hooks.beforeWrite;
-        if (sameFields && aside) keepValidityFile(*aside, schema, options);
+        if (aside) carryOver(*aside, schema, sameFields, options);
         pdx::TableWriter writer(s.folder, s.target, schema, options);
         writeRows(db, table, s, schema, writer, hooks.rowWritten);
         writer.finish();

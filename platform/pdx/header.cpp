@@ -88,6 +88,7 @@ void readFixedPart(const std::uint8_t* b, TableHeader& h) {
     h.sortOrder = b[0x29];
     h.changeCount2 = b[0x2E];
     h.versionByte = b[0x39];
+    h.autoIncCounter = loadLE32(b + 0x49);
 }
 
 void checkFixedPart(const TableHeader& h, std::size_t size, std::size_t variableStart) {

@@ -34,6 +34,7 @@ struct TableHeader {
     int keyFields = 0;
     int sortOrder = 0;
     std::uint8_t changeCount2 = 0;
+    std::uint32_t autoIncCounter = 0;  // 0x49: the highest autoincrement value handed out
     bool needsRebuild = false;   // 0x14 or 0x2A set: the engine wants the table rebuilt
     bool hasCodePage = false;    // 3.x tables store none
     int codePage = 0;            // 0x6A when hasCodePage

@@ -92,7 +92,7 @@ struct TableReader::Impl {
           codePage(effectiveCodePage(header), header.sortOrderId),
           names(),
           info{dbFile, header.versionByte, levelText(header.versionByte), makeSchema(header, codePage, names),
-               header.numRecords, header.blockSizeKiB, header.changeCount2},
+               header.numRecords, header.blockSizeKiB, header.changeCount2, header.autoIncCounter},
           blobs(makeBlobReader(dbFile, header)),
           blocks(file, header),
           chain(walkChain(file, header, blocks)),

@@ -177,7 +177,7 @@ void TableWriter::Impl::writeHeader() {
     header.numRecords = blocks->records();
     header.blocks = blocks->blocks();
     header.blockSizeKiB = blocks->blockSizeKiB();
-    header.autoInc = encoder.maxAutoInc();
+    header.autoInc = std::max(encoder.maxAutoInc(), opt.autoIncFloor);
     header.updateTime = static_cast<std::uint32_t>(std::time(nullptr));
     const auto bytes = buildDbHeader(header);
     blocks->file().patch(0, bytes.data(), bytes.size());

@@ -14,6 +14,9 @@ struct WriterOptions {
     // and the table stamp (header 0x2E) it belongs to.
     std::optional<std::filesystem::path> keepVal;
     std::optional<std::uint8_t> changeCount2;
+    // The counter of the table this one replaces: never set back below it, or numbers of
+    // deleted records, which other tables may still refer to, would be handed out again.
+    std::uint32_t autoIncFloor = 0;
     // Test hook: called before every write to disk; throwing simulates an I/O error.
     std::function<void()> beforeWrite;
 };

@@ -7,6 +7,7 @@
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/reader.h"
 
 namespace vts::test {
 namespace {
@@ -74,6 +75,17 @@ TEST(WriteBack, ReportsRowsWrittenOfTheRowCount) {
     EXPECT_EQ(calls.back(), std::make_pair(1234L, 1234L));
     EXPECT_TRUE(std::is_sorted(calls.begin(), calls.end()));
     EXPECT_EQ(readTable(env.paradoxFolder / "BIG.db").records, rows);
+}
+
+// CUSTOMER's counter stands above its highest CustNo: deleted customers' numbers stay used.
+TEST(WriteBack, KeepsTheAutoincrementCounterOfTheTableItReplaces) {
+    BridgeEnv env;
+    copyFamily(kFixtures / "db", "CUSTOMER", env.paradoxFolder);
+    const auto before = pdx::TableReader(kFixtures / "db" / "CUSTOMER.DB").info().autoIncCounter;
+    ImportParadoxTable(env.ctx, "CUSTOMER");
+    SaveTableToParadox(env.ctx, "CUSTOMER", {});
+    EXPECT_EQ(pdx::TableReader(env.paradoxFolder / "CUSTOMER.db").info().autoIncCounter, before);
+    EXPECT_GT(before, 20u);
 }
 
 TEST(WriteBack, RowCountWithoutGroupingAndEmptyTables) {
