@@ -3,6 +3,7 @@
 #include "bridge/paradox.h"
 #include "bridge/path_text.h"
 #include "fsutil/folder_scan.h"
+#include "platform/pdx/family.h"
 #include "platform/shell/error_trap.h"
 
 namespace vts {
@@ -49,7 +50,11 @@ void AddTablesToParadoxListbox(AppContext& ctx, TableList& list) {
         std::string folder;
         FileNameArray files;
         trap.step(112, [&] { folder = entry.substr(0, entry.size() - 1); });
-        trap.step(114, [&] { files = ListFiles(folder, "*.db"); });
+        trap.step(114, [&] {
+            // A table hidden by a write-back that a crash cut short is put back before listing.
+            pdx::recoverInterrupted(folder);
+            files = ListFiles(folder, "*.db");
+        });
         for (int i = 1; i <= files.ubound(); ++i)  // 116
             addTableOfFile(trap, list, folder, files[i]);
     }  // 130

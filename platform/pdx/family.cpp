@@ -174,4 +174,30 @@ std::optional<AsideSet> findAside(const fs::path& dir, const std::string& name) 
     return set;
 }
 
+std::vector<std::string> recoverInterrupted(const fs::path& dir) noexcept {
+    std::vector<std::string> restored;
+    try {
+        for (const auto& f : listFiles(dir)) {
+            const fs::path original = f.size() > kAsideSuffix.size() && std::string_view(f).ends_with(kAsideSuffix)
+                                          ? fs::path(f.substr(0, f.size() - kAsideSuffix.size()))
+                                          : fs::path();
+            if (!equalsNoCase(original.extension().string(), ".db")) continue;
+            const std::string name = original.stem().string();
+            if (findTable(dir, name)) continue;
+            const auto aside = findAside(dir, name);
+            if (!aside) continue;
+            for (const auto& orphan : findFamily(dir, name)) {
+                fs::path away = orphan;
+                away += ".vts-orphan";
+                fs::rename(orphan, away);
+            }
+            restore(*aside);
+            restored.push_back(name);
+        }
+    } catch (const std::exception&) {
+        // Left for the next attempt; the set-aside files themselves are never touched otherwise.
+    }
+    return restored;
+}
+
 }  // namespace pdx

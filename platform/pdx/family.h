@@ -32,4 +32,10 @@ void drop(const AsideSet& set);      // deletes the set-aside files
 // A set-aside family left by an interrupted replacement, if any.
 std::optional<AsideSet> findAside(const std::filesystem::path& dir, const std::string& name);
 
+// After a crash between setting a table aside and installing its replacement, the folder shows
+// no such table. Puts every such family back (files of the unfinished new table get the suffix
+// ".vts-orphan", which no reader takes for a table file) and returns the names restored. A family
+// whose table is in place is left alone. Never throws: a folder it cannot repair stays as it is.
+std::vector<std::string> recoverInterrupted(const std::filesystem::path& dir) noexcept;
+
 }  // namespace pdx

@@ -5,6 +5,7 @@
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
+#include "platform/pdx/family.h"
 #include "platform/shell/error_trap.h"
 
 namespace vts::test {
@@ -26,6 +27,15 @@ TEST(Discovery, EmptyFolderTextClearsTheList) {
     BridgeEnv env;
     env.folderText = "";
     EXPECT_TRUE(discover(env).empty());
+    EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
+TEST(Discovery, ATableACrashLeftSetAsideIsListedAgain) {
+    BridgeEnv env;
+    touch(env.paradoxFolder / "sub" / "Orders.db");
+    pdx::setAside(env.paradoxFolder / "sub", "ORDERS");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"ORDERS"});
+    EXPECT_TRUE(fs::exists(env.paradoxFolder / "sub" / "Orders.db"));
     EXPECT_TRUE(env.dialogs.messages.empty());
 }
 

@@ -12,6 +12,8 @@ using namespace pdxtest;
 
 namespace {
 
+std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
+
 class Family : public ::testing::Test {
 protected:
     vts::test::TempDir dir;
@@ -132,6 +134,28 @@ TEST_F(Family, AnEarlierAsideSetIsNeverOverwritten) {
     EXPECT_THROW(pdx::setAside(dir.path(), "SHOP"), pdx::Error);
     EXPECT_EQ(readBytes(first.moves[0].second), (std::vector<std::uint8_t>{'f', 'i', 'r', 's', 't'}));
     EXPECT_TRUE(fs::exists(dir / "SHOP.db"));
+}
+
+// A crash between the set-aside and the install: the table comes back, the unfinished new
+// files go out of its way; a family whose table is in place is left alone.
+TEST_F(Family, RecoveryPutsBackTablesThatACrashLeftAside) {
+    touch("Orders.db", "old db");
+    touch("Orders.MB", "old mb");
+    touch("Parts.db", "new parts");
+    touch("Parts.db.vts-aside", "old parts");
+    pdx::setAside(dir.path(), "ORDERS");
+    touch("ORDERS.MB", "new mb");  // installed before the crash
+    touch("ORDERS.PX", "new px");  // the old table had none
+
+    EXPECT_EQ(pdx::recoverInterrupted(dir.path()), std::vector<std::string>{"Orders"});
+    const auto files = snapshot();
+    EXPECT_EQ(files.at("Orders.db"), bytesOf("old db"));
+    EXPECT_EQ(files.at("Orders.MB"), bytesOf("old mb"));
+    EXPECT_EQ(files.at("ORDERS.PX.vts-orphan"), bytesOf("new px"));
+    EXPECT_FALSE(files.count("ORDERS.PX"));
+    EXPECT_EQ(files.at("Parts.db"), bytesOf("new parts"));
+    EXPECT_EQ(files.at("Parts.db.vts-aside"), bytesOf("old parts"));
+    EXPECT_TRUE(pdx::recoverInterrupted(dir.path()).empty());
 }
 
 TEST_F(Family, SetAsideOfAnUnknownTableIsEmpty) {
