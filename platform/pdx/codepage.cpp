@@ -18,6 +18,17 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
+// A byte a single-byte code page leaves undefined stands for itself as U+F700 + byte, a private
+// use character, in UTF-8 EF 9C..9F xx: the text can be shown, edited around and written back
+// to the very same byte.
+constexpr char32_t kByteMarkBase = 0xF700;
+
+std::array<char, 4> byteMark(int b) {
+    const char32_t cp = kByteMarkBase + static_cast<char32_t>(b);
+    return {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+            static_cast<char>(0x80 | (cp & 0x3F)), 0};
+}
+
 // One iconv conversion direction, opened on first use.
 class IconvHandle {
 public:
@@ -96,11 +107,14 @@ struct CodePage::Impl {
     bool singleByte = false;
     std::array<std::array<char, 4>, 256> table{};  // single-byte code pages: UTF-8 of each byte
     std::array<std::uint8_t, 256> tableLen{};
+    std::array<bool, 256> undefinedByte{};  // single-byte code pages: decoded as its byte mark
 
     void prepare();
     void buildTable();
     void decodeMultibyte(const char* data, std::size_t len, std::string& out);
     std::string encodeWithIconv(std::string_view utf8);
+    std::optional<int> markedByte(std::string_view utf8, std::size_t at) const;
+    std::string encodeWithByteMarks(std::string_view utf8);
     [[noreturn]] void throwUnencodable(std::string_view utf8, std::size_t at) const;
 };
 
@@ -132,8 +146,9 @@ void CodePage::Impl::buildTable() {
             continue;
         }
         if (rc == static_cast<std::size_t>(-1) || produced == 0) {
-            std::copy(kReplacement.begin(), kReplacement.end(), table[b].begin());
+            table[b] = byteMark(b);
             tableLen[b] = 3;
+            undefinedByte[b] = true;
             continue;
         }
         if (produced > 4) {
@@ -207,6 +222,34 @@ std::string CodePage::Impl::encodeWithIconv(std::string_view utf8) {
     return out;
 }
 
+// The undefined byte whose mark starts at utf8[at], if one does.
+std::optional<int> CodePage::Impl::markedByte(std::string_view utf8, std::size_t at) const {
+    if (!singleByte || static_cast<unsigned char>(utf8[at]) != 0xEF) return std::nullopt;
+    const auto cp = codePointAt(utf8, at);
+    if (!cp || *cp < kByteMarkBase || *cp > kByteMarkBase + 0xFF) return std::nullopt;
+    const int b = static_cast<int>(*cp - kByteMarkBase);
+    return undefinedByte[b] ? std::optional<int>(b) : std::nullopt;
+}
+
+// Runs between byte marks go through iconv; each mark becomes its byte again.
+std::string CodePage::Impl::encodeWithByteMarks(std::string_view utf8) {
+    std::string out;
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = markedByte(utf8, i);
+        if (!b) {
+            ++i;
+            continue;
+        }
+        if (i > runStart) out += encodeWithIconv(utf8.substr(runStart, i - runStart));
+        out += static_cast<char>(*b);
+        i += 3;
+        runStart = i;
+    }
+    if (runStart < utf8.size()) out += encodeWithIconv(utf8.substr(runStart));
+    return out;
+}
+
 void CodePage::Impl::throwUnencodable(std::string_view utf8, std::size_t at) const {
     if (at >= utf8.size()) at = 0;
     const auto cp = codePointAt(utf8, at);
@@ -269,6 +312,7 @@ std::string CodePage::encode(std::string_view utf8) {
         while (static_cast<unsigned char>(utf8[at]) < 0x80) ++at;
         d.throwUnencodable(utf8, at);
     }
+    if (d.singleByte && utf8.find("\xEF") != std::string_view::npos) return d.encodeWithByteMarks(utf8);
     return d.encodeWithIconv(utf8);
 }
 

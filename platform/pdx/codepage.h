@@ -1,10 +1,12 @@
 // Conversion between a table's code page and UTF-8 through glibc iconv (its tables match the
 // original engine's output; ICU's differ in places).
 //
-// Decoding never fails: a byte the code page leaves undefined (CP1252 0x81, HP-ROMAN8 0xFF, a
-// broken multibyte sequence ...) becomes U+FFFD, so one odd byte cannot make a table unreadable;
-// encoding U+FFFD back then fails loudly instead of writing a different byte. A code page glibc
-// does not know (e.g. 867) decodes pure-ASCII text and throws for anything else.
+// Decoding never fails, so one odd byte cannot make a table unreadable. A byte a single-byte code
+// page leaves undefined (CP1252 0x81, HP-ROMAN8 0xFF) becomes the private-use character U+F700 +
+// byte, which encodes back to that very byte, so the table can still be saved unchanged. A broken
+// multibyte sequence becomes U+FFFD (multibyte pages use the private-use area themselves), and
+// encoding U+FFFD fails loudly instead of writing a different byte. A code page glibc does not
+// know (e.g. 867) decodes pure-ASCII text and throws for anything else.
 #pragma once
 #include <memory>
 #include <string>

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
@@ -86,6 +87,22 @@ TEST(WriteBack, KeepsTheAutoincrementCounterOfTheTableItReplaces) {
     SaveTableToParadox(env.ctx, "CUSTOMER", {});
     EXPECT_EQ(pdx::TableReader(env.paradoxFolder / "CUSTOMER.db").info().autoIncCounter, before);
     EXPECT_GT(before, 20u);
+}
+
+// CP1252 leaves 0x81 undefined; such a byte is shown as a mark of its own and saved as itself.
+TEST(WriteBack, AByteTheCodePageLeavesUndefinedIsWrittenBackAsItself) {
+    BridgeEnv env;
+    pdx::Schema schema = numberAndText();
+    schema.codePage = 1252;
+    writeTable(env.paradoxFolder, "ODD", schema, {{std::int64_t{1}, std::string("X\xEF\x9E\x81X")}});
+    const std::string bytes = [&] {
+        std::ifstream in(env.paradoxFolder / "ODD.db", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }();
+    ASSERT_NE(bytes.find("X\x81X"), std::string::npos);
+    ImportParadoxTable(env.ctx, "ODD");
+    SaveTableToParadox(env.ctx, "ODD", {});
+    EXPECT_EQ(readTable(env.paradoxFolder / "ODD.db").records[0][1], pdx::Value(std::string("X\xEF\x9E\x81X")));
 }
 
 TEST(WriteBack, RowCountWithoutGroupingAndEmptyTables) {

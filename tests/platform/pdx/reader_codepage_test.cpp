@@ -25,12 +25,16 @@ TEST(CodePage, DecodesSingleBytePages) {
     EXPECT_EQ(cp437.decode("plain ascii"), "plain ascii");
 }
 
-TEST(CodePage, UndefinedBytesBecomeReplacementCharacters) {
+// An undefined byte survives the round trip as itself; nothing else can pose as it.
+TEST(CodePage, UndefinedBytesBecomeByteMarksThatEncodeBackToThem) {
     CodePage cp1252(1252);
-    EXPECT_EQ(cp1252.decode("a\x81z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(cp1252.decode("a\x81z"), "a\xEF\x9E\x81z");  // U+F781
+    EXPECT_EQ(cp1252.encode(cp1252.decode("\x81\x80\x8D\x8Fx\x90\x9D")), "\x81\x80\x8D\x8Fx\x90\x9D");
     CodePage roman8(0, "BLROM800");
-    EXPECT_EQ(roman8.decode("\xFF"), "\xEF\xBF\xBD");
-    // ... and cannot be written back as some other byte.
+    EXPECT_EQ(roman8.decode("\xFF"), "\xEF\x9F\xBF");  // U+F7FF
+    EXPECT_EQ(roman8.encode("\xEF\x9F\xBF"), "\xFF");
+    // The mark of a defined byte (U+F741 for 'A'), and U+FFFD, are refused, not guessed.
+    EXPECT_THROW(cp1252.encode("\xEF\x9D\x81"), pdx::Error);
     EXPECT_THROW(cp1252.encode("a\xEF\xBF\xBDz"), pdx::Error);
 }
 
