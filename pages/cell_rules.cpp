@@ -81,12 +81,15 @@ CellInput parseNumber(const std::string& s) {
 }
 
 CellInput parseDecimal(const CellRule& rule, const std::string& s) {
-    static const std::regex re(R"(-?(\d*)(\.(\d*))?)");
+    static const std::regex re(R"(-?0*(\d*)(\.(\d*))?)");
     std::smatch m;
-    if (!std::regex_match(s, m, re) || (m[1].length() == 0 && m[3].length() == 0))
+    if (!std::regex_match(s, m, re) || (s.find_first_of("0123456789") == std::string::npos))
         return refuse("Enter a decimal number, with '.' as the decimal point.");
     if (rule.decimals >= 0 && m[3].length() > rule.decimals)
         return refuse("Enter at most " + std::to_string(rule.decimals) + " decimal places.");
+    // A BCD field holds 32 digits, of which `decimals` after the point.
+    if (rule.decimals >= 0 && m[1].length() > 32 - rule.decimals)
+        return refuse("Enter at most " + std::to_string(32 - rule.decimals) + " digits before the decimal point.");
     if (m[1].length() + m[3].length() > 32) return refuse("Enter at most 32 digits.");
     return accept(s);
 }
@@ -107,10 +110,32 @@ size_t utf8Length(const std::string& s) {
     return n;
 }
 
+// Text the table's code page must be able to store, within maxLength bytes when given.
+CellInput parseText(const CellRule& rule, const std::string& s) {
+    if (rule.maxLength > 0 && static_cast<int>(utf8Length(s)) > rule.maxLength)
+        return refuse("Enter at most " + std::to_string(rule.maxLength) + " characters.");
+    if (!rule.codePage) return accept(s);
+    std::string stored;
+    try {
+        stored = rule.codePage->encode(s);
+    } catch (const pdx::Error& e) {
+        return refuse(std::string("This table cannot store the text: ") + e.what() + ".");
+    }
+    if (rule.maxLength > 0 && static_cast<int>(stored.size()) > rule.maxLength)
+        return refuse("The text needs " + std::to_string(stored.size()) + " bytes in this table's code page; the field holds " +
+                      std::to_string(rule.maxLength) + ".");
+    return accept(s);
+}
+
 }  // namespace
 
-CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source) {
-    if (source) return fromParadox(*source);
+CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source,
+                     std::shared_ptr<pdx::CodePage> codePage) {
+    if (source) {
+        CellRule rule = fromParadox(*source);
+        if (rule.kind == CellKind::Text || rule.kind == CellKind::Memo) rule.codePage = std::move(codePage);
+        return rule;
+    }
     if (jetType == "INT") return integerRule(INT64_MIN + 1, INT64_MAX);
     if (jetType == "FLOAT") return {CellKind::Number};
     if (jetType == "DECIMAL") return {CellKind::Decimal};
@@ -140,10 +165,7 @@ CellInput parseCellInput(const CellRule& rule, const std::string& text) {
     case CellKind::Hex: return parseHex(rule, text);
     case CellKind::Binary: return refuse("Binary values cannot be edited here.");
     case CellKind::Text:
-        if (rule.maxLength > 0 && static_cast<int>(utf8Length(text)) > rule.maxLength)
-            return refuse("Enter at most " + std::to_string(rule.maxLength) + " characters.");
-        return accept(text);
-    case CellKind::Memo: return accept(text);
+    case CellKind::Memo: return parseText(rule, text);
     }
     return refuse("Unknown column kind.");
 }

@@ -1,9 +1,11 @@
 // How a grid cell may be edited, by column: what input is accepted and what value it stores.
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/db/variant.h"
+#include "platform/pdx/codepage.h"
 #include "platform/pdx/types.h"
 
 namespace vts {
@@ -15,12 +17,16 @@ struct CellRule {
     long long min = 0, max = 0;  // Integer range
     int maxLength = 0;           // Text characters or Hex bytes; 0 = no limit
     int decimals = -1;           // Decimal places allowed; -1 = any
+    // Text and Memo: the Paradox table's code page, so that text it cannot store, or an Alpha
+    // text too long in its bytes, is refused here rather than when the table is written back.
+    std::shared_ptr<pdx::CodePage> codePage;
     bool editable() const { return kind != CellKind::Binary; }
     bool multiLine() const { return kind == CellKind::Memo; }
 };
 
 // From the working column's Jet type, refined by the Paradox field it was imported from.
-CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source);
+CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source,
+                     std::shared_ptr<pdx::CodePage> codePage = {});
 
 struct CellInput {
     bool ok = false;

@@ -19,8 +19,10 @@ std::optional<pdx::Field> sourceField(const std::optional<pdx::Schema>& s, const
 GridModel::GridModel(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
                      std::function<void(const std::string&)> reportError)
     : source_(std::move(source)), reportError_(std::move(reportError)) {
+    const auto codePage =
+        structure ? std::make_shared<pdx::CodePage>(structure->codePage, structure->sortOrderId) : nullptr;
     for (int c = 0; c < source_->ColumnCount(); ++c)
-        rules_.push_back(cellRuleFor(source_->ColumnJetType(c), sourceField(structure, *source_, c)));
+        rules_.push_back(cellRuleFor(source_->ColumnJetType(c), sourceField(structure, *source_, c), codePage));
     rows_ = static_cast<int>(std::min<std::int64_t>(source_->RowCount(), INT32_MAX));
 }
 

@@ -49,6 +49,26 @@ TEST(CellRules, DecimalsKeepTheirExactText) {
     EXPECT_TRUE(refused(cellRuleFor("DECIMAL", std::nullopt), std::string(33, '9')));
 }
 
+// What the write-back would refuse is refused while typing: digits before a BCD field's point,
+// characters the table's code page lacks, and Alpha texts too long in that code page's bytes.
+TEST(CellRules, LimitsOfTheParadoxFieldAreCheckedAtTheEditor) {
+    const CellRule bcd2 = cellRuleFor("DECIMAL", pdx::Field{"d", pdx::FieldType::Bcd, 2});
+    EXPECT_EQ(std::get<std::string>(stored(bcd2, std::string(30, '9') + ".99")), std::string(30, '9') + ".99");
+    EXPECT_TRUE(refused(bcd2, std::string(31, '9')));
+    stored(bcd2, "000" + std::string(30, '1'));  // leading zeros are no digits of the value
+    EXPECT_TRUE(refused(bcd2, "."));
+
+    auto cp = [](int page) { return std::make_shared<pdx::CodePage>(page); };
+    const CellRule alpha437 = cellRuleFor("TEXT", pdx::Field{"a", pdx::FieldType::Alpha, 10}, cp(437));
+    stored(alpha437, "caf\xC3\xA9");                     // é is in 437
+    EXPECT_TRUE(refused(alpha437, "10 \xE2\x82\xAC"));  // the euro sign is not
+    const CellRule memo437 = cellRuleFor("MEMO", pdx::Field{"m", pdx::FieldType::Memo, 11}, cp(437));
+    EXPECT_TRUE(refused(memo437, "\xE2\x82\xAC"));
+    const CellRule alpha936 = cellRuleFor("TEXT", pdx::Field{"a", pdx::FieldType::Alpha, 4}, cp(936));
+    stored(alpha936, "\xE4\xB8\xAD\xE6\x96\x87");                      // two characters, four bytes
+    EXPECT_TRUE(refused(alpha936, "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97"));  // three: six bytes
+}
+
 TEST(CellRules, DatesTimesAndTimestamps) {
     const CellRule date = cellRuleFor("DATETIME", pdx::Field{"d", pdx::FieldType::Date, 4});
     EXPECT_EQ(std::get<std::string>(stored(date, "2024-02-29")), "2024-02-29");
