@@ -3,7 +3,7 @@
 #include "bridge/paradox.h"
 #include "bridge/path_text.h"
 #include "fsutil/folder_scan.h"
-#include "platform/pdx/family.h"
+#include "platform/pdx/table_replace.h"
 #include "platform/shell/error_trap.h"
 
 namespace vts {
@@ -52,7 +52,7 @@ void AddTablesToParadoxListbox(AppContext& ctx, TableList& list) {
         trap.step(112, [&] { folder = entry.substr(0, entry.size() - 1); });
         trap.step(114, [&] {
             // A table hidden by a write-back that a crash cut short is put back before listing.
-            pdx::recoverInterrupted(folder);
+            pdx::recoverFolder(folder);
             files = ListFiles(folder, "*.db");
         });
         for (int i = 1; i <= files.ubound(); ++i)  // 116

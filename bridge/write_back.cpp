@@ -9,32 +9,6 @@
 
 namespace vts {
 
-namespace {
-
-// Between the removal of the Paradox table and its rewrite the table's files lie set aside. If
-// a step in that stretch fails, they go back at once, so the table is never lost or hidden.
-class AsideGuard {
-public:
-    AsideGuard(std::string folder, std::string name) : folder_(std::move(folder)), name_(std::move(name)) {}
-    ~AsideGuard() {
-        if (!armed_) return;
-        try {
-            // Once a new table is in place (its old files failed to go), nothing may replace it.
-            if (pdx::findTable(folder_, name_)) return;
-            if (auto aside = pdx::findAside(folder_, name_)) pdx::restore(*aside);
-        } catch (...) {  // the failure that brought us here is the one to report
-        }
-    }
-    void arm() { armed_ = true; }
-    void disarm() { armed_ = false; }
-
-private:
-    std::string folder_, name_;
-    bool armed_ = false;
-};
-
-}  // namespace
-
 void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBackHooks& hooks) {
     // 1.
     db::Connection working(ctx.statementLog);
@@ -55,12 +29,9 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBac
     if (!working.ImportComplete(name))
         throw Error("The table " + name + " was not copied completely from the Paradox folder, so it is not written "
                     "back; the Paradox table stays as it was.");
-    // 5. Only a table that is there: a retry after a failure further on must get past this.
-    AsideGuard guard(folderText, name);
-    if (pdx::findTable(folderText, name)) {
-        paradox.Execute(DropBackquotedStatement(name));
-        guard.arm();
-    }
+    // 5. Only a table that is there: a retry after a failure further on must get past this. The
+    // table's files stay until step 9 replaces them in one step.
+    if (pdx::findTable(folderText, name)) paradox.Execute(DropBackquotedStatement(name));
     // 6.
     rs.CursorLocation(ado::adUseClient);
     rs.Open(SelectAllBracketedStatement(name), working, ado::adOpenStatic, ado::adLockReadOnly);
@@ -78,13 +49,18 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBac
     });
     // 9. The new table is in place once this succeeds.
     working.Execute(SelectIntoParadoxStatement(rowCount, CollapseBackslashes(folderText + "/"), name));
-    guard.disarm();
     report.finish(rowCount);
-    // 10.
-    if (WorkingTableExists(ctx, name)) working.Execute(DropBracketedStatement(name));
-    // 11.
-    working.Close();
-    paradox.Close();
+    // From here on the edits are in the Paradox folder: nothing may report the write-back as
+    // failed, or the page would offer a retry that can only fail on the missing working table.
+    try {
+        // 10.
+        if (WorkingTableExists(ctx, name)) working.Execute(DropBracketedStatement(name));
+        // 11.
+        working.Close();
+        paradox.Close();
+    } catch (const std::exception&) {
+        // A working table left behind is replaced by the next import of the table.
+    }
     // 12.
     if (hooks.setWriteBackDone) hooks.setWriteBackDone();
     ctx.endProgram();

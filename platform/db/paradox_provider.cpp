@@ -1,4 +1,4 @@
-// The Paradox folder as a data source: reads a table, and sets a table aside for its rewrite.
+// The Paradox folder as a data source: reads a table; its DROP TABLE readies a replacement.
 #include "platform/db/paradox_provider.h"
 
 #include <algorithm>
@@ -6,6 +6,7 @@
 #include "platform/db/paradox_cursor.h"
 #include "platform/db/statement_forms.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/table_replace.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -30,16 +31,12 @@ void ParadoxProvider::execute(const std::string& sql) {
     throw vts::Error(kOnlyThese + sql + "\"");
 }
 
-// The family is moved aside, not deleted: the next write of the table installs the new files
-// and only then deletes the old ones, or puts them back when the write fails.
+// Dropping a Paradox table only to write it anew is one replacement: the files stay in place
+// until the next write of that name (SELECT ... INTO) replaces the whole family in one step, so
+// no failure or crash in between can leave the folder without the table.
 void ParadoxProvider::dropTable(const std::string& name) {
     try {
-        if (pdx::findTable(folder_, name)) {
-            pdx::setAside(folder_, name);
-            return;
-        }
-        // Set aside by an earlier attempt whose write did not complete: already gone.
-        if (pdx::findAside(folder_, name)) return;
+        if (pdx::findTable(folder_, name)) return;
     } catch (const pdx::Error& e) {
         throw vts::Error(e.what());
     }
@@ -51,6 +48,7 @@ std::unique_ptr<Cursor> ParadoxProvider::open(const std::string& source, const O
     if (!name) throw vts::Error(kOnlyThese + source + "\"");
     std::optional<std::filesystem::path> file;
     try {
+        pdx::recoverTable(folder_, *name);  // a replacement a crash cut short is settled first
         file = pdx::findTable(folder_, *name);
     } catch (const pdx::Error& e) {
         throw vts::Error(e.what());

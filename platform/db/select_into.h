@@ -9,9 +9,8 @@
 
 namespace db {
 
-// Refuses when a table of that name is still in the folder. Installs the new table and drops the
-// family set aside by the Paradox connection's DROP TABLE; on failure puts that family back and
-// leaves nothing else behind.
+// Replaces a table of that name in one step (its whole family, or nothing, changes); on failure
+// the earlier table stays as it was and nothing else is left behind.
 void selectInto(const SqliteDb& db, const SelectInto& statement, const WriteHooks& hooks);
 
 }  // namespace db

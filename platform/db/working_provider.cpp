@@ -85,10 +85,24 @@ void WorkingProvider::execute(const std::string& sql) {
 
 void WorkingProvider::run(const std::string& sql, const std::vector<Token>& statement) {
     auto st = prepareOne(*db_, sql, statement);
-    while (st.step()) {
+    const auto dropped = dropTable(statement);
+    if (!dropped) {
+        while (st.step()) {
+        }
+        return;
     }
-    // A recorded structure belongs to the table it was recorded for.
-    if (auto dropped = dropTable(statement)) forgetStructure(*db_, *dropped);
+    // A recorded structure belongs to the table it was recorded for: both go, or neither does.
+    db_->exec("SAVEPOINT vts_drop");
+    try {
+        while (st.step()) {
+        }
+        forgetStructure(*db_, *dropped);
+        db_->exec("RELEASE vts_drop");
+    } catch (...) {
+        db_->exec("ROLLBACK TO vts_drop");
+        db_->exec("RELEASE vts_drop");
+        throw;
+    }
 }
 
 std::unique_ptr<Cursor> WorkingProvider::open(const std::string& source, const OpenOptions& options) {

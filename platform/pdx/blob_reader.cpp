@@ -26,8 +26,16 @@ std::string hex32(std::uint32_t v) {
 
 }  // namespace
 
+// Opened at once, together with the table, so both are the same generation of the family even
+// when it is replaced while this reader runs; a failure is reported at the first value.
 BlobReader::BlobReader(std::optional<std::filesystem::path> mbFile, std::string expectedName)
-    : path_(std::move(mbFile)), expectedName_(std::move(expectedName)) {}
+    : path_(std::move(mbFile)), expectedName_(std::move(expectedName)) {
+    if (!path_) return;
+    try {
+        file_.emplace(*path_);
+    } catch (const Error&) {
+    }
+}
 
 void BlobReader::fail(const std::string& what) const {
     const std::string name = path_ ? path_->string() : expectedName_;

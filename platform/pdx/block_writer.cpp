@@ -9,16 +9,16 @@
 
 namespace pdx {
 
-BlockWriter::BlockWriter(std::filesystem::path dbPath, WriteHook hook, std::uint16_t headerSize, int recordSize,
+BlockWriter::BlockWriter(FileTarget target, WriteHook hook, std::uint16_t headerSize, int recordSize,
                          int blockSizeKiB, int maxBlocks)
-    : dbPath_(std::move(dbPath)),
+    : target_(std::move(target)),
       hook_(std::move(hook)),
       headerSize_(headerSize),
       recordSize_(recordSize),
       blockSize_(blockSizeKiB * 1024),
       capacity_(capacity(blockSizeKiB, recordSize)),
       maxBlocks_(maxBlocks),
-      file_(std::make_unique<StagedFile>(dbPath_, hook_)),
+      file_(std::make_unique<StagedFile>(target_, hook_)),
       block_(static_cast<std::size_t>(blockSize_), 0) {
     if (capacity_ < 1) throw Error("internal error: records of " + std::to_string(recordSize) + " bytes exceed a block");
     file_->appendZeros(headerSize_);
@@ -59,7 +59,7 @@ void BlockWriter::emitBlock(bool last) {
 // Too many records for 2 KiB blocks: copy what is written so far into 4 KiB blocks.
 void BlockWriter::widen() {
     if (blockSize_ != 2048)
-        throw Error("the table " + dbPath_.filename().string() + " has more records than a Paradox table can hold");
+        throw Error("the table " + target_.finalPath.filename().string() + " has more records than a Paradox table can hold");
     file_->flush();
     std::unique_ptr<StagedFile> old = std::move(file_);
     std::vector<std::uint8_t> pending = std::move(block_);
@@ -68,7 +68,7 @@ void BlockWriter::widen() {
 
     blockSize_ = 4096;
     capacity_ = capacity(4, recordSize_);
-    file_ = std::make_unique<StagedFile>(dbPath_, hook_, ".vts-wide");
+    file_ = std::make_unique<StagedFile>(target_, hook_);
     file_->appendZeros(headerSize_);
     block_.assign(static_cast<std::size_t>(blockSize_), 0);
     blocks_ = 0;

@@ -15,7 +15,7 @@ public:
 
     // The file starts with headerSize zero bytes for the header, patched in later. When the
     // table outgrows maxBlocks blocks of 2 KiB it is re-laid in 4 KiB blocks.
-    BlockWriter(std::filesystem::path dbPath, WriteHook hook, std::uint16_t headerSize, int recordSize,
+    BlockWriter(FileTarget target, WriteHook hook, std::uint16_t headerSize, int recordSize,
                 int blockSizeKiB, int maxBlocks = kMaxBlocks);
 
     void add(const std::uint8_t* record);
@@ -31,10 +31,9 @@ public:
 
 private:
     void emitBlock(bool last);
-    void startBlock();
     void widen();
 
-    std::filesystem::path dbPath_;
+    FileTarget target_;
     WriteHook hook_;
     std::uint16_t headerSize_;
     int recordSize_;

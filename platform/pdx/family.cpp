@@ -1,4 +1,4 @@
-// Case-insensitive lookup of a table's files and the set-aside used while a table is replaced.
+// Case-insensitive lookup of a table's files.
 #include "platform/pdx/family.h"
 
 #include <algorithm>
@@ -13,8 +13,6 @@ namespace fs = std::filesystem;
 namespace pdx {
 
 namespace {
-
-constexpr std::string_view kAsideSuffix = ".vts-aside";
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -113,91 +111,8 @@ std::vector<fs::path> findFamily(const fs::path& dir, const std::string& name) {
     return family;
 }
 
-AsideSet setAside(const fs::path& dir, const std::string& name) {
-    if (findAside(dir, name))
-        throw Error(dir.string() + ": an earlier copy of table " + name +
-                    " is still set aside (*.vts-aside); restore or remove it first");
-    AsideSet set{dir, name, {}};
-    for (const auto& original : findFamily(dir, name)) {
-        fs::path aside = original;
-        aside += kAsideSuffix;
-        std::error_code ec;
-        fs::rename(original, aside, ec);
-        if (ec) {
-            const std::string why = original.string() + ": cannot set the file aside: " + ec.message();
-            try {
-                restore(set);
-            } catch (const Error&) {
-                // The first failure is the one to report; restore names its own trouble.
-            }
-            throw Error(why);
-        }
-        set.moves.emplace_back(original, aside);
-    }
-    return set;
-}
+bool isFamilyFile(const std::string& file, const std::string& name) { return isFamilyMember(file, name); }
 
-void restore(const AsideSet& set) {
-    std::string failures;
-    for (const auto& [original, aside] : set.moves) {
-        std::error_code ec;
-        fs::rename(aside, original, ec);  // replaces whatever now carries the original name
-        if (ec) failures += (failures.empty() ? "" : "; ") + aside.string() + ": cannot restore: " + ec.message();
-    }
-    if (!failures.empty()) throw Error(failures);
-}
-
-void drop(const AsideSet& set) {
-    for (const auto& move : set.moves) {
-        const std::string file = move.second.filename().string();
-        if (file.size() <= kAsideSuffix.size() || !std::string_view(file).ends_with(kAsideSuffix))
-            throw Error(move.second.string() + ": not a set-aside file; refusing to delete it");
-    }
-    std::string failures;
-    for (const auto& [original, aside] : set.moves) {
-        std::error_code ec;
-        fs::remove(aside, ec);
-        if (ec) failures += (failures.empty() ? "" : "; ") + aside.string() + ": cannot delete: " + ec.message();
-    }
-    if (!failures.empty()) throw Error(failures);
-}
-
-std::optional<AsideSet> findAside(const fs::path& dir, const std::string& name) {
-    if (name.empty()) return std::nullopt;
-    AsideSet set{dir, name, {}};
-    for (const auto& f : listFiles(dir)) {
-        if (f.size() <= kAsideSuffix.size() || !std::string_view(f).ends_with(kAsideSuffix)) continue;
-        const std::string original = f.substr(0, f.size() - kAsideSuffix.size());
-        if (isFamilyMember(original, name)) set.moves.emplace_back(dir / original, dir / f);
-    }
-    if (set.empty()) return std::nullopt;
-    return set;
-}
-
-std::vector<std::string> recoverInterrupted(const fs::path& dir) noexcept {
-    std::vector<std::string> restored;
-    try {
-        for (const auto& f : listFiles(dir)) {
-            const fs::path original = f.size() > kAsideSuffix.size() && std::string_view(f).ends_with(kAsideSuffix)
-                                          ? fs::path(f.substr(0, f.size() - kAsideSuffix.size()))
-                                          : fs::path();
-            if (!equalsNoCase(original.extension().string(), ".db")) continue;
-            const std::string name = original.stem().string();
-            if (findTable(dir, name)) continue;
-            const auto aside = findAside(dir, name);
-            if (!aside) continue;
-            for (const auto& orphan : findFamily(dir, name)) {
-                fs::path away = orphan;
-                away += ".vts-orphan";
-                fs::rename(orphan, away);
-            }
-            restore(*aside);
-            restored.push_back(name);
-        }
-    } catch (const std::exception&) {
-        // Left for the next attempt; the set-aside files themselves are never touched otherwise.
-    }
-    return restored;
-}
+std::vector<std::string> listFolder(const fs::path& dir) { return listFiles(dir); }
 
 }  // namespace pdx

@@ -24,7 +24,7 @@ constexpr std::size_t kSingleHeader = 9;
 
 }  // namespace
 
-MbWriter::MbWriter(std::filesystem::path mbPath, WriteHook hook) : file_(std::move(mbPath), std::move(hook)) {
+MbWriter::MbWriter(FileTarget target, WriteHook hook) : file_(std::move(target), std::move(hook)) {
     std::array<std::uint8_t, kBlock> header{};
     std::memcpy(header.data(), kHeaderStart.data(), kHeaderStart.size());
     header[0x29] = 0xA1;  // constant in engine files

@@ -19,7 +19,7 @@ public:
     static constexpr int kChunks = 256;
     static constexpr std::uint16_t kModNumber = 1;
 
-    MbWriter(std::filesystem::path mbPath, WriteHook hook);
+    MbWriter(FileTarget target, WriteHook hook);
 
     // Stores one value (length > 0) and returns its locator: block offset | slot (0xFF for a
     // type-2 block). Throws pdx::Error when the value or the file outgrows the format.

@@ -9,6 +9,7 @@
 #include "platform/pdx/blob_reader.h"
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/family_lock.h"
 #include "platform/pdx/header.h"
 #include "platform/pdx/input_file.h"
 #include "platform/pdx/record_decoder.h"
@@ -69,9 +70,18 @@ BlobReader makeBlobReader(const std::filesystem::path& dbFile, const TableHeader
     throw Error(name + ": " + context + what);
 }
 
+// Held while the .db and .MB are opened, so no replacement renames files in between; once
+// open, the reader keeps reading the files it opened whatever happens to their names.
+std::optional<FamilyLock> openingLock(const std::filesystem::path& dbFile) {
+    const auto dir = dbFile.parent_path().empty() ? std::filesystem::path(".") : dbFile.parent_path();
+    return std::optional<FamilyLock>(std::in_place, dir, dbFile.stem().string(), FamilyLock::Kind::Files,
+                                     FamilyLock::Mode::Shared, std::chrono::milliseconds(10000));
+}
+
 }  // namespace
 
 struct TableReader::Impl {
+    std::optional<FamilyLock> lock;
     InputFile file;
     TableHeader header;
     CodePage codePage;
@@ -87,7 +97,8 @@ struct TableReader::Impl {
     std::uint64_t row = 0;
 
     explicit Impl(const std::filesystem::path& dbFile)
-        : file(dbFile),
+        : lock(openingLock(dbFile)),
+          file(dbFile),
           header(readHeader(file)),
           codePage(effectiveCodePage(header), header.sortOrderId),
           names(),
@@ -117,6 +128,7 @@ struct TableReader::Impl {
 TableReader::TableReader(const std::filesystem::path& dbFile) {
     try {
         impl_ = std::make_unique<Impl>(dbFile);
+        impl_->lock.reset();
     } catch (const Error& e) {
         rethrowForFile(dbFile, "", e);
     } catch (const std::bad_alloc&) {

@@ -3,11 +3,14 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <random>
 #include <system_error>
 
 #include "platform/pdx/types.h"
@@ -20,14 +23,48 @@ constexpr std::size_t kBufferSize = 1 << 20;
 
 std::string errnoText(int err) { return std::generic_category().message(err); }
 
+// The umask can only be read by setting it, which races with other threads; Linux shows it.
+mode_t readUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "Umask:") {
+            unsigned value = 0;
+            if (status >> std::oct >> value) return static_cast<mode_t>(value & 0777);
+            break;
+        }
+        status.ignore(4096, '\n');
+    }
+    return 022;
+}
+
 }  // namespace
 
-StagedFile::StagedFile(std::filesystem::path finalPath, WriteHook hook, const std::string& suffix)
-    : finalPath_(std::move(finalPath)), hook_(std::move(hook)) {
-    tempPath_ = finalPath_;
-    tempPath_ += suffix;
-    fd_ = ::open(tempPath_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd_ < 0) fail("cannot create");
+mode_t newFileMode() {
+    static const mode_t mode = 0666 & ~readUmask();
+    return mode;
+}
+
+std::filesystem::path uniqueSibling(const std::filesystem::path& file, const std::string& marker) {
+    thread_local std::mt19937_64 random{(static_cast<std::uint64_t>(std::random_device{}()) << 32) ^
+                                        std::random_device{}()};
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, "-%012llx", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    std::filesystem::path p = file;
+    p += marker + suffix;
+    return p;
+}
+
+StagedFile::StagedFile(FileTarget target, WriteHook hook) : target_(std::move(target)), hook_(std::move(hook)) {
+    for (int attempt = 0; fd_ < 0; ++attempt) {
+        tempPath_ = uniqueSibling(target_.finalPath, ".vts-new");
+        call();
+        // Private from the first byte; O_EXCL never reuses or follows anything planted there.
+        fd_ = ::open(tempPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0 && (errno != EEXIST || attempt == 20)) fail("cannot create");
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) inode_ = st.st_ino;
     buffer_.reserve(kBufferSize);
 }
 
@@ -46,7 +83,7 @@ void StagedFile::fail(const std::string& what) const {
 
 // The single place where bytes go to disk; the hook runs first so tests can fail any write.
 void StagedFile::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
-    if (hook_) hook_();
+    call();
     const auto* p = static_cast<const std::uint8_t*>(data);
     while (size > 0) {
         const ssize_t n = ::pwrite(fd_, p, size, static_cast<off_t>(offset));
@@ -116,18 +153,23 @@ void StagedFile::flush() {
 
 void StagedFile::sync() {
     flush();
+    call();
+    if (target_.owner != static_cast<uid_t>(-1) || target_.group != static_cast<gid_t>(-1))
+        (void)::fchown(fd_, target_.owner, target_.group);  // only root or a group member may; mode still applies
+    if (::fchmod(fd_, target_.mode & 07777) != 0) fail("cannot set the permissions of");
+    call();
     if (::fsync(fd_) != 0) fail("cannot flush to disk");
 }
 
 void StagedFile::install() {
-    if (hook_) hook_();
-    renameNoReplace(tempPath_, finalPath_);
+    call();
+    renameNoReplace(tempPath_, target_.finalPath);
     installed_ = true;
 }
 
 void StagedFile::uninstall() {
     if (!installed_) return;
-    if (::rename(finalPath_.c_str(), tempPath_.c_str()) == 0) installed_ = false;
+    if (::rename(target_.finalPath.c_str(), tempPath_.c_str()) == 0) installed_ = false;
 }
 
 void renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -63,7 +63,7 @@ struct TableWriter::Impl {
           opt(std::move(o)),
           codePage(schema.codePage, schema.sortOrderId),
           header(headerFields(schema, name, codePage)),
-          mb(hasBlobField(schema) ? std::make_unique<MbWriter>(dir / (name + ".MB"), opt.beforeWrite) : nullptr),
+          mb(hasBlobField(schema) ? std::make_unique<MbWriter>(target("MB"), opt.beforeWrite) : nullptr),
           encoder(schema, name, codePage, mb.get()),
           recordSize(static_cast<std::size_t>(encoder.recordSize())),
           keySize(static_cast<std::size_t>(keyBytes(schema))),
@@ -72,12 +72,14 @@ struct TableWriter::Impl {
           row(recordSize) {
         header.recordSize = static_cast<std::uint16_t>(recordSize);
         if (!keyed())
-            blocks = std::make_unique<BlockWriter>(dbPath(), opt.beforeWrite, headerSize, encoder.recordSize(),
+            blocks = std::make_unique<BlockWriter>(target("db"), opt.beforeWrite, headerSize, encoder.recordSize(),
                                                    smallestBlockKiB(encoder.recordSize()));
     }
 
     bool keyed() const { return schema.keyFields > 0; }
-    fs::path dbPath() const { return dir / (name + ".db"); }
+    FileTarget target(const std::string& ext) const {
+        return opt.place ? opt.place(ext) : FileTarget(dir / (name + "." + ext));
+    }
     std::uint64_t rowNumber(std::size_t keptIndex) const;
 
     void append(const Record& r);
@@ -139,7 +141,7 @@ void TableWriter::Impl::sortKeyed() {
 
 void TableWriter::Impl::writeKeyedBlocks() {
     sortKeyed();
-    blocks = std::make_unique<BlockWriter>(dbPath(), opt.beforeWrite, headerSize, static_cast<int>(recordSize),
+    blocks = std::make_unique<BlockWriter>(target("db"), opt.beforeWrite, headerSize, static_cast<int>(recordSize),
                                            keyedBlockKiB(static_cast<int>(recordSize), rows.size()));
     for (std::uint32_t i : order) blocks->add(rows.row(i));
 }
@@ -158,7 +160,7 @@ void TableWriter::Impl::writeIndex() {
         src.firstKeys.insert(src.firstKeys.end(), key, key + keySize);
         src.recordCounts.push_back(static_cast<std::uint32_t>(std::min(cap, n - first)));
     }
-    px = std::make_unique<StagedFile>(dir / (name + ".PX"), opt.beforeWrite);
+    px = std::make_unique<StagedFile>(target("PX"), opt.beforeWrite);
     writePrimaryIndex(*px, src);
 }
 
@@ -167,7 +169,7 @@ void TableWriter::Impl::copyVal() {
     if (!in) throw Error("cannot read the validity file " + opt.keepVal->string());
     const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw Error("cannot read the validity file " + opt.keepVal->string());
-    val = std::make_unique<StagedFile>(dir / (name + ".VAL"), opt.beforeWrite);
+    val = std::make_unique<StagedFile>(target("VAL"), opt.beforeWrite);
     val->append(bytes.data(), bytes.size());
     // Byte 0 of a .VAL is the stamp of the table it belongs to.
     if (!opt.changeCount2 && !bytes.empty()) header.changeCount2 = bytes[0];
@@ -203,7 +205,6 @@ void TableWriter::Impl::finish() {
         if (keyed()) writeIndex();
         blocks->file().sync();
         for (StagedFile* f : companions()) f->sync();
-        syncFolder(dir);
     } catch (...) {
         state = State::Failed;
         throw;
@@ -245,5 +246,12 @@ TableWriter::~TableWriter() = default;
 void TableWriter::append(const Record& r) { impl_->append(r); }
 void TableWriter::finish() { impl_->finish(); }
 void TableWriter::install() { impl_->install(); }
+
+std::vector<StagedFile*> TableWriter::stagedFiles() {
+    impl_->requireState(Impl::State::Finished, "installing");
+    auto files = impl_->companions();
+    files.push_back(&impl_->blocks->file());
+    return files;
+}
 
 }  // namespace pdx

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/pdx/staged_file_writer.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -17,8 +18,11 @@ struct WriterOptions {
     // The counter of the table this one replaces: never set back below it, or numbers of
     // deleted records, which other tables may still refer to, would be handed out again.
     std::uint32_t autoIncFloor = 0;
-    // Test hook: called before every write to disk; throwing simulates an I/O error.
-    std::function<void()> beforeWrite;
+    // Test hook: called before every file-system call; throwing simulates an I/O error.
+    WriteHook beforeWrite;
+    // Where each file goes, by extension ("db", "MB", "PX", "VAL"), and its mode; unset:
+    // dir/tableName.ext with the umask's mode.
+    std::function<FileTarget(const std::string& extension)> place;
 };
 
 class TableWriter {
@@ -32,9 +36,11 @@ public:
     void append(const Record& r);
     // Writes the remaining blocks, the .MB and the .PX, and flushes them to disk.
     void finish();
-    // Renames the finished files into place (tableName.db ...). The caller has moved any
-    // earlier table of that name aside first.
+    // Renames the finished files into place (tableName.db ...) where no file of the table's
+    // family is; replacing a table is TableReplacement's work.
     void install();
+    // The finished files, companions first and the .db last, for whoever installs them.
+    std::vector<StagedFile*> stagedFiles();
 
 private:
     struct Impl;

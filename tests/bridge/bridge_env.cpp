@@ -1,4 +1,7 @@
 #include "bridge_env.h"
+#include "platform/pdx/family.h"
+#include "tests/support/fixture_copy.h"
+#include "tests/support/replace_debris.h"
 
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -65,24 +68,30 @@ std::string baseOf(const fs::path& file) {
 void copyFamily(const fs::path& fromDir, const std::string& baseName, const fs::path& toDir) {
     for (const auto& entry : fs::directory_iterator(fromDir))
         if (entry.is_regular_file() && upper(baseOf(entry.path())) == upper(baseName))
-            fs::copy_file(entry.path(), toDir / entry.path().filename(), fs::copy_options::overwrite_existing);
+            copyWritable(entry.path(), toDir / entry.path().filename());
 }
 
 void copyFiles(const fs::path& fromDir, const fs::path& toDir) {
     for (const auto& entry : fs::directory_iterator(fromDir))
         if (entry.is_regular_file())
-            fs::copy_file(entry.path(), toDir / entry.path().filename(), fs::copy_options::overwrite_existing);
+            copyWritable(entry.path(), toDir / entry.path().filename());
+}
+
+fs::path tableFile(const fs::path& dbFile) {
+    if (fs::exists(dbFile)) return dbFile;
+    return pdx::findTable(dbFile.parent_path(), dbFile.stem().string()).value_or(dbFile);
 }
 
 std::vector<std::string> fileNames(const fs::path& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.path().filename() != kLockFileName) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 TableContents readTable(const fs::path& dbFile) {
-    pdx::TableReader reader(dbFile);
+    pdx::TableReader reader(tableFile(dbFile));
     TableContents out{reader.info().schema, {}};
     pdx::Record record;
     while (reader.next(record)) out.records.push_back(record);

@@ -52,7 +52,9 @@ public:
 void copyFamily(const fs::path& fromDir, const std::string& baseName, const fs::path& toDir);
 // Every regular file of a folder (not its sub-folders).
 void copyFiles(const fs::path& fromDir, const fs::path& toDir);
-// File names in a folder, sorted.
+// The table file as named on disk: a write-back keeps the letter case of the name it replaced.
+fs::path tableFile(const fs::path& dbFile);
+// File names in a folder, sorted (not the lock file, which stays once made).
 std::vector<std::string> fileNames(const fs::path& dir);
 
 struct TableContents {

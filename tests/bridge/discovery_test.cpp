@@ -1,11 +1,14 @@
 // Table discovery and the folder test: which files become which table names, in which order.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/replace_journal.h"
 #include "platform/shell/error_trap.h"
 
 namespace vts::test {
@@ -30,12 +33,24 @@ TEST(Discovery, EmptyFolderTextClearsTheList) {
     EXPECT_TRUE(env.dialogs.messages.empty());
 }
 
+// A crash between setting the old table aside and installing the new one: discovery puts the
+// old table back, removes the unfinished new file and the journal, and lists the table.
 TEST(Discovery, ATableACrashLeftSetAsideIsListedAgain) {
     BridgeEnv env;
-    touch(env.paradoxFolder / "sub" / "Orders.db");
-    pdx::setAside(env.paradoxFolder / "sub", "ORDERS");
+    const fs::path sub = env.paradoxFolder / "sub";
+    touch(sub / "Orders.db");
+    touch(sub / "Orders.db.vts-new-000000000001");
+    const auto inode = [](const fs::path& p) {
+        struct stat st {};
+        return ::stat(p.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_ino) : 0;
+    };
+    pdx::ReplaceJournal j{"ORDERS",
+                          {{inode(sub / "Orders.db"), sub / "Orders.db", sub / "Orders.db.vts-aside-000000000002"}},
+                          {{inode(sub / "Orders.db.vts-new-000000000001"), sub / "Orders.db.vts-new-000000000001", sub / "Orders.db"}}};
+    pdx::writeJournal(pdx::journalPath(sub, "ORDERS"), j, {});
+    fs::rename(sub / "Orders.db", sub / "Orders.db.vts-aside-000000000002");
     EXPECT_EQ(discover(env), std::vector<std::string>{"ORDERS"});
-    EXPECT_TRUE(fs::exists(env.paradoxFolder / "sub" / "Orders.db"));
+    EXPECT_EQ(fileNames(sub), std::vector<std::string>{"Orders.db"});
     EXPECT_TRUE(env.dialogs.messages.empty());
 }
 

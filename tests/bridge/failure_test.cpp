@@ -7,6 +7,7 @@
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
+#include "tests/support/replace_debris.h"
 #include "platform/pdx/family.h"
 
 namespace vts::test {
@@ -43,7 +44,7 @@ protected:
         const auto now = readTable(folder / "CUSTOMER.DB");
         EXPECT_EQ(now.schema, original.schema);
         EXPECT_EQ(now.records, original.records);
-        EXPECT_FALSE(pdx::findAside(folder, "CUSTOMER"));
+        EXPECT_TRUE(replaceDebris(folder).empty());
         EXPECT_EQ(editedValue(), "Edited");
     }
 
@@ -63,7 +64,7 @@ protected:
         auto expected = original.records;
         expected[0][1] = std::string("Edited");
         EXPECT_EQ(written.records, expected);
-        EXPECT_FALSE(pdx::findAside(env.paradoxFolder, "CUSTOMER"));
+        EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
     }
 
     std::string failWith(const std::function<void()>& f) { return errorOf(f); }

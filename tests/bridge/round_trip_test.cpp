@@ -7,6 +7,7 @@
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
+#include "tests/support/replace_debris.h"
 #include "platform/pdx/family.h"
 
 namespace vts::test {
@@ -103,14 +104,14 @@ TEST_P(RoundTrip, EveryReadableTable) {
         // Unchanged round trip.
         ImportParadoxTable(env.ctx, table);
         SaveTableToParadox(env.ctx, table, {});
-        const fs::path written = env.paradoxFolder / (table + ".db");
+        const fs::path written = tableFile(env.paradoxFolder / (table + ".db"));
         const auto back = readTable(written);
         auto expectedSchema = original->schema;
         // A level 3.x header has no sort order name; the level 5 table must carry one.
         if (expectedSchema.sortOrderId.empty()) expectedSchema.sortOrderId = back.schema.sortOrderId;
         EXPECT_EQ(back.schema, expectedSchema);
         EXPECT_EQ(back.records, original->records);
-        EXPECT_FALSE(pdx::findAside(env.paradoxFolder, table));
+        EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
         EXPECT_FALSE(WorkingTableExists(env.ctx, table));
         if (!hasBlobFields(original->schema)) pxlibChecks += expectSameAsPxlibSees(*source, written, table);
         ++roundTrips;

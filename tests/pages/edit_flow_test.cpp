@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/fixture_copy.h"
 #include "app/program.h"
 #include "pages/form2.h"
 #include "pages/form3.h"
+#include "platform/pdx/family.h"
 #include "platform/pdx/reader.h"
 #include "platform/pdx/writer.h"
 #include "platform/ui/settings_store.h"
@@ -25,7 +27,7 @@ namespace fs = std::filesystem;
 
 void copyFamily(const fs::path& from, const fs::path& to, const std::string& base) {
     for (const auto& e : fs::directory_iterator(from))
-        if (e.path().stem() == base) fs::copy_file(e.path(), to / e.path().filename());
+        if (e.path().stem() == base) vts::test::copyWritable(e.path(), to / e.path().filename());
 }
 
 std::string fileBytes(const fs::path& p) {
@@ -35,8 +37,9 @@ std::string fileBytes(const fs::path& p) {
     return s.str();
 }
 
+// The table as written back, whatever letter case its file name keeps.
 std::vector<pdx::Record> readAll(const fs::path& p) {
-    pdx::TableReader reader(p);
+    pdx::TableReader reader(pdx::findTable(p.parent_path(), p.stem().string()).value_or(p));
     std::vector<pdx::Record> rows;
     pdx::Record r;
     while (reader.next(r)) rows.push_back(r);

@@ -8,6 +8,7 @@
 #include <locale>
 #include <string>
 
+#include "tests/support/fixture_copy.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
 
@@ -41,7 +42,7 @@ private:
 // Copies the table's whole family (the .db and every companion) into `to`, writable.
 inline void copyTable(const std::string& fixtureFolder, const std::string& name, const fs::path& to) {
     for (const auto& f : pdx::findFamily(fixtures() / fixtureFolder, name)) {
-        fs::copy_file(f, to / f.filename(), fs::copy_options::overwrite_existing);
+        vts::test::copyWritable(f, to / f.filename());
         fs::permissions(to / f.filename(), fs::perms::owner_read | fs::perms::owner_write);
     }
 }
@@ -49,7 +50,8 @@ inline void copyTable(const std::string& fixtureFolder, const std::string& name,
 // File names in a folder, sorted.
 inline std::vector<std::string> filesIn(const fs::path& dir) {
     std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().filename() != ".vts-lock") out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
 }

@@ -1,7 +1,6 @@
-// Table lookup by name and the set-aside of a family while a table is replaced.
+// Table lookup by name: the table, its companions, letter case.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 
 #include "platform/pdx/family.h"
@@ -11,8 +10,6 @@
 using namespace pdxtest;
 
 namespace {
-
-std::vector<std::uint8_t> bytesOf(const std::string& s) { return {s.begin(), s.end()}; }
 
 class Family : public ::testing::Test {
 protected:
@@ -54,8 +51,7 @@ TEST_F(Family, NamesDifferingOnlyInCaseAreRefused) {
     touch("orders.db");
     touch("ORDERS.DB");
     EXPECT_THROW(pdx::findTable(dir.path(), "Orders"), pdx::Error);
-    EXPECT_THROW(pdx::setAside(dir.path(), "Orders"), pdx::Error);
-    EXPECT_EQ(snapshot().size(), 2u);  // nothing moved
+    EXPECT_THROW(pdx::findFamily(dir.path(), "Orders"), pdx::Error);
 }
 
 TEST_F(Family, FamilyHoldsEveryCompanionAndNothingElse) {
@@ -72,96 +68,4 @@ TEST_F(Family, FamilyHoldsEveryCompanionAndNothingElse) {
         EXPECT_NE(std::find(family.begin(), family.end(), f), family.end()) << f;
     EXPECT_EQ(pdx::findCompanion(dir / "Customer.DB", "MB"), dir / "customer.mb");
     EXPECT_FALSE(pdx::findCompanion(dir / "CUSTOMER2.DB", "MB"));
-}
-
-TEST_F(Family, SetAsideThenRestoreGivesIdenticalFiles) {
-    touch("SHOP.db", "table bytes");
-    touch("SHOP.PX", "index bytes");
-    touch("Shop.mb", "blob bytes");
-    touch("OTHER.db", "another table");
-    const auto before = snapshot();
-
-    const pdx::AsideSet set = pdx::setAside(dir.path(), "shop");
-    EXPECT_EQ(set.moves.size(), 3u);
-    EXPECT_FALSE(pdx::findTable(dir.path(), "SHOP"));
-    EXPECT_TRUE(pdx::findFamily(dir.path(), "SHOP").empty());
-    for (const auto& [original, aside] : set.moves) {
-        EXPECT_TRUE(fs::exists(aside));
-        EXPECT_FALSE(fs::exists(original));
-        std::string ext = aside.extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        EXPECT_NE(ext, ".db") << aside;  // a folder scan for *.db never sees them
-    }
-    const auto found = pdx::findAside(dir.path(), "SHOP");
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->moves.size(), 3u);
-
-    pdx::restore(set);
-    EXPECT_EQ(snapshot(), before);
-    EXPECT_FALSE(pdx::findAside(dir.path(), "SHOP"));
-}
-
-TEST_F(Family, RestoreReplacesAHalfWrittenNewTable) {
-    touch("SHOP.db", "old table");
-    const pdx::AsideSet set = pdx::setAside(dir.path(), "SHOP");
-    touch("SHOP.db", "new, unfinished");
-    pdx::restore(set);
-    EXPECT_EQ(readBytes(dir / "SHOP.db"), (std::vector<std::uint8_t>{'o', 'l', 'd', ' ', 't', 'a', 'b', 'l', 'e'}));
-}
-
-TEST_F(Family, DropRemovesOnlyTheAsideFiles) {
-    touch("SHOP.db", "old");
-    touch("SHOP.PX", "old index");
-    touch("OTHER.db", "another table");
-    const pdx::AsideSet set = pdx::setAside(dir.path(), "SHOP");
-    touch("SHOP.db", "new table");  // the replacement, installed meanwhile
-    pdx::drop(set);
-    const auto after = snapshot();
-    EXPECT_EQ(after.size(), 2u);
-    EXPECT_TRUE(after.count("SHOP.db"));
-    EXPECT_TRUE(after.count("OTHER.db"));
-    EXPECT_FALSE(pdx::findAside(dir.path(), "SHOP"));
-
-    pdx::AsideSet forged{dir.path(), "OTHER", {{dir / "OTHER.db", dir / "OTHER.db"}}};
-    EXPECT_THROW(pdx::drop(forged), pdx::Error);
-    EXPECT_TRUE(fs::exists(dir / "OTHER.db"));
-}
-
-TEST_F(Family, AnEarlierAsideSetIsNeverOverwritten) {
-    touch("SHOP.db", "first");
-    const pdx::AsideSet first = pdx::setAside(dir.path(), "SHOP");
-    touch("SHOP.db", "second");
-    EXPECT_THROW(pdx::setAside(dir.path(), "SHOP"), pdx::Error);
-    EXPECT_EQ(readBytes(first.moves[0].second), (std::vector<std::uint8_t>{'f', 'i', 'r', 's', 't'}));
-    EXPECT_TRUE(fs::exists(dir / "SHOP.db"));
-}
-
-// A crash between the set-aside and the install: the table comes back, the unfinished new
-// files go out of its way; a family whose table is in place is left alone.
-TEST_F(Family, RecoveryPutsBackTablesThatACrashLeftAside) {
-    touch("Orders.db", "old db");
-    touch("Orders.MB", "old mb");
-    touch("Parts.db", "new parts");
-    touch("Parts.db.vts-aside", "old parts");
-    pdx::setAside(dir.path(), "ORDERS");
-    touch("ORDERS.MB", "new mb");  // installed before the crash
-    touch("ORDERS.PX", "new px");  // the old table had none
-
-    EXPECT_EQ(pdx::recoverInterrupted(dir.path()), std::vector<std::string>{"Orders"});
-    const auto files = snapshot();
-    EXPECT_EQ(files.at("Orders.db"), bytesOf("old db"));
-    EXPECT_EQ(files.at("Orders.MB"), bytesOf("old mb"));
-    EXPECT_EQ(files.at("ORDERS.PX.vts-orphan"), bytesOf("new px"));
-    EXPECT_FALSE(files.count("ORDERS.PX"));
-    EXPECT_EQ(files.at("Parts.db"), bytesOf("new parts"));
-    EXPECT_EQ(files.at("Parts.db.vts-aside"), bytesOf("old parts"));
-    EXPECT_TRUE(pdx::recoverInterrupted(dir.path()).empty());
-}
-
-TEST_F(Family, SetAsideOfAnUnknownTableIsEmpty) {
-    touch("OTHER.db");
-    const pdx::AsideSet set = pdx::setAside(dir.path(), "SHOP");
-    EXPECT_TRUE(set.empty());
-    EXPECT_NO_THROW(pdx::restore(set));
-    EXPECT_NO_THROW(pdx::drop(set));
 }

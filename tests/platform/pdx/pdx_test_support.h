@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fixture_copy.h"
 #include "platform/pdx/reader.h"
 
 namespace pdxtest {
@@ -56,7 +57,7 @@ inline fs::path copyFamily(const fs::path& dbFile, const fs::path& dir) {
         const auto want = dbFile.stem().string();
         if (stem.size() == want.size() &&
             std::equal(stem.begin(), stem.end(), want.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
-            fs::copy_file(e.path(), dir / e.path().filename());
+            vts::test::copyWritable(e.path(), dir / e.path().filename());
     }
     return dir / dbFile.filename();
 }

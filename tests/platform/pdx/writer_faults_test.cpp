@@ -1,8 +1,11 @@
-// A write that fails at any disk write (simulated through the beforeWrite hook) leaves no new
-// table, the earlier table untouched whether set aside or not, and no temporary files.
+// A write that fails at any file-system call (simulated through the beforeWrite hook) leaves the
+// earlier table untouched or, once the new one is in place, the new one, and no temporary files.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+
+#include "platform/pdx/table_replace.h"
 
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
@@ -13,9 +16,11 @@ using namespace pdxtest;
 
 using Snapshot = std::map<std::string, std::vector<std::uint8_t>>;
 
+// Every file but the lock file, which stays once made.
 Snapshot snapshot(const fs::path& dir) {
     Snapshot s;
-    for (const auto& e : fs::directory_iterator(dir)) s[e.path().filename().string()] = fileBytes(e.path());
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().filename() != ".vts-lock") s[e.path().filename().string()] = fileBytes(e.path());
     return s;
 }
 
@@ -26,32 +31,39 @@ int tablesIn(const fs::path& dir) {
 }
 
 // The memo fixture (keyed, .MB, .PX) plus a record whose memo is too big for the write buffer,
-// written back under the name of the table it came from, keeping a .VAL.
+// written under the name of the table it came from, keeping a .VAL: through a replacement of
+// the table in place, or through a plain install, which must refuse to replace anything.
 class FaultScenario {
 protected:
     virtual ~FaultScenario() = default;
-    virtual bool setAside() const = 0;
+    virtual bool replaced() const = 0;
 
     void prepare(const fs::path& dir) {
         copyFamily(fs::path(VTS_FIXTURES) / "fields/memo.db", dir);
         fs::copy_file(fs::path(VTS_FIXTURES) / "joins/A.VAL", dir / "kept.VAL");
-        if (setAside()) pdx::setAside(dir, "memo");
     }
 
     // Counts the hook calls in `calls`; the failAt-th one throws (0: none does).
     void write(const fs::path& dir, int failAt) {
         calls = 0;
+        const pdx::WriteHook hook = [this, failAt] {
+            if (++calls == failAt) throw pdx::Error("simulated I/O error");
+        };
+        std::optional<pdx::TableReplacement> replace;
         pdx::WriterOptions opt;
         opt.keepVal = dir / "kept.VAL";
         opt.changeCount2 = 9;
-        opt.beforeWrite = [this, failAt] {
-            if (++calls == failAt) throw pdx::Error("simulated I/O error");
-        };
+        opt.beforeWrite = hook;
+        if (replaced()) {
+            replace.emplace(dir, "memo", pdx::ReplaceOptions{hook});
+            opt.place = [&replace](const std::string& ext) { return replace->place(ext); };
+        }
         pdx::TableWriter w(dir, "memo", table.info.schema, opt);
         for (const auto& r : table.records) w.append(r);
         w.append({std::int64_t{99}, std::string(1'500'000, 'x')});
         w.finish();
-        w.install();
+        if (replace) replace->commit(w);
+        else w.install();
     }
 
     Table table = readAll(fs::path(VTS_FIXTURES) / "fields/memo.db");
@@ -60,53 +72,70 @@ protected:
 
 class WriterFaults : public FaultScenario, public ::testing::TestWithParam<bool> {
 protected:
-    bool setAside() const override { return GetParam(); }
+    bool replaced() const override { return GetParam(); }
 };
 
-class WriterAsideTable : public FaultScenario, public ::testing::Test {
+class WriterReplacement : public FaultScenario, public ::testing::Test {
 protected:
-    bool setAside() const override { return true; }
+    bool replaced() const override { return true; }
 };
 
 class WriterTableInPlace : public FaultScenario, public ::testing::Test {
 protected:
-    bool setAside() const override { return false; }
+    bool replaced() const override { return false; }
 };
 
-TEST_P(WriterFaults, EveryFailedWriteLeavesTheFolderAsItWas) {
+// A failure before the new table is in place leaves every byte as it was; one after it (while
+// the old files are removed) is not reported, and recovery finishes the job.
+TEST_P(WriterFaults, EveryFailedCallLeavesTheOldOrTheNewTable) {
     {
         vts::test::TempDir probe;
         prepare(probe.path());
-        if (setAside()) write(probe.path(), 0);
+        if (replaced()) write(probe.path(), 0);
         else EXPECT_THROW(write(probe.path(), 0), pdx::Error);  // install refuses: memo.db is there
     }
     const int total = calls;
-    ASSERT_GE(total, 8);  // data and header writes of .db, .MB, .PX, .VAL, and the renames
+    ASSERT_GE(total, 8);  // creates, writes and syncs of .db, .MB, .PX, .VAL, the journal, the renames
 
+    int reportedFailures = 0;
     for (int failAt = 1; failAt <= total; ++failAt) {
-        SCOPED_TRACE("failing write " + std::to_string(failAt) + " of " + std::to_string(total));
+        SCOPED_TRACE("failing call " + std::to_string(failAt) + " of " + std::to_string(total));
         vts::test::TempDir tmp;
         prepare(tmp.path());
         const Snapshot before = snapshot(tmp.path());
-        EXPECT_THROW(write(tmp.path(), failAt), pdx::Error);
-        EXPECT_EQ(snapshot(tmp.path()), before);  // same names, same bytes: no temp files left
-        EXPECT_EQ(tablesIn(tmp.path()), setAside() ? 0 : 1);
+        try {
+            write(tmp.path(), failAt);
+        } catch (const pdx::Error&) {
+            ++reportedFailures;
+            EXPECT_EQ(snapshot(tmp.path()), before);  // same names, same bytes: no temporary files left
+            EXPECT_EQ(tablesIn(tmp.path()), 1);
+            continue;
+        }
+        ASSERT_TRUE(replaced());
+        pdx::recoverTable(tmp.path(), "memo");
+        Snapshot after = snapshot(tmp.path());
+        EXPECT_EQ(after.size(), before.size() + 1) << "the new .VAL and nothing else";
+        EXPECT_EQ(readAll(tmp / "memo.db").records.size(), table.records.size() + 1);
     }
+    EXPECT_GT(reportedFailures, total / 2);
 }
 
-TEST_F(WriterAsideTable, WithoutAFaultTheNewTableReplacesIt) {
+TEST_F(WriterReplacement, WithoutAFaultTheNewTableReplacesIt) {
     vts::test::TempDir tmp;
     prepare(tmp.path());
-    const Snapshot before = snapshot(tmp.path());
+    Snapshot before = snapshot(tmp.path());
     write(tmp.path(), 0);
-    for (const auto& [name, bytes] : before) EXPECT_EQ(fileBytes(tmp / name), bytes) << name;
     const Table t = readAll(tmp / "memo.db");
     EXPECT_EQ(t.records.size(), table.records.size() + 1);
     EXPECT_EQ(t.info.changeCount2, 9);
-    EXPECT_EQ(fileBytes(tmp / "memo.VAL"), fileBytes(tmp / "kept.VAL"));
+    // A new companion is named like the table file: memo.db gets memo.val.
+    EXPECT_EQ(fileBytes(tmp / "memo.val"), fileBytes(tmp / "kept.VAL"));
     Snapshot after = snapshot(tmp.path());
-    for (const char* name : {"memo.db", "memo.MB", "memo.PX", "memo.VAL"}) after.erase(name);
-    EXPECT_EQ(after, before);  // nothing else appeared: no temporary files
+    for (const char* name : {"memo.db", "memo.mb", "memo.px", "memo.val"}) {
+        after.erase(name);
+        before.erase(name);
+    }
+    EXPECT_EQ(after, before);  // nothing else appeared: no temporary files, no journal
 }
 
 TEST_F(WriterTableInPlace, InstallNeverReplacesAFileOfTheTable) {
@@ -123,17 +152,18 @@ TEST_F(WriterTableInPlace, InstallNeverReplacesAFileOfTheTable) {
     EXPECT_EQ(snapshot(tmp.path()), before);
 }
 
-TEST_F(WriterAsideTable, AStaleCompanionLeftBehindStopsTheInstall) {
+// A secondary index of the old table would contradict the new one: it goes with the old family.
+TEST_F(WriterReplacement, AnOldSecondaryIndexGoesWithTheOldTable) {
     vts::test::TempDir tmp;
     prepare(tmp.path());
-    fs::copy_file(fs::path(VTS_FIXTURES) / "db/CUSTOMER.X06", tmp / "MEMO.X06");  // would index the new table
-    const Snapshot before = snapshot(tmp.path());
-    EXPECT_THROW(write(tmp.path(), 0), pdx::Error);
-    EXPECT_EQ(snapshot(tmp.path()), before);
+    fs::copy_file(fs::path(VTS_FIXTURES) / "db/CUSTOMER.X06", tmp / "MEMO.X06");
+    write(tmp.path(), 0);
+    EXPECT_FALSE(fs::exists(tmp / "MEMO.X06"));
+    EXPECT_EQ(readAll(tmp / "memo.db").records.size(), table.records.size() + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(EarlierTable, WriterFaults, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "SetAside" : "InPlace"; });
+                         [](const auto& info) { return info.param ? "Replaced" : "InPlace"; });
 
 TEST(WriterCleanup, UnfinishedWriterLeavesNothing) {
     vts::test::TempDir tmp;

@@ -19,6 +19,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "tests/support/fixture_copy.h"
 #include "platform/pdx/codec.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/reader.h"
@@ -46,7 +47,7 @@ inline std::vector<fs::path> fixtureTables() {
 // Copies the table's whole family into dir; returns the copied .db.
 inline fs::path copyFamily(const fs::path& db, const fs::path& dir) {
     for (const auto& f : pdx::findFamily(db.parent_path(), db.stem().string()))
-        fs::copy_file(f, dir / f.filename(), fs::copy_options::overwrite_existing);
+        vts::test::copyWritable(f, dir / f.filename());
     return dir / db.filename();
 }
 

@@ -1,0 +1,109 @@
+// Open-file-description locks (F_OFD_SETLK): each lock belongs to its own open file, so two
+// locks of one process exclude each other too, and closing an unrelated descriptor of the same
+// file never drops them as classic POSIX locks would.
+#include "platform/pdx/family_lock.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+#include "platform/pdx/types.h"
+
+namespace pdx {
+
+namespace {
+
+constexpr const char* kLockFile = ".vts-lock";
+
+// Two bytes per table: its writer byte and its files byte. Names differing only in letter case
+// are one table; two names sharing a hash merely wait for each other.
+off_t lockOffset(const std::string& table, FamilyLock::Kind kind) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : table) h = (h ^ static_cast<unsigned char>(std::toupper(c))) * 1099511628211ull;
+    return static_cast<off_t>((h % (1ull << 30)) * 2 + (kind == FamilyLock::Kind::Files ? 1 : 0));
+}
+
+int openLockFile(const std::filesystem::path& dir, bool forWriting) {
+    const std::filesystem::path file = dir / kLockFile;
+    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        // Everyone who may write in the folder must be able to lock it.
+        struct stat st {};
+        if (::stat(dir.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 0666);
+        return fd;
+    }
+    fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && !forWriting) fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    return fd;
+}
+
+bool setLock(int fd, off_t offset, FamilyLock::Mode mode) {
+    struct flock fl {};
+    fl.l_type = mode == FamilyLock::Mode::Exclusive ? F_WRLCK : F_RDLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = 1;
+    if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
+    if (errno == EINVAL) return ::fcntl(fd, F_SETLK, &fl) == 0;  // file systems without OFD locks
+    return false;
+}
+
+std::string busyText(const std::string& table, FamilyLock::Kind kind) {
+    if (kind == FamilyLock::Kind::Writer)
+        return "The table " + table + " is being written by another program (or another window of this one); "
+               "try again when it has finished.";
+    return "The table " + table + " is being replaced right now; try again in a moment.";
+}
+
+}  // namespace
+
+FamilyLock::FamilyLock(const std::filesystem::path& dir, const std::string& table, Kind kind, Mode mode,
+                       std::chrono::milliseconds wait) {
+    if (!take(dir, table, kind, mode, wait)) {
+        const int err = errno;
+        if (fd_ < 0 && mode == Mode::Shared) return;
+        if (fd_ < 0)
+            throw Error((dir / kLockFile).string() + ": cannot lock the table " + table + ": " + std::strerror(err));
+        ::close(std::exchange(fd_, -1));
+        throw Error(busyText(table, kind));
+    }
+}
+
+FamilyLock FamilyLock::tryTake(const std::filesystem::path& dir, const std::string& table, Kind kind, Mode mode) {
+    FamilyLock lock;
+    if (!lock.take(dir, table, kind, mode, std::chrono::milliseconds(0)) && lock.fd_ >= 0)
+        ::close(std::exchange(lock.fd_, -1));
+    return lock;
+}
+
+// False with fd_ < 0 when the lock file cannot be opened, false with fd_ >= 0 when it is busy.
+bool FamilyLock::take(const std::filesystem::path& dir, const std::string& table, Kind kind, Mode mode,
+                      std::chrono::milliseconds wait) {
+    fd_ = openLockFile(dir, mode == Mode::Exclusive);
+    if (fd_ < 0) return false;
+    const off_t offset = lockOffset(table, kind);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    auto pause = std::chrono::milliseconds(2);
+    while (!setLock(fd_, offset, mode)) {
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+FamilyLock::~FamilyLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing the description releases its locks
+}
+
+FamilyLock::FamilyLock(FamilyLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+}  // namespace pdx

@@ -1,0 +1,269 @@
+// TableReplacement and the recovery that settles what a crash left.
+#include "platform/pdx/table_replace.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include "platform/pdx/family.h"
+#include "platform/pdx/replace_journal.h"
+#include "platform/pdx/writer.h"
+
+namespace pdx {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::chrono::milliseconds kFilesLockWait{5000};
+constexpr const char* kStagedMarker = ".vts-new";
+constexpr const char* kAsideMarker = ".vts-aside";
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+void call(const WriteHook& hook) {
+    if (hook) hook();
+}
+
+// The inode now under `path` (not following a link), 0 when there is nothing.
+std::uint64_t inodeAt(const fs::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+void removeFile(const fs::path& path, const WriteHook& hook) {
+    call(hook);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        throw Error(path.string() + ": cannot remove: " + std::strerror(errno));
+}
+
+std::set<fs::path> foldersOf(const ReplaceJournal& j) {
+    std::set<fs::path> dirs;
+    for (const auto* moves : {&j.old, &j.added})
+        for (const auto& m : *moves) dirs.insert(m.to.parent_path());
+    return dirs;
+}
+
+void syncFolders(const std::set<fs::path>& dirs, const WriteHook& hook) {
+    for (const auto& d : dirs) {
+        call(hook);
+        syncFolder(d);
+    }
+}
+
+// Every new file is under its final name: the replacement happened, the old files can go.
+bool committed(const ReplaceJournal& j) {
+    return !j.added.empty() &&
+           std::all_of(j.added.begin(), j.added.end(), [](const JournalMove& m) { return inodeAt(m.to) == m.inode; });
+}
+
+void rollForward(const ReplaceJournal& j, const WriteHook& hook) {
+    for (const auto& m : j.old)
+        if (inodeAt(m.to) == m.inode) removeFile(m.to, hook);
+    for (const auto& m : j.added)  // a second name left by the link-and-unlink install
+        if (inodeAt(m.from) == m.inode) removeFile(m.from, hook);
+}
+
+// The new .db goes first and the old .db comes back last, so no reader meets a mixed family.
+void rollBack(const ReplaceJournal& j, const WriteHook& hook) {
+    for (auto m = j.added.rbegin(); m != j.added.rend(); ++m) {
+        if (inodeAt(m->to) == m->inode) removeFile(m->to, hook);
+        if (inodeAt(m->from) == m->inode) removeFile(m->from, hook);
+    }
+    for (auto m = j.old.rbegin(); m != j.old.rend(); ++m) {
+        if (inodeAt(m->to) != m->inode) continue;
+        call(hook);
+        if (inodeAt(m->from) == m->inode) removeFile(m->to, hook);
+        else renameNoReplace(m->to, m->from);
+    }
+}
+
+// Brings the folder to the old or the new family, whichever the journal's files show, then
+// removes the journal.
+void settle(const ReplaceJournal& j, const fs::path& journal, const WriteHook& hook) {
+    if (committed(j)) rollForward(j, hook);
+    else rollBack(j, hook);
+    syncFolders(foldersOf(j), hook);
+    removeFile(journal, hook);
+    call(hook);
+    syncFolder(journal.parent_path());
+}
+
+// "CUSTOMER.MB.vts-new-1a2b3c4d5e6f" -> "CUSTOMER.MB"; empty when the name has no marker.
+std::string beforeMarker(const std::string& file, const char* marker) {
+    const std::string m = std::string(marker) + "-";
+    const auto at = file.rfind(m);
+    return at == std::string::npos || at == 0 ? std::string() : file.substr(0, at);
+}
+
+bool belongsTo(const std::string& file, const std::string& name) {
+    return isFamilyFile(file, name) || equalsNoCase(file, name + kJournalSuffix);
+}
+
+// Files of unfinished attempts that no journal names: staged new files are removed. A set-aside
+// old file without a journal cannot come from us (the journal outlives them); it, and the fixed
+// ".vts-aside" names of earlier versions, go back where their name is free, and stay otherwise.
+bool clearDebris(const fs::path& folder, const std::string& name, const WriteHook& hook) {
+    bool changed = false;
+    for (const auto& f : listFolder(folder)) {
+        if (const auto staged = beforeMarker(f, kStagedMarker); !staged.empty() && belongsTo(staged, name)) {
+            removeFile(folder / f, hook);
+            changed = true;
+            continue;
+        }
+        std::string original = beforeMarker(f, kAsideMarker);
+        if (original.empty() && f.ends_with(kAsideMarker)) original = f.substr(0, f.size() - std::strlen(kAsideMarker));
+        if (original.empty() || !isFamilyFile(original, name) || inodeAt(folder / original) != 0) continue;
+        call(hook);
+        renameNoReplace(folder / f, folder / original);
+        changed = true;
+    }
+    return changed;
+}
+
+// With the writer lock held.
+bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook& hook) {
+    bool changed = false;
+    for (const auto& f : listFolder(dir)) {
+        if (!f.ends_with(kJournalSuffix)) continue;
+        if (!equalsNoCase(f.substr(0, f.size() - std::strlen(kJournalSuffix)), name)) continue;
+        const FamilyLock files(dir, name, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
+        settle(readJournal(dir / f), dir / f, hook);
+        changed = true;
+    }
+    std::set<fs::path> folders{dir};
+    for (const auto& file : findFamily(dir, name)) {
+        std::error_code ec;
+        if (fs::is_symlink(file, ec)) folders.insert(fs::canonical(file, ec).parent_path());
+    }
+    for (const auto& folder : folders) changed = clearDebris(folder, name, hook) || changed;
+    return changed;
+}
+
+std::string lowerOrUpper(const std::string& ext, const std::string& like) {
+    const bool lower = std::none_of(like.begin(), like.end(), [](unsigned char c) { return std::isupper(c); });
+    std::string out = ext;
+    for (auto& c : out) c = static_cast<char>(lower ? std::tolower(static_cast<unsigned char>(c))
+                                                     : std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+TableReplacement::TableReplacement(fs::path dir, std::string name, ReplaceOptions opt)
+    : dir_(std::move(dir)),
+      name_(std::move(name)),
+      opt_(std::move(opt)),
+      writerLock_(dir_, name_, FamilyLock::Kind::Writer, FamilyLock::Mode::Exclusive, opt_.lockWait) {
+    recoverLocked(dir_, name_, opt_.beforeCall);
+    for (const auto& file : findFamily(dir_, name_)) {
+        Member m{file, file.extension().string().substr(1), {}};
+        std::error_code ec;
+        if (fs::is_symlink(file, ec)) m.real = fs::canonical(file, ec);
+        if (ec) throw Error(file.string() + ": cannot follow the link: " + ec.message());
+        if (::lstat(m.real.c_str(), &m.st) != 0) throw Error(m.real.string() + ": " + std::strerror(errno));
+        old_.push_back(std::move(m));
+    }
+    if (!old_.empty() && (old_.front().st.st_mode & 0222) == 0)
+        throw Error("The table " + name_ + " is read-only (" + old_.front().real.string() +
+                    " has no write permission), so it is not replaced. Make it writable and try again.");
+}
+
+TableReplacement::~TableReplacement() = default;
+
+void TableReplacement::call() const { pdx::call(opt_.beforeCall); }
+
+const TableReplacement::Member* TableReplacement::member(const std::string& extension) const {
+    for (const auto& m : old_)
+        if (equalsNoCase(m.extension, extension)) return &m;
+    return nullptr;
+}
+
+std::optional<fs::path> TableReplacement::oldFile(const std::string& extension) const {
+    if (const Member* m = member(extension)) return m->real;
+    return std::nullopt;
+}
+
+FileTarget TableReplacement::place(const std::string& extension) const {
+    if (const Member* m = member(extension)) return {m->real, m->st.st_mode & 07777, m->st.st_uid, m->st.st_gid};
+    if (old_.empty()) return {dir_ / (name_ + "." + extension)};
+    const Member& db = old_.front();
+    const fs::path file = db.real.parent_path() / (db.real.stem().string() + "." + lowerOrUpper(extension, db.extension));
+    return {file, db.st.st_mode & 0666, db.st.st_uid, db.st.st_gid};
+}
+
+void TableReplacement::commit(TableWriter& writer) {
+    ReplaceJournal j{name_, {}, {}};
+    for (const auto& m : old_) j.old.push_back({m.st.st_ino, m.real, uniqueSibling(m.real, kAsideMarker)});
+    const auto staged = writer.stagedFiles();
+    for (const StagedFile* f : staged) j.added.push_back({f->inode(), f->tempPath(), f->finalPath()});
+    const fs::path journal = journalPath(dir_, name_);
+
+    const FamilyLock files(dir_, name_, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
+    try {
+        writeJournal(journal, j, opt_.beforeCall);
+        for (const auto& m : j.old) {
+            call();
+            renameNoReplace(m.from, m.to);
+        }
+        for (const auto& m : j.added) {
+            call();
+            renameNoReplace(m.from, m.to);
+        }
+    } catch (const std::exception& e) {
+        std::string message = e.what();
+        try {
+            settle(j, journal, opt_.beforeCall);
+        } catch (const std::exception& undo) {
+            message += " The earlier table could not be put back yet (" + std::string(undo.what()) +
+                       "); it will be when the folder is next opened.";
+        }
+        throw Error(message);
+    }
+    for (StagedFile* f : staged) f->markInstalled();
+    try {
+        settle(j, journal, opt_.beforeCall);  // the new family is in place: removes the old files
+    } catch (const std::exception&) {
+        // Left for recovery; the new table is in place and that is what counts.
+    }
+}
+
+bool recoverTable(const fs::path& dir, const std::string& name, const WriteHook& hook) {
+    const FamilyLock writer = FamilyLock::tryTake(dir, name, FamilyLock::Kind::Writer, FamilyLock::Mode::Exclusive);
+    if (!writer.held()) return false;  // being written right now, or a folder we may not change
+    return recoverLocked(dir, name, hook);
+}
+
+std::vector<std::string> recoverFolder(const fs::path& dir) noexcept {
+    std::vector<std::string> changed;
+    try {
+        std::set<std::string> names;
+        for (const auto& f : listFolder(dir)) {
+            std::string base = f;
+            for (const char* marker : {kStagedMarker, kAsideMarker})
+                if (auto b = beforeMarker(f, marker); !b.empty()) base = b;
+            if (base.ends_with(kAsideMarker)) base.resize(base.size() - std::strlen(kAsideMarker));
+            if (base == f && !f.ends_with(kJournalSuffix)) continue;
+            names.insert(fs::path(base).stem().string());
+        }
+        for (const auto& name : names) {
+            try {
+                if (recoverTable(dir, name)) changed.push_back(name);
+            } catch (const std::exception&) {
+                // Stays as it is; opening that table reports why.
+            }
+        }
+    } catch (const std::exception&) {
+    }
+    return changed;
+}
+
+}  // namespace pdx

@@ -1,0 +1,77 @@
+// Replacing a table family (.db .MB .PX .VAL .Xnn ...) as one operation that survives a crash or
+// an I/O error at any point: afterwards the folder holds the whole old family or the whole new
+// one, never a mix, never neither, and no debris.
+//
+// The way: an exclusive lock for the whole replacement; the new files written under private
+// names and forced to disk; a journal naming every old and new file forced to disk before the
+// first rename; old files set aside (.db first), new ones installed (.db last); the journal
+// and the set-aside files removed. Whoever finds a journal later finishes (every new file is
+// in place) or undoes (otherwise) what it describes.
+#pragma once
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/pdx/family_lock.h"
+#include "platform/pdx/staged_file_writer.h"
+
+namespace pdx {
+
+class TableWriter;
+
+struct ReplaceOptions {
+    WriteHook beforeCall;                          // before every file-system call (tests)
+    std::chrono::milliseconds lockWait{3000};      // how long a second writer waits
+};
+
+class TableReplacement {
+public:
+    // Takes the table's writer lock, finishes or undoes what an earlier attempt left, and looks
+    // at the family in place. Throws pdx::Error when another writer holds the table, when the
+    // table is read-only, or when an earlier attempt cannot be settled.
+    TableReplacement(std::filesystem::path dir, std::string name, ReplaceOptions opt = {});
+    ~TableReplacement();
+    TableReplacement(const TableReplacement&) = delete;
+    TableReplacement& operator=(const TableReplacement&) = delete;
+
+    // The file of the family in place with this extension (any letter case), past symbolic links.
+    std::optional<std::filesystem::path> oldFile(const std::string& extension) const;
+    // Where the new file with this extension goes: over the old one of that extension (where a
+    // link points, with its mode and owner), else beside the old table file, named like it.
+    FileTarget place(const std::string& extension) const;
+
+    // Puts the writer's finished files in place of the old family. Once this returns the new
+    // table is in place; trouble after that point (removing the old files) is left to recovery
+    // and not reported. On failure the old family is back in place before the error is thrown.
+    void commit(TableWriter& writer);
+
+private:
+    struct Member {
+        std::filesystem::path real;  // past symbolic links
+        std::string extension;       // as on disk, without the dot
+        struct stat st;
+    };
+    const Member* member(const std::string& extension) const;
+    void call() const;
+
+    std::filesystem::path dir_;
+    std::string name_;
+    ReplaceOptions opt_;
+    FamilyLock writerLock_;
+    std::vector<Member> old_;  // the .db first
+};
+
+// Finishes or undoes a replacement of `name` in dir that was cut short, and removes the debris
+// of unfinished attempts. Does nothing while another writer holds the table. Returns true when
+// it changed anything; throws pdx::Error when an earlier attempt cannot be settled.
+bool recoverTable(const std::filesystem::path& dir, const std::string& name, const WriteHook& hook = {});
+
+// recoverTable for every table of dir that shows signs of an unfinished replacement. Never
+// throws: a table it cannot settle stays as it is. Returns the names it changed.
+std::vector<std::string> recoverFolder(const std::filesystem::path& dir) noexcept;
+
+}  // namespace pdx
