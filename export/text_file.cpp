@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <random>
 
+#include "platform/pdx/staged_file_writer.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
@@ -33,8 +34,9 @@ public:
             std::snprintf(suffix, sizeof suffix, ".vts-%012llx.tmp",
                           static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
             path_ = (dir.empty() ? std::string() : dir + "/") + suffix;
-            // O_EXCL: never reuse or follow anything already there; 0666 lets the umask decide.
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+            // O_EXCL: never reuse or follow anything already there. Private until complete: the
+            // rows are the user's data, and the folder may be shared.
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
             if (fd_ >= 0) return;
             if (errno != EEXIST) fail("Cannot create the file", target, errno);
         }
@@ -56,10 +58,13 @@ public:
             size -= static_cast<size_t>(n);
         }
     }
-    // Takes over the permission bits of the file being replaced, as a rewrite in place would.
+    // Takes over the permission bits of the file being replaced, as a rewrite in place would;
+    // a new file gets what the umask allows.
     void keepModeOf(const std::string& target) {
         struct stat st {};
-        if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+        const bool replaces = ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+        if (::fchmod(fd_, replaces ? st.st_mode & 07777 : pdx::newFileMode()) != 0)
+            fail("Cannot write the file", target, errno);
     }
     void commit(const std::string& target) {
         if (::fsync(fd_) != 0) fail("Cannot write the file", target, errno);

@@ -1,0 +1,226 @@
+// Replacing a table family: names, modes and link targets kept, planted files ignored, a read-only
+// table refused, one writer at a time, readers that never see a mix, journals that cannot be
+// trusted left alone.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/pdx/replace_journal.h"
+#include "platform/pdx/table_replace.h"
+#include "tests/platform/pdx/writer_test_support.h"
+#include "tests/support/replace_debris.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace pdxtest;
+
+const fs::path kMemo = fs::path(VTS_FIXTURES) / "fields/memo.db";
+
+// The memo fixture's records with every text prefixed by `text`, so two versions differ in the
+// .db and in the .MB alike.
+std::vector<pdx::Record> version(const Table& t, const std::string& text) {
+    auto rows = t.records;
+    for (auto& r : rows)
+        for (auto& v : r)
+            if (std::holds_alternative<std::string>(v)) v = text + std::get<std::string>(v).substr(0, 3);
+    return rows;
+}
+
+void replaceWith(const fs::path& dir, const std::string& name, const pdx::Schema& schema,
+                 const std::vector<pdx::Record>& rows, pdx::ReplaceOptions opt = {}) {
+    pdx::TableReplacement replace(dir, name, opt);
+    pdx::WriterOptions wopt;
+    wopt.place = [&replace](const std::string& ext) { return replace.place(ext); };
+    pdx::TableWriter w(dir, name, schema, wopt);
+    for (const auto& r : rows) w.append(r);
+    w.finish();
+    replace.commit(w);
+}
+
+template <typename F>
+std::string errorOf(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(bytes.size()));
+}
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> namesIn(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir))
+        if (e.path().filename() != vts::test::kLockFileName) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class Replace : public ::testing::Test {
+protected:
+    vts::test::TempDir dir;
+    Table memo = readAll(kMemo);
+    void SetUp() override { copyFamily(kMemo, dir.path()); }
+};
+
+TEST_F(Replace, NamesAndModesOfTheReplacedFilesAreKept) {
+    fs::rename(dir / "memo.db", dir / "tblsttes.DB");
+    fs::rename(dir / "memo.mb", dir / "tblsttes.MB");
+    fs::rename(dir / "memo.px", dir / "tblsttes.PX");
+    ::chmod((dir / "tblsttes.DB").c_str(), 0664);
+    ::chmod((dir / "tblsttes.PX").c_str(), 0640);
+    replaceWith(dir.path(), "TBLSTTES", memo.info.schema, version(memo, "new"));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"tblsttes.DB", "tblsttes.MB", "tblsttes.PX"}));
+    EXPECT_EQ(modeOf(dir / "tblsttes.DB"), 0664u);
+    EXPECT_EQ(modeOf(dir / "tblsttes.PX"), 0640u);
+    EXPECT_EQ(readAll(dir / "tblsttes.DB").records, version(memo, "new"));
+
+    // A companion the old table lacked is named and permitted like its table file.
+    fs::remove(dir / "tblsttes.MB");
+    fs::remove(dir / "tblsttes.PX");
+    replaceWith(dir.path(), "TBLSTTES", memo.info.schema, version(memo, "two"));
+    EXPECT_EQ(modeOf(dir / "tblsttes.MB"), 0664u);
+    EXPECT_TRUE(vts::test::replaceDebris(dir.path()).empty());
+}
+
+TEST_F(Replace, ATableOfLinksIsReplacedWhereTheLinksPoint) {
+    vts::test::TempDir links;
+    for (const char* f : {"memo.db", "memo.mb", "memo.px"}) fs::create_symlink(dir / f, links / f);
+    replaceWith(links.path(), "MEMO", memo.info.schema, version(memo, "linked"));
+    for (const char* f : {"memo.db", "memo.mb", "memo.px"}) {
+        EXPECT_TRUE(fs::is_symlink(links / f)) << f;
+        EXPECT_FALSE(fs::is_symlink(dir / f)) << f;
+    }
+    EXPECT_EQ(readAll(dir / "memo.db").records, version(memo, "linked"));
+    EXPECT_TRUE(vts::test::replaceDebris(dir.path()).empty());
+    EXPECT_TRUE(vts::test::replaceDebris(links.path()).empty());
+}
+
+// Names earlier versions wrote to with O_TRUNC: nothing planted there is written or followed.
+TEST_F(Replace, FilesPlantedAtTemporaryNamesAreNeverWrittenThrough) {
+    vts::test::TempDir outside;
+    writeBytes(outside / "victim", {'k', 'e', 'e', 'p'});
+    fs::create_hard_link(outside / "victim", dir / "memo.db.vts-new");
+    fs::create_symlink(outside / "victim", dir / "memo.mb.vts-new");
+    replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "safe"));
+    EXPECT_EQ(fileBytes(outside / "victim"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(readAll(dir / "memo.db").records, version(memo, "safe"));
+}
+
+TEST_F(Replace, AReadOnlyTableIsRefusedAndLeftAlone) {
+    ::chmod((dir / "memo.db").c_str(), 0444);
+    const auto before = fileBytes(dir / "memo.db");
+    const std::string why = errorOf([&] { replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "x")); });
+    EXPECT_NE(why.find("read-only"), std::string::npos) << why;
+    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"memo.db", "memo.mb", "memo.px"}));
+}
+
+TEST_F(Replace, ASecondWriterWaitsBrieflyThenFailsClearly) {
+    std::optional<pdx::TableReplacement> first(std::in_place, dir.path(), "memo");
+    const auto started = std::chrono::steady_clock::now();
+    const std::string why = errorOf([&] {
+        replaceWith(dir.path(), "MEMO", memo.info.schema, version(memo, "x"), {{}, std::chrono::milliseconds(200)});
+    });
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(200));
+    EXPECT_NE(why.find("is being written by another program"), std::string::npos) << why;
+    EXPECT_EQ(readAll(dir / "memo.db").records, memo.records);
+    first.reset();
+    replaceWith(dir.path(), "MEMO", memo.info.schema, version(memo, "x"));
+    EXPECT_EQ(readAll(dir / "memo.db").records, version(memo, "x"));
+}
+
+// Writers in two processes at once: each either succeeds or says the table is busy; the table
+// is always one writer's whole table, and nothing is left over.
+TEST_F(Replace, TwoWritingProcessesNeverMixTheirTables) {
+    const auto a = version(memo, "A"), b = version(memo, "B");
+    for (int trial = 0; trial < 10; ++trial) {
+        std::vector<pid_t> children;
+        for (const auto* rows : {&a, &b}) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                try {  // a pause at every call stretches the write so the two overlap
+                    replaceWith(dir.path(), "memo", memo.info.schema, *rows,
+                                {[] { std::this_thread::sleep_for(std::chrono::microseconds(300)); },
+                                 std::chrono::milliseconds(20)});
+                } catch (const pdx::Error& e) {
+                    ::_exit(std::string(e.what()).find("is being written") != std::string::npos ? 3 : 4);
+                }
+                ::_exit(0);
+            }
+            children.push_back(pid);
+        }
+        for (const pid_t pid : children) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3)) << status;
+        }
+        const auto now = readAll(dir / "memo.db").records;
+        EXPECT_TRUE(now == a || now == b) << "trial " << trial;
+        EXPECT_TRUE(vts::test::replaceDebris(dir.path()).empty());
+    }
+}
+
+// A reader in this process while another process replaces the table over and over: every read
+// is one version whole, .db and .MB alike.
+TEST_F(Replace, AReaderDuringAWriterReadsOneVersionWhole) {
+    const auto a = version(memo, "A"), b = version(memo, "B");
+    replaceWith(dir.path(), "memo", memo.info.schema, a);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        for (int i = 0; i < 60; ++i) replaceWith(dir.path(), "memo", memo.info.schema, i % 2 ? a : b);
+        ::_exit(0);
+    }
+    int reads = 0, mixed = 0;
+    for (int status = 0; ::waitpid(writer, &status, WNOHANG) == 0; ++reads) {
+        const auto now = readAll(dir / "memo.db").records;
+        mixed += !(now == a || now == b);
+    }
+    EXPECT_GT(reads, 5);
+    EXPECT_EQ(mixed, 0);
+}
+
+TEST_F(Replace, ADamagedJournalIsReportedAndNothingIsTouched) {
+    const std::string name = "memo.db.vts-aside-000000000001";
+    fs::rename(dir / "memo.db", dir / name);
+    writeBytes(pdx::journalPath(dir.path(), "memo"), {'x', '\n'});
+    const auto before = namesIn(dir.path());
+    EXPECT_NE(errorOf([&] { pdx::recoverTable(dir.path(), "memo"); }).find("damaged"), std::string::npos);
+    EXPECT_TRUE(pdx::recoverFolder(dir.path()).empty());
+    EXPECT_EQ(namesIn(dir.path()), before);
+}
+
+TEST(ReplaceJournal, PathsWithBlanksAndLineEndsSurviveAndTamperingIsSeen) {
+    vts::test::TempDir dir;
+    const pdx::ReplaceJournal j{"T", {{7, dir / "a b.db", "/elsewhere/x%\n.db"}}, {{9, dir / "n.db.vts-new-1", dir / "a b.db"}}};
+    const fs::path file = pdx::journalPath(dir.path(), "T");
+    pdx::writeJournal(file, j, {});
+    const auto back = pdx::readJournal(file);
+    EXPECT_EQ(back.table, "T");
+    ASSERT_EQ(back.old.size(), 1u);
+    EXPECT_EQ(back.old[0].from, dir / "a b.db");
+    EXPECT_EQ(back.old[0].to, fs::path("/elsewhere/x%\n.db"));
+    EXPECT_EQ(back.added.at(0).inode, 9u);
+    auto bytes = fileBytes(file);
+    bytes[bytes.size() / 2] ^= 1;
+    writeBytes(file, bytes);
+    EXPECT_THROW(pdx::readJournal(file), pdx::Error);
+}
+
+}  // namespace
