@@ -155,6 +155,20 @@ TEST_F(WriteBackFailure, IoErrorAtEveryWriteInTurn) {
     EXPECT_EQ(written.records.at(0).at(1), pdx::Value(std::string("Edited")));
 }
 
+// What the new table carries over from the old one (.VAL, autoincrement counter) must be read
+// from it: an old table that has become unreadable stops the write-back instead of being
+// replaced without them.
+TEST_F(WriteBackFailure, AnOldTableThatCannotBeReadIsNotReplaced) {
+    const fs::path db = env.paradoxFolder / "CUSTOMER.DB";
+    fs::resize_file(db, 100);
+    const auto damaged = fs::file_size(db);
+    EXPECT_FALSE(failWith([&] { SaveTableToParadox(env.ctx, "CUSTOMER", hooks); }).empty());
+    EXPECT_EQ(done, 0);
+    EXPECT_EQ(fs::file_size(db), damaged);
+    EXPECT_EQ(fileNames(env.paradoxFolder), filesBefore);
+    EXPECT_EQ(editedValue(), "Edited");
+}
+
 TEST_F(WriteBackFailure, MissingWorkingTableKeepsTheParadoxTable) {
     sqliteExec(env.workingDb(), "DROP TABLE CUSTOMER");
     EXPECT_FALSE(failWith([&] { SaveTableToParadox(env.ctx, "CUSTOMER", hooks); }).empty());
