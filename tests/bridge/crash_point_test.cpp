@@ -138,6 +138,9 @@ TEST(CrashPoint, AKillBeforeAnyCallLeavesTheOldOrTheNewTable) {
     }
     EXPECT_GT(olds, 0);
     EXPECT_GT(news, 0);
+    RecordProperty("calls", total);
+    RecordProperty("old_table_after_kill", olds);
+    RecordProperty("new_table_after_kill", news);
 }
 
 TEST(CrashPoint, AnIoErrorAtAnyCallIsReportedOrHarmless) {
@@ -169,6 +172,8 @@ TEST(CrashPoint, AnIoErrorAtAnyCallIsReportedOrHarmless) {
         EXPECT_EQ(scene.state(), "new");
     }
     EXPECT_GT(reported, total / 2);
+    RecordProperty("calls", total);
+    RecordProperty("reported_failures", reported);
 }
 
 }  // namespace
