@@ -1,5 +1,9 @@
 #include "platform/shell/file_system.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -29,6 +33,15 @@ void FileSystemObject::CopyFolder(const std::string& source, const std::string& 
     if (ec) throw Error("Cannot copy the folder " + source + " to " + destination + ": " + ec.message());
 }
 
-std::string FileSystemObject::GetDriveName(const std::string&) { return {}; }
+// Linux has no drive letters; the place an ordinary user may create folders at the top of is
+// the home folder, so that is where "the drive" of a path begins.
+// Without its trailing slashes: callers add the one that separates it from what follows.
+std::string FileSystemObject::GetDriveName(const std::string&) {
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env && *env) home = env;
+    else if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) home = pw->pw_dir;
+    while (!home.empty() && home.back() == '/') home.pop_back();
+    return home;
+}
 
 }  // namespace vts

@@ -11,7 +11,8 @@ public:
     virtual void CreateFolder(const std::string& path);  // throws vts::Error
     // Copies every file and sub-folder of source into destination, replacing same-named files.
     virtual void CopyFolder(const std::string& source, const std::string& destination, bool overwrite);
-    // Linux has no drive names: the drive part of every path is empty, so its root is "/".
+    // The user's home folder (without a trailing slash), which stands in for the drive a path is
+    // on: an ordinary user can create folders there, as at the root of a Windows drive.
     virtual std::string GetDriveName(const std::string& path);
 };
 

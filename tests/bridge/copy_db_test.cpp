@@ -137,5 +137,22 @@ TEST_F(CopyDbTest, MissingSourceIsReportedAtTheCopyStep) {
     EXPECT_EQ(folder, testDb());  // the step after a failed one still runs
 }
 
+// An ordinary user cannot create /TestDB: the copy goes below the home folder.
+TEST(AppDriveRoot, IsTheHomeFolder) {
+    TempDir home;
+    const char* saved = std::getenv("HOME");
+    const std::string before = saved ? saved : "";
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    AppContext ctx{dialogs, launcher, "/opt/verdalith/bin"};
+    FileSystemObject fso;
+    for (const std::string& value : {home.str(), home.str() + "//"}) {
+        ::setenv("HOME", value.c_str(), 1);
+        EXPECT_EQ(AppDriveRoot(ctx, fso), home.str() + "/") << value;
+    }
+    if (saved) ::setenv("HOME", before.c_str(), 1);
+    else ::unsetenv("HOME");
+}
+
 }  // namespace
 }  // namespace vts::test
