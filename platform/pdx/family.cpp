@@ -14,12 +14,6 @@ namespace pdx {
 
 namespace {
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 // Extensions (without the dot) that belong to a table's family.
@@ -109,6 +103,12 @@ std::vector<fs::path> findFamily(const fs::path& dir, const std::string& name) {
         else family.push_back(dir / f);
     }
     return family;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
 }
 
 bool isFamilyFile(const std::string& file, const std::string& name) { return isFamilyMember(file, name); }

@@ -23,12 +23,6 @@ constexpr std::chrono::milliseconds kFilesLockWait{5000};
 constexpr const char* kStagedMarker = ".vts-new";
 constexpr const char* kAsideMarker = ".vts-aside";
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 void call(const WriteHook& hook) {
     if (hook) hook();
 }
