@@ -75,6 +75,12 @@ QFont arial(double points, bool bold) {
     return f;
 }
 
+void makeFixedPage(QWidget* window, QSize clientSize) {
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    window->setFixedSize(clientSize);
+}
+
 void paintWhite(QWidget* window) {
     QPalette white = window->palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <QSize>
 #include <filesystem>
 #include <string>
 
@@ -27,6 +28,10 @@ void ApplySystemColors(QWidget* window);
 // When appFolder/x/o.cjs exists: applies it as the style sheet and the face colour to form1.
 // Returns whether a skin was applied.
 bool ApplySkin(QWidget* form1, const std::filesystem::path& appFolder);
+
+// A page with a fixed single border: the given client size, a minimize and a close button, and
+// no maximize button (window managers add one unless the flags are given in full).
+void makeFixedPage(QWidget* window, QSize clientSize);
 
 // A white page background (the pages' design colour under the system face colour).
 void paintWhite(QWidget* window);

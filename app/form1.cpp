@@ -33,9 +33,7 @@ Form1::Form1(AppContext& ctx, SettingsStore& settings, Form1Services services)
 
 void Form1::buildControls() {
     setObjectName("Form1");
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(twips(8040), twips(2160));
+    makeFixedPage(this, {twips(8040), twips(2160)});
     setFont(arial(9, false));
     paintWhite(this);
 

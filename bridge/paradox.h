@@ -20,19 +20,28 @@ std::string WorkingConnectionString(const std::filesystem::path& appFolder);
 
 // True when the working database holds a base table of that name (letter case ignored).
 bool WorkingTableExists(AppContext& ctx, const std::string& name);
+// True when the working table of that name was edited since its import and the edits have not
+// been written back: importing the table again would discard them.
+bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name);
 // True when the Paradox folder itself (not its sub-folders) holds a file matching "*.db".
 bool FolderHasParadoxTables(AppContext& ctx);
 
-// Lists every *.db table in and below the Paradox folder as an upper-case table name.
-// Runs under its own error trap.
+// Lists every *.db table in and below the Paradox folder as an upper-case table name, with the
+// folder it was found in. Runs under its own error trap.
 void AddTablesToParadoxListbox(AppContext& ctx, TableList& list);
 
 // Rows copied so far and the table's row count; called now and then, and once at the end.
 using ImportProgress = std::function<void(long done, long total)>;
 
-// Copies the Paradox table `name` into the working table of the same name, replacing it.
+// Copies the Paradox table `name` of `folder` (the Paradox folder or a folder below it, as
+// discovery found it) into the working table of the same name, replacing it.
 // Throws on failure; rows inserted before a failure stay in the working table.
-void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportProgress& progress = {});
+void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
+                        const ImportProgress& progress = {});
+// The same for a table of the Paradox folder itself.
+inline void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportProgress& progress = {}) {
+    ImportParadoxTable(ctx, name, ctx.folderText(), progress);
+}
 
 // What the write-back asks of the grid page.
 struct WriteBackHooks {
@@ -45,9 +54,14 @@ struct WriteBackHooks {
     std::function<void(long done, long total)> progress;
 };
 
-// Replaces the Paradox table `name` with the working table and ends the program through
-// ctx.endProgram(). Throws on failure; the edits then stay in the working table and a later
-// call can complete the write-back.
-void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBackHooks& hooks);
+// Replaces the Paradox table `name` of `folder` with the working table and ends the program
+// through ctx.endProgram(). Throws on failure; the edits then stay in the working table and a
+// later call can complete the write-back.
+void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::string& folder,
+                        const WriteBackHooks& hooks);
+// The same for a table of the Paradox folder itself.
+inline void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBackHooks& hooks) {
+    SaveTableToParadox(ctx, name, ctx.folderText(), hooks);
+}
 
 }  // namespace vts

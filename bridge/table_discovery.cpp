@@ -1,8 +1,8 @@
 // Fills the table list with every *.db table in and below the Paradox folder.
-#include "bridge/ascii_case.h"
 #include "bridge/paradox.h"
 #include "bridge/path_text.h"
 #include "fsutil/folder_scan.h"
+#include "platform/pdx/name_case.h"
 #include "platform/pdx/table_replace.h"
 #include "platform/shell/error_trap.h"
 
@@ -30,9 +30,9 @@ void addTableOfFile(ErrorTrap& trap, TableList& list, const std::string& folder,
     std::string path, name;
     trap.step(120, [&] { path = folder + "/" + file; });
     trap.step(122, [&] { name = FileNameFromPath(path); });
-    trap.step(124, [&] { name = asciiUpper(name); });
+    trap.step(124, [&] { name = pdx::upperName(name); });
     trap.step(126, [&] { name = withoutDbExtensions(name); });
-    trap.step(128, [&] { list.add(name); });
+    trap.step(128, [&] { list.add(name, folder); });
 }
 
 }  // namespace

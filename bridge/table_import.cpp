@@ -76,7 +76,8 @@ void copyRows(const std::string& name, db::Recordset& rs, db::Connection& workin
 
 }  // namespace
 
-void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportProgress& progress) {
+void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
+                        const ImportProgress& progress) {
     // 1.
     db::Connection working(ctx.statementLog);
     db::Connection paradox(ctx.statementLog);
@@ -84,7 +85,7 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportPr
     UiThrottle yield(ctx.yieldToUi);
     // 2.
     paradox.CursorLocation(ado::adUseClient);
-    paradox.Open(ParadoxConnectionString(ctx.folderText()));
+    paradox.Open(ParadoxConnectionString(folder));
     // 3.
     working.CursorLocation(ado::adUseServer);
     working.Mode(ado::adModeReadWrite);

@@ -29,6 +29,13 @@ bool WorkingTableExists(AppContext& ctx, const std::string& name) {
     return found;
 }
 
+bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
+    if (!WorkingTableExists(ctx, name)) return false;
+    db::Connection connection(ctx.statementLog);
+    connection.Open(WorkingConnectionString(ctx.appFolder));
+    return connection.HasUnsavedEdits(name);
+}
+
 bool FolderHasParadoxTables(AppContext& ctx) {
     // 1.
     const std::string folder = ctx.folderText();

@@ -9,14 +9,14 @@
 
 namespace vts {
 
-void SaveTableToParadox(AppContext& ctx, const std::string& name, const WriteBackHooks& hooks) {
+void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::string& folderText,
+                        const WriteBackHooks& hooks) {
     // 1.
     db::Connection working(ctx.statementLog);
     db::Connection paradox(ctx.statementLog);
     db::Recordset rs;
     // 2.
     if (hooks.releaseGrid) hooks.releaseGrid();
-    const std::string folderText = ctx.folderText();
     // 3.
     paradox.CursorLocation(ado::adUseClient);
     paradox.Open(ParadoxConnectionString(folderText));

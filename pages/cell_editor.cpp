@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 #include <QToolTip>
+#include <algorithm>
 
 #include "pages/grid_model.h"
 
@@ -98,19 +99,36 @@ QString CellEditorDelegate::editorText(QWidget* editor) {
     return {};
 }
 
-bool CellEditorDelegate::acceptable(QWidget* editor, const QModelIndex& index) const {
+bool CellEditorDelegate::unchanged(QWidget* editor, const QModelIndex& index) {
+    return memoUntouched(editor) || editorText(editor) == index.data(Qt::EditRole).toString();
+}
+
+bool CellEditorDelegate::accepts(QWidget* editor, const QModelIndex& index) const {
     const GridModel* model = gridModel(index);
-    if (!model) return true;
+    if (!model || unchanged(editor, index)) return true;
     const CellInput input = parseCellInput(model->rule(index.column()), editorText(editor).toStdString());
     if (!input.ok) refuse_(editor, input.reason);
     return input.ok;
 }
 
+QModelIndex CellEditorDelegate::indexOf(QWidget* editor, const QAbstractItemModel* model) {
+    const QVariant row = editor->property(kIndexRow), column = editor->property(kIndexColumn);
+    if (!model || !row.isValid() || !column.isValid()) return {};
+    return model->index(row.toInt(), column.toInt());
+}
+
 void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const {
     // Text unchanged is no edit: nothing is written.
-    if (memoUntouched(editor) || editorText(editor) == index.data(Qt::EditRole).toString()) return;
-    if (!acceptable(editor, index)) return;
+    if (unchanged(editor, index) || !accepts(editor, index)) return;
     model->setData(index, editorText(editor), Qt::EditRole);
+}
+
+void CellEditorDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                              const QModelIndex& index) const {
+    QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+    // A True/False list in a narrow column would cut its words.
+    if (auto* box = qobject_cast<QComboBox*>(editor))
+        box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
 }
 
 bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event) {
@@ -125,10 +143,8 @@ bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event) {
             const QAbstractItemModel* model = nullptr;
             if (auto* view = qobject_cast<QAbstractItemView*>(editor->parentWidget() ? editor->parentWidget()->parentWidget() : nullptr))
                 model = view->model();
-            const QModelIndex index = model ? model->index(editor->property(kIndexRow).toInt(),
-                                                           editor->property(kIndexColumn).toInt())
-                                            : QModelIndex();
-            if (index.isValid() && !acceptable(editor, index)) return true;  // stays open
+            const QModelIndex index = indexOf(editor, model);
+            if (index.isValid() && !accepts(editor, index)) return true;  // stays open
             emit commitData(editor);
             emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
             return true;

@@ -18,13 +18,21 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+    // Whether the editor's text may be stored in the cell: unchanged text always may; refused
+    // text is reported with its reason.
+    bool accepts(QWidget* editor, const QModelIndex& index) const;
+    // The cell an editor of this delegate was opened on.
+    static QModelIndex indexOf(QWidget* editor, const QAbstractItemModel* model);
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     static QString editorText(QWidget* editor);
-    bool acceptable(QWidget* editor, const QModelIndex& index) const;
+    static bool unchanged(QWidget* editor, const QModelIndex& index);
 
     std::function<void(QWidget*, const std::string&)> refuse_;
 };

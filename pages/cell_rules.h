@@ -21,6 +21,12 @@ struct CellRule {
     // text too long in its bytes, is refused here rather than when the table is written back.
     std::shared_ptr<pdx::CodePage> codePage;
     bool editable() const { return kind != CellKind::Binary; }
+    // Why a cell of a column that is not editable cannot be changed; shown on hover.
+    std::string readOnlyReason() const {
+        return editable() ? std::string()
+                          : "Binary data (a picture, an OLE object or bytes) cannot be edited in the grid; it is "
+                            "written back to the table as it is.";
+    }
     bool multiLine() const { return kind == CellKind::Memo; }
 };
 

@@ -1,6 +1,10 @@
 #include "pages/data_grid_view.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QToolTip>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <algorithm>
@@ -11,9 +15,13 @@ namespace vts {
 
 DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
     setObjectName("DataGrid1");
-    setItemDelegate(new CellEditorDelegate(this));
+    delegate_ = new CellEditorDelegate(this, [this](QWidget* editor, const std::string& reason) {
+        lastRefusal_ = reason;
+        QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), QString::fromStdString(reason), editor);
+    });
+    setItemDelegate(delegate_);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);  // Delete clears a block of cells
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     // Fixed row heights keep a table of a million rows cheap to lay out.
@@ -39,6 +47,70 @@ void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const s
     setModel(model_.get());
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     fitColumns();
+}
+
+QWidget* DataGridView::openEditor() const {
+    if (refusedEditor_) return refusedEditor_;
+    return state() == QAbstractItemView::EditingState ? indexWidget(currentIndex()) : nullptr;
+}
+
+bool DataGridView::commitOpenEditor() {
+    QWidget* editor = openEditor();
+    if (!editor) return true;
+    commitData(editor);
+    if (refusedEditor_ == editor) {
+        keepEditorOpen(editor);
+        return false;
+    }
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
+void DataGridView::commitData(QWidget* editor) {
+    const QModelIndex index = CellEditorDelegate::indexOf(editor, model());
+    if (index.isValid() && !delegate_->accepts(editor, index)) {
+        refusedEditor_ = editor;
+        return;
+    }
+    refusedEditor_ = nullptr;
+    QTableView::commitData(editor);
+}
+
+void DataGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (editor == refusedEditor_ && hint != QAbstractItemDelegate::RevertModelCache) {
+        keepEditorOpen(editor);  // a click elsewhere must not drop what was typed
+        return;
+    }
+    if (editor == refusedEditor_) refusedEditor_ = nullptr;  // Escape: the value is given up
+    QTableView::closeEditor(editor, hint);
+}
+
+// Back to the refused editor's cell, once the view has finished moving elsewhere.
+void DataGridView::keepEditorOpen(QWidget* editor) {
+    QTimer::singleShot(0, editor, [this, editor] {
+        const QModelIndex index = CellEditorDelegate::indexOf(editor, model());
+        if (index.isValid() && currentIndex() != index)
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        const QWidget* focus = QApplication::focusWidget();
+        if (!focus || window()->isAncestorOf(focus) || focus == window()) editor->setFocus();
+    });
+}
+
+void DataGridView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState && model_) {
+        clearSelectedCells();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGridView::clearSelectedCells() {
+    if (!model_) return;
+    QModelIndexList cells = selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && currentIndex().isValid()) cells = {currentIndex()};
+    for (const QModelIndex& cell : cells)
+        if ((model_->flags(cell) & Qt::ItemIsEditable) && !model_->displayText(cell.row(), cell.column()).empty())
+            model_->setData(cell, QString(), Qt::EditRole);
 }
 
 void DataGridView::fitColumns() {

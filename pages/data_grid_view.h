@@ -2,12 +2,14 @@
 // The exporters' walk moves a window of its own over the rows, so every row is visited once in
 // display order whatever the user scrolled to; the view follows that window on screen.
 #pragma once
+#include <QPointer>
 #include <QTableView>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "export/data_grid.h"
+#include "pages/cell_editor.h"
 #include "pages/grid_model.h"
 
 namespace vts {
@@ -24,6 +26,14 @@ public:
     // Where the grid reports a refused edit or a failed write (default: a message box).
     void setErrorReporter(std::function<void(const std::string&)> report) { report_ = std::move(report); }
 
+    // Stores what the open cell editor holds, if one is open, and closes it. A value its column
+    // refuses keeps the editor open with the reason shown; the result is then false.
+    bool commitOpenEditor();
+    // Why the last value typed into a cell was refused.
+    const std::string& lastRefusal() const { return lastRefusal_; }
+    // Sets the selected cells of editable columns to nothing (Null), as the Delete key does.
+    void clearSelectedCells();
+
     void beginWalk() override;
     long ApproxCount() override;
     int VisibleRows() override;
@@ -33,12 +43,22 @@ public:
     std::string columnCaption(int k) override;
     std::string columnText(int k) override;
 
+protected:
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    void keepEditorOpen(QWidget* editor);
+    QWidget* openEditor() const;
     void fitColumns();
     void showWindowTop();
 
     std::unique_ptr<GridModel> model_;
     std::function<void(const std::string&)> report_;
+    CellEditorDelegate* delegate_;
+    QPointer<QWidget> refusedEditor_;  // an editor kept open because its value was refused
+    std::string lastRefusal_;
     long walkTop_ = 0;     // first row of the exporters' window
     long currentRow_ = -1; // row made current by setRow
 };

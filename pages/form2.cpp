@@ -17,8 +17,15 @@
 
 namespace vts {
 
-void ListViewTables::add(const std::string& text) {
-    view_->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromStdString(text)}));
+void ListViewTables::add(const std::string& text, const std::string& folder) {
+    auto item = std::make_unique<QTreeWidgetItem>(QStringList{QString::fromStdString(text)});
+    item->setData(0, Qt::UserRole, QString::fromStdString(folder));
+    item->setToolTip(0, QString::fromStdString(folder));  // tells apart tables of one name
+    view_->addTopLevelItem(item.release());
+}
+
+std::string ListViewTables::folderOf(const QTreeWidgetItem* item) {
+    return item->data(0, Qt::UserRole).toString().toStdString();
 }
 
 Form2::Form2(AppContext& ctx, PageState& state, Form2Services services)
@@ -28,9 +35,7 @@ Form2::Form2(AppContext& ctx, PageState& state, Form2Services services)
 
 void Form2::buildControls() {
     setObjectName("Form2");
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(twips(8040), twips(2640));
+    makeFixedPage(this, {twips(8040), twips(2640)});
     setFont(arial(9, true));
     paintWhite(this);
 
@@ -68,14 +73,37 @@ void Form2::Form_Load() {
     trap.step(110, [&] { pointer_.setMousePointer(pointer::Hourglass); });
     trap.step(112, [&] { ListView1->setHeaderLabels({"Which table do you want edit?"}); });
     trap.step(114, [&] { ListView1->header()->resizeSection(0, twips(6500)); });
+    fillList(trap);
+    trap.step(120, [&] { pointer_.setMousePointer(pointer::Default); });
+}
+
+void Form2::fillList(ErrorTrap& trap) {
     trap.step(116, [&] {
+        filledFor_ = ctx_.folderText();
         ListViewTables tables(ListView1);
         AddTablesToParadoxListbox(ctx_, tables);
     });
     trap.step(118, [&] {
         if (ListView1->topLevelItemCount() > 0) ListView1->topLevelItem(0)->setSelected(true);
     });
+}
+
+void Form2::Form_Activate() {
+    if (busy_ || ctx_.folderText() == filledFor_) return;
+    ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "Form_Activate"));
+    trap.step(110, [&] { pointer_.setMousePointer(pointer::Hourglass); });
+    fillList(trap);
     trap.step(120, [&] { pointer_.setMousePointer(pointer::Default); });
+}
+
+// Importing replaces the working table: edits in it that were not written back are discarded
+// only when the user says so.
+bool Form2::mayReplaceWorkingTable(ErrorTrap& trap, const std::string& name) {
+    bool unsaved = true;
+    if (!trap.step(108, [&] { unsaved = WorkingTableHasUnsavedEdits(ctx_, name); })) return false;
+    return !unsaved || ctx_.message("The table " + name +
+                                        " has changes that are not yet saved to the Paradox folder. Discard them?",
+                                    mb::YesNo | mb::Question) == mb::Yes;
 }
 
 void Form2::PushButton2_Click() {
@@ -94,10 +122,19 @@ void Form2::PushButton3_Click() {
     }
     BusyScope busy(busy_, {PushButton2, PushButton3});
     trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
-    trap.step(108, [&] { state_.currentTableName = ListView1->selectedItems().first()->text(0).toStdString(); });
+    const QTreeWidgetItem* chosen = ListView1->selectedItems().first();
+    if (!mayReplaceWorkingTable(trap, chosen->text(0).toStdString())) {
+        trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
+        return;
+    }
+    trap.step(108, [&] {
+        state_.currentTableName = chosen->text(0).toStdString();
+        state_.currentTableFolder = ListViewTables::folderOf(chosen);
+    });
     const bool imported = trap.step(110, [&] {
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
-        ImportParadoxTable(ctx_, state_.currentTableName, [&](long done, long total) { progress.update(done, total); });
+        ImportParadoxTable(ctx_, state_.currentTableName, state_.currentTableFolder,
+                           [&](long done, long total) { progress.update(done, total); });
     });
     if (!imported) {  // a part of the table must not be edited and then written back as the whole
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });

@@ -10,6 +10,7 @@
 #include "bridge/table_list.h"
 #include "pages/page_state.h"
 #include "platform/shell/app_context.h"
+#include "platform/shell/error_trap.h"
 
 namespace vts {
 
@@ -20,14 +21,16 @@ struct Form2Services {
     std::function<Form3&()> showForm3;  // loads the grid editor the first time
 };
 
-// The list view as the discovery fills it.
+// The list view as the discovery fills it; each item keeps its table's folder.
 class ListViewTables : public TableList {
 public:
     explicit ListViewTables(QTreeWidget* view) : view_(view) {}
     void clear() override { view_->clear(); }
-    void add(const std::string& text) override;
+    void add(const std::string& text, const std::string& folder) override;
     int count() const override { return view_->topLevelItemCount(); }
     std::string text(int i) const override { return view_->topLevelItem(i)->text(0).toStdString(); }
+    std::string folder(int i) const override { return folderOf(view_->topLevelItem(i)); }
+    static std::string folderOf(const QTreeWidgetItem* item);
 
 private:
     QTreeWidget* view_;
@@ -40,6 +43,8 @@ public:
     void Form_Load();
     void PushButton2_Click();  // Back
     void PushButton3_Click();  // Next
+    // Shown again: a list filled for another folder than the folder page names now is refilled.
+    void Form_Activate();
 
     FormPointer& pointer() { return pointer_; }
     // 1-based position of the selected item, 0 when none.
@@ -54,13 +59,15 @@ protected:
 
 private:
     void buildControls();
-    void bindGrid(Form3& form3, class ErrorTrap& trap);
+    void fillList(ErrorTrap& trap);
+    bool mayReplaceWorkingTable(ErrorTrap& trap, const std::string& name);
 
     AppContext& ctx_;
     PageState& state_;
     Form2Services services_;
     FormPointer pointer_;
     bool busy_ = false;  // while Next imports a table
+    std::string filledFor_;  // the folder text the list was filled for
 };
 
 }  // namespace vts

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHeaderView>
+#include <algorithm>
 
 #include "app/display_helpers.h"
 #include "app/program_icon.h"
@@ -15,6 +16,17 @@
 
 namespace vts {
 
+namespace {
+
+// The design's client size and control places, in twips.
+constexpr int kDesignWidth = 5865, kDesignHeight = 3330;
+const QRect kGrid(120, 480, 5655, 1360), kHint(120, 1920, 5535, 255), kSaveAs(135, 2280, 5640, 405),
+    kBack(120, 2790, 5655, 405);
+
+QRect place(const QRect& design) { return twipsRect(design.x(), design.y(), design.width(), design.height()); }
+
+}  // namespace
+
 Form3::Form3(AppContext& ctx, PageState& state, Form3Services services)
     : CommonDialog1(ctx.dialogs), ctx_(ctx), state_(state), services_(std::move(services)), pointer_(this) {
     buildControls();
@@ -24,7 +36,7 @@ Form3::Form3(AppContext& ctx, PageState& state, Form3Services services)
 void Form3::buildControls() {
     setObjectName("Form3");
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    resize(twips(5865), twips(3330));
+    resize(twips(kDesignWidth), twips(kDesignHeight));
     setFont(arial(9, true));
     paintWhite(this);
 
@@ -32,22 +44,37 @@ void Form3::buildControls() {
     Label2->setObjectName("Label2");
     Label2->setGeometry(twipsRect(240, 120, 4215, 255));
     DataGrid1 = new DataGridView(this);
-    DataGrid1->setGeometry(twipsRect(120, 480, 5655, 1360));
+    DataGrid1->setGeometry(place(kGrid));
     DataGrid1->setFont(arial(9, true));
     DataGrid1->setErrorReporter([this](const std::string& text) { ctx_.message(text, mb::OkOnly | mb::Exclamation); });
     Label1 = new QLabel("Table changes you make are saved as you type", this);
     Label1->setObjectName("Label1");
-    Label1->setGeometry(twipsRect(120, 1920, 5535, 255));
+    Label1->setGeometry(place(kHint));
     QPalette red = Label1->palette();
     red.setColor(QPalette::WindowText, QColor(192, 0, 0));
     Label1->setPalette(red);
-    PushButton6 = pointer_.addButton(this, "PushButton6", "Save Results As", twipsRect(135, 2280, 5640, 405));
-    PushButton1 = pointer_.addButton(this, "PushButton1", "< Back", twipsRect(120, 2790, 5655, 405));
+    PushButton6 = pointer_.addButton(this, "PushButton6", "Save Results As", place(kSaveAs));
+    PushButton1 = pointer_.addButton(this, "PushButton1", "< Back", place(kBack));
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
                        static_cast<QWidget*>(DataGrid1->viewport())})
         pointer_.watchBackground(w);
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+}
+
+// At the design size the controls sit where the design puts them. A larger window gives the grid
+// the extra width and height; the hint line and the buttons keep their distance to the bottom.
+void Form3::layoutControls() {
+    const int dx = std::max(0, width() - twips(kDesignWidth));
+    const int dy = std::max(0, height() - twips(kDesignHeight));
+    DataGrid1->setGeometry(place(kGrid).adjusted(0, 0, dx, dy));
+    for (auto [control, design] : {std::pair<QWidget*, QRect>{Label1, kHint}, {PushButton6, kSaveAs}, {PushButton1, kBack}})
+        control->setGeometry(place(design).translated(0, dy).adjusted(0, 0, dx, 0));
+}
+
+void Form3::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    layoutControls();
 }
 
 void Form3::buildMenu() {
@@ -69,7 +96,7 @@ void Form3::runMenuItem(const QString& caption) {
                                                       : caption == "PDF" ? &services_.mnuPDF
                                                       : caption == "XML" ? &services_.mnuXML
                                                                          : nullptr;
-    if (!item || !*item || busy_) return;
+    if (!item || !*item || busy_ || !DataGrid1->commitOpenEditor()) return;
     BusyScope busy(busy_, {PushButton1, PushButton6});
     LongWorkProgress progress(this, "Saving the rows...");
     ExportContext ec = exportContext();
@@ -90,18 +117,21 @@ void Form3::Form_Load() {
 }
 
 void Form3::PushButton1_Click() {
+    if (!DataGrid1->commitOpenEditor()) return;  // a refused value stays in its editor
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "PushButton1_Click"));
     trap.step(100, [&] { services_.showForm2(); });
     trap.step(102, [&] { hide(); });
 }
 
 void Form3::PushButton6_Click() {
+    if (!DataGrid1->commitOpenEditor()) return;
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "PushButton6_Click"));
     trap.step(106, [&] { mnuSaveAs->exec(QCursor::pos()); });
 }
 
 bool Form3::Form_QueryUnload() {
-    if (busy_) return false;
+    // What is typed is saved, also without Enter; a refused value keeps the page open.
+    if (busy_ || !DataGrid1->commitOpenEditor()) return false;
     BusyScope busy(busy_, {PushButton1, PushButton6});
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "Form_QueryUnload"));
     bool cancel = false;
@@ -114,7 +144,7 @@ bool Form3::Form_QueryUnload() {
             WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
                                  [this] { state_.writeBackDone = true; }};
             hooks.progress = [&](long done, long total) { progress.update(done, total); };
-            SaveTableToParadox(ctx_, state_.currentTableName, hooks);
+            SaveTableToParadox(ctx_, state_.currentTableName, state_.currentTableFolder, hooks);
         });
     }
     trap.step(106, [&] { QApplication::processEvents(); });

@@ -48,10 +48,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void buildControls();
     void buildMenu();
+    void layoutControls();
 
     AppContext& ctx_;
     PageState& state_;

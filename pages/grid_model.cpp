@@ -68,6 +68,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return QString::fromStdString(displayText(index.row(), index.column()));
+    if (role == Qt::ToolTipRole && !rule(index.column()).editable())
+        return QString::fromStdString(rule(index.column()).readOnlyReason());
     if (role == Qt::TextAlignmentRole) {
         const CellKind k = rule(index.column()).kind;
         const bool numeric = k == CellKind::Integer || k == CellKind::Number || k == CellKind::Decimal;

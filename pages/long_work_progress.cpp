@@ -3,6 +3,8 @@
 #include <QProgressDialog>
 #include <algorithm>
 
+#include "platform/ui/qt_dialogs.h"
+
 namespace vts {
 
 LongWorkProgress::LongWorkProgress(QWidget* parent, QString label) : parent_(parent), label_(std::move(label)) {
@@ -10,6 +12,10 @@ LongWorkProgress::LongWorkProgress(QWidget* parent, QString label) : parent_(par
 }
 
 LongWorkProgress::~LongWorkProgress() = default;
+
+QString LongWorkProgress::rowsText(long done, long total) const {
+    return label_ + QString("\n%L1 of %L2 rows").arg(done).arg(total);
+}
 
 void LongWorkProgress::update(long done, long total) {
     if (!dialog_) {
@@ -19,11 +25,17 @@ void LongWorkProgress::update(long done, long total) {
         dialog_->setMinimumDuration(0);
         dialog_->setCancelButton(nullptr);
         dialog_->setWindowModality(Qt::WindowModal);
+        // Room for the caption and for the row counts that the label gains below.
+        QFont titleFont = dialog_->font();
+        titleFont.setBold(true);
+        dialog_->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog_->windowTitle()) + kCaptionDecoration);
+        dialog_->setLabelText(rowsText(total, total));
+        dialog_->adjustSize();
         dialog_->show();
     }
     // Scaled to 1000 steps: QProgressDialog counts in int.
     const int value = total > 0 ? static_cast<int>(std::min<long long>(1000, 1000LL * done / total)) : 0;
-    dialog_->setLabelText(label_ + QString("\n%L1 of %L2 rows").arg(done).arg(total));
+    dialog_->setLabelText(rowsText(done, total));
     dialog_->setValue(value);
 }
 

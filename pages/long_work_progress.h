@@ -20,7 +20,12 @@ public:
     void update(long done, long total);
     bool shown() const { return dialog_ != nullptr; }
 
+    // The dialog while it shows (tests look at it).
+    const QProgressDialog* dialog() const { return dialog_.get(); }
+
 private:
+    QString rowsText(long done, long total) const;
+
     QWidget* parent_;
     QString label_;
     QElapsedTimer clock_;

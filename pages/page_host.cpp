@@ -25,6 +25,8 @@ Form2& PageHost::showForm2() {
         centre(form2_.get());
         form2_->show();
         form2_->Form_Load();
+    } else {
+        form2_->Form_Activate();
     }
     form2_->show();
     form2_->raise();

@@ -1,4 +1,5 @@
-// What the pages share: the current table name, the write-back done flag, the grid connection.
+// What the pages share: the current table name and the folder it lives in, the write-back done
+// flag, the grid connection.
 #pragma once
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@ namespace vts {
 
 struct PageState {
     std::string currentTableName;
+    std::string currentTableFolder;  // the Paradox folder, or the folder below it holding the table
     bool writeBackDone = false;
     std::unique_ptr<db::Connection> gridConnection;  // none before the first Next
 };

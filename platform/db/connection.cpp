@@ -68,6 +68,8 @@ void Connection::SetImportComplete(const std::string& table, bool complete) {
 
 bool Connection::ImportComplete(const std::string& table) { return provider().importComplete(table); }
 
+bool Connection::HasUnsavedEdits(const std::string& table) { return provider().hasUnsavedEdits(table); }
+
 void Connection::SetBeforeWrite(std::function<void()> hook) {
     writeHooks_.beforeWrite = std::move(hook);
     if (provider_) provider_->setWriteHooks(writeHooks_);

@@ -57,6 +57,9 @@ public:
     // not logged). A table is complete unless an import marked it otherwise.
     void SetImportComplete(const std::string& table, bool complete);
     bool ImportComplete(const std::string& table);
+    // Whether the working table was edited since its import and not yet written back (working
+    // database only; not logged). Dropping the table clears it.
+    bool HasUnsavedEdits(const std::string& table);
 
     // Test hook handed to the Paradox writer of "select ... into": called before every write.
     void SetBeforeWrite(std::function<void()> hook);

@@ -3,6 +3,7 @@
 
 #include "platform/db/column_values.h"
 #include "platform/db/jet_types.h"
+#include "platform/db/source_structure.h"
 #include "platform/db/working_table.h"
 #include "platform/shell/errors.h"
 
@@ -19,6 +20,23 @@ public:
     }
     void commit() {
         db_.exec("COMMIT");
+        open_ = false;
+    }
+
+private:
+    SqliteDb& db_;
+    bool open_ = true;
+};
+
+// Undoes everything since it began unless released.
+class EditSavepoint {
+public:
+    explicit EditSavepoint(SqliteDb& db) : db_(db) { db_.exec("SAVEPOINT vts_edit"); }
+    ~EditSavepoint() {
+        if (open_) sqlite3_exec(db_.get(), "ROLLBACK TO vts_edit; RELEASE vts_edit", nullptr, nullptr, nullptr);
+    }
+    void release() {
+        db_.exec("RELEASE vts_edit");
         open_ = false;
     }
 
@@ -123,6 +141,7 @@ Variant GridSource::Update(std::int64_t rowid, int column, const Variant& expect
     }
     const auto& t = impl_->table;
     const std::string col = quoteIdentifier(c.name);
+    EditSavepoint edit(impl_->db);  // the edit and its unsaved-edits mark stand or fall together
     Statement st(impl_->db, "UPDATE " + quoteIdentifier(t.name) + " SET " + col + " = ? WHERE " + t.rowid +
                                 " = ? AND " + col + " IS ?");
     st.bind(1, stored);
@@ -131,6 +150,8 @@ Variant GridSource::Update(std::int64_t rowid, int column, const Variant& expect
     st.step();
     if (sqlite3_changes(impl_->db.get()) == 0)
         throw vts::Error("The row was changed or deleted since it was shown. Reload the table to see the current values.");
+    setUnsavedEdits(impl_->db, t.name, true);
+    edit.release();
     Statement check(impl_->db, "SELECT " + col + " FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");
     check.bind(1, rowid);
     return check.step() ? check.column(0) : stored;

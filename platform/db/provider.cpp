@@ -18,6 +18,7 @@ void Provider::recordSourceStructure(const std::string&, const pdx::Schema&) { u
 std::optional<pdx::Schema> Provider::sourceStructure(const std::string&) { unsupported("SourceStructure"); }
 void Provider::setImportComplete(const std::string&, bool) { unsupported("SetImportComplete"); }
 bool Provider::importComplete(const std::string&) { unsupported("ImportComplete"); }
+bool Provider::hasUnsavedEdits(const std::string&) { unsupported("HasUnsavedEdits"); }
 void Provider::setWriteHooks(const WriteHooks&) {}
 
 }  // namespace db

@@ -31,6 +31,7 @@ public:
     virtual std::optional<pdx::Schema> sourceStructure(const std::string& table);
     virtual void setImportComplete(const std::string& table, bool complete);
     virtual bool importComplete(const std::string& table);
+    virtual bool hasUnsavedEdits(const std::string& table);
     virtual void setWriteHooks(const WriteHooks& hooks);
 };
 

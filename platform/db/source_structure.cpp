@@ -41,6 +41,29 @@ void inSavepoint(SqliteDb& db, F&& work) {
     }
 }
 
+// A mark on a table name, kept as a row of a system table of its own.
+void setMark(SqliteDb& db, const char* marks, const std::string& table, bool on) {
+    const std::string quoted = quoteIdentifier(marks);
+    if (!on) {
+        if (!tableExists(db, marks)) return;
+        Statement del(db, "DELETE FROM " + quoted + " WHERE table_name = ?");
+        del.bind(1, table);
+        del.step();
+        return;
+    }
+    db.exec("CREATE TABLE IF NOT EXISTS " + quoted + "(table_name TEXT PRIMARY KEY COLLATE NOCASE)");
+    Statement ins(db, "INSERT OR IGNORE INTO " + quoted + " VALUES(?)");
+    ins.bind(1, table);
+    ins.step();
+}
+
+bool hasMark(const SqliteDb& db, const char* marks, const std::string& table) {
+    if (!tableExists(db, marks)) return false;
+    Statement st(db, "SELECT 1 FROM " + quoteIdentifier(marks) + " WHERE table_name = ?");
+    st.bind(1, table);
+    return st.step();
+}
+
 }  // namespace
 
 void recordStructure(SqliteDb& db, const std::string& table, const pdx::Schema& schema) {
@@ -86,6 +109,7 @@ std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& 
 
 void forgetStructure(SqliteDb& db, const std::string& table) {
     setImportComplete(db, table, true);
+    setUnsavedEdits(db, table, false);
     if (!structureTableExists(db)) return;
     Statement del(db, "DELETE FROM " + kTable + " WHERE table_name = ?");
     del.bind(1, table);
@@ -93,25 +117,15 @@ void forgetStructure(SqliteDb& db, const std::string& table) {
 }
 
 void setImportComplete(SqliteDb& db, const std::string& table, bool complete) {
-    const std::string marks = quoteIdentifier(kIncompleteTable);
-    if (complete) {
-        if (!tableExists(db, kIncompleteTable)) return;
-        Statement del(db, "DELETE FROM " + marks + " WHERE table_name = ?");
-        del.bind(1, table);
-        del.step();
-        return;
-    }
-    db.exec("CREATE TABLE IF NOT EXISTS " + marks + "(table_name TEXT PRIMARY KEY COLLATE NOCASE)");
-    Statement ins(db, "INSERT OR IGNORE INTO " + marks + " VALUES(?)");
-    ins.bind(1, table);
-    ins.step();
+    setMark(db, kIncompleteTable, table, !complete);
 }
 
-bool importComplete(const SqliteDb& db, const std::string& table) {
-    if (!tableExists(db, kIncompleteTable)) return true;
-    Statement st(db, "SELECT 1 FROM " + quoteIdentifier(kIncompleteTable) + " WHERE table_name = ?");
-    st.bind(1, table);
-    return !st.step();
+bool importComplete(const SqliteDb& db, const std::string& table) { return !hasMark(db, kIncompleteTable, table); }
+
+void setUnsavedEdits(SqliteDb& db, const std::string& table, bool unsaved) {
+    setMark(db, kUnsavedEditsTable, table, unsaved);
 }
+
+bool hasUnsavedEdits(const SqliteDb& db, const std::string& table) { return hasMark(db, kUnsavedEditsTable, table); }
 
 }  // namespace db

@@ -21,4 +21,9 @@ inline constexpr const char* kIncompleteTable = "vts/incomplete-imports";
 void setImportComplete(SqliteDb& db, const std::string& table, bool complete);
 bool importComplete(const SqliteDb& db, const std::string& table);
 
+// Working tables edited since their import and not yet written back: replacing one loses edits.
+inline constexpr const char* kUnsavedEditsTable = "vts/unsaved-edits";
+void setUnsavedEdits(SqliteDb& db, const std::string& table, bool unsaved);
+bool hasUnsavedEdits(const SqliteDb& db, const std::string& table);
+
 }  // namespace db

@@ -146,4 +146,6 @@ void WorkingProvider::setImportComplete(const std::string& table, bool complete)
 
 bool WorkingProvider::importComplete(const std::string& table) { return db::importComplete(*db_, table); }
 
+bool WorkingProvider::hasUnsavedEdits(const std::string& table) { return db::hasUnsavedEdits(*db_, table); }
+
 }  // namespace db

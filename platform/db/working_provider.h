@@ -24,6 +24,7 @@ public:
     std::optional<pdx::Schema> sourceStructure(const std::string& table) override;
     void setImportComplete(const std::string& table, bool complete) override;
     bool importComplete(const std::string& table) override;
+    bool hasUnsavedEdits(const std::string& table) override;
     void setWriteHooks(const WriteHooks& hooks) override { writeHooks_ = hooks; }
 
 private:

@@ -105,12 +105,6 @@ std::vector<fs::path> findFamily(const fs::path& dir, const std::string& name) {
     return family;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool isFamilyFile(const std::string& file, const std::string& name) { return isFamilyMember(file, name); }
 
 std::vector<std::string> listFolder(const fs::path& dir) { return listFiles(dir); }

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/pdx/name_case.h"
+
 namespace pdx {
 
 // name.db in dir, matched without regard to letter case ("CUSTOMER" finds Customer.db).
@@ -17,9 +19,6 @@ std::optional<std::filesystem::path> findCompanion(const std::filesystem::path& 
 
 // The .db and every companion (.PX .MB .Xnn .Ynn .XGn .YGn .VAL .TV .TVF .FAM) of a table.
 std::vector<std::filesystem::path> findFamily(const std::filesystem::path& dir, const std::string& name);
-
-// ASCII letters compared without regard to case, as Paradox names are.
-bool equalsNoCase(std::string_view a, std::string_view b);
 
 // True when `file` (a name, no folder) is the table file or a companion of table `name`.
 bool isFamilyFile(const std::string& file, const std::string& name);

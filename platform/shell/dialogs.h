@@ -10,6 +10,7 @@ namespace vts {
 namespace mb {
 constexpr int OkOnly = 0;
 constexpr int YesNo = 4;
+constexpr int Question = 32;
 constexpr int Exclamation = 48;
 constexpr int Ok = 1;
 constexpr int Yes = 6;

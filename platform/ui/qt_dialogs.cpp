@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -15,6 +16,42 @@ QWidget* owner() { return QApplication::activeWindow(); }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+QMessageBox::Icon iconOf(int style) {
+    switch (style & 0x70) {
+    case mb::Exclamation: return QMessageBox::Warning;
+    case mb::Question: return QMessageBox::Question;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// A message box sizes itself to its text; a short text would leave the window manager too
+// little room for the caption, which it then cuts. The box is made wide enough for it.
+void fitCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int wanted = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kCaptionDecoration;
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+// The hourglass of a page at work is not the pointer for answering a message.
+class ArrowWhileShown {
+public:
+    ArrowWhileShown() : active_(QApplication::overrideCursor() != nullptr) {
+        if (active_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileShown() {
+        if (active_) QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileShown(const ArrowWhileShown&) = delete;
+    ArrowWhileShown& operator=(const ArrowWhileShown&) = delete;
+
+private:
+    bool active_;
+};
+
 }  // namespace
 
 int QtDialogs::messageBox(const std::string& text, int style, const std::string& caption) {
@@ -24,7 +61,9 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
     body.replace("\r\n", "\n").replace('\r', '\n');
     box.setText(body);
     box.setWindowTitle(q(caption));
-    box.setIcon((style & 0x70) == mb::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    box.setIcon(iconOf(style));
+    fitCaption(box);
+    ArrowWhileShown arrow;
     if ((style & 7) == mb::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? mb::Yes : mb::No;

@@ -16,6 +16,9 @@ public:
                              const std::string& initialName) override;
 };
 
+// Room a window manager takes beside a caption: icon, buttons and margins.
+inline constexpr int kCaptionDecoration = 140;
+
 // "CSV Files (*.csv)|*.csv|Text (*.txt)|*.txt" -> "CSV Files (*.csv);;Text (*.txt)"
 QString qtFilterFromPipes(const std::string& filter);
 

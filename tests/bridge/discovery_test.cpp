@@ -21,7 +21,7 @@ void touch(const fs::path& file) {
 
 std::vector<std::string> discover(BridgeEnv& env) {
     VectorTableList list;
-    list.add("left over");
+    list.add("left over", "/nowhere");
     AddTablesToParadoxListbox(env.ctx, list);
     return list.items;
 }
@@ -99,9 +99,9 @@ TEST(Discovery, FolderFirstThenSubFoldersLevelByLevelWithDuplicates) {
 // A list whose add fails for one name: the error report names the step, and the walk goes on.
 class FailingList : public VectorTableList {
 public:
-    void add(const std::string& text) override {
+    void add(const std::string& text, const std::string& folder) override {
         if (text == "BAD") throw std::runtime_error("list is full");
-        VectorTableList::add(text);
+        VectorTableList::add(text, folder);
     }
 };
 

@@ -1,0 +1,17 @@
+// Letter case of table and file names. Names are UTF-8 on this system; a table listed under its
+// upper-case name must be found again by that name, so listing and lookup share one mapping
+// (simple one-to-one case mapping: "bäume" lists as "BÄUME", "ß" stays "ß").
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace pdx {
+
+// Every letter upper-cased; bytes that are not valid UTF-8 stay as they are (ASCII letters
+// among them are upper-cased).
+std::string upperName(std::string_view utf8);
+
+// Names compared without regard to letter case, by the mapping of upperName.
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace pdx
