@@ -73,6 +73,9 @@ TEST(Discovery, NamesAreUpperCasedWithEveryDbRemoved) {
     fs::remove(env.paradoxFolder / "OLD.DBX.DB");
     touch(env.paradoxFolder / "customer.db");
     EXPECT_EQ(discover(env), std::vector<std::string>{"CUSTOMER"});
+    fs::remove(env.paradoxFolder / "customer.db");
+    touch(env.paradoxFolder / "bäume.db");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"BÄUME"});
 }
 
 TEST(Discovery, TildeFilesAreSkipped) {
@@ -89,11 +92,19 @@ TEST(Discovery, FolderFirstThenSubFoldersLevelByLevelWithDuplicates) {
     touch(env.paradoxFolder / "one" / "Customer.db");
     touch(env.paradoxFolder / "zwei" / "CUSTOMER.DB");
     touch(env.paradoxFolder / "TOP.DB");
-    const auto names = discover(env);
+    VectorTableList list;
+    AddTablesToParadoxListbox(env.ctx, list);
+    const auto& names = list.items;
     ASSERT_EQ(names.size(), 4u);
     EXPECT_EQ(names.front(), "TOP");
     EXPECT_EQ(names.back(), "DEEP");
     EXPECT_EQ(std::count(names.begin(), names.end(), "CUSTOMER"), 2);
+    // Each item keeps the folder its table lives in.
+    const std::string top = env.paradoxFolder.string();
+    EXPECT_EQ(list.folders.front(), top);
+    EXPECT_EQ(list.folders.back(), top + "/one/two");
+    for (size_t i = 1; i < 3; ++i) EXPECT_TRUE(list.folders[i] == top + "/one" || list.folders[i] == top + "/zwei");
+    EXPECT_NE(list.folders[1], list.folders[2]);
 }
 
 // A list whose add fails for one name: the error report names the step, and the walk goes on.

@@ -1,120 +1,17 @@
 // The user's whole road on copies of real tables: folder page, table list, grid, edits, close,
 // and the edited table back in the Paradox folder.
-#include <QAbstractItemView>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTest>
-#include <fstream>
-#include <sstream>
-
-#include <gtest/gtest.h>
-
-#include "tests/support/fixture_copy.h"
-#include "app/program.h"
-#include "pages/form2.h"
-#include "pages/form3.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/reader.h"
+#include "tests/pages/page_rig.h"
 #include "platform/pdx/writer.h"
-#include "platform/ui/settings_store.h"
-#include "tests/support/temp_dir.h"
 
 namespace vts {
 namespace {
 
-namespace fs = std::filesystem;
-
-void copyFamily(const fs::path& from, const fs::path& to, const std::string& base) {
-    for (const auto& e : fs::directory_iterator(from))
-        if (e.path().stem() == base) vts::test::copyWritable(e.path(), to / e.path().filename());
-}
-
-std::string fileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The table as written back, whatever letter case its file name keeps.
-std::vector<pdx::Record> readAll(const fs::path& p) {
-    pdx::TableReader reader(pdx::findTable(p.parent_path(), p.stem().string()).value_or(p));
-    std::vector<pdx::Record> rows;
-    pdx::Record r;
-    while (reader.next(r)) rows.push_back(r);
-    return rows;
-}
-
-struct Rig {
-    test::TempDir dir;
-    fs::path data = dir / "data";
-    ScriptedDialogs dialogs;
-    RecordingLauncher launcher;
-    SettingsStore settings{QString::fromStdString((dir / "settings.ini").string())};
-    int ended = 0;
-    std::unique_ptr<Program> program;
-
-    Rig() {
-        fs::create_directories(dir / "app");
-        fs::create_directories(data);
-        copyFamily(fs::path(VTS_FIXTURES) / "db", data, "CUSTOMER");
-        copyFamily(fs::path(VTS_FIXTURES) / "db", data, "ORDERS");
-        program = std::make_unique<Program>(ProgramServices{dialogs, launcher, settings, dir / "app", [this] { ++ended; }});
-        program->start();
-    }
-    Form2& form2() { return *program->pages().form2(); }
-    Form3& form3() { return *program->pages().form3(); }
-
-    void openTable(const std::string& name) {
-        Form2& f2 = form2();
-        for (int i = 0; i < f2.ListView1->topLevelItemCount(); ++i)
-            if (f2.ListView1->topLevelItem(i)->text(0).toStdString() == name) {
-                f2.ListView1->clearSelection();
-                f2.ListView1->topLevelItem(i)->setSelected(true);
-            }
-        f2.PushButton3_Click();
-    }
-    int column(const std::string& caption) {
-        auto* m = form3().DataGrid1->gridModel();
-        for (int c = 0; c < m->columnCount(); ++c)
-            if (m->caption(c) == caption) return c;
-        ADD_FAILURE() << "no column " << caption;
-        return 0;
-    }
-    // The view's open editor, if any.
-    QWidget* openEditor() {
-        for (QWidget* w : form3().DataGrid1->viewport()->findChildren<QWidget*>())
-            if ((qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)) && w->isVisible()) return w;
-        return nullptr;
-    }
-    // Types into the view's own editor and presses Enter (Ctrl+Enter in a memo).
-    void editCell(int row, const std::string& caption, const QString& text) {
-        DataGridView* view = form3().DataGrid1;
-        const QModelIndex index = view->model()->index(row, column(caption));
-        view->setCurrentIndex(index);
-        view->edit(index);
-        QWidget* editor = openEditor();
-        ASSERT_NE(editor, nullptr);
-        if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
-            memo->setPlainText(text);
-            QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
-        } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            line->setText(text);
-            QTest::keyClick(line, Qt::Key_Return);
-        } else {
-            FAIL() << "unexpected editor";
-        }
-    }
-    std::string shown(int row, const std::string& caption) {
-        return form3().DataGrid1->gridModel()->displayText(row, column(caption));
-    }
-};
+using namespace test;
+using Rig = PageRig;
 
 TEST(EditFlow, EditsReachTheParadoxTableWhenTheGridEditorCloses) {
     Rig rig;
-    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
-    rig.program->form1().PushButton3_Click();
+    rig.chooseFolder(rig.data);
     Form2& f2 = rig.form2();
     ASSERT_TRUE(f2.isVisible());
     EXPECT_FALSE(rig.program->form1().isVisible());
@@ -157,8 +54,7 @@ TEST(EditFlow, EditsReachTheParadoxTableWhenTheGridEditorCloses) {
 
 TEST(EditFlow, BackThenClosingTheChooserWritesNothing) {
     Rig rig;
-    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
-    rig.program->form1().PushButton3_Click();
+    rig.chooseFolder(rig.data);
     const std::string before = fileBytes(rig.data / "CUSTOMER.DB");
     rig.openTable("CUSTOMER");
     rig.editCell(0, "FirstName", "Changed");
@@ -172,8 +68,7 @@ TEST(EditFlow, BackThenClosingTheChooserWritesNothing) {
 
 TEST(EditFlow, BackAndAnotherTableWritesOnlyThatTable) {
     Rig rig;
-    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
-    rig.program->form1().PushButton3_Click();
+    rig.chooseFolder(rig.data);
     const std::string customer = fileBytes(rig.data / "CUSTOMER.DB");
     rig.openTable("CUSTOMER");
     rig.editCell(0, "FirstName", "Changed");
@@ -191,8 +86,7 @@ TEST(EditFlow, BackAndAnotherTableWritesOnlyThatTable) {
 
 TEST(EditFlow, AFailedWriteBackKeepsThePageOpenAndTheNextCloseSucceeds) {
     Rig rig;
-    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
-    rig.program->form1().PushButton3_Click();
+    rig.chooseFolder(rig.data);
     rig.openTable("CUSTOMER");
     rig.editCell(0, "FirstName", "Kept");
     const fs::path away = rig.dir / "away";
@@ -213,8 +107,7 @@ TEST(EditFlow, AFailedWriteBackKeepsThePageOpenAndTheNextCloseSucceeds) {
 
 TEST(EditFlow, AnUntouchedMemoEditorKeepsTheMemoAsItIs) {
     Rig rig;
-    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
-    rig.program->form1().PushButton3_Click();
+    rig.chooseFolder(rig.data);
     rig.openTable("CUSTOMER");
     const QString memo = QString::fromUtf8("one\u00A0two\nthree");
     rig.editCell(0, "Comments", memo);  // a non-breaking space is not a blank
@@ -243,8 +136,7 @@ TEST(EditFlow, AFailedImportOpensNoGridAndTheTableStaysAsItWas) {
     }
     fs::resize_file(rig.data / "NOTES.MB", fs::file_size(rig.data / "NOTES.MB") / 2);
     const std::string before = fileBytes(rig.data / "NOTES.db");
-    rig.program->form1().Text1->setText(QString::fromStdString(rig.data.string()));
-    rig.program->form1().PushButton3_Click();
+    rig.chooseFolder(rig.data);
     rig.openTable("NOTES");
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_NE(rig.dialogs.messages[0].text.find("Form2.PushButton3_Click at line 110"), std::string::npos)

@@ -69,3 +69,24 @@ TEST_F(Family, FamilyHoldsEveryCompanionAndNothingElse) {
     EXPECT_EQ(pdx::findCompanion(dir / "Customer.DB", "MB"), dir / "customer.mb");
     EXPECT_FALSE(pdx::findCompanion(dir / "CUSTOMER2.DB", "MB"));
 }
+
+// Names beyond ASCII: the upper-case name a table is listed under finds it again, and its
+// companions with it; what is not UTF-8 is kept byte for byte.
+TEST_F(Family, UpperCaseNamesBeyondAsciiFindTheirTable) {
+    EXPECT_EQ(pdx::upperName("bäume.db"), "BÄUME.DB");
+    EXPECT_EQ(pdx::upperName("élan ωμέγα"), "ÉLAN ΩΜΈΓΑ");
+    EXPECT_EQ(pdx::upperName("straße"), "STRAßE");  // one letter for one: the name keeps its length
+    EXPECT_EQ(pdx::upperName("caf\xE9.db"), "CAF\xE9.DB");   // Latin-1 byte, not UTF-8
+    EXPECT_EQ(pdx::upperName("a\xC3"), "A\xC3");             // cut sequence
+    EXPECT_EQ(pdx::upperName("\xED\xA0\x80x"), "\xED\xA0\x80X");  // surrogate
+    EXPECT_TRUE(pdx::equalsNoCase("Ärger", "äRGER"));
+    EXPECT_FALSE(pdx::equalsNoCase("Ärger", "Arger"));
+
+    touch("bäume.db");
+    touch("bäume.PX");
+    touch("Bäumeschule.db");
+    EXPECT_EQ(pdx::findTable(dir.path(), pdx::upperName("bäume")), dir / "bäume.db");
+    EXPECT_EQ(names(pdx::findFamily(dir.path(), "BÄUME")), (std::vector<std::string>{"bäume.db", "bäume.PX"}));
+    touch("BÄUME.DB");
+    EXPECT_THROW(pdx::findTable(dir.path(), "Bäume"), pdx::Error);  // two files, one name
+}

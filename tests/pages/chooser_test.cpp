@@ -1,0 +1,154 @@
+// The table chooser tells the truth: every listed table opens from where it lives, the list
+// follows the folder page, and edits not yet written back are discarded only when the user
+// says so.
+#include "bridge/paradox.h"
+#include "tests/pages/page_rig.h"
+
+namespace vts {
+namespace {
+
+using namespace test;
+
+const std::string kDiscard = "The table CUSTOMER has changes that are not yet saved to the Paradox folder. Discard them?";
+
+TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
+    PageRig rig(false);
+    copyFamily(fixtures() / "db", rig.data / "archive" / "1998", "ORDERS");
+    rig.chooseFolder(rig.data);
+    ASSERT_EQ(rig.listed(), std::vector<std::string>{"ORDERS"});
+    rig.openTable("ORDERS");
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    ASSERT_EQ(rig.form3().DataGrid1->model()->rowCount(), 224);
+    rig.editCell(0, "Amount Paid", "77.5");
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    EXPECT_DOUBLE_EQ(std::get<double>(readAll(rig.data / "archive" / "1998" / "ORDERS.DB")[0][6]), 77.5);
+    EXPECT_FALSE(pdx::findTable(rig.data, "ORDERS"));
+}
+
+TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
+    PageRig rig;  // CUSTOMER in the folder itself
+    copyFamily(fixtures() / "db", rig.data / "old", "CUSTOMER", "customer");
+    const std::string top = fileBytes(rig.data / "CUSTOMER.DB");
+    rig.chooseFolder(rig.data);
+    ASSERT_EQ(rig.listed(), (std::vector<std::string>{"CUSTOMER", "ORDERS", "CUSTOMER"}));
+    rig.openTable("CUSTOMER", 1);
+    EXPECT_EQ(rig.form3().Label2->text(), " Now Editing: CUSTOMER");
+    rig.editCell(0, "City", "Old town");
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "old" / "customer.db")[0][5]), "Old town");
+    EXPECT_TRUE(fs::exists(rig.data / "old" / "customer.DB"));  // the file keeps its name
+    EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), top);
+}
+
+TEST(Chooser, TheListIsRefilledWhenTheFolderPageNamesAnotherFolder) {
+    PageRig rig(false);
+    const fs::path first = rig.dir / "first", second = rig.dir / "second";
+    copyFamily(fixtures() / "db", first, "CUSTOMER");
+    copyFamily(fixtures() / "db", second, "ORDERS");
+    rig.chooseFolder(first);
+    EXPECT_EQ(rig.listed(), std::vector<std::string>{"CUSTOMER"});
+    rig.form2().PushButton2_Click();  // < Back
+    rig.chooseFolder(second);
+    ASSERT_EQ(rig.listed(), std::vector<std::string>{"ORDERS"});
+    EXPECT_EQ(rig.form2().selectedIndex(), 1);
+    rig.openTable("ORDERS");
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    EXPECT_EQ(rig.form3().DataGrid1->model()->rowCount(), 224);
+
+    // Back to the first folder, after a selection in the list: the same folder keeps the list.
+    rig.form3().PushButton1_Click();
+    rig.form2().PushButton2_Click();
+    rig.chooseFolder(second);
+    EXPECT_EQ(rig.listed(), std::vector<std::string>{"ORDERS"});
+}
+
+TEST(Chooser, EditsNotWrittenBackAreDiscardedOnlyWhenTheUserSaysYes) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    rig.form3().PushButton1_Click();
+    rig.openTable("CUSTOMER");  // no edits: no question
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+    rig.editCell(0, "City", "Edited");
+    rig.form3().PushButton1_Click();
+
+    rig.dialogs.answers = {mb::No};
+    rig.openTable("CUSTOMER");
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text, kDiscard);
+    EXPECT_EQ(rig.dialogs.messages[0].style & 7, mb::YesNo);
+    EXPECT_EQ(rig.dialogs.messages[0].caption, rig.program->context().appTitle);
+    EXPECT_TRUE(rig.form2().isVisible());
+    EXPECT_FALSE(rig.form3().isVisible());
+    EXPECT_EQ(rig.shown(0, "City"), "Edited");
+
+    // Another table does not touch them; the question comes again for this one.
+    rig.openTable("ORDERS");
+    EXPECT_EQ(rig.dialogs.messages.size(), 1u);
+    rig.form3().PushButton1_Click();
+    rig.dialogs.answers = {mb::Yes};
+    rig.openTable("CUSTOMER");
+    ASSERT_EQ(rig.dialogs.messages.size(), 2u);
+    EXPECT_TRUE(rig.form3().isVisible());
+    EXPECT_NE(rig.shown(0, "City"), "Edited");
+}
+
+TEST(Chooser, EditsLeftByAnEarlierRunAreAskedAboutToo) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    rig.editCell(0, "City", "Edited");
+    rig.form3().PushButton1_Click();
+    rig.form2().close();  // ends the run without a write-back
+    ASSERT_EQ(rig.ended, 1);
+
+    rig.start();  // the folder is remembered: the chooser shows at once
+    rig.openTable("CUSTOMER");
+    ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+    EXPECT_EQ(rig.dialogs.messages[0].text, kDiscard);
+}
+
+TEST(Chooser, WrittenBackOrImportedAfreshATableHasNoUnsavedEdits) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    rig.editCell(0, "City", "Edited");
+    AppContext& ctx = rig.program->context();
+    EXPECT_TRUE(WorkingTableHasUnsavedEdits(ctx, "CUSTOMER"));
+    EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, "ORDERS"));
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, "CUSTOMER"));
+}
+
+TEST(Chooser, TableNamesAreUpperCasedBeyondAscii) {
+    PageRig rig(false);
+    copyFamily(fixtures() / "db", rig.data, "CUSTOMER", "bäume");
+    rig.chooseFolder(rig.data);
+    ASSERT_EQ(rig.listed(), std::vector<std::string>{"BÄUME"});
+    rig.openTable("BÄUME");
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    rig.editCell(0, "City", "Wald");
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "bäume.DB")[0][5]), "Wald");
+}
+
+TEST(Chooser, TheFixedSizePagesOfferNoMaximize) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    for (QWidget* page : {static_cast<QWidget*>(&rig.form1()), static_cast<QWidget*>(&rig.form2())}) {
+        EXPECT_FALSE(page->windowFlags() & Qt::WindowMaximizeButtonHint) << page->objectName().toStdString();
+        EXPECT_TRUE(page->windowFlags() & Qt::WindowMinimizeButtonHint);
+        EXPECT_TRUE(page->windowFlags() & Qt::CustomizeWindowHint);  // or the window manager adds one
+        EXPECT_EQ(page->minimumSize(), page->maximumSize());
+    }
+    EXPECT_TRUE(rig.form2().windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+}  // namespace
+}  // namespace vts

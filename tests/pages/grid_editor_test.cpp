@@ -1,0 +1,215 @@
+// The grid editor as a user meets it: what is typed is kept whatever ends the edit, the grid
+// grows with its window, and the editing keys of a spreadsheet-like grid.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTimer>
+
+#include "app/display_helpers.h"
+#include "export/export_context.h"
+#include "pages/grid_model.h"
+#include "tests/pages/page_rig.h"
+
+namespace vts {
+namespace {
+
+using namespace test;
+
+// Sends a real mouse click to the middle of a cell.
+void clickCell(DataGridView* view, const QModelIndex& index) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QApplication::processEvents();
+}
+
+TEST(GridEditor, AValueTypedWithoutEnterIsSavedBeforeAnExportAndBeforeTheClose) {
+    PageRig rig;
+    std::string seenByExporter;
+    rig.exporters.mnuCSV = [&](ExportContext&) { seenByExporter = rig.shown(0, "City"); };
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    Form3& f3 = rig.form3();
+
+    // "Save Results As": the exporter reads the grid with the value in it.
+    rig.typeInto(0, "City", "For export");
+    f3.runMenuItem("CSV");
+    EXPECT_EQ(seenByExporter, "For export");
+    EXPECT_EQ(rig.openEditor(), nullptr);
+
+    // The close, driven by code as a session's end would be: no focus change helps here.
+    rig.typeInto(2, "City", "Before close");
+    f3.close();
+    ASSERT_EQ(rig.ended, 1);
+    const auto rows = readAll(rig.data / "CUSTOMER.db");
+    EXPECT_EQ(std::get<std::string>(rows[0][5]), "For export");
+    EXPECT_EQ(std::get<std::string>(rows[2][5]), "Before close");
+}
+
+TEST(GridEditor, AValueTypedWithoutEnterIsSavedBeforeBack) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    rig.typeInto(1, "City", "Before Back");
+    rig.form3().PushButton1_Click();
+    EXPECT_TRUE(rig.form2().isVisible());
+    EXPECT_EQ(rig.shown(1, "City"), "Before Back");
+    EXPECT_EQ(rig.openEditor(), nullptr);
+}
+
+TEST(GridEditor, ARefusedValueKeepsItsEditorOpenUntilEscapeGivesItUp) {
+    PageRig rig;
+    int exported = 0;
+    rig.exporters.mnuCSV = [&](ExportContext&) { ++exported; };
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    Form3& f3 = rig.form3();
+    DataGridView* view = f3.DataGrid1;
+    const std::string before = rig.shown(3, "DateEntered");
+
+    // A click on another cell does not drop what was typed.
+    QWidget* editor = rig.typeInto(3, "DateEntered", "2021-02-30");
+    clickCell(view, rig.cell(5, "City"));
+    EXPECT_EQ(rig.openEditor(), editor);
+    EXPECT_EQ(view->currentIndex(), rig.cell(3, "DateEntered"));
+    EXPECT_FALSE(view->lastRefusal().empty());
+    EXPECT_EQ(rig.shown(3, "DateEntered"), before);
+
+    // Close, Back and Save As stop at it; nothing is written, the page stays.
+    f3.close();
+    f3.PushButton1_Click();
+    f3.runMenuItem("CSV");
+    EXPECT_EQ(rig.ended, 0);
+    EXPECT_EQ(exported, 0);
+    EXPECT_TRUE(f3.isVisible());
+    EXPECT_EQ(rig.openEditor(), editor);
+    EXPECT_TRUE(rig.dialogs.messages.empty());
+
+    // Escape gives the value up; then the close writes the table back.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(rig.openEditor(), nullptr);
+    EXPECT_EQ(rig.shown(3, "DateEntered"), before);
+    f3.close();
+    EXPECT_EQ(rig.ended, 1);
+}
+
+TEST(GridEditor, EscapeCancelsAnEditAndDeleteClearsTheSelectedEditableCells) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    DataGridView* view = rig.form3().DataGrid1;
+    const std::string city = rig.shown(0, "City");
+
+    QWidget* editor = rig.typeInto(0, "City", "Not wanted");
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_EQ(rig.shown(0, "City"), city);
+
+    // Two cells of one row and one of the next, picked with Ctrl as in a spreadsheet.
+    view->selectionModel()->clear();
+    view->selectionModel()->select(rig.cell(0, "City"), QItemSelectionModel::Select);
+    view->selectionModel()->select(rig.cell(0, "FirstName"), QItemSelectionModel::Select);
+    view->selectionModel()->select(rig.cell(1, "City"), QItemSelectionModel::Select);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(rig.openEditor(), nullptr);
+    EXPECT_EQ(rig.shown(0, "City"), "");
+    EXPECT_EQ(rig.shown(0, "FirstName"), "");
+    EXPECT_EQ(rig.shown(1, "City"), "");
+    EXPECT_NE(rig.shown(2, "City"), "");
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    const auto rows = readAll(rig.data / "CUSTOMER.db");
+    EXPECT_TRUE(pdx::isNull(rows[0][5]));
+    EXPECT_TRUE(pdx::isNull(rows[0][1]));
+    EXPECT_TRUE(pdx::isNull(rows[1][5]));
+    EXPECT_FALSE(pdx::isNull(rows[2][5]));
+}
+
+TEST(GridEditor, DeleteLeavesBinaryCellsAloneAndTheyTellWhyOnHover) {
+    PageRig rig(false);
+    copyFamily(fixtures() / "fields", rig.data, "graphic");
+    const auto before = readAll(rig.data / "graphic.db");
+    rig.chooseFolder(rig.data);
+    rig.openTable("GRAPHIC");
+    DataGridView* view = rig.form3().DataGrid1;
+    const QModelIndex picture = rig.cell(0, "Graphic");
+    EXPECT_FALSE(view->model()->flags(picture) & Qt::ItemIsEditable);
+    EXPECT_NE(view->model()->data(picture, Qt::ToolTipRole).toString().indexOf("cannot be edited"), -1);
+    EXPECT_FALSE(view->model()->data(rig.cell(0, "Type"), Qt::ToolTipRole).isValid());
+
+    view->selectionModel()->select(picture, QItemSelectionModel::ClearAndSelect);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_NE(rig.shown(0, "Graphic"), "");
+    rig.form3().close();
+    ASSERT_EQ(rig.ended, 1);
+    const auto after = readAll(rig.data / "graphic.db");
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[0][1], before[0][1]);
+}
+
+TEST(GridEditor, TheTrueFalseListIsWideEnoughToRead) {
+    PageRig rig(false);
+    copyFamily(fixtures() / "fields", rig.data, "logical");
+    rig.chooseFolder(rig.data);
+    rig.openTable("LOGICAL");
+    DataGridView* view = rig.form3().DataGrid1;
+    view->setColumnWidth(0, 12);  // a column narrowed by the user
+    const QModelIndex index = rig.cell(0, "BOOL");
+    view->setCurrentIndex(index);
+    view->edit(index);
+    auto* box = qobject_cast<QComboBox*>(rig.openEditor());
+    ASSERT_NE(box, nullptr);
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("False"));
+    QTest::keyClick(box, Qt::Key_Escape);
+}
+
+// The design size, and the window's client size beyond it.
+struct Layout {
+    QRect grid, hint, saveAs, back;
+    explicit Layout(Form3& f) :
+        grid(f.DataGrid1->geometry()), hint(f.Label1->geometry()), saveAs(f.PushButton6->geometry()),
+        back(f.PushButton1->geometry()) {}
+};
+
+TEST(GridEditor, TheGridTakesWhatTheWindowGrowsByAndTheSizeIsKeptForTheNextShowing) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    Form3& f3 = rig.form3();
+    const QSize design = f3.size();
+    const Layout atDesign(f3);
+    EXPECT_EQ(atDesign.grid, twipsRect(120, 480, 5655, 1360));
+    EXPECT_EQ(atDesign.back, twipsRect(120, 2790, 5655, 405));
+
+    f3.resize(design + QSize(400, 300));
+    const Layout grown(f3);
+    EXPECT_EQ(grown.grid, atDesign.grid.adjusted(0, 0, 400, 300));
+    for (auto [now, then] : {std::pair{grown.hint, atDesign.hint}, {grown.saveAs, atDesign.saveAs}, {grown.back, atDesign.back}}) {
+        EXPECT_EQ(now.top(), then.top() + 300);  // same distance to the bottom edge
+        EXPECT_EQ(now.width(), then.width() + 400);
+    }
+    EXPECT_GT(rig.form3().DataGrid1->VisibleRows(), 3);
+
+    // Smaller than the design: the controls keep their design places.
+    f3.resize(design - QSize(50, 50));
+    EXPECT_EQ(Layout(f3).grid, atDesign.grid);
+
+    f3.resize(design + QSize(400, 300));
+    f3.PushButton1_Click();
+    rig.openTable("ORDERS");
+    EXPECT_EQ(rig.form3().size(), design + QSize(400, 300));
+    EXPECT_EQ(Layout(rig.form3()).grid, grown.grid);
+}
+
+TEST(GridEditor, MaximizedTheGridFillsTheScreen) {
+    PageRig rig;
+    rig.chooseFolder(rig.data);
+    rig.openTable("CUSTOMER");
+    Form3& f3 = rig.form3();
+    f3.showMaximized();
+    QApplication::processEvents();
+    ASSERT_GT(f3.width(), twips(5865));
+    EXPECT_EQ(f3.DataGrid1->width(), twips(5655) + f3.width() - twips(5865));
+    EXPECT_EQ(f3.height() - f3.PushButton1->geometry().bottom(), twips(3330) - twipsRect(120, 2790, 5655, 405).bottom());
+}
+
+}  // namespace
+}  // namespace vts
