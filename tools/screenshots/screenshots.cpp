@@ -1,15 +1,20 @@
 // Walks the real program through its three pages on the current display and saves a picture of
 // the screen at each page (used under Xvfb for the README).
 #include <QApplication>
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
+#include <filesystem>
 #include <iostream>
 
 #include "app/program.h"
 #include "pages/form2.h"
 #include "pages/form3.h"
+#include "pages/grid_model.h"
 #include "platform/ui/qt_dialogs.h"
 #include "platform/ui/qt_launcher.h"
 #include "platform/ui/settings_store.h"
@@ -39,9 +44,12 @@ int main(int argc, char** argv) {
         std::cerr << "usage: screenshots APP_DIR OUT_DIR\n";
         return 2;
     }
-    const std::string appDir = argv[1];
     const QString out = argv[2];
     QTemporaryDir home;
+    // A fresh copy of the program's folder: its working database starts without edits.
+    const std::string appDir = home.filePath("app").toStdString();
+    std::filesystem::copy(argv[1], appDir, std::filesystem::copy_options::recursive);
+    std::filesystem::remove(appDir + "/dbTemp.mdb");
     QtDialogs dialogs;
     QtLauncher launcher;
     SettingsStore settings(home.filePath("settings.ini"));
@@ -56,6 +64,29 @@ int main(int argc, char** argv) {
         if (f2.ListView1->topLevelItem(i)->text(0) == "CUSTOMER") f2.ListView1->topLevelItem(i)->setSelected(true);
     shoot(out + "/form2.png");
     f2.PushButton3_Click();
+    Form3& f3 = *program.pages().form3();
     shoot(out + "/form3.png");
+
+    // Maximized; without a window manager (Xvfb) the window is given the screen itself.
+    f3.showMaximized();
+    settle();
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    if (f3.size() != screen.size()) {
+        f3.showNormal();
+        f3.setGeometry(screen);
+    }
+    shoot(out + "/form3-maximized.png");
+    std::cout << "grid editor: " << f3.width() << " x " << f3.height() << "\n";
+    f3.showNormal();
+
+    // An edit, "< Back" and Next again: the question before the edits would be discarded.
+    GridModel* model = f3.DataGrid1->gridModel();
+    model->setData(model->index(0, 5), "Edited", Qt::EditRole);
+    f3.PushButton1_Click();
+    QTimer::singleShot(300, [&] {
+        shoot(out + "/discard-question.png");
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->button(QMessageBox::No)->click();
+    });
+    f2.PushButton3_Click();
     return 0;
 }
