@@ -11,37 +11,26 @@ namespace db {
 
 namespace {
 
-// Ends a read transaction on every path; the lock is held only within one call.
-class ReadTransaction {
+// Work that is undone unless it ends well: a read transaction (its lock held only within one
+// call) or an edit's savepoint.
+class UndoUnlessDone {
 public:
-    explicit ReadTransaction(SqliteDb& db) : db_(db) { db_.exec("BEGIN"); }
-    ~ReadTransaction() {
-        if (open_) sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    UndoUnlessDone(SqliteDb& db, const char* begin, const char* done, const char* undo)
+        : db_(db), done_(done), undo_(undo) {
+        db_.exec(begin);
     }
-    void commit() {
-        db_.exec("COMMIT");
+    ~UndoUnlessDone() {
+        if (open_) sqlite3_exec(db_.get(), undo_, nullptr, nullptr, nullptr);
+    }
+    void finish() {
+        db_.exec(done_);
         open_ = false;
     }
 
 private:
     SqliteDb& db_;
-    bool open_ = true;
-};
-
-// Undoes everything since it began unless released.
-class EditSavepoint {
-public:
-    explicit EditSavepoint(SqliteDb& db) : db_(db) { db_.exec("SAVEPOINT vts_edit"); }
-    ~EditSavepoint() {
-        if (open_) sqlite3_exec(db_.get(), "ROLLBACK TO vts_edit; RELEASE vts_edit", nullptr, nullptr, nullptr);
-    }
-    void release() {
-        db_.exec("RELEASE vts_edit");
-        open_ = false;
-    }
-
-private:
-    SqliteDb& db_;
+    const char* done_;
+    const char* undo_;
     bool open_ = true;
 };
 
@@ -74,7 +63,7 @@ struct GridSource::Impl {
         const auto version = single("PRAGMA data_version");
         if (version == seenVersion) return;
         const std::string from = " FROM " + quoteIdentifier(table.name);
-        ReadTransaction snapshot(db);  // count, ends and rowids from one state of the table
+        UndoUnlessDone snapshot(db, "BEGIN", "COMMIT", "ROLLBACK");  // count, ends and rowids from one state of the table
         // Three queries: SQLite answers each alone without reading the rows.
         count = single("SELECT count(*)" + from);
         dense = count == 0 || (single("SELECT min(" + table.rowid + ")" + from) == 1 &&
@@ -86,7 +75,7 @@ struct GridSource::Impl {
             while (ids.step()) rowids.push_back(ids.columnInt(0));
             count = static_cast<std::int64_t>(rowids.size());
         }
-        snapshot.commit();
+        snapshot.finish();
         seenVersion = version;
     }
 
@@ -141,7 +130,8 @@ Variant GridSource::Update(std::int64_t rowid, int column, const Variant& expect
     }
     const auto& t = impl_->table;
     const std::string col = quoteIdentifier(c.name);
-    EditSavepoint edit(impl_->db);  // the edit and its unsaved-edits mark stand or fall together
+    // The edit and its unsaved-edits mark stand or fall together.
+    UndoUnlessDone edit(impl_->db, "SAVEPOINT vts_edit", "RELEASE vts_edit", "ROLLBACK TO vts_edit; RELEASE vts_edit");
     Statement st(impl_->db, "UPDATE " + quoteIdentifier(t.name) + " SET " + col + " = ? WHERE " + t.rowid +
                                 " = ? AND " + col + " IS ?");
     st.bind(1, stored);
@@ -151,7 +141,7 @@ Variant GridSource::Update(std::int64_t rowid, int column, const Variant& expect
     if (sqlite3_changes(impl_->db.get()) == 0)
         throw vts::Error("The row was changed or deleted since it was shown. Reload the table to see the current values.");
     setUnsavedEdits(impl_->db, t.name, true);
-    edit.release();
+    edit.finish();
     Statement check(impl_->db, "SELECT " + col + " FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");
     check.bind(1, rowid);
     return check.step() ? check.column(0) : stored;

@@ -94,6 +94,22 @@ TEST_F(GridSourceTest, OptimisticUpdate) {
     EXPECT_EQ(src->Update(12, 1, std::string("row 12"), std::string("")), db::Variant(std::monostate{}));
 }
 
+// Only an edit that is stored marks the table as holding unsaved edits; dropping it clears that.
+TEST_F(GridSourceTest, StoredEditsMarkTheTableUntilItIsDropped) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
+    EXPECT_THROW(src->Update(1, 0, std::int64_t{1}, std::string("one")), vts::Error);   // refused value
+    EXPECT_THROW(src->Update(1, 1, std::string("stale"), std::string("x")), vts::Error); // stale row
+    EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
+    src->Update(1, 1, std::string("row 1"), std::string("edited"));
+    EXPECT_TRUE(work.HasUnsavedEdits("BIG"));
+    EXPECT_TRUE(work.HasUnsavedEdits("big"));
+    work.Execute("DROP TABLE `BIG`");
+    EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
+}
+
 TEST_F(GridSourceTest, TheTableCanBeReplacedWhileTheGridSourceLives) {
     db::Connection grid;
     grid.CursorLocation(3);
