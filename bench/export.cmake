@@ -1,3 +1,4 @@
-# The CSV export benchmark (included from bench/CMakeLists.txt).
-find_package(SQLite3 REQUIRED)
-vts_benchmark(csv_export_bench SOURCES csv_export_bench.cpp LIBS vts_export SQLite::SQLite3)
+# The text-export benchmark drives the program's pages (included from bench/CMakeLists.txt).
+if(TARGET vts_program)
+  vts_benchmark(grid_export_bench SOURCES grid_export_bench.cpp LIBS vts_program)
+endif()

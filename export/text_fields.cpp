@@ -43,18 +43,21 @@ void AppendCsvField(std::string& out, std::string_view text) {
 }
 
 bool AppendXmlText(std::string& out, std::string_view text) {
-    for (const char ch : text) {
-        if (static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') return false;
-    }
-    for (const char ch : text) {
-        switch (ch) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '\r': out += "&#13;"; break;
-        default: out += ch;
+    const size_t before = out.size();
+    size_t plain = 0;  // start of the run of characters that go out as they are
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto ch = static_cast<unsigned char>(text[i]);
+        const char* entity = ch == '&' ? "&amp;" : ch == '<' ? "&lt;" : ch == '>' ? "&gt;" : ch == '\r' ? "&#13;" : nullptr;
+        if (!entity) {
+            if (ch >= 0x20 || ch == '\t' || ch == '\n') continue;
+            out.resize(before);  // a control character: nothing of the text goes out
+            return false;
         }
+        out.append(text.substr(plain, i - plain));
+        out += entity;
+        plain = i + 1;
     }
+    out.append(text.substr(plain));
     return true;
 }
 

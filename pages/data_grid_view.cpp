@@ -41,6 +41,7 @@ void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const s
     model_.reset();
     walkTop_ = 0;
     currentRow_ = -1;
+    walkRows_.clear();
     if (!source) return;
     model_ = std::make_unique<GridModel>(std::move(source), structure,
                                          [this](const std::string& text) { report_(text); });
@@ -126,7 +127,7 @@ void DataGridView::fitColumns() {
 
 void DataGridView::beginWalk() {
     walkTop_ = 0;
-    showWindowTop();
+    walkRows_.clear();
 }
 
 long DataGridView::ApproxCount() { return model_ ? model_->rowCount() : 0; }
@@ -136,22 +137,21 @@ int DataGridView::VisibleRows() {
     return std::max(1, viewport()->height() / rowHeight);
 }
 
-void DataGridView::setRow(int row) {
-    if (!model_) return;
-    currentRow_ = walkTop_ + row;
-    if (currentRow_ < model_->rowCount() && isVisible())
-        selectionModel()->setCurrentIndex(model_->index(static_cast<int>(currentRow_), std::max(0, currentIndex().column())),
-                                          QItemSelectionModel::NoUpdate);
-}
+void DataGridView::setRow(int row) { currentRow_ = walkTop_ + row; }
 
-void DataGridView::Scroll(int, int rows) {
-    walkTop_ += rows;
-    showWindowTop();
-}
+void DataGridView::Scroll(int, int rows) { walkTop_ += rows; }
 
-void DataGridView::showWindowTop() {
-    // Near the end the view cannot put walkTop_ at its top; it shows as far down as it can.
-    if (isVisible()) verticalScrollBar()->setValue(static_cast<int>(std::min<long>(walkTop_, verticalScrollBar()->maximum())));
+const db::GridSource::Row* DataGridView::walkRow() {
+    if (!model_ || currentRow_ < 0 || currentRow_ >= model_->rowCount()) return nullptr;
+    const long offset = currentRow_ - walkRowsStart_;
+    if (offset < 0 || offset >= static_cast<long>(walkRows_.size())) {
+        constexpr long kBatch = 4096;
+        walkRows_ = model_->fetch(currentRow_, kBatch);
+        walkRowsStart_ = currentRow_;
+        if (walkRows_.empty()) return nullptr;
+        return &walkRows_.front();
+    }
+    return &walkRows_[static_cast<size_t>(offset)];
 }
 
 int DataGridView::columnCount() { return model_ ? model_->columnCount() : 0; }
@@ -159,8 +159,8 @@ int DataGridView::columnCount() { return model_ ? model_->columnCount() : 0; }
 std::string DataGridView::columnCaption(int k) { return model_ ? model_->caption(k) : std::string(); }
 
 std::string DataGridView::columnText(int k) {
-    if (!model_ || currentRow_ < 0 || currentRow_ >= model_->rowCount()) return {};
-    return model_->displayText(static_cast<int>(currentRow_), k);
+    const db::GridSource::Row* row = walkRow();
+    return row ? model_->textOf(k, row->values.at(static_cast<size_t>(k))) : std::string();
 }
 
 }  // namespace vts

@@ -1,6 +1,8 @@
 // DataGrid1: the grid view bound to the working table, and the members the exporters read.
 // The exporters' walk moves a window of its own over the rows, so every row is visited once in
-// display order whatever the user scrolled to; the view follows that window on screen.
+// display order whatever the user scrolled to. The walk reads the rows in large batches straight
+// from the table; the view stays where the user left it (moving it per row would cost more than
+// the export itself).
 #pragma once
 #include <QPointer>
 #include <QTableView>
@@ -52,7 +54,7 @@ private:
     void keepEditorOpen(QWidget* editor);
     QWidget* openEditor() const;
     void fitColumns();
-    void showWindowTop();
+    const db::GridSource::Row* walkRow();
 
     std::unique_ptr<GridModel> model_;
     std::function<void(const std::string&)> report_;
@@ -61,6 +63,9 @@ private:
     std::string lastRefusal_;
     long walkTop_ = 0;     // first row of the exporters' window
     long currentRow_ = -1; // row made current by setRow
+    // The batch of rows the walk reads from, and the position of its first row.
+    std::vector<db::GridSource::Row> walkRows_;
+    long walkRowsStart_ = 0;
 };
 
 }  // namespace vts

@@ -33,12 +33,17 @@ public:
 
     const CellRule& rule(int column) const { return rules_.at(static_cast<size_t>(column)); }
     std::string displayText(int row, int column) const;
+    // A value's text as the grid shows it in that column.
+    std::string textOf(int column, const db::Variant& v) const;
+    // Rows straight from the table, bypassing the cache of shown rows (for a walk over all rows).
+    std::vector<db::GridSource::Row> fetch(std::int64_t firstRow, std::int64_t count) const {
+        return source_->Fetch(firstRow, count);
+    }
     std::string caption(int column) const;
     size_t windowsCached() const { return windows_.size(); }
 
 private:
     db::GridSource::Row* row(int r) const;  // the cached row, fetching its window when needed
-    std::string textOf(int column, const db::Variant& v) const;
 
     std::shared_ptr<db::GridSource> source_;
     std::vector<CellRule> rules_;

@@ -2,10 +2,12 @@
 // grows with its window, and the editing keys of a spreadsheet-like grid.
 #include <QComboBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "app/display_helpers.h"
 #include "export/export_context.h"
+#include "export/text_export_menu.h"
 #include "pages/grid_model.h"
 #include "tests/pages/page_rig.h"
 
@@ -159,6 +161,35 @@ TEST(GridEditor, TheTrueFalseListIsWideEnoughToRead) {
     ASSERT_NE(box, nullptr);
     EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("False"));
     QTest::keyClick(box, Qt::Key_Escape);
+}
+
+// The export walks every row of the real grid in order, whatever the user scrolled to, and
+// leaves the view where it was.
+TEST(GridEditor, AnExportReadsEveryRowAndLeavesTheViewAlone) {
+    PageRig rig;
+    rig.exporters.mnuCSV = [](ExportContext& ec) { mnuCSV_Click(ec); };
+    rig.chooseFolder(rig.data);
+    rig.openTable("ORDERS");
+    DataGridView* view = rig.form3().DataGrid1;
+    rig.editCell(150, "Amount Paid", "9.25");
+    view->scrollTo(rig.cell(100, "Order No"));
+    view->setCurrentIndex(rig.cell(100, "Order No"));
+    const int scrolled = view->verticalScrollBar()->value();
+    rig.dialogs.saveNames = {(rig.dir / "orders.csv").string()};
+    rig.form3().runMenuItem("CSV");
+    ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    EXPECT_EQ(view->verticalScrollBar()->value(), scrolled);
+    EXPECT_EQ(view->currentIndex(), rig.cell(100, "Order No"));
+
+    std::istringstream csv(fileBytes(rig.dir / "orders.csv"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(csv, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 226u);  // the captions, 224 rows, and the file's closing line end
+    EXPECT_EQ(lines.back(), "\r");
+    for (int r = 0; r < 224; ++r)
+        EXPECT_EQ(lines[static_cast<size_t>(r) + 1].substr(0, lines[static_cast<size_t>(r) + 1].find(',')),
+                  "\"" + rig.shown(r, "Order No") + "\"") << r;
+    EXPECT_NE(lines[151].find("\"9.25\""), std::string::npos) << lines[151];
 }
 
 // The design size, and the window's client size beyond it.
