@@ -15,7 +15,8 @@ public:
     std::string FileName;  // the chosen path after ShowSave; empty after a cancel
 
     // Asks for a file name. The dialog starts with the name chosen last in any export, since
-    // the one dialog serves all of them and is never reset.
+    // the one dialog serves all of them and is never reset; before the first, in the user's home
+    // folder (not the program's working folder).
     void ShowSave();
 
 private:

@@ -71,21 +71,20 @@ void AppendTxtRows(std::string& text, DataGrid& grid, WalkPacer& pacer) {
 }
 
 void AppendXmlRows(std::string& text, DataGrid& grid, WalkPacer& pacer) {
-    std::vector<std::string> names;  // element names, made once per caption
+    std::vector<std::string> captions;
+    for (int k = 0; k < grid.columnCount(); ++k) captions.push_back(grid.columnCaption(k));
+    const std::vector<std::string> names = XmlElementNames(captions);  // made once per export
     GridWalk(grid, pacer, [&](long n) {
         const size_t before = text.size();
         text += "<row>";
         text += kCrLf;
-        const int count = grid.columnCount();
-        names.resize(static_cast<size_t>(std::max(count, 0)));
-        for (int k = 0; k < count; ++k) {
-            std::string& name = names[static_cast<size_t>(k)];
-            if (name.empty()) name = XmlElementName(grid.columnCaption(k));
+        for (size_t k = 0; k < names.size(); ++k) {
+            const std::string& name = names[k];
             text += '<';
             text += name;
             text += '>';
-            if (!AppendXmlText(text, grid.columnText(k)))
-                throw Error("Row " + std::to_string(n + 1) + ", column \"" + grid.columnCaption(k) +
+            if (!AppendXmlText(text, grid.columnText(static_cast<int>(k))))
+                throw Error("Row " + std::to_string(n + 1) + ", column \"" + captions[k] +
                             "\" holds a control character that an XML file cannot hold.");
             text += "</";
             text += name;

@@ -1,6 +1,7 @@
 #include "export/text_fields.h"
 
 #include <optional>
+#include <set>
 
 #include "export/xml_name_chars.h"
 
@@ -75,6 +76,20 @@ std::string XmlElementName(std::string_view caption) {
         name.append(caption.substr(from, i - from));
     }
     return name.empty() ? "_" : name;
+}
+
+std::vector<std::string> XmlElementNames(const std::vector<std::string>& captions) {
+    std::vector<std::string> names;
+    for (const auto& caption : captions) names.push_back(XmlElementName(caption));
+    // A number added to a name avoids every name a caption gives, so no later column can clash.
+    const std::set<std::string> given(names.begin(), names.end());
+    std::set<std::string> used;
+    for (auto& name : names) {
+        const std::string base = name;
+        for (int n = 2; used.count(name) || (name != base && given.count(name)); ++n) name = base + "_" + std::to_string(n);
+        used.insert(name);
+    }
+    return names;
 }
 
 }  // namespace vts

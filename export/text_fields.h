@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vts {
 
@@ -19,5 +20,10 @@ bool AppendXmlText(std::string& out, std::string_view text);
 // control characters, bytes that are not UTF-8; see xml_name_chars.h) becomes '_'; a name whose first character may
 // only appear later in a name (a digit, '-', '.') gets a leading '_'; an empty caption gives "_".
 std::string XmlElementName(std::string_view caption);
+
+// The element names of all columns: as XmlElementName makes them, and where two would be the
+// same ("A #" and "A $" both give "A__"), the later one gets "_2", "_3", ... (a number no other
+// name has taken), so that every column keeps its own element.
+std::vector<std::string> XmlElementNames(const std::vector<std::string>& captions);
 
 }  // namespace vts

@@ -22,6 +22,21 @@ namespace {
     throw Error(what + " \"" + path + "\": " + std::strerror(err));
 }
 
+// The file a chain of symbolic links ends at (which need not exist yet); the name itself when it
+// is no link. A loop of links is an error, as opening it would be.
+std::string followLinks(const std::string& fileName) {
+    namespace fs = std::filesystem;
+    fs::path path = fileName;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(path, ec)) return path.string();
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec) fail("Cannot follow the link", path.string(), ec.value());
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    fail("Cannot follow the link", fileName, ELOOP);
+}
+
 // Owns the temporary file until it has been renamed into place; removes it otherwise.
 class TempFile {
 public:
@@ -84,11 +99,13 @@ private:
 
 void SaveTextToFile(const std::string& text, const std::string& fileName) {
     if (fileName.empty()) throw Error("No file name was given.");
-    TempFile file(fileName);
+    // A name that is a symbolic link: the file it points to gets the text, the link stays.
+    const std::string target = followLinks(fileName);
+    TempFile file(target);
     file.write(text.data(), text.size(), fileName);
     file.write("\r\n", 2, fileName);
-    file.keepModeOf(fileName);
-    file.commit(fileName);
+    file.keepModeOf(target);
+    file.commit(target);
 }
 
 }  // namespace vts

@@ -1,5 +1,6 @@
 // A failed export shows one report with the writer's tag, writes nothing and leaves any
 // earlier file and no temporary file behind.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -78,6 +79,36 @@ TEST(SaveTextToFile, ReplacesAnExistingFileKeepingItsMode) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"out.csv"});
+}
+
+// Saving onto a link writes the file it points to (in another folder here) with that file's
+// mode; the link stays a link. A chain of links is followed to its end; a loop is an error.
+TEST(SaveTextToFile, ALinkIsFollowedAndStaysALink) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.file("real"));
+    const auto real = dir.file("real/out.csv");
+    writeFile(real, "earlier");
+    ::chmod(real.c_str(), 0604);
+    std::filesystem::create_symlink("real/out.csv", dir.file("link.csv"));
+    std::filesystem::create_symlink(dir.file("link.csv"), dir.file("chain.csv"));
+    SaveTextToFile("new", dir.file("chain.csv"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.csv")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("chain.csv")));
+    EXPECT_EQ(readFile(real), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    auto names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"chain.csv", "link.csv", "real"}));
+
+    std::filesystem::create_symlink("dangling-target.csv", dir.file("new-link.csv"));
+    SaveTextToFile("fresh", dir.file("new-link.csv"));
+    EXPECT_EQ(readFile(dir.file("dangling-target.csv")), "fresh\r\n");
+
+    std::filesystem::create_symlink("loop-b", dir.file("loop-a"));
+    std::filesystem::create_symlink("loop-a", dir.file("loop-b"));
+    EXPECT_THROW(SaveTextToFile("x", dir.file("loop-a")), Error);
 }
 
 TEST(SaveTextToFile, NameWithoutExtensionIsUsedAsGiven) {

@@ -90,6 +90,19 @@ TEST(TextFormats, ElementNamesFromCaptions) {
     EXPECT_EQ(XmlElementName("\u0663abc"), "_\u0663abc");  // an Arabic-Indic digit cannot start
 }
 
+// Captions that make the same element name keep one element each, also against a caption that
+// happens to be a numbered name already.
+TEST(TextFormats, ElementNamesStayUnique) {
+    EXPECT_EQ(XmlElementNames({"A #", "A $", "A__2", "B", "A %"}),
+              (std::vector<std::string>{"A__", "A___2", "A__2", "B", "A___3"}));
+    EXPECT_EQ(XmlElementNames({"x", "x", "x_2"}), (std::vector<std::string>{"x", "x_3", "x_2"}));
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"A #", "A $"}, {{"1", "2"}});
+    ASSERT_TRUE(SaveDataGridToXMLFile(form.app, grid, dir.file("out.xml")));
+    EXPECT_EQ(readFile(dir.file("out.xml")), "<xml>\r\n<row>\r\n<A__>1</A__>\r\n<A___2>2</A___2>\r\n</row>\r\n</xml>\r\n");
+}
+
 TEST(TextFormats, ControlCharacterInXmlCellFailsWithoutFile) {
     ScratchDir dir;
     FormStandIn form;
