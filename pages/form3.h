@@ -16,11 +16,10 @@
 
 namespace vts {
 
-// The exporters behind the five menu items, and the write-back, as the program wires them.
+// The exporters behind the five menu items and the way back to the chooser, as the program wires them.
 struct Form3Services {
     std::function<void(ExportContext&)> mnuTXT, mnuXLS, mnuCSV, mnuPDF, mnuXML;
     std::function<void()> showForm2;
-    std::function<void(const std::string& name, QWidget* page)> saveTableToParadox;
 };
 
 class Form3 : public QWidget {

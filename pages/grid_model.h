@@ -40,7 +40,6 @@ public:
         return source_->Fetch(firstRow, count);
     }
     std::string caption(int column) const;
-    size_t windowsCached() const { return windows_.size(); }
 
 private:
     db::GridSource::Row* row(int r) const;  // the cached row, fetching its window when needed

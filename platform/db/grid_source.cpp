@@ -89,7 +89,6 @@ GridSource::GridSource(const std::string& dbPath, const std::string& table)
 
 GridSource::~GridSource() = default;
 
-const std::string& GridSource::TableName() const { return impl_->table.name; }
 int GridSource::ColumnCount() const { return static_cast<int>(impl_->columns.size()); }
 const std::vector<GridSource::Column>& GridSource::Columns() const { return impl_->columns; }
 const std::string& GridSource::ColumnName(int column) const { return impl_->columns.at(std::size_t(column)).name; }

@@ -29,7 +29,6 @@ public:
     GridSource(const GridSource&) = delete;
     GridSource& operator=(const GridSource&) = delete;
 
-    const std::string& TableName() const;
     int ColumnCount() const;
     const std::vector<Column>& Columns() const;
     const std::string& ColumnName(int column) const;

@@ -51,25 +51,6 @@ std::vector<std::string> BridgeEnv::statements() const {
     return out;
 }
 
-namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string baseOf(const fs::path& file) {
-    const std::string name = file.filename().string();
-    return name.substr(0, name.find('.'));
-}
-
-}  // namespace
-
-void copyFamily(const fs::path& fromDir, const std::string& baseName, const fs::path& toDir) {
-    for (const auto& entry : fs::directory_iterator(fromDir))
-        if (entry.is_regular_file() && upper(baseOf(entry.path())) == upper(baseName))
-            copyWritable(entry.path(), toDir / entry.path().filename());
-}
 
 void copyFiles(const fs::path& fromDir, const fs::path& toDir) {
     for (const auto& entry : fs::directory_iterator(fromDir))

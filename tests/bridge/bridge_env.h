@@ -11,6 +11,7 @@
 #include "platform/shell/dialogs.h"
 #include "platform/shell/launcher.h"
 #include "platform/shell/statement_log.h"
+#include "tests/support/fixture_copy.h"
 
 namespace vts::test {
 
@@ -49,7 +50,6 @@ public:
 };
 
 // Copies the table's .db and every file of the same base name (letter case ignored).
-void copyFamily(const fs::path& fromDir, const std::string& baseName, const fs::path& toDir);
 // Every regular file of a folder (not its sub-folders).
 void copyFiles(const fs::path& fromDir, const fs::path& toDir);
 // The table file as named on disk: a write-back keeps the letter case of the name it replaced.

@@ -13,7 +13,7 @@ const std::string kDiscard = "The table CUSTOMER has changes that are not yet sa
 
 TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
     PageRig rig(false);
-    copyFamily(fixtures() / "db", rig.data / "archive" / "1998", "ORDERS");
+    copyFamily(fixtures() / "db", "ORDERS", rig.data / "archive" / "1998");
     rig.chooseFolder(rig.data);
     ASSERT_EQ(rig.listed(), std::vector<std::string>{"ORDERS"});
     rig.openTable("ORDERS");
@@ -29,7 +29,7 @@ TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
 
 TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
     PageRig rig;  // CUSTOMER in the folder itself
-    copyFamily(fixtures() / "db", rig.data / "old", "CUSTOMER", "customer");
+    copyFamily(fixtures() / "db", "CUSTOMER", rig.data / "old", "customer");
     const std::string top = fileBytes(rig.data / "CUSTOMER.DB");
     rig.chooseFolder(rig.data);
     ASSERT_EQ(rig.listed(), (std::vector<std::string>{"CUSTOMER", "ORDERS", "CUSTOMER"}));
@@ -46,8 +46,8 @@ TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
 TEST(Chooser, TheListIsRefilledWhenTheFolderPageNamesAnotherFolder) {
     PageRig rig(false);
     const fs::path first = rig.dir / "first", second = rig.dir / "second";
-    copyFamily(fixtures() / "db", first, "CUSTOMER");
-    copyFamily(fixtures() / "db", second, "ORDERS");
+    copyFamily(fixtures() / "db", "CUSTOMER", first);
+    copyFamily(fixtures() / "db", "ORDERS", second);
     rig.chooseFolder(first);
     EXPECT_EQ(rig.listed(), std::vector<std::string>{"CUSTOMER"});
     rig.form2().PushButton2_Click();  // < Back
@@ -126,7 +126,7 @@ TEST(Chooser, WrittenBackOrImportedAfreshATableHasNoUnsavedEdits) {
 
 TEST(Chooser, TableNamesAreUpperCasedBeyondAscii) {
     PageRig rig(false);
-    copyFamily(fixtures() / "db", rig.data, "CUSTOMER", "bäume");
+    copyFamily(fixtures() / "db", "CUSTOMER", rig.data, "bäume");
     rig.chooseFolder(rig.data);
     ASSERT_EQ(rig.listed(), std::vector<std::string>{"BÄUME"});
     rig.openTable("BÄUME");

@@ -126,7 +126,7 @@ TEST(GridEditor, EscapeCancelsAnEditAndDeleteClearsTheSelectedEditableCells) {
 
 TEST(GridEditor, DeleteLeavesBinaryCellsAloneAndTheyTellWhyOnHover) {
     PageRig rig(false);
-    copyFamily(fixtures() / "fields", rig.data, "graphic");
+    copyFamily(fixtures() / "fields", "graphic", rig.data);
     const auto before = readAll(rig.data / "graphic.db");
     rig.chooseFolder(rig.data);
     rig.openTable("GRAPHIC");
@@ -149,7 +149,7 @@ TEST(GridEditor, DeleteLeavesBinaryCellsAloneAndTheyTellWhyOnHover) {
 
 TEST(GridEditor, TheTrueFalseListIsWideEnoughToRead) {
     PageRig rig(false);
-    copyFamily(fixtures() / "fields", rig.data, "logical");
+    copyFamily(fixtures() / "fields", "logical", rig.data);
     rig.chooseFolder(rig.data);
     rig.openTable("LOGICAL");
     DataGridView* view = rig.form3().DataGrid1;

@@ -24,14 +24,6 @@ namespace vts::test {
 
 namespace fs = std::filesystem;
 
-// Copies the table `base` of a fixture folder with its companions, optionally under a new name.
-inline void copyFamily(const fs::path& from, const fs::path& to, const std::string& base, std::string as = {}) {
-    if (as.empty()) as = base;
-    fs::create_directories(to);
-    for (const auto& e : fs::directory_iterator(from))
-        if (e.path().stem() == base) copyWritable(e.path(), to / (as + e.path().extension().string()));
-}
-
 inline std::string fileBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -65,8 +57,8 @@ struct PageRig {
         fs::create_directories(dir / "app");
         fs::create_directories(data);
         if (withTables) {
-            copyFamily(fixtures() / "db", data, "CUSTOMER");
-            copyFamily(fixtures() / "db", data, "ORDERS");
+            copyFamily(fixtures() / "db", "CUSTOMER", data);
+            copyFamily(fixtures() / "db", "ORDERS", data);
         }
     }
     // A program run on the same application folder (and so the same working database).

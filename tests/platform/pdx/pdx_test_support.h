@@ -50,17 +50,7 @@ inline void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& by
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Copies every file of the fixture folder whose stem is the table's (whatever its case).
-inline fs::path copyFamily(const fs::path& dbFile, const fs::path& dir) {
-    for (const auto& e : fs::directory_iterator(dbFile.parent_path())) {
-        const auto stem = e.path().stem().string();
-        const auto want = dbFile.stem().string();
-        if (stem.size() == want.size() &&
-            std::equal(stem.begin(), stem.end(), want.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
-            vts::test::copyWritable(e.path(), dir / e.path().filename());
-    }
-    return dir / dbFile.filename();
-}
+using vts::test::copyFamily;
 
 template <class T>
 const T& as(const pdx::Value& v) {

@@ -44,12 +44,7 @@ inline std::vector<fs::path> fixtureTables() {
     return out;
 }
 
-// Copies the table's whole family into dir; returns the copied .db.
-inline fs::path copyFamily(const fs::path& db, const fs::path& dir) {
-    for (const auto& f : pdx::findFamily(db.parent_path(), db.stem().string()))
-        vts::test::copyWritable(f, dir / f.filename());
-    return dir / db.filename();
-}
+using vts::test::copyFamily;
 
 inline std::vector<std::uint8_t> fileBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
