@@ -9,6 +9,7 @@
 #include "platform/ui/qt_dialogs.h"
 #include "platform/ui/qt_launcher.h"
 #include "platform/ui/settings_store.h"
+#include "platform/xlsx/stale_folders.h"
 
 using namespace vts;
 
@@ -35,6 +36,8 @@ Form3Services exporters() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Verdalith Table Studio");
+    // Workbooks handed to the spreadsheet program by an earlier run, once it has read them.
+    xlsx::RemoveStaleSheetFolders();
     QtDialogs dialogs;
     QtLauncher launcher;
     SettingsStore settings;

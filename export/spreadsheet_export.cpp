@@ -7,21 +7,33 @@
 #include "platform/shell/error_trap.h"
 #include "platform/shell/errors.h"
 #include "platform/xlsx/application.h"
+#include "platform/xlsx/spreadsheet_program.h"
 
 namespace vts {
 
 namespace {
 
-void copyHeader(DataGrid& grid, xlsx::Workbook& book) {
+// One cell. A text the cell cannot hold whole is reported under the step's label, and the copy
+// goes on: the cell keeps what it can and the report says what it lost. Any other failure
+// ends the step.
+void putCell(ErrorTrap& trap, int label, xlsx::Workbook& book, long r, long c, const std::string& text) {
+    try {
+        book.ActiveSheet().Cells(r, c).Value(text);
+    } catch (const xlsx::CellNotWhole& notWhole) {
+        trap.step(label, [&] { throw notWhole; });
+    }
+}
+
+void copyHeader(ErrorTrap& trap, DataGrid& grid, xlsx::Workbook& book) {
     long c = 1;
     const int count = grid.columnCount();  // read once
     for (int k = 0; k < count; ++k) {
-        book.ActiveSheet().Cells(1, c).Value(grid.columnCaption(k));
+        putCell(trap, 110, book, 1, c, grid.columnCaption(k));
         ++c;
     }
 }
 
-void copyRows(ExportContext& ctx, xlsx::Workbook& book) {
+void copyRows(ErrorTrap& trap, ExportContext& ctx, xlsx::Workbook& book) {
     WalkPacer pacer(ctx.app.yieldToUi, ctx.progress);
     long r = 2;
     GridWalk(ctx.grid, pacer, [&](long n) {
@@ -32,7 +44,7 @@ void copyRows(ExportContext& ctx, xlsx::Workbook& book) {
         long c = 1;
         const int count = ctx.grid.columnCount();  // read afresh for each row
         for (int k = 0; k < count; ++k) {
-            book.ActiveSheet().Cells(r, c).Value(ctx.grid.columnText(k));
+            putCell(trap, 112, book, r, c, ctx.grid.columnText(k));
             ++c;
         }
         ++r;
@@ -41,7 +53,8 @@ void copyRows(ExportContext& ctx, xlsx::Workbook& book) {
 
 }  // namespace
 
-// The first failing step ends the handler with one report: after a failure the workbook is
+// A cell whose text the sheet cannot hold whole is reported, and the copy goes on with the next
+// cell. Any other failing step ends the handler with one report: after it the workbook is
 // incomplete, and going on would show it as if it held the whole grid.
 void mnuXLS_Click(ExportContext& ctx) {
     ErrorTrap trap(ctx.app.dialogs, errorTag("Form3", "mnuXLS_Click"));
@@ -59,10 +72,14 @@ void mnuXLS_Click(ExportContext& ctx) {
         return;
     xlsx::Workbook* book = nullptr;
     if (!trap.step(108, [&] { book = &excel->Workbooks().add(); })) return;          // 5.
-    if (!trap.step(110, [&] { copyHeader(ctx.grid, *book); })) return;               // 6.
-    if (!trap.step(112, [&] { copyRows(ctx, *book); })) return;                      // 7.
+    if (!trap.step(110, [&] { copyHeader(trap, ctx.grid, *book); })) return;         // 6.
+    if (!trap.step(112, [&] { copyRows(trap, ctx, *book); })) return;                // 7.
     if (!trap.step(114, [&] { book->ActiveSheet().Columns().Autofit(); })) return;   // 8.
     trap.step(116, [&] { excel->Visible(true); });                                   // 9.
+}
+
+std::string NoSpreadsheetMessage() {
+    return std::string(kNoSpreadsheetMessage) + "\r\n\r\n" + xlsx::MissingProgramAdvice();
 }
 
 bool IsExcelInstalled(AppContext& app) {
@@ -70,7 +87,7 @@ bool IsExcelInstalled(AppContext& app) {
         bool result = false;                                                 // 1.
         auto excel = xlsx::CreateObject("Excel.Application", app.launcher);  // 2.
         if (!excel) {
-            app.message(kNoSpreadsheetMessage, mb::OkOnly);                 // 3.
+            app.message(NoSpreadsheetMessage(), mb::OkOnly);                // 3.
         } else {
             excel->Quit();                                                   // 4.
             excel.reset();

@@ -1,10 +1,13 @@
 #include "platform/xlsx/application.h"
 
 #include "platform/shell/errors.h"
+#include "platform/xlsx/stale_folders.h"
 
 namespace vts::xlsx {
 
+// Each new workbook first clears what earlier ones left for the spreadsheet program.
 Workbook& Workbooks::add() {
+    RemoveStaleSheetFolders();
     items_.push_back(std::make_unique<Workbook>());
     return *items_.back();
 }

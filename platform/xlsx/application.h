@@ -13,7 +13,9 @@ namespace vts::xlsx {
 
 class Workbooks {
 public:
-    Workbook& add();  // a new, empty workbook; throws vts::Error
+    // A new, empty workbook; throws vts::Error. Folders left by earlier workbooks that the
+    // spreadsheet program no longer needs go first (RemoveStaleSheetFolders).
+    Workbook& add();
     std::vector<std::unique_ptr<Workbook>>& items() { return items_; }
 
 private:
@@ -26,8 +28,9 @@ public:
         : program_(std::move(program)), launcher_(launcher) {}
 
     xlsx::Workbooks& Workbooks() { return workbooks_; }
-    // True writes every workbook not yet shown and opens it in the spreadsheet program, which
-    // runs on its own; the workbook's file then stays for it. Throws vts::Error.
+    // True writes every workbook not yet shown, read-only, and opens it in the spreadsheet
+    // program, which runs on its own; the workbook's file then stays for it until a later
+    // RemoveStaleSheetFolders. Throws vts::Error.
     void Visible(bool visible);
     // Ends this instance: workbooks that were never shown are discarded. The program showing
     // the others is not ours to end.

@@ -4,10 +4,19 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <iterator>
 
 namespace vts::xlsx {
 
 namespace {
+
+constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
+
+std::optional<std::string> processEnv(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return std::string(value);
+}
 
 bool isExecutableFile(const std::string& path) {
     struct stat st {};
@@ -31,28 +40,43 @@ std::string FindExecutable(const std::string& name, const std::string& pathVaria
     return {};
 }
 
+std::vector<std::string> ArgumentsFor(const std::string& program) {
+    const std::string name = program.substr(program.rfind('/') + 1);
+    if (name == "libreoffice" || name == "soffice") return {"--calc", "-n"};
+    if (name == "localc") return {"-n"};
+    return {};
+}
+
 std::optional<SpreadsheetProgram> FindSpreadsheetProgram(const EnvLookup& env) {
-    const std::string path = env("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
+    const std::string path = env("PATH").value_or(kDefaultPath);
     if (const auto chosen = env("VTS_SPREADSHEET_PROGRAM"); chosen && !chosen->empty()) {
         std::string program = FindExecutable(*chosen, path);
         if (program.empty()) return std::nullopt;
-        return SpreadsheetProgram{program, {}};
+        return SpreadsheetProgram{program, ArgumentsFor(program)};
     }
-    static const SpreadsheetProgram kKnown[] = {
-        {"libreoffice", {"--calc"}}, {"localc", {}}, {"soffice", {"--calc"}}, {"gnumeric", {}}};
-    for (const auto& known : kKnown) {
-        std::string program = FindExecutable(known.program, path);
-        if (!program.empty()) return SpreadsheetProgram{program, known.args};
+    for (const char* known : kSpreadsheetPrograms) {
+        std::string program = FindExecutable(known, path);
+        if (!program.empty()) return SpreadsheetProgram{program, ArgumentsFor(program)};
     }
     return std::nullopt;
 }
 
-std::optional<SpreadsheetProgram> FindSpreadsheetProgram() {
-    return FindSpreadsheetProgram([](const std::string& name) -> std::optional<std::string> {
-        const char* value = std::getenv(name.c_str());
-        if (!value) return std::nullopt;
-        return std::string(value);
-    });
+std::optional<SpreadsheetProgram> FindSpreadsheetProgram() { return FindSpreadsheetProgram(processEnv); }
+
+std::string MissingProgramAdvice(const EnvLookup& env) {
+    std::string names;
+    const size_t count = std::size(kSpreadsheetPrograms);
+    for (size_t i = 0; i < count; ++i)
+        names += std::string(i == 0 ? "" : i + 1 == count ? " and " : ", ") + kSpreadsheetPrograms[i];
+    if (const auto chosen = env("VTS_SPREADSHEET_PROGRAM"); chosen && !chosen->empty())
+        return "The environment variable VTS_SPREADSHEET_PROGRAM names \"" + *chosen +
+               "\", which is not a program that can be started. Set it to the path of a spreadsheet "
+               "program, or remove it to use the first of " + names + " found on PATH.";
+    return "On this system the grid opens in a spreadsheet program such as LibreOffice Calc or "
+           "Gnumeric, but none of " + names + " was found on PATH. Install one of them (Debian packages libreoffice-calc or gnumeric), or set the "
+           "environment variable VTS_SPREADSHEET_PROGRAM to the spreadsheet program to use.";
 }
+
+std::string MissingProgramAdvice() { return MissingProgramAdvice(processEnv); }
 
 }  // namespace vts::xlsx

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/shell/errors.h"
 #include "platform/xlsx/private_folder.h"
 #include "platform/xlsx/sheet_file.h"
 
@@ -12,11 +13,24 @@ namespace vts::xlsx {
 
 class Worksheet;
 
+// A text that its cell cannot hold whole. The cell already holds what it can, so the rest of
+// the sheet is unharmed; what() names the cell and says what was left out.
+class CellNotWhole : public Error {
+public:
+    using Error::Error;
+};
+
+// "C5" for row 5, column 3.
+std::string CellReference(long row, long col);
+
 // Cells(row, col) of a sheet, 1-based as spreadsheet programs number them.
 class Cell {
 public:
     Cell(Worksheet& sheet, long row, long col) : sheet_(sheet), row_(row), col_(col) {}
-    void Value(const std::string& text);  // the cell holds text as a string
+    // The cell holds text as a string. A text longer than a cell holds is cut to the longest
+    // start that fits and one with a NUL character leaves the cell empty; both then throw
+    // CellNotWhole. Other failures throw vts::Error and leave the cell untouched.
+    void Value(const std::string& text);
 
 private:
     Worksheet& sheet_;
@@ -46,6 +60,7 @@ public:
 private:
     friend class Cell;
     friend class xlsx::Columns;
+    void noteWidth(long col, size_t width);
     SheetFile& file_;
     std::vector<size_t> widths_;  // longest text per column so far, in characters
 };
@@ -55,7 +70,8 @@ public:
     Workbook();  // a fresh file in a private temporary folder; throws vts::Error
     Worksheet& ActiveSheet() { return sheet_; }
 
-    // Writes the file so that a program can open it; the folder stays when keep is called.
+    // Writes the file and makes it and its folder read-only, so that a program showing it
+    // cannot save over it; the folder stays when keep is called.
     const std::string& save();
     void keep() { folder_.keep(); }
     bool saved() const { return saved_; }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "export/spreadsheet_export.h"
+#include "platform/xlsx/private_folder.h"
 #include "tests/export/export_test_support.h"
 
 extern char** environ;
@@ -72,16 +73,19 @@ TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
     EXPECT_EQ(form.launcher.starts[0].program, dir.file("calc-standin"));
     ASSERT_EQ(form.launcher.starts[0].args.size(), 1u);
     const std::string book = form.launcher.starts[0].args[0];
+    // Read-only, so that the program's Save cannot go silently into the temporary folder.
     struct stat st {};
     ASSERT_EQ(::stat(std::filesystem::path(book).parent_path().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_mode & 0777, 0500u);
+    ASSERT_EQ(::stat(book.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0400u);
 
     writeFile(dir.file("expected.json"), jsonTable(captions, rows));
     const auto r = runPython(dir, kXlsxCheck, {book, dir.file("expected.json")});
     EXPECT_EQ(r.status, 0) << r.output;
     // Longest text + 2 characters; the file stores the width with the font's padding.
     EXPECT_EQ(r.output, "[4.7109375, 6.7109375, 36.7109375]\n");
-    std::filesystem::remove_all(std::filesystem::path(book).parent_path());
+    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
 }
 
 // Starts programs for real, as the desktop launcher does, without waiting for them.
@@ -116,7 +120,7 @@ TEST(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
     const std::string book = args.substr(0, args.size() - 1);
     EXPECT_TRUE(std::filesystem::is_regular_file(book)) << book;
     EXPECT_EQ(std::filesystem::path(book).extension(), ".xlsx");
-    std::filesystem::remove_all(std::filesystem::path(book).parent_path());
+    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
 }
 
 TEST(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
@@ -129,12 +133,97 @@ TEST(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
     mnuXLS_Click(ctx);
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     EXPECT_EQ(form.dialogs.messages[0].text,
-              "Excel is not installed on this computer. You need to have it installed to use this feature.");
+              "Excel is not installed on this computer. You need to have it installed to use this feature."
+              "\r\n\r\nThe environment variable VTS_SPREADSHEET_PROGRAM names \"/nonexistent/calc\", which is "
+              "not a program that can be started. Set it to the path of a spreadsheet program, or remove it "
+              "to use the first of libreoffice, localc, soffice and gnumeric found on PATH.");
     EXPECT_EQ(form.dialogs.messages[0].caption, "Verdalith Table");
     EXPECT_EQ(form.dialogs.messages[0].style, 0);
     EXPECT_EQ(form.pointer.mousePointer(), pointer::Hand);
     EXPECT_TRUE(form.launcher.starts.empty());
     EXPECT_TRUE(grid.visited.empty());
+}
+
+TEST(SpreadsheetExport, MissingProgramMessageNamesWhatWasLookedFor) {
+    ScratchDir dir;
+    const char* chosen = std::getenv("VTS_SPREADSHEET_PROGRAM");
+    const std::optional<std::string> oldChosen = chosen ? std::optional<std::string>(chosen) : std::nullopt;
+    ::unsetenv("VTS_SPREADSHEET_PROGRAM");
+    {
+        EnvOverride path("PATH", dir.path().string());  // no spreadsheet program on it
+        FormStandIn form;
+        FakeGrid grid({"Id"}, {{"1"}});
+        auto ctx = form.context(grid);
+        mnuXLS_Click(ctx);
+        ASSERT_EQ(form.dialogs.messages.size(), 1u);
+        const std::string& text = form.dialogs.messages[0].text;
+        EXPECT_EQ(text.rfind(std::string(kNoSpreadsheetMessage) + "\r\n\r\n", 0), 0u) << text;
+        EXPECT_NE(text.find("none of libreoffice, localc, soffice and gnumeric was found on PATH"),
+                  std::string::npos) << text;
+        EXPECT_NE(text.find("set the environment variable VTS_SPREADSHEET_PROGRAM"), std::string::npos) << text;
+        EXPECT_EQ(form.dialogs.messages[0].style, mb::OkOnly);
+        EXPECT_TRUE(form.launcher.starts.empty());
+    }
+    if (oldChosen) ::setenv("VTS_SPREADSHEET_PROGRAM", oldChosen->c_str(), 1);
+}
+
+// A memo longer than a cell holds: one report naming its cell and saying how far it was cut,
+// and the workbook still opens with every cell, that one cut to the limit.
+TEST(SpreadsheetExport, OverlongTextIsCutReportedOnceAndTheRestOpens) {
+    ScratchDir dir;
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    EnvOverride tmp("TMPDIR", dir.path().string());
+    FormStandIn form;
+    const std::vector<std::string> captions = {"Id", "Name", "Memo"};
+    const std::string memo = std::string(39990, 'm') + "0123456789";
+    Rows rows = numberedRows(5, 3);
+    rows[2][2] = memo;
+    FakeGrid grid(captions, rows, 2);
+    auto ctx = form.context(grid);
+    mnuXLS_Click(ctx);
+
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    const std::string& report = form.dialogs.messages[0].text;
+    EXPECT_EQ(report.rfind("The text for the cell at row 4, column 3 (C4) has 40000 characters, more than the "
+                           "32767 a cell can hold: the cell shows its first 32767 characters.\r\n"
+                           "in Tabrevel2021/08/31.Form3.mnuXLS_Click at line 112",
+                           0),
+              0u)
+        << report;
+    EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
+    ASSERT_EQ(form.launcher.starts.size(), 1u);
+    const std::string book = form.launcher.starts[0].args.back();
+
+    rows[2][2] = memo.substr(0, 32767);
+    writeFile(dir.file("expected.json"), jsonTable(captions, rows));
+    const auto r = runPython(dir, kXlsxCheck, {book, dir.file("expected.json")});
+    EXPECT_EQ(r.status, 0) << r.output;
+    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
+}
+
+// The next export removes the folder an earlier one left once the program no longer needs it,
+// and keeps a recent one, which the program may not have opened yet.
+TEST(SpreadsheetExport, NextExportRemovesTheEarlierWorkbook) {
+    ScratchDir dir;
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    EnvOverride tmp("TMPDIR", dir.path().string());
+    FormStandIn form;
+    FakeGrid grid({"Id"}, {{"1"}});
+    auto ctx = form.context(grid);
+    mnuXLS_Click(ctx);
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(form.launcher.starts.size(), 2u);
+    const std::filesystem::path first = std::filesystem::path(form.launcher.starts[0].args.back()).parent_path();
+    const std::filesystem::path second = std::filesystem::path(form.launcher.starts[1].args.back()).parent_path();
+    EXPECT_TRUE(std::filesystem::exists(first));  // too young to go
+    std::filesystem::last_write_time(first, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(form.launcher.starts.size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_TRUE(form.dialogs.messages.empty());
+    xlsx::RemoveSheetFolder(second);
+    xlsx::RemoveSheetFolder(std::filesystem::path(form.launcher.starts[2].args.back()).parent_path());
 }
 
 TEST(SpreadsheetExport, NoRowsMeansNothingAtAll) {

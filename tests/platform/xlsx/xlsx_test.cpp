@@ -2,7 +2,9 @@
 // which rows reach the file, limits, and the temporary folder's life.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,7 +14,9 @@
 #include "platform/shell/launcher.h"
 #include "platform/xlsx/application.h"
 #include "platform/xlsx/cell_text.h"
+#include "platform/xlsx/private_folder.h"
 #include "platform/xlsx/spreadsheet_program.h"
+#include "platform/xlsx/stale_folders.h"
 
 namespace vts::xlsx {
 namespace {
@@ -57,7 +61,20 @@ TEST(SpreadsheetProgram, KnownProgramsInOrderOfPreference) {
     found = FindSpreadsheetProgram(envOf({{"PATH", bin.dir()}}));
     ASSERT_TRUE(found);
     EXPECT_EQ(found->program, bin.dir() + "/libreoffice");
-    EXPECT_EQ(found->args, std::vector<std::string>{"--calc"});
+    // "-n": LibreOffice opens the file as a template, so the user meets an untitled workbook.
+    EXPECT_EQ(found->args, (std::vector<std::string>{"--calc", "-n"}));
+}
+
+TEST(SpreadsheetProgram, LibreOfficeOpensTheFileAsATemplateWhateverTheWayItIsNamed) {
+    FakeBin bin;
+    for (const char* name : {"soffice", "localc", "gnumeric", "my-calc"}) bin.add(name);
+    auto argsOf = [&](const std::string& chosen) {
+        return FindSpreadsheetProgram(envOf({{"PATH", bin.dir()}, {"VTS_SPREADSHEET_PROGRAM", chosen}}))->args;
+    };
+    EXPECT_EQ(argsOf("soffice"), (std::vector<std::string>{"--calc", "-n"}));
+    EXPECT_EQ(argsOf(bin.dir() + "/localc"), std::vector<std::string>{"-n"});
+    EXPECT_TRUE(argsOf("gnumeric").empty());  // no template mode: the file itself is read-only
+    EXPECT_TRUE(argsOf("my-calc").empty());
 }
 
 TEST(SpreadsheetProgram, VariableNamesTheOneProgram) {
@@ -85,6 +102,29 @@ TEST(CellText, LiteralEscapeSequencesAreProtected) {
     EXPECT_EQ(ProtectEscapes("_x004"), "_x004");
 }
 
+TEST(CellText, FitKeepsWhatACellHolds) {
+    const std::string limit(kMaxCellChars, 'a');
+    FittedText fitted = FitCellText(limit);
+    EXPECT_FALSE(fitted.cut());
+    EXPECT_EQ(fitted.text, limit);
+    fitted = FitCellText(limit + "b");
+    EXPECT_TRUE(fitted.cut());
+    EXPECT_EQ(fitted.text, limit);
+    EXPECT_EQ(fitted.kept, kMaxCellChars);
+    EXPECT_EQ(fitted.original, kMaxCellChars + 1);
+    // "é" is one unit; "😀" is two UTF-16 units and is never split.
+    fitted = FitCellText(std::string(kMaxCellChars - 1, 'a') + "é");
+    EXPECT_FALSE(fitted.cut());
+    fitted = FitCellText(std::string(kMaxCellChars - 1, 'a') + "😀");
+    EXPECT_EQ(fitted.text, std::string(kMaxCellChars - 1, 'a'));
+    EXPECT_EQ(fitted.kept, kMaxCellChars - 1);
+    EXPECT_EQ(fitted.original, kMaxCellChars);
+    // A protected "_x0041_" costs the writer 13 characters.
+    fitted = FitCellText("_x0041_" + std::string(kMaxCellChars, 'a'));
+    EXPECT_EQ(fitted.text, "_x005F_x0041_" + std::string(kMaxCellChars - 13, 'a'));
+    EXPECT_EQ(fitted.kept, kMaxCellChars - 6);
+}
+
 TEST(CellText, WidthIsTheLongestLineInCharacters) {
     EXPECT_EQ(DisplayWidth(""), 0u);
     EXPECT_EQ(DisplayWidth("Zoë"), 3u);
@@ -108,8 +148,23 @@ TEST_F(WorkbookTest, RowsMustComeInOrderAndWithinTheSheet) {
     EXPECT_THROW(sheet.Cells(3, kMaxColumns + 1).Value("wide"), Error);
     EXPECT_THROW(sheet.Cells(kMaxRows + 1, 1).Value("low"), Error);
     EXPECT_THROW(sheet.Cells(0, 1).Value("none"), Error);
-    EXPECT_THROW(sheet.Cells(4, 1).Value(std::string(40000, 'x')), Error);
-    EXPECT_THROW(sheet.Cells(4, 1).Value(std::string("nul\0byte", 8)), Error);
+}
+
+TEST_F(WorkbookTest, TextsACellCannotHoldAreNeverChangedSilently) {
+    Workbook& book = excel.Workbooks().add();
+    auto& sheet = book.ActiveSheet();
+    try {
+        sheet.Cells(4, 28).Value(std::string(40000, 'x'));
+        ADD_FAILURE() << "no exception";
+    } catch (const CellNotWhole& e) {
+        EXPECT_STREQ(e.what(), "The text for the cell at row 4, column 28 (AB4) has 40000 characters, more than "
+                               "the 32767 a cell can hold: the cell shows its first 32767 characters.");
+    }
+    EXPECT_THROW(sheet.Cells(4, 2).Value(std::string("nul\0byte", 8)), CellNotWhole);
+    sheet.Cells(5, 1).Value("after");  // the sheet goes on
+    EXPECT_EQ(CellReference(1, 1), "A1");
+    EXPECT_EQ(CellReference(7, 702), "ZZ7");
+    EXPECT_EQ(CellReference(1, 16384), "XFD1");
 }
 
 TEST_F(WorkbookTest, VisibleOpensEachWorkbookOnceAndKeepsItsFile) {
@@ -126,7 +181,47 @@ TEST_F(WorkbookTest, VisibleOpensEachWorkbookOnceAndKeepsItsFile) {
     const std::filesystem::path file = launcher.starts[0].args[1];
     excel.Quit();
     EXPECT_TRUE(std::filesystem::is_regular_file(file));  // the program still needs it
-    std::filesystem::remove_all(file.parent_path());
+    struct stat st {};
+    ASSERT_EQ(::stat(file.parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0500u);
+    RemoveSheetFolder(file.parent_path());
+    EXPECT_FALSE(std::filesystem::exists(file.parent_path()));
+}
+
+// Folders that earlier exports left: only this user's old ones that nothing has open go.
+TEST(StaleSheetFolders, OnlyOldUnusedFoldersOfOursGo) {
+    namespace fs = std::filesystem;
+    FakeBin base;
+    const fs::path root = base.dir();
+    auto folder = [&](const std::string& name, bool old) {
+        fs::create_directory(root / name);
+        std::ofstream(root / name / "Book1.xlsx") << "x";
+        if (old) fs::last_write_time(root / name, fs::file_time_type::clock::now() - std::chrono::hours(1));
+        return root / name;
+    };
+    const auto old = folder("vts-sheet-Ab3xY9", true);
+    ::chmod((old / "Book1.xlsx").c_str(), 0400);
+    ::chmod(old.c_str(), 0500);  // as the export leaves it
+    const auto young = folder("vts-sheet-young1", false);
+    const auto open = folder("vts-sheet-open12", true);
+    const auto other = folder("vts-sheet-keep-me", true);  // not a name mkdtemp makes
+    const auto target = folder("elsewhere", true);
+    fs::create_directory_symlink(target, root / "vts-sheet-link12");
+    const int fd = ::open((open / "Book1.xlsx").c_str(), O_RDONLY);  // a program still reading it
+    ASSERT_GE(fd, 0);
+
+    EXPECT_EQ(RemoveStaleSheetFolders(root.string()), 1u);
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_TRUE(fs::exists(young));
+    EXPECT_TRUE(fs::exists(open));
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_TRUE(fs::exists(target / "Book1.xlsx"));
+    ::close(fd);
+    EXPECT_EQ(RemoveStaleSheetFolders(root.string()), 1u);
+    EXPECT_FALSE(fs::exists(open));
+    EXPECT_EQ(RemoveStaleSheetFolders(root.string(), std::chrono::seconds(-60)), 1u);  // young, once old
+    EXPECT_FALSE(fs::exists(young));
+    EXPECT_EQ(RemoveStaleSheetFolders((root / "missing").string()), 0u);
 }
 
 TEST_F(WorkbookTest, WorkbookNeverShownLeavesNothingBehind) {
