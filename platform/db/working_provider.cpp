@@ -117,11 +117,12 @@ std::unique_ptr<Cursor> WorkingProvider::open(const std::string& source, const O
 
 std::unique_ptr<Cursor> WorkingProvider::tables() {
     Statement st(*db_,
-                 "SELECT name, CASE WHEN name LIKE 'sqlite\\_%' ESCAPE '\\' OR name IN (?, ?) THEN 'SYSTEM TABLE' "
+                 "SELECT name, CASE WHEN name LIKE 'sqlite\\_%' ESCAPE '\\' OR name IN (?, ?, ?) THEN 'SYSTEM TABLE' "
                  "WHEN type = 'view' THEN 'VIEW' ELSE 'TABLE' END FROM sqlite_master "
                  "WHERE type IN ('table', 'view') ORDER BY name");
     st.bind(1, std::string(kStructureTable));
     st.bind(2, std::string(kIncompleteTable));
+    st.bind(3, std::string(kUnsavedEditsTable));
     std::vector<std::vector<Variant>> rows;
     while (st.step()) rows.push_back({st.column(0), st.column(1)});
     return std::make_unique<RowsCursor>(

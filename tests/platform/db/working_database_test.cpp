@@ -94,13 +94,20 @@ TEST(WorkingDatabase, NamesWithQuotesAndBrackets) {
     EXPECT_EQ(rowsOf(c, "SELECT * FROM `a``b]c`;"), (std::vector<std::vector<std::string>>{{"v"}}));
 }
 
-TEST(WorkingDatabase, SchemaListsTablesButNeverTheStructureTable) {
+TEST(WorkingDatabase, SchemaListsTablesButNeverTheSystemTablesOfTheProgram) {
     TempDir dir;
     db::Connection c;
     c.Open(workingString(dir));
     c.Execute("CREATE TABLE `CUSTOMER`(`ID` INT)");
     c.Execute("CREATE VIEW `V` AS SELECT * FROM `CUSTOMER`");
     c.RecordSourceStructure("CUSTOMER", sampleSchema());
+    c.SetImportComplete("CUSTOMER", false);
+    {
+        db::Recordset grid;
+        grid.Open("SELECT * FROM `CUSTOMER`;", c, 2, 3);
+        c.Execute("INSERT INTO `CUSTOMER` VALUES('1')");
+        grid.DataSource()->Update(1, 0, std::int64_t{1}, std::string("2"));  // marks unsaved edits
+    }
     auto rs = c.OpenSchema(20);
     EXPECT_EQ(rs.Fields()(0).Name(), "TABLE_NAME");
     EXPECT_EQ(rs.Fields()(1).Name(), "TABLE_TYPE");
@@ -109,7 +116,8 @@ TEST(WorkingDatabase, SchemaListsTablesButNeverTheStructureTable) {
         (db::toText(rs("TABLE_TYPE").Value()) == "TABLE" ? tables : others)
             .push_back(db::toText(rs("TABLE_NAME").Value()) + "/" + db::toText(rs("TABLE_TYPE").Value()));
     EXPECT_EQ(tables, std::vector<std::string>{"CUSTOMER/TABLE"});
-    EXPECT_EQ(others, (std::vector<std::string>{"V/VIEW", "vts/source-structure/SYSTEM TABLE"}));
+    EXPECT_EQ(others, (std::vector<std::string>{"V/VIEW", "vts/incomplete-imports/SYSTEM TABLE",
+                                                "vts/source-structure/SYSTEM TABLE", "vts/unsaved-edits/SYSTEM TABLE"}));
 }
 
 TEST(WorkingDatabase, SourceStructureIsKeptUntilTheTableIsDropped) {
