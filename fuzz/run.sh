@@ -6,7 +6,7 @@ set -eu
 seconds=${1:?usage: fuzz/run.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-fixtures=${VTS_FIXTURES:-$root/../shared/fixtures/paradox}
+fixtures=${VTS_FIXTURES:-$root/tests/fixtures/paradox}
 "$here/build.sh" >/dev/null
 corpus="$here/corpus"
 mkdir -p "$corpus"

@@ -26,7 +26,7 @@ fi
 
 BUILD=${VTS_BUILD_DIR:-build}
 if [ $with_tests = 1 ]; then
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTS_TESTS=ON
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTS_TESTS=ON -DVTS_WERROR=ON
 else
   cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTS_TESTS=OFF \
     -DVTS_COMPONENTS="platform/shell;platform/pdx;platform/db;platform/ui;platform/print;platform/xlsx;fsutil;bridge;export;pages;app;tools;samples"
