@@ -26,7 +26,7 @@ Form3Services exporters() {
     s.mnuTXT = [](ExportContext& ec) { mnuTXT_Click(ec); };
     s.mnuXLS = [](ExportContext& ec) { mnuXLS_Click(ec); };
     s.mnuCSV = [](ExportContext& ec) { mnuCSV_Click(ec); };
-    s.mnuPDF = [](ExportContext& ec) { mnuPDF_Click(ec); };
+    s.mnuPDF = [](ExportContext& ec) { mnuPDF_Click(ec, ec.tableName); };
     s.mnuXML = [](ExportContext& ec) { mnuXML_Click(ec); };
     return s;
 }

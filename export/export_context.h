@@ -2,6 +2,7 @@
 // dialog and its mouse pointer, plus an optional progress display for long exports.
 #pragma once
 #include <functional>
+#include <string>
 
 #include "export/common_dialog.h"
 #include "export/data_grid.h"
@@ -19,6 +20,7 @@ struct ExportContext {
     CommonDialog& dialog;  // CommonDialog1 of Form3, shared by the text exports
     PointerHost& pointer;  // the form's mouse pointer
     ExportProgress progress = {};
+    std::string tableName = {};  // the table shown, for titles (the printed job's)
 };
 
 }  // namespace vts

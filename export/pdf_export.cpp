@@ -1,6 +1,10 @@
 #include "export/pdf_export.h"
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "export/printer_check.h"
 #include "export/printer_default.h"
@@ -10,6 +14,7 @@
 #include "platform/print/cups_printers.h"
 #include "platform/print/print_file.h"
 #include "platform/print/printer_variables.h"
+#include "platform/print/text_layout.h"
 #include "platform/shell/error_trap.h"
 #include "platform/shell/errors.h"
 
@@ -17,13 +22,32 @@ namespace vts {
 
 namespace {
 
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Error("Cannot read the temporary print file \"" + path + "\".");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Rewrites the TXT rows as aligned columns; the page settings that make them fit go to lp.
+TextPageSettings LayOutPrintFile(const std::string& path) {
+    const LaidOutText laidOut = LayOutTable(ReadWhole(path));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << laidOut.text;
+    out.close();
+    if (!out) throw Error("Cannot write the temporary print file \"" + path + "\".");
+    return laidOut.page;
+}
+
 // Waits until the print program has handed the job over, so that the file can be deleted
 // and the earlier default given back right afterwards.
-void PrintToDefaultPrinter(AppContext& app, const std::string& file) {
+void PrintToDefaultPrinter(AppContext& app, const std::string& file, const std::string& title) {
     const std::string program = GetWordpadPath();
     if (program.empty())
         throw Error(std::string("The print program \"") + kPrintProgram + "\" was not found on the PATH.");
-    const int code = app.launcher.runAndWait(program, {file}, kPrintTimeoutMs);
+    const TextPageSettings page = LayOutPrintFile(file);
+    const int code = app.launcher.runAndWait(program, PrintArguments(title, page, file), kPrintTimeoutMs);
     if (code < 0)
         throw Error("The print program \"" + program + "\" could not be started or did not finish in " +
                     std::to_string(kPrintTimeoutMs / 1000) + " seconds.");
@@ -31,48 +55,64 @@ void PrintToDefaultPrinter(AppContext& app, const std::string& file) {
         throw Error("The print program \"" + program + "\" failed with exit code " + std::to_string(code) + ".");
 }
 
-// An export that found no default printer leaves none behind, rather than leaving the PDF
-// printer as the user's default for good.
-void GiveBackDefaultPrinter(PrinterSystem& printers, const std::string& earlier) {
-    if (!earlier.empty()) {
-        SetDefaultPrinter(printers, earlier);
-        return;
-    }
-    try {
-        printers.clearDefaultQueue();
-    } catch (...) {
-    }
-}
-
 }  // namespace
 
-std::string CreatePrintFile() { return CreateUniqueFile(TempFolder(), "tmp-", ".txt"); }
+std::string PrintJobTitle(const std::string& tableName) {
+    if (tableName.empty() || tableName == "." || tableName == "..") return kUntitledPrintJob;
+    std::string title = tableName;
+    for (char& c : title)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+    return title;
+}
 
-void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers) {
+std::string CreatePrintFile(const std::string& title) {
+    const std::string folder = CreatePrivateFolder(TempFolder(), "vts-print-");
+    const std::string file = (std::filesystem::path(folder) / (title + ".txt")).string();
+    try {
+        CreateNewFile(file);
+    } catch (...) {
+        ::rmdir(folder.c_str());
+        throw;
+    }
+    return file;
+}
+
+void RemovePrintFile(AppContext& app, const std::string& path) {
+    DeleteFileQuietly(app, path);
+    ::rmdir(std::filesystem::path(path).parent_path().c_str());  // only when empty; else it stays
+}
+
+void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string& tableName) {
     AppContext& app = ctx.app;
     ErrorTrap trap(app.dialogs, errorTag("Form3", "mnuPDF_Click"));
+    const std::string title = PrintJobTitle(tableName);
     std::string printFile;
-    trap.step(100, [&] { printFile = CreatePrintFile(); });  // 1. (the report says why it failed)
+    trap.step(100, [&] { printFile = CreatePrintFile(title); });  // 1. (the report says why it failed)
     if (printFile.empty()) return;
     bool written = false;
     trap.step(102, [&] { written = SaveDataGridToFile(app, ctx.grid, printFile, ctx.progress); });  // 2.
     if (!written || !std::filesystem::exists(printFile)) {  // 3. [104] the writer has reported why
-        DeleteFileQuietly(app, printFile);
+        RemovePrintFile(app, printFile);
         return;
     }
     const PrinterVariablesSetAside printerVariables;  // so that the print program sees the new default
-    std::string earlier;
-    trap.step(106, [&] { earlier = GetDefaultPrinter(app, printers); });  // 4.
+    EarlierDefault earlier;
+    bool kept = false;
+    trap.step(106, [&] {  // 4. unless the earlier default is known, it is not changed
+        GetDefaultPrinter(app, printers);
+        earlier = KeepDefaultPrinter(printers);
+        kept = true;
+    });
     bool switched = false;
-    trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });  // 5.
-    if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile); });  // 6.
-    trap.step(112, [&] { DeleteFileQuietly(app, printFile); });                    // 7.
-    if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });  // 8.
+    if (kept) trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });  // 5.
+    if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile, title); });      // 6.
+    trap.step(112, [&] { RemovePrintFile(app, printFile); });                                  // 7.
+    if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });         // 8.
 }
 
-void mnuPDF_Click(ExportContext& ctx) {
+void mnuPDF_Click(ExportContext& ctx, const std::string& tableName) {
     CupsPrinterSystem printers;
-    mnuPDF_Click(ctx, printers);
+    mnuPDF_Click(ctx, printers, tableName);
 }
 
 }  // namespace vts

@@ -11,16 +11,28 @@ namespace vts {
 // How long the print program may take to hand the job to the printing system.
 inline constexpr int kPrintTimeoutMs = 30000;
 
-// The temporary print file: a fresh, empty "tmp-XXXXXX.txt" in TempFolder(). A fixed name in
-// a shared folder would let another user plant a link there and have the export overwrite
-// or print a file of theirs.
-std::string CreatePrintFile();
+// The job's title (and so the PDF's name) when the caller names no table.
+inline constexpr const char* kUntitledPrintJob = "Table";
 
-// Writes the grid into the temporary print file, makes the PDF printer the default, prints
-// the file with the print program and waits until the job is spooled, deletes the file and
-// gives back the earlier default. Runs under the error report; shows nothing on success, and
-// nothing at all when the PDF printer is missing.
-void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers);
-void mnuPDF_Click(ExportContext& ctx);  // against this machine's CUPS
+// The job title for a table: its name, with what cannot stand in a file name ("/", control
+// characters) made "_"; kUntitledPrintJob for an empty name, "." or "..".
+std::string PrintJobTitle(const std::string& tableName);
+
+// The temporary print file: "<title>.txt" in a fresh folder of TempFolder() that only the user
+// can enter. A fixed name in a shared folder would let another user plant a link there and
+// have the export overwrite or print a file of theirs; the print program names the job after
+// the file when it is given no title, so the file carries the title too.
+std::string CreatePrintFile(const std::string& title);
+
+// Removes the temporary print file (DeleteFileQuietly) and then its folder. Never reports.
+void RemovePrintFile(AppContext& app, const std::string& path);
+
+// Writes the grid into the temporary print file, makes the PDF printer the default, lays the
+// rows out as aligned columns and prints them with the print program under tableName as the
+// job title, waiting until the job is spooled, deletes the file and gives back the user's
+// earlier default. Runs under the error report; shows nothing on success, and nothing at all
+// when the PDF printer is missing.
+void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string& tableName = {});
+void mnuPDF_Click(ExportContext& ctx, const std::string& tableName = {});  // against this machine's CUPS
 
 }  // namespace vts

@@ -14,10 +14,11 @@ bool PdfPrinterInstalled(PrinterSystem& printers) {
 std::string PdfPrinterInstructions() {
     const std::string queue = kPdfPrinterName;
     return queue + " is not installed. Please follow these instructions:" + "\r\n" + "\r\n" +
-           "1) Go to Control Panel -> Printers and Faxes to add a local printer." + "\r\n" +
-           "2) Choose ''CPW2: (" + queue + ")'' on Select a Printer Port dialog box, click Next." +
-           "\r\n" + "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next." + "\r\n" +
-           "4) Enter " + queue + " as Printer name, click Next -> Finish.";
+           "1) Install the print server and its PDF printer: sudo apt-get install cups printer-driver-cups-pdf" +
+           "\r\n" + "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is running\")." +
+           "\r\n" + "3) Add the queue: sudo lpadmin -p " + kPdfPrinterQueue + " -E -v cups-pdf:/ -m " + kPdfPrinterModel +
+           " -D \"" + queue + "\" -o pdftops-renderer-default=pdftocairo" + "\r\n" +
+           "4) Export again: the PDF files appear in the folder PDF of your home folder.";
 }
 
 void CheckPdfPrinter(AppContext& app, PrinterSystem& printers) {

@@ -10,11 +10,16 @@ namespace vts {
 
 // The DeviceName of the PDF printer queue, compared exactly, case included.
 inline constexpr const char* kPdfPrinterName = "Quillmere PDF Writer";
+// What the instructions have the user create: a cups-pdf queue (queue names cannot hold blanks)
+// described kPdfPrinterName. pdftocairo keeps the PDF's text extractable.
+inline constexpr const char* kPdfPrinterQueue = "Quillmere_PDF_Writer";
+inline constexpr const char* kPdfPrinterModel = "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd";
 
 // True when an installed queue's DeviceName is exactly kPdfPrinterName.
 bool PdfPrinterInstalled(PrinterSystem& printers);
 
-// The six-line installation instructions.
+// The six-line installation instructions: the CUPS commands that install, start and add the
+// queue. They also cover a print server that is not running, which lists no queue at all.
 std::string PdfPrinterInstructions();
 
 // Shows the instructions (OK button, application title) when the queue is missing. No error

@@ -3,25 +3,44 @@
 #include <exception>
 
 #include "platform/shell/dialogs.h"
+#include "platform/shell/errors.h"
 
 namespace vts {
 
-std::string DefaultPrinterErrorText(int number, const std::string& description) {
-    return "Error No: " + std::to_string(number) + "\r\n" + description + "\r\n" + "Has occured in " +
-           "modPrinters.GetDefaultPrinter" + "\r\n" + "Please contact Technical Support";
+namespace {
+
+const char* const kSetDefaultAdvice =
+    "The PDF is made all the same. To give your programs a default printer, run "
+    "\"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.";
+const char* const kStartServerAdvice =
+    "No PDF can be made until the print server runs. Start it (\"sudo systemctl start cups\"; "
+    "\"lpstat -r\" then says \"scheduler is running\") and export again.";
+const char* const kCheckServerAdvice =
+    "Check the print server with \"lpstat -r\" and the default printer with \"lpstat -d\", "
+    "then export again.";
+
+}  // namespace
+
+std::string DefaultPrinterErrorText(int number, const std::string& description, const std::string& advice) {
+    return "Error No: " + std::to_string(number) + "\r\n" + description + "\r\n" + advice;
 }
 
 std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers) {
     std::string name;
     int number = kNoDefaultPrinterError;
     std::string description = kNoDefaultPrinterText;
+    std::string advice = kSetDefaultAdvice;
     try {
         if (const auto queue = printers.defaultQueue()) name = DeviceName(*queue);  // 1.
+    } catch (const PrintServerUnreachable& e) {
+        description = e.what();
+        advice = kStartServerAdvice;
     } catch (const std::exception& e) {
         number = kPrinterError;
         description = e.what();
+        advice = kCheckServerAdvice;
     }
-    if (name.empty()) app.message(DefaultPrinterErrorText(number, description), mb::OkOnly);  // 2.
+    if (name.empty()) app.message(DefaultPrinterErrorText(number, description, advice), mb::OkOnly);  // 2.
     return name;  // 3.
 }
 
@@ -30,7 +49,7 @@ bool SetDefaultPrinter(PrinterSystem& printers, const std::string& printerName) 
     try {                 // 2.
         for (const PrinterQueue& queue : printers.queues()) {
             if (DeviceName(queue) != printerName) continue;
-            printers.setDefaultQueue(queue.name);
+            printers.setOwnDefault({queue.name, ""});
             result = true;  // 3.
             break;
         }
@@ -38,6 +57,19 @@ bool SetDefaultPrinter(PrinterSystem& printers, const std::string& printerName) 
         result = false;
     }
     return result;
+}
+
+EarlierDefault KeepDefaultPrinter(PrinterSystem& printers) { return {printers.ownDefault()}; }
+
+void GiveBackDefaultPrinter(PrinterSystem& printers, const EarlierDefault& earlier) {
+    try {
+        if (earlier.own) printers.setOwnDefault(*earlier.own);
+        else printers.clearOwnDefault();
+    } catch (const std::exception& e) {
+        const std::string wanted = earlier.own ? "\"" + ChoiceName(*earlier.own) + "\"" : "the system's default";
+        throw Error("The default printer could not be given back to " + wanted +
+                    "; it is still the PDF printer. " + e.what());
+    }
 }
 
 }  // namespace vts

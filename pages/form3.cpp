@@ -87,7 +87,9 @@ void Form3::buildMenu() {
     }
 }
 
-ExportContext Form3::exportContext() { return ExportContext{ctx_, *DataGrid1, CommonDialog1, pointer_}; }
+ExportContext Form3::exportContext() {
+    return ExportContext{ctx_, *DataGrid1, CommonDialog1, pointer_, {}, state_.currentTableName};
+}
 
 void Form3::runMenuItem(const QString& caption) {
     const std::function<void(ExportContext&)>* item = caption == "TXT"   ? &services_.mnuTXT

@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include "platform/print/lpoptions_file.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
@@ -11,24 +12,23 @@ namespace {
 // The destinations as libcups sees them now: server queues merged with the lpoptions files.
 class Destinations {
 public:
-    Destinations() : count_(cupsGetDests2(CUPS_HTTP_DEFAULT, &list_)) {}
+    Destinations() : count_(cupsGetDests2(CUPS_HTTP_DEFAULT, &list_)), status_(cupsLastError()) {}
     ~Destinations() { cupsFreeDests(count_, list_); }
     Destinations(const Destinations&) = delete;
     Destinations& operator=(const Destinations&) = delete;
 
     cups_dest_t* begin() const { return list_; }
     cups_dest_t* end() const { return list_ + count_; }
-    cups_dest_t* find(const char* name) const { return cupsGetDest(name, nullptr, count_, list_); }
-
-    // Writes the is_default flags back as the per-user default.
-    void save() const {
-        if (count_ == 0 || cupsSetDests2(CUPS_HTTP_DEFAULT, count_, list_) != 0)
-            throw Error(std::string("The default printer cannot be saved: ") + cupsLastErrorString());
+    cups_dest_t* find(const char* name, const char* instance = nullptr) const {
+        return cupsGetDest(name, instance, count_, list_);
     }
+    // libcups gives no destinations at all, and says why, when no print server answers.
+    bool serverMissing() const { return count_ == 0 && status_ >= IPP_STATUS_ERROR_INTERNAL; }
 
 private:
     cups_dest_t* list_ = nullptr;
     int count_ = 0;
+    ipp_status_t status_;
 };
 
 PrinterQueue queueOf(const cups_dest_t& dest) {
@@ -47,24 +47,31 @@ std::vector<PrinterQueue> CupsPrinterSystem::queues() {
 
 std::optional<PrinterQueue> CupsPrinterSystem::defaultQueue() {
     const Destinations dests;
+    if (dests.serverMissing())
+        throw PrintServerUnreachable("The print server (CUPS) is not running or cannot be reached.");
     const cups_dest_t* dest = dests.find(nullptr);
     if (!dest) return std::nullopt;
     if (const cups_dest_t* queue = dests.find(dest->name)) dest = queue;  // the queue behind an instance
     return queueOf(*dest);
 }
 
-void CupsPrinterSystem::setDefaultQueue(const std::string& queueName) {
-    const Destinations dests;
-    const cups_dest_t* target = dests.find(queueName.c_str());
-    if (!target) throw Error("There is no printer queue \"" + queueName + "\".");
-    for (cups_dest_t& dest : dests) dest.is_default = &dest == target;
-    dests.save();
+std::optional<PrinterChoice> CupsPrinterSystem::ownDefault() {
+    return DefaultInLpoptions(ReadLpoptions(UserLpoptionsPath()));
 }
 
-void CupsPrinterSystem::clearDefaultQueue() {
+void CupsPrinterSystem::setOwnDefault(const PrinterChoice& choice) {
     const Destinations dests;
-    for (cups_dest_t& dest : dests) dest.is_default = 0;
-    dests.save();
+    const char* instance = choice.instance.empty() ? nullptr : choice.instance.c_str();
+    if (!dests.find(choice.queue.c_str(), instance))
+        throw Error("There is no printer queue \"" + ChoiceName(choice) + "\".");
+    const std::string path = UserLpoptionsPath();
+    WriteLpoptions(path, WithDefault(ReadLpoptions(path), choice));
+}
+
+void CupsPrinterSystem::clearOwnDefault() {
+    const std::string path = UserLpoptionsPath();
+    const std::string text = ReadLpoptions(path);
+    if (DefaultInLpoptions(text)) WriteLpoptions(path, WithDefault(text, std::nullopt));
 }
 
 }  // namespace vts

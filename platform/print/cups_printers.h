@@ -1,5 +1,5 @@
-// The printer system of this machine: CUPS queues, and the per-user default printer kept in
-// the lpoptions file (what "lpoptions -d" sets and "lpstat -d" shows).
+// The printer system of this machine: CUPS queues, and the user's own default printer kept in
+// their lpoptions file (what "lpoptions -d" sets and "lpstat -d" shows).
 #pragma once
 #include "platform/print/printer_system.h"
 
@@ -11,8 +11,9 @@ class CupsPrinterSystem : public PrinterSystem {
 public:
     std::vector<PrinterQueue> queues() override;
     std::optional<PrinterQueue> defaultQueue() override;
-    void setDefaultQueue(const std::string& queueName) override;
-    void clearDefaultQueue() override;
+    std::optional<PrinterChoice> ownDefault() override;
+    void setOwnDefault(const PrinterChoice& choice) override;
+    void clearOwnDefault() override;
 };
 
 }  // namespace vts

@@ -10,28 +10,36 @@ namespace vts {
 class MemoryPrinterSystem : public PrinterSystem {
 public:
     std::vector<PrinterQueue> installed;
-    std::optional<std::string> defaultName;  // queue name of the per-user default
-    bool failSetting = false;                // setDefaultQueue / clearDefaultQueue throw
-    int settings = 0;                        // how often the default was set or cleared
+    std::optional<PrinterChoice> own;           // the user's own default
+    std::optional<std::string> systemDefault;   // queue name of the system-wide default
+    bool failSetting = false;                   // setOwnDefault / clearOwnDefault throw
+    bool unreachable = false;                   // no print server: nothing installed, reads throw
+    int settings = 0;                           // how often the own default was set or cleared
 
-    std::vector<PrinterQueue> queues() override { return installed; }
+    std::vector<PrinterQueue> queues() override {
+        return unreachable ? std::vector<PrinterQueue>{} : installed;
+    }
 
     std::optional<PrinterQueue> defaultQueue() override {
-        if (!defaultName) return std::nullopt;
-        const auto it = find(*defaultName);
+        if (unreachable) throw PrintServerUnreachable("The print server cannot be reached.");
+        const std::optional<std::string> name = own ? std::optional(own->queue) : systemDefault;
+        if (!name) return std::nullopt;
+        const auto it = find(*name);
         if (it == installed.end()) return std::nullopt;
         return *it;
     }
-    void setDefaultQueue(const std::string& queueName) override {
+    std::optional<PrinterChoice> ownDefault() override { return own; }
+    void setOwnDefault(const PrinterChoice& choice) override {
         ++settings;
         if (failSetting) throw Error("The default printer cannot be changed.");
-        if (find(queueName) == installed.end()) throw Error("There is no printer queue \"" + queueName + "\".");
-        defaultName = queueName;
+        if (find(choice.queue) == installed.end())
+            throw Error("There is no printer queue \"" + choice.queue + "\".");
+        own = choice;
     }
-    void clearDefaultQueue() override {
+    void clearOwnDefault() override {
         ++settings;
         if (failSetting) throw Error("The default printer cannot be changed.");
-        defaultName.reset();
+        own.reset();
     }
 
 private:

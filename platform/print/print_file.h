@@ -15,3 +15,15 @@ std::string CreateUniqueFile(const std::string& folder, const std::string& prefi
                              const std::string& suffix);
 
 }  // namespace vts
+
+namespace vts {
+
+// Creates a new folder named prefix + six random characters in folder, open to the user alone
+// (mkdtemp), and returns its absolute path. Throws vts::Error when it cannot.
+std::string CreatePrivateFolder(const std::string& folder, const std::string& prefix);
+
+// Creates the new, empty file name in folder, readable and writable by the user alone; never
+// opens or follows anything already there. Throws vts::Error when it cannot.
+void CreateNewFile(const std::string& path);
+
+}  // namespace vts

@@ -22,17 +22,6 @@ extern "C" {
 
 namespace vts::test {
 
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vts-bridge-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-}
 
 BridgeEnv::BridgeEnv()
     : appFolder(root.path() / "app"), paradoxFolder(root.path() / "pdx"), ctx{dialogs, launcher, appFolder} {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "platform/pdx/types.h"
 #include "platform/shell/app_context.h"
 #include "platform/shell/dialogs.h"
@@ -19,17 +20,7 @@ namespace fs = std::filesystem;
 
 inline const fs::path kFixtures = VTS_FIXTURES;
 
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using TempFolder = TempDir;
 
 class BridgeEnv {
 public:

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "export/common_dialog.h"
 #include "export/export_context.h"
 #include "platform/shell/app_context.h"
@@ -21,24 +22,7 @@
 
 namespace vts::test {
 
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vts-export-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
-        return out;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+using ScratchDir = TempDir;
 
 inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -11,3 +11,6 @@ vts_test(pdf_cups_test
 vts_test(pdf_scripts_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/pdf_scripts_test.cpp
   LIBS vts_shell)
+vts_test(pdf_layout_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/pdf_layout_test.cpp
+  LIBS vts_print)

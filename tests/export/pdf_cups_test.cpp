@@ -4,6 +4,8 @@
 // private folder. Skips when that set-up is absent.
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -87,11 +89,11 @@ size_t CompletedJobs(const char* queue) {
 // Puts the per-user default back as the test found it.
 class DefaultKept {
 public:
-    DefaultKept() : queue_(printers_.defaultQueue()) {}
+    DefaultKept() : own_(printers_.ownDefault()) {}
     ~DefaultKept() {
         try {
-            if (queue_) printers_.setDefaultQueue(queue_->name);
-            else printers_.clearDefaultQueue();
+            if (own_) printers_.setOwnDefault(*own_);
+            else printers_.clearOwnDefault();
         } catch (...) {
         }
     }
@@ -100,7 +102,7 @@ public:
 
 private:
     CupsPrinterSystem printers_;
-    std::optional<PrinterQueue> queue_;
+    std::optional<PrinterChoice> own_;
 };
 
 class PdfCupsTest : public ::testing::Test {
@@ -113,11 +115,11 @@ protected:
         if (Shell(std::string("lpstat -p ") + kPdfQueue + " " + kOfficeQueue).status != 0)
             GTEST_SKIP() << "the test queues are missing";
     }
-    void exportPdf(Launcher& launcher) {
+    void exportPdf(Launcher& launcher, const std::string& tableName = {}) {
         AppContext app{dialogs, launcher};
         CommonDialog dialog{dialogs};
         ExportContext ctx{app, grid, dialog, pointer};
-        mnuPDF_Click(ctx);
+        mnuPDF_Click(ctx, tableName);
     }
     std::vector<std::string> expectedLines() const {
         std::vector<std::string> lines{Line(kCaptions)};
@@ -158,7 +160,7 @@ TEST_F(PdfCupsTest, TheRowsArriveAsAPdfAndTheDefaultPrinterIsGivenBack) {
 }
 
 TEST_F(PdfCupsTest, WithNoDefaultPrinterTheExportPrintsAndLeavesNoDefault) {
-    CupsPrinterSystem().clearDefaultQueue();
+    CupsPrinterSystem().clearOwnDefault();
     const std::string before = LpstatDefault();
     const auto pdfsBefore = PdfFiles(*folder);
 
@@ -167,8 +169,8 @@ TEST_F(PdfCupsTest, WithNoDefaultPrinterTheExportPrintsAndLeavesNoDefault) {
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\n"
-              "Please contact Technical Support");
+              "Error No: 5\r\nNo default printer is set.\r\nThe PDF is made all the same. To give your programs "
+              "a default printer, run \"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.");
     EXPECT_EQ(LpstatDefault(), before);
     EXPECT_TRUE(WaitForPdf(*folder, pdfsBefore, expectedLines()));
 }
@@ -204,6 +206,84 @@ TEST_F(PdfCupsTest, AQueueDescribedInOtherLetterCaseIsMissingAndTheExportShowsNo
     EXPECT_TRUE(launcher.runs.empty());
     EXPECT_EQ(LpstatDefault(), before);
     EXPECT_TRUE(temp.names().empty());
+}
+
+std::string UserLpoptions() {
+    const char* home = std::getenv("HOME");
+    const std::string path = std::string(home ? home : "/root") + "/.cups/lpoptions";
+    return std::filesystem::exists(path) ? readFile(path) : std::string();
+}
+
+TEST_F(PdfCupsTest, AnInstanceAsTheDefaultComesBackWithItsOptions) {
+    ASSERT_EQ(Shell(std::string("lpoptions -p ") + kOfficeQueue + "/duplex -o sides=two-sided-long-edge").status, 0);
+    ASSERT_EQ(Shell(std::string("lpoptions -d ") + kOfficeQueue + "/duplex").status, 0);
+    const std::string before = LpstatDefault();
+    ASSERT_NE(before.find(std::string(kOfficeQueue) + "/duplex"), std::string::npos) << before;
+    const std::string file = UserLpoptions();
+
+    SpawnLauncher launcher;
+    exportPdf(launcher, "CUSTOMER");
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
+    EXPECT_EQ(LpstatDefault(), before);
+    EXPECT_EQ(UserLpoptions(), file) << "the user's printer settings changed";
+    Shell(std::string("lpoptions -x ") + kOfficeQueue + "/duplex");
+}
+
+// A default for everybody in the system-wide lpoptions file, for the length of a test.
+class SystemDefault {
+public:
+    explicit SystemDefault(const std::string& queue)
+        : had_(std::filesystem::exists(kPath)), old_(had_ ? readFile(kPath) : "") {
+        std::ofstream(kPath) << "Default " << queue << "\n";
+    }
+    ~SystemDefault() {
+        if (had_) std::ofstream(kPath) << old_;
+        else std::filesystem::remove(kPath);
+    }
+    SystemDefault(const SystemDefault&) = delete;
+    SystemDefault& operator=(const SystemDefault&) = delete;
+
+private:
+    static constexpr const char* kPath = "/etc/cups/lpoptions";
+    bool had_;
+    std::string old_;
+};
+
+TEST_F(PdfCupsTest, ASystemWideDefaultIsNotWrittenIntoTheUsersOwnSettings) {
+    CupsPrinterSystem().clearOwnDefault();
+    const SystemDefault everybody(kOfficeQueue);
+    const std::string before = LpstatDefault();
+    ASSERT_NE(before.find(kOfficeQueue), std::string::npos) << before;
+    const auto pdfsBefore = PdfFiles(*folder);
+
+    SpawnLauncher launcher;
+    exportPdf(launcher);
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
+    EXPECT_TRUE(WaitForPdf(*folder, pdfsBefore, expectedLines()));
+    EXPECT_EQ(CupsPrinterSystem().ownDefault(), std::nullopt) << UserLpoptions();
+    EXPECT_EQ(UserLpoptions().find("Default"), std::string::npos) << UserLpoptions();
+    EXPECT_EQ(LpstatDefault(), before);
+}
+
+TEST_F(PdfCupsTest, AWideTableArrivesWithEveryRowOnOneLineInAPdfNamedAfterTheTable) {
+    ASSERT_EQ(Shell(std::string("lpoptions -d ") + kOfficeQueue).status, 0);
+    grid.captions = {"Id", "Name", "Street", "City", "Notes"};
+    grid.rows = {{"1", "Annabel Leeworth-Stanton", "1234 Long Meadow Boulevard West", "Newcastle upon Tyne",
+                  "prefers delivery before noon on weekdays"},
+                 {"2", "Bo", "Elm St 1", "Oslo", "-"}};
+    std::vector<std::string> lines{Line(grid.captions)};
+    for (const auto& row : grid.rows) lines.push_back(Line(row));
+    ASSERT_GT(lines[1].size(), 110u) << "wider than a portrait line";
+    const auto pdfsBefore = PdfFiles(*folder);
+
+    SpawnLauncher launcher;
+    exportPdf(launcher, "CUSTOMER");
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
+    const auto pdf = WaitForPdf(*folder, pdfsBefore, lines);
+    ASSERT_TRUE(pdf) << "no PDF with every row on one line appeared in " << folder->string();
+    EXPECT_TRUE(std::regex_match(std::filesystem::path(*pdf).filename().string(),
+                                 std::regex("CUSTOMER(-job_[0-9]+)?\\.pdf")))
+        << *pdf;
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <regex>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -25,17 +27,22 @@ class PrintSpy : public Launcher {
 public:
     struct Run {
         std::string program, file, content;
-        std::optional<std::string> defaultQueue, printerVar, lpdestVar;
-        mode_t mode = 0;
+        std::optional<PrinterChoice> defaultQueue;
+        std::optional<std::string> printerVar, lpdestVar;
+        mode_t mode = 0, folderMode = 0;
+        std::vector<std::string> args;
     };
     explicit PrintSpy(MemoryPrinterSystem& printers) : printers_(printers) {}
     std::vector<Run> runs;
     int exitCode = 0;
 
     int runAndWait(const std::string& program, const std::vector<std::string>& args, int) override {
-        Run run{program, args.at(0), readFile(args.at(0)), printers_.defaultName, Env("PRINTER"), Env("LPDEST")};
+        Run run{program, args.back(), readFile(args.back()), printers_.own, Env("PRINTER"), Env("LPDEST")};
+        run.args = args;
         struct stat st {};
         if (::stat(run.file.c_str(), &st) == 0) run.mode = st.st_mode & 0777;
+        const std::string folder = std::filesystem::path(run.file).parent_path().string();
+        if (::stat(folder.c_str(), &st) == 0) run.folderMode = st.st_mode & 0777;
         runs.push_back(run);
         return exitCode;
     }
@@ -60,12 +67,12 @@ protected:
         std::ofstream(lp) << "#!/bin/sh\nexit 0\n";
         std::filesystem::permissions(lp, std::filesystem::perms::owner_all);
         printers.installed = {{"Quillmere_PDF_Writer", "Quillmere PDF Writer"}, {"office", "Office Laser"}};
-        printers.defaultName = "office";
+        printers.own = Own("office");
         app.yieldToUi = [this] { ++yields; };
     }
-    void exportPdf() {
+    void exportPdf(const std::string& tableName = {}) {
         ExportContext ctx{app, grid, dialog, pointer};
-        mnuPDF_Click(ctx, printers);
+        mnuPDF_Click(ctx, printers, tableName);
     }
     std::string lpPath() const { return (bin.path() / "bin" / "lp").string(); }
 
@@ -83,30 +90,75 @@ protected:
 };
 
 TEST_F(PdfExportTest, PrintsTheRowsThroughThePdfPrinterAndGivesBackTheDefault) {
-    exportPdf();
+    exportPdf("CUSTOMER");
     ASSERT_EQ(launcher.runs.size(), 1u);
     const PrintSpy::Run& run = launcher.runs[0];
     EXPECT_EQ(run.program, lpPath());
-    EXPECT_EQ(std::filesystem::path(run.file).parent_path(), temp.path());
-    EXPECT_TRUE(std::regex_match(std::filesystem::path(run.file).filename().string(),
-                                 std::regex("tmp-[A-Za-z0-9]{6}\\.txt")))
+    const std::filesystem::path file(run.file);
+    EXPECT_EQ(file.parent_path().parent_path(), temp.path());
+    EXPECT_TRUE(std::regex_match(file.parent_path().filename().string(), std::regex("vts-print-[A-Za-z0-9]{6}")))
         << run.file;
-    EXPECT_EQ(run.content, TxtBytes(kCaptions, kRows));
-    EXPECT_EQ(run.defaultQueue, "Quillmere_PDF_Writer");
+    EXPECT_EQ(file.filename(), "CUSTOMER.txt");
+    EXPECT_EQ(run.content,
+              "Id  Name       Joined\n"
+              "1   Ann        03/04/2019\n"
+              "2   Bob Stone\n"
+              "3   Cy         12/31/1999\n"
+              "4   Dee        01/01/2000\n"
+              "5   Eve & Co   07/07/2007\n"
+              "\n");
+    EXPECT_EQ(run.args, (std::vector<std::string>{"-t", "CUSTOMER", "-o", "TitlePref=1", "-o", "cpi=10", "-o", "lpi=6",
+                                                  "-o", "page-left=18", "-o", "page-right=18", "-o", "page-top=18",
+                                                  "-o", "page-bottom=18", run.file}));
+    EXPECT_EQ(run.defaultQueue, Own("Quillmere_PDF_Writer"));
     EXPECT_EQ(run.mode, 0600u);
+    EXPECT_EQ(run.folderMode, 0700u);
 
-    EXPECT_EQ(printers.defaultName, "office");
+    EXPECT_EQ(printers.own, Own("office"));
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(temp.names().empty()) << "the temporary print file stays behind";
+    EXPECT_TRUE(temp.names().empty()) << "the temporary print file or its folder stays behind";
     EXPECT_EQ(pointer.mousePointer(), pointer::Default);
     EXPECT_GE(yields, 1);
+}
+
+TEST_F(PdfExportTest, AWideTableIsPrintedLandscapeAtASmallerPitchWithEveryRowOnOneLine) {
+    grid.captions = {"Id", "Name", "Street", "City", "Notes"};
+    grid.rows = {{"1", std::string(30, 'n'), std::string(30, 's'), std::string(20, 'c'), std::string(40, 'o')},
+                 {"22", "Bo", "", "Oslo", "short"}};
+    exportPdf("Wide table");
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    const auto& run = launcher.runs[0];
+    // 2 + 30 + 30 + 20 + 40 characters and four gaps of 2: 130, too wide for 10 or 11 cpi.
+    const std::vector<std::string> page{"-o", "landscape", "-o", "cpi=13", "-o", "lpi=8"};
+    EXPECT_TRUE(std::search(run.args.begin(), run.args.end(), page.begin(), page.end()) != run.args.end());
+    EXPECT_EQ(run.args[1], "Wide table");
+    EXPECT_EQ(std::filesystem::path(run.file).filename(), "Wide table.txt");
+    std::istringstream lines(run.content);
+    std::string header, first, second;
+    std::getline(lines, header);
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_EQ(header.find("Name"), 4u);
+    EXPECT_EQ(first.size(), 130u);
+    EXPECT_EQ(second, "22  Bo" + std::string(30, ' ') + std::string(32, ' ') + "Oslo" + std::string(18, ' ') + "short");
+}
+
+TEST_F(PdfExportTest, ATableNameThatCannotBeAFileNameStillGivesATitle) {
+    EXPECT_EQ(PrintJobTitle(""), "Table");
+    EXPECT_EQ(PrintJobTitle(".."), "Table");
+    EXPECT_EQ(PrintJobTitle("a/b\tc"), "a_b_c");
+    EXPECT_EQ(PrintJobTitle("Kunden Ö"), "Kunden Ö");
+    exportPdf();
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(launcher.runs[0].args[1], "Table");
+    EXPECT_EQ(std::filesystem::path(launcher.runs[0].file).filename(), "Table.txt");
 }
 
 TEST_F(PdfExportTest, AnEmptyGridPrintsTheHeaderLineOnly) {
     grid.rows.clear();
     exportPdf();
     ASSERT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(launcher.runs[0].content, "Id\tName\tJoined\t\r\n\r\n");
+    EXPECT_EQ(launcher.runs[0].content, "Id  Name  Joined\n\n");
 }
 
 TEST_F(PdfExportTest, EveryExportGetsAFreshNameAndPlantedLinksAreLeftAlone) {
@@ -120,7 +172,7 @@ TEST_F(PdfExportTest, EveryExportGetsAFreshNameAndPlantedLinksAreLeftAlone) {
     exportPdf();
     ASSERT_EQ(launcher.runs.size(), 2u);
     EXPECT_NE(launcher.runs[0].file, launcher.runs[1].file);
-    for (const auto& run : launcher.runs) EXPECT_EQ(run.content, TxtBytes(kCaptions, kRows));
+    for (const auto& run : launcher.runs) EXPECT_EQ(run.content, launcher.runs[0].content);
     EXPECT_EQ(readFile(victim), "theirs");
     EXPECT_EQ(temp.names().size(), 2u) << "only the two links remain";
     EXPECT_TRUE(std::filesystem::is_symlink(temp.path() / "tmp.txt"));
@@ -133,7 +185,7 @@ TEST_F(PdfExportTest, TheTemporaryFolderIsTempThenTmpdirThenSlashTmp) {
         EXPECT_EQ(TempFolder(), other.path().string());
         exportPdf();
         ASSERT_EQ(launcher.runs.size(), 1u);
-        EXPECT_EQ(std::filesystem::path(launcher.runs[0].file).parent_path(), other.path());
+        EXPECT_EQ(std::filesystem::path(launcher.runs[0].file).parent_path().parent_path(), other.path());
     }
     ScopedEnv t("TEMP", ""), d("TMPDIR", std::nullopt);
     EXPECT_EQ(TempFolder(), "/tmp");
@@ -148,7 +200,7 @@ TEST_F(PdfExportTest, AMissingPdfPrinterShowsTheInstructionsOnceAtStartAndTheExp
     for (const auto& queues : withoutIt) {
         SCOPED_TRACE(queues.front().name + " / " + queues.front().description);
         printers.installed = queues;
-        printers.defaultName = "office";
+        printers.own = Own("office");
         dialogs.messages.clear();
 
         CheckPdfPrinter(app, printers);
@@ -156,17 +208,21 @@ TEST_F(PdfExportTest, AMissingPdfPrinterShowsTheInstructionsOnceAtStartAndTheExp
         EXPECT_EQ(dialogs.messages[0].text,
                   "Quillmere PDF Writer is not installed. Please follow these instructions:\r\n"
                   "\r\n"
-                  "1) Go to Control Panel -> Printers and Faxes to add a local printer.\r\n"
-                  "2) Choose ''CPW2: (Quillmere PDF Writer)'' on Select a Printer Port dialog box, click Next.\r\n"
-                  "3) Choose a Postscript printer (e.g. HP Color LaserJet PS), click Next.\r\n"
-                  "4) Enter Quillmere PDF Writer as Printer name, click Next -> Finish.");
+                  "1) Install the print server and its PDF printer: sudo apt-get install cups "
+                  "printer-driver-cups-pdf\r\n"
+                  "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is "
+                  "running\").\r\n"
+                  "3) Add the queue: sudo lpadmin -p Quillmere_PDF_Writer -E -v cups-pdf:/ -m "
+                  "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -D \"Quillmere PDF Writer\" -o "
+                  "pdftops-renderer-default=pdftocairo\r\n"
+                  "4) Export again: the PDF files appear in the folder PDF of your home folder.");
         EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
         EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
 
         exportPdf();
         EXPECT_EQ(dialogs.messages.size(), 1u) << "the export showed something";
         EXPECT_TRUE(launcher.runs.empty());
-        EXPECT_EQ(printers.defaultName, "office");
+        EXPECT_EQ(printers.own, Own("office"));
         EXPECT_TRUE(temp.names().empty());
     }
 }
@@ -177,22 +233,22 @@ TEST_F(PdfExportTest, ThePdfPrinterCountsByItsDescriptionWhateverTheQueueIsCalle
     EXPECT_TRUE(dialogs.messages.empty());
     exportPdf();
     ASSERT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(launcher.runs[0].defaultQueue, "pdf");
-    EXPECT_EQ(printers.defaultName, "office");
+    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("pdf"));
+    EXPECT_EQ(printers.own, Own("office"));
 }
 
 TEST_F(PdfExportTest, WithNoDefaultPrinterTheMessageShowsAndNoneIsLeftBehind) {
-    printers.defaultName.reset();
+    printers.own.reset();
     exportPdf();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\n"
-              "Please contact Technical Support");
+              "Error No: 5\r\nNo default printer is set.\r\nThe PDF is made all the same. To give your programs "
+              "a default printer, run \"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.");
     EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
     EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
     ASSERT_EQ(launcher.runs.size(), 1u) << "the export goes on";
-    EXPECT_EQ(launcher.runs[0].defaultQueue, "Quillmere_PDF_Writer");
-    EXPECT_EQ(printers.defaultName, std::nullopt) << "the PDF printer must not stay the default";
+    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("Quillmere_PDF_Writer"));
+    EXPECT_EQ(printers.own, std::nullopt) << "the PDF printer must not stay the default";
 }
 
 TEST_F(PdfExportTest, APrintProgramThatFailsIsReportedOnceAndTheExportStillCleansUp) {
@@ -215,7 +271,7 @@ TEST_F(PdfExportTest, APrintProgramThatFailsIsReportedOnceAndTheExportStillClean
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].caption, "Application Error");
         EXPECT_EQ(dialogs.messages[0].text, errorReportText(c.description, kTag, 110));
-        EXPECT_EQ(printers.defaultName, "office");
+        EXPECT_EQ(printers.own, Own("office"));
         EXPECT_TRUE(temp.names().empty());
     }
 }
@@ -256,7 +312,78 @@ TEST_F(PdfExportTest, ADefaultThatCannotBeChangedMeansNoPrintAndNoMessage) {
     exportPdf();
     EXPECT_TRUE(launcher.runs.empty());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(printers.defaultName, "office");
+    EXPECT_EQ(printers.own, Own("office"));
+    EXPECT_TRUE(temp.names().empty());
+}
+
+TEST_F(PdfExportTest, TheEarlierDefaultComesBackAsThatQueueEvenWhenAnotherSharesItsDescription) {
+    printers.installed = {{"Quillmere_PDF_Writer", "Quillmere PDF Writer"},
+                          {"office", "Office Laser"},
+                          {"office2", "Office Laser"}};
+    printers.own = Own("office2");
+    exportPdf();
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(printers.own, Own("office2"));
+}
+
+TEST_F(PdfExportTest, AnInstanceAsTheEarlierDefaultComesBackWithItsInstance) {
+    printers.own = Own("office/duplex");
+    exportPdf();
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("Quillmere_PDF_Writer"));
+    EXPECT_EQ(printers.own, Own("office/duplex"));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(PdfExportTest, ASystemDefaultIsNotMadeTheUsersOwnDefault) {
+    printers.own.reset();
+    printers.systemDefault = "office";
+    exportPdf();
+    EXPECT_TRUE(dialogs.messages.empty()) << "the system's default counts as a default";
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("Quillmere_PDF_Writer"));
+    EXPECT_EQ(printers.own, std::nullopt) << "the user had no default of their own";
+    EXPECT_EQ(printers.defaultQueue()->name, "office");
+}
+
+TEST_F(PdfExportTest, ADefaultThatCannotBeGivenBackIsReportedWithWhatIsLeft) {
+    class FailsSecondTime : public MemoryPrinterSystem {
+        void setOwnDefault(const PrinterChoice& choice) override {
+            if (settings == 1) {
+                ++settings;
+                throw Error("The settings file is read-only.");
+            }
+            MemoryPrinterSystem::setOwnDefault(choice);
+        }
+    } failing;
+    failing.installed = printers.installed;
+    failing.own = Own("office/duplex");
+    ExportContext ctx{app, grid, dialog, pointer};
+    mnuPDF_Click(ctx, failing);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              errorReportText("The default printer could not be given back to \"office/duplex\"; it is still the "
+                              "PDF printer. The settings file is read-only.",
+                              kTag, 114));
+}
+
+TEST_F(PdfExportTest, WithNoPrintServerTheMessageSaysToStartItAndNothingIsPrinted) {
+    printers.unreachable = true;
+    CheckPdfPrinter(app, printers);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("sudo systemctl start cups"), std::string::npos);
+    dialogs.messages.clear();
+
+    exportPdf();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Error No: 5\r\nThe print server cannot be reached.\r\nNo PDF can be made until the print server "
+              "runs. Start it (\"sudo systemctl start cups\"; \"lpstat -r\" then says \"scheduler is running\") and "
+              "export again.");
+    EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
+    EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
+    EXPECT_TRUE(launcher.runs.empty());
+    EXPECT_EQ(printers.own, Own("office"));
     EXPECT_TRUE(temp.names().empty());
 }
 

@@ -36,24 +36,24 @@ TEST_F(PrinterDefaultTest, DeviceNameIsTheDescriptionElseTheQueueName) {
     EXPECT_EQ(DeviceName({"Quillmere_PDF_Writer", "Quillmere PDF Writer"}), "Quillmere PDF Writer");
     EXPECT_EQ(DeviceName({"laser", ""}), "laser");
 
-    printers.defaultName = "office";
+    printers.own = Own("office");
     EXPECT_EQ(GetDefaultPrinter(app, printers), "Office Laser");
-    printers.defaultName = "laser";
+    printers.own = Own("laser");
     EXPECT_EQ(GetDefaultPrinter(app, printers), "laser");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(PrinterDefaultTest, SetDefaultPrinterFindsTheQueueByItsExactDeviceName) {
     EXPECT_TRUE(SetDefaultPrinter(printers, "Quillmere PDF Writer"));
-    EXPECT_EQ(printers.defaultName, "Quillmere_PDF_Writer");
+    EXPECT_EQ(printers.own, Own("Quillmere_PDF_Writer"));
     EXPECT_TRUE(SetDefaultPrinter(printers, "laser"));
-    EXPECT_EQ(printers.defaultName, "laser");
+    EXPECT_EQ(printers.own, Own("laser"));
     EXPECT_TRUE(SetDefaultPrinter(printers, "Office Laser"));
-    EXPECT_EQ(printers.defaultName, "office") << "the first queue of that DeviceName";
+    EXPECT_EQ(printers.own, Own("office")) << "the first queue of that DeviceName";
 
     for (const char* other : {"quillmere pdf writer", "Quillmere_PDF_Writer", "LASER", "", "Office"}) {
         EXPECT_FALSE(SetDefaultPrinter(printers, other)) << other;
-        EXPECT_EQ(printers.defaultName, "office") << other;
+        EXPECT_EQ(printers.own, Own("office")) << other;
     }
     printers.failSetting = true;
     EXPECT_FALSE(SetDefaultPrinter(printers, "laser"));
@@ -70,7 +70,8 @@ TEST_F(PrinterDefaultTest, AFailingReadShowsItsOwnDescriptionAndGivesTheEmptyNam
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
               "Error No: 482\r\nThe printing system cannot be reached.\r\n"
-              "Has occured in modPrinters.GetDefaultPrinter\r\nPlease contact Technical Support");
+              "Check the print server with \"lpstat -r\" and the default printer with \"lpstat -d\", then export "
+              "again.");
 }
 
 class PrintFileTest : public ::testing::Test {

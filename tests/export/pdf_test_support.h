@@ -4,10 +4,16 @@
 #include <stdlib.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/print/printer_system.h"
 #include "tests/export/export_test_support.h"
+
+namespace vts {
+inline void PrintTo(const PrinterChoice& choice, std::ostream* os) { *os << ChoiceName(choice); }
+}  // namespace vts
 
 namespace vts::test {
 
@@ -21,6 +27,13 @@ inline std::string TxtBytes(const std::vector<std::string>& captions, const Rows
         text += "\r\n";
     }
     return text + "\r\n";
+}
+
+// The user's own default set to that queue (or "queue/instance").
+inline std::optional<PrinterChoice> Own(const std::string& name) {
+    const auto slash = name.find('/');
+    if (slash == std::string::npos) return PrinterChoice{name, ""};
+    return PrinterChoice{name.substr(0, slash), name.substr(slash + 1)};
 }
 
 inline std::optional<std::string> Env(const char* name) {

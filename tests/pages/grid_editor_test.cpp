@@ -24,8 +24,11 @@ void clickCell(DataGridView* view, const QModelIndex& index) {
 
 TEST(GridEditor, AValueTypedWithoutEnterIsSavedBeforeAnExportAndBeforeTheClose) {
     PageRig rig;
-    std::string seenByExporter;
-    rig.exporters.mnuCSV = [&](ExportContext&) { seenByExporter = rig.shown(0, "City"); };
+    std::string seenByExporter, tableName;
+    rig.exporters.mnuCSV = [&](ExportContext& ec) {
+        seenByExporter = rig.shown(0, "City");
+        tableName = ec.tableName;  // what a printed job is titled with
+    };
     rig.chooseFolder(rig.data);
     rig.openTable("CUSTOMER");
     Form3& f3 = rig.form3();
@@ -34,6 +37,7 @@ TEST(GridEditor, AValueTypedWithoutEnterIsSavedBeforeAnExportAndBeforeTheClose) 
     rig.typeInto(0, "City", "For export");
     f3.runMenuItem("CSV");
     EXPECT_EQ(seenByExporter, "For export");
+    EXPECT_EQ(tableName, "CUSTOMER");
     EXPECT_EQ(rig.openEditor(), nullptr);
 
     // The close, driven by code as a session's end would be: no focus change helps here.

@@ -8,6 +8,7 @@
 #include <locale>
 #include <string>
 
+#include "tests/support/temp_dir.h"
 #include "tests/support/fixture_copy.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
@@ -19,25 +20,7 @@ namespace fs = std::filesystem;
 inline fs::path fixtures() { return fs::path(VTS_FIXTURES); }
 
 // A fresh folder under the system temp folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "vts-db-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-    std::string str() const { return path_.string(); }
-
-private:
-    fs::path path_;
-};
+using TempDir = vts::test::TempDir;
 
 // Copies the table's whole family (the .db and every companion) into `to`, writable.
 inline void copyTable(const std::string& fixtureFolder, const std::string& name, const fs::path& to) {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 
+#include "tests/support/temp_dir.h"
 #include "platform/shell/errors.h"
 #include "platform/shell/launcher.h"
 #include "platform/xlsx/application.h"
@@ -23,21 +24,16 @@ namespace {
 
 class FakeBin {
 public:
-    FakeBin() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vts-xlsx-test-XXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
-    }
-    ~FakeBin() { std::filesystem::remove_all(dir_); }
     std::string add(const std::string& name, bool executable = true) {
-        const auto path = (dir_ / name).string();
+        const auto path = (dir_.path() / name).string();
         std::ofstream(path) << "#!/bin/sh\n";
         ::chmod(path.c_str(), executable ? 0755 : 0644);
         return path;
     }
-    std::string dir() const { return dir_.string(); }
+    std::string dir() const { return dir_.str(); }
 
 private:
-    std::filesystem::path dir_;
+    vts::test::TempDir dir_;
 };
 
 EnvLookup envOf(std::map<std::string, std::string> vars) {
