@@ -1,7 +1,6 @@
-// The statement texts of the import: the working table's definition and one INSERT per row.
+// The statement texts of the import: the working table's definition and the statements around it.
 #pragma once
 #include <cstdint>
-#include <span>
 #include <string>
 
 namespace vts {
@@ -19,24 +18,6 @@ public:
     std::string text() const;  // without the last comma, closed by ");"
 
 private:
-    std::string text_;
-};
-
-// INSERT INTO `NAME` VALUES('7', NULL, 'O''Brien'). Every piece ends in "', '"; start() reuses
-// the buffer from row to row.
-class InsertStatement {
-public:
-    explicit InsertStatement(const std::string& name);
-    void start();
-    // A value's text form: quoted with every "'" doubled, or NULL when empty.
-    void addText(const std::string& text);
-    // Binary data as a blob literal X'..' in the quoted text's place (quoted text would corrupt
-    // it); NULL when empty, like an empty text.
-    void addBlob(std::span<const std::uint8_t> bytes);
-    const std::string& finish();  // drops the last "', '" and closes with ")"
-
-private:
-    std::string prefix_;
     std::string text_;
 };
 

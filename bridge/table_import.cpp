@@ -41,33 +41,32 @@ std::string tableDefinition(const std::string& name, const db::Recordset& rs, Ui
     return definition.text();
 }
 
-// Step 8.3: one value of the current row, through IfNull with an empty text as replacement.
-void addValue(InsertStatement& insert, const db::Variant& value) {
+// Step 8.3: one value of the current row, through IfNull with an empty text as replacement, in
+// its text form (bytes as they are); an empty text or blob is stored as Null.
+void setValue(db::Variant& out, const db::Variant& value) {
     static const db::Variant kEmptyText{std::string()};
     const db::Variant& shown = IfNull(value, kEmptyText);
-    if (const auto* text = std::get_if<std::string>(&shown))
-        insert.addText(*text);  // a text is its own text form; no copy
-    else if (const auto* bytes = std::get_if<db::Bytes>(&shown))
-        insert.addBlob(*bytes);
-    else
-        insert.addText(db::toText(shown));
+    if (const auto* bytes = std::get_if<db::Bytes>(&shown)) {
+        out = bytes->empty() ? db::Variant{} : shown;
+        return;
+    }
+    std::string text = std::holds_alternative<std::string>(shown) ? std::get<std::string>(shown) : db::toText(shown);
+    out = text.empty() ? db::Variant{} : db::Variant{std::move(text)};
 }
 
-// Step 8.
+// Step 8: each row's values bound into one prepared insert.
 void copyRows(const std::string& name, db::Recordset& rs, db::Connection& working, UiThrottle& yield,
               const ImportProgress& progress) {
     const long total = static_cast<long>(rs.RecordCount());
-    const int columns = rs.columnCount();
-    InsertStatement insert(name);
+    std::vector<db::Variant> values(static_cast<size_t>(rs.columnCount()));
     ProgressThrottle report(progress, total);
     for (long row = 0; row < total; ++row) {
         yield();
-        insert.start();
-        for (int i = 0; i < columns; ++i) {
+        for (size_t i = 0; i < values.size(); ++i) {
             yield();
-            addValue(insert, rs.value(i));
+            setValue(values[i], rs.value(static_cast<int>(i)));
         }
-        working.Execute(insert.finish());
+        working.InsertRow(name, values);
         rs.MoveNext();
         report(row + 1);
     }

@@ -70,6 +70,8 @@ bool Connection::ImportComplete(const std::string& table) { return provider().im
 
 bool Connection::HasUnsavedEdits(const std::string& table) { return provider().hasUnsavedEdits(table); }
 
+void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) { provider().insertRow(table, row); }
+
 void Connection::SetBeforeWrite(std::function<void()> hook) {
     writeHooks_.beforeWrite = std::move(hook);
     if (provider_) provider_->setWriteHooks(writeHooks_);

@@ -60,6 +60,9 @@ public:
     // Whether the working table was edited since its import and not yet written back (working
     // database only; not logged). Dropping the table clears it.
     bool HasUnsavedEdits(const std::string& table);
+    // Adds one row to a working table, one value per column, through a statement prepared once
+    // per table (working database only; not logged). Throws vts::Error.
+    void InsertRow(const std::string& table, const std::vector<Variant>& row);
 
     // Test hook handed to the Paradox writer of "select ... into": called before every write.
     void SetBeforeWrite(std::function<void()> hook);

@@ -19,6 +19,7 @@ std::optional<pdx::Schema> Provider::sourceStructure(const std::string&) { unsup
 void Provider::setImportComplete(const std::string&, bool) { unsupported("SetImportComplete"); }
 bool Provider::importComplete(const std::string&) { unsupported("ImportComplete"); }
 bool Provider::hasUnsavedEdits(const std::string&) { unsupported("HasUnsavedEdits"); }
+void Provider::insertRow(const std::string&, const std::vector<Variant>&) { unsupported("InsertRow"); }
 void Provider::setWriteHooks(const WriteHooks&) {}
 
 }  // namespace db

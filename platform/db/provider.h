@@ -32,6 +32,7 @@ public:
     virtual void setImportComplete(const std::string& table, bool complete);
     virtual bool importComplete(const std::string& table);
     virtual bool hasUnsavedEdits(const std::string& table);
+    virtual void insertRow(const std::string& table, const std::vector<Variant>& row);
     virtual void setWriteHooks(const WriteHooks& hooks);
 };
 

@@ -57,7 +57,7 @@ std::unique_ptr<Cursor> readAll(Statement& st) {
 }  // namespace
 
 WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
-    : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)), inserts_(*db_) {
+    : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)) {
     // Write-ahead logging: a long import transaction never blocks the grid, which reads on the
     // same thread while the import yields to the window. Stays set in the file; where the file
     // system cannot do it, SQLite keeps its rollback journal.
@@ -75,9 +75,7 @@ WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
 }
 
 void WorkingProvider::execute(const std::string& sql) {
-    // One INSERT per row is the import's whole work: the same shape is planned only once.
-    if (inserts_.tryExecute(sql)) return;
-    inserts_.clear();  // the statement may change or drop a table a kept statement writes to
+    inserter_.reset();  // the statement may change or drop the table it writes to
     const auto statement = singleStatement(sql);
     if (looksLikeSelectInto(statement)) return selectInto(*db_, parseSelectInto(statement, sql), writeHooks_);
     run(sql, statement);
@@ -148,5 +146,13 @@ void WorkingProvider::setImportComplete(const std::string& table, bool complete)
 bool WorkingProvider::importComplete(const std::string& table) { return db::importComplete(*db_, table); }
 
 bool WorkingProvider::hasUnsavedEdits(const std::string& table) { return db::hasUnsavedEdits(*db_, table); }
+
+void WorkingProvider::insertRow(const std::string& table, const std::vector<Variant>& row) {
+    if (!inserter_ || inserter_->table() != table) {
+        inserter_.reset();
+        inserter_.emplace(*db_, table);
+    }
+    inserter_->insert(row);
+}
 
 }  // namespace db

@@ -2,7 +2,9 @@
 #pragma once
 #include <memory>
 
-#include "platform/db/insert_cache.h"
+#include <optional>
+
+#include "platform/db/row_inserter.h"
 #include "platform/db/provider.h"
 #include "platform/db/sql_tokens.h"
 #include "platform/db/sqlite_handle.h"
@@ -25,12 +27,13 @@ public:
     void setImportComplete(const std::string& table, bool complete) override;
     bool importComplete(const std::string& table) override;
     bool hasUnsavedEdits(const std::string& table) override;
+    void insertRow(const std::string& table, const std::vector<Variant>& row) override;
     void setWriteHooks(const WriteHooks& hooks) override { writeHooks_ = hooks; }
 
 private:
     void run(const std::string& sql, const std::vector<Token>& statement);
     std::shared_ptr<SqliteDb> db_;  // shared with open record sets
-    InsertCache inserts_;           // after db_: finalized before the database can close
+    std::optional<RowInserter> inserter_;  // after db_: finalized before the database can close
     WriteHooks writeHooks_;
 };
 

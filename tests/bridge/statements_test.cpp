@@ -79,46 +79,11 @@ TEST(TableDefinition, CustomerExample) {
     EXPECT_EQ(def.text(), "CREATE TABLE `CUSTOMER`(`ID` INT,`NAME` TEXT);");
 }
 
-TEST(InsertStatement, ValuesNullsAndQuotes) {
-    InsertStatement ins("CUSTOMER");
-    ins.addText("7");
-    ins.addText("");
-    ins.addText("O'Brien");
-    EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES('7', NULL, 'O''Brien')");
-    ins.start();
-    ins.addText("");
-    EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES(NULL)");
-    ins.start();
-    ins.addText("a");
-    ins.addText("");
-    EXPECT_EQ(ins.finish(), "INSERT INTO `CUSTOMER` VALUES('a', NULL)");
-}
-
-TEST(InsertStatement, EveryQuoteIsDoubled) {
-    InsertStatement ins("T");
-    ins.addText("''a'b'");
-    ins.addText("'");
-    EXPECT_EQ(ins.finish(), "INSERT INTO `T` VALUES('''''a''b''', '''')");
-}
-
 TEST(IfNull, ReplacementOnlyForNull) {
     const db::Variant empty{std::string()}, null{}, zero{std::int64_t{0}};
     EXPECT_EQ(IfNull(null, empty), empty);
     EXPECT_EQ(IfNull(zero, empty), zero);
     EXPECT_EQ(IfNull(empty, zero), empty);  // an empty text is not Null
-}
-
-TEST(InsertStatement, BlobsTravelAsHexLiterals) {
-    InsertStatement ins("T");
-    const std::uint8_t bytes[] = {0x00, 0x27, 0xFF, 0x5C};
-    ins.addBlob(bytes);
-    ins.addText("x");
-    ins.addBlob({});
-    EXPECT_EQ(ins.finish(), "INSERT INTO `T` VALUES(X'0027FF5C', 'x', NULL)");
-    ins.start();
-    ins.addText("1");
-    ins.addBlob(bytes);
-    EXPECT_EQ(ins.finish(), "INSERT INTO `T` VALUES('1', X'0027FF5C')");
 }
 
 TEST(NameQuoting, QuoteCharactersAreDoubled) {
@@ -129,9 +94,6 @@ TEST(NameQuoting, QuoteCharactersAreDoubled) {
     TableDefinition def("X`");
     def.addColumn("c`d", 3);
     EXPECT_EQ(def.text(), "CREATE TABLE `X```(`c``d` INT);");
-    InsertStatement ins("`");
-    ins.addText("1");
-    EXPECT_EQ(ins.finish(), "INSERT INTO ```` VALUES('1')");
 }
 
 TEST(WriteBackStatements, ExactTexts) {

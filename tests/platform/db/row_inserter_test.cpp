@@ -1,10 +1,10 @@
-// The kept-statement INSERT: every literal form it takes gives the same stored value as SQLite's
-// own reading of the same text; every form it cannot vouch for goes the ordinary way; kept
-// statements follow the tables they write to.
+// The import's prepared insert: every value stores what SQLite stores for the same text written
+// as a literal, REAL columns get the nearest double, and the statement follows its table.
 #include <gtest/gtest.h>
 
 #include "db_test_support.h"
-#include "platform/db/insert_cache.h"
+#include "platform/db/row_inserter.h"
+#include "platform/db/value_text.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;
@@ -23,6 +23,21 @@ std::string insertInto(const std::string& table, const std::string& literal) {
     return sql + ")";
 }
 
+// The value a literal of the old statement text stood for, as the import now binds it.
+db::Variant boundValue(const std::string& literal) {
+    if (literal == "NULL" || literal == "null" || literal == "Null") return {};
+    if (literal.front() == '\'') {
+        std::string text;
+        for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+            text += literal[i];
+            if (literal[i] == '\'') ++i;  // '' stands for one quote
+        }
+        return text;
+    }
+    if (literal[0] == 'X' || literal[0] == 'x') return *db::parseHex(literal.substr(2, literal.size() - 3));
+    return std::int64_t{std::stoll(literal)};
+}
+
 struct Stored {
     std::string type;
     db::Variant value;
@@ -39,20 +54,19 @@ std::vector<Stored> storedRows(const db::SqliteDb& db, const std::string& table)
     return out;
 }
 
-class InsertCacheTest : public ::testing::Test {
+class RowInserterTest : public ::testing::Test {
 protected:
-    InsertCacheTest() : db_((dir_.path() / "t.sqlite").string(), false, true), cache_(db_) {
+    RowInserterTest() : db_((dir_.path() / "t.sqlite").string(), false, true) {
         db_.exec(std::string("CREATE TABLE `FAST`") + kColumns);
         db_.exec(std::string("CREATE TABLE `PLAIN`") + kColumns);
     }
     TempDir dir_;
     db::SqliteDb db_;
-    db::InsertCache cache_;
 };
 
 }  // namespace
 
-TEST_F(InsertCacheTest, LiteralsStoreWhatSqliteStoresForTheSameText) {
+TEST_F(RowInserterTest, ValuesStoreWhatSqliteStoresForTheSameLiteral) {
     const std::vector<std::string> literals{
         "''", "'abc'", "'O''Brien'", "''''", "'a''''b'", "'7'", "'007'", "' 7'", "'7 '", "'-7'", "'+7'", "'-0'",
         "'1.5'", "'1.50'", "'-2.5e3'", "'1E+3'", "'.5'", "'5.'", "'0.1'", "'1.0'", "'3.0e0'",
@@ -62,9 +76,10 @@ TEST_F(InsertCacheTest, LiteralsStoreWhatSqliteStoresForTheSameText) {
         "'\"q\"'", "'`b`'", "'tab\there'", "'line\nbreak'", "X''", "X'00FF'", "x'abCD'", "X'27'", "NULL", "null",
         "Null", "0", "-0", "7", "-7", "007", "000000000000000001", "123456789012345678", "-123456789012345678",
         "999999999999999999", "-999999999999999999"};
+    db::RowInserter fast(db_, "FAST");
     for (const auto& literal : literals) {
         SCOPED_TRACE(literal);
-        ASSERT_TRUE(cache_.tryExecute(insertInto("FAST", literal)));
+        fast.insert(std::vector<db::Variant>(kColumnCount, boundValue(literal)));
         db_.exec(insertInto("PLAIN", literal));
         const auto fast = storedRows(db_, "FAST"), plain = storedRows(db_, "PLAIN");
         ASSERT_EQ(fast.size(), plain.size());
@@ -77,11 +92,12 @@ TEST_F(InsertCacheTest, LiteralsStoreWhatSqliteStoresForTheSameText) {
 
 // SQLite 3.40 reads a few full-precision decimal texts into a double one unit in the last place
 // off; a FLOAT column must get the nearest double, which is what the text was made from.
-TEST_F(InsertCacheTest, FloatColumnsGetTheNearestDouble) {
+TEST_F(RowInserterTest, FloatColumnsGetTheNearestDouble) {
     db_.exec("CREATE TABLE `R`(`F` FLOAT, `S` TEXT)");
     const std::vector<std::string> texts{"32.149581516499246", "-568592.8372141", "4576614497.6606035", "0.1",
                                          "1e21", "-2.5e-300"};
-    for (const auto& t : texts) ASSERT_TRUE(cache_.tryExecute("INSERT INTO `R` VALUES('" + t + "', '" + t + "')"));
+    db::RowInserter r(db_, "R");
+    for (const auto& t : texts) r.insert({t, t});
     db::Statement st(db_, "SELECT typeof(F), F, S FROM `R` ORDER BY rowid");
     for (const auto& t : texts) {
         ASSERT_TRUE(st.step());
@@ -91,54 +107,36 @@ TEST_F(InsertCacheTest, FloatColumnsGetTheNearestDouble) {
     }
 }
 
-TEST_F(InsertCacheTest, FormsItCannotVouchForGoTheOrdinaryWay) {
-    const std::vector<std::string> texts{
-        insertInto("FAST", "1234567890123456789"),  // 19 digits: may not fit 64 bits
-        insertInto("FAST", "9223372036854775808"), insertInto("FAST", "1.5"), insertInto("FAST", "1e3"),
-        insertInto("FAST", "0x10"), insertInto("FAST", "+7"), insertInto("FAST", "- 7"), insertInto("FAST", "X'ABC'"),
-        insertInto("FAST", "X'GG'"), insertInto("FAST", "NULLX"), insertInto("FAST", "'a' 'b'"),
-        insertInto("FAST", "'open"), insertInto("FAST", "CURRENT_DATE"), insertInto("FAST", "(1)"),
-        "INSERT INTO `FAST` VALUES()", "insert into `FAST` VALUES(1)", "INSERT INTO [FAST] VALUES(1)",
-        "INSERT INTO `FAST`VALUES(1)", "INSERT INTO `FAST` VALUES(1);", "INSERT INTO `FAST` VALUES(1) ",
-        "INSERT INTO `FAST` VALUES(1); DROP TABLE `PLAIN`", "INSERT INTO `FAST` VALUES(1)--",
-        "INSERT INTO `FAST` VALUES(1), (2)", "INSERT INTO `` VALUES(1)", "INSERT INTO `FAST VALUES(1)",
-        std::string("INSERT INTO `FAST` VALUES('a\0b')", 32)};
-    for (const auto& sql : texts) EXPECT_FALSE(cache_.tryExecute(sql)) << sql;
-    EXPECT_TRUE(storedRows(db_, "FAST").empty());
-}
-
-TEST_F(InsertCacheTest, NamesWithDoubledBackquotesAndBlanksAroundLiterals) {
-    db_.exec("CREATE TABLE `a``b`(x, y)");
-    ASSERT_TRUE(cache_.tryExecute("INSERT INTO `a``b` VALUES(  'p' ,7,NULL  )") == false);  // 3 values, 2 columns
-    ASSERT_TRUE(cache_.tryExecute("INSERT INTO `a``b` VALUES(  'p''' ,7  )"));
-    db::Statement st(db_, "SELECT x, y FROM `a``b`");
+TEST_F(RowInserterTest, TheStatementFollowsItsTableAndFailuresSayWhy) {
+    db_.exec("CREATE TABLE `a``b`(x INT NOT NULL, y)");
+    db::RowInserter odd(db_, "a`b");  // a name with a quote character
+    odd.insert({std::string("7"), std::string("p'")});
+    try {
+        odd.insert({db::Variant{}, std::string("q")});
+        FAIL() << "NULL went into a NOT NULL column";
+    } catch (const vts::Error& e) {
+        EXPECT_STREQ(e.what(), "NOT NULL constraint failed: a`b.x");
+    }
+    EXPECT_THROW(odd.insert({std::string("1")}), vts::Error);  // one value for two columns
+    db::Statement st(db_, "SELECT typeof(x), x, y, count(*) FROM `a``b`");
     ASSERT_TRUE(st.step());
-    EXPECT_EQ(st.column(0), db::Variant(std::string("p'")));
-    EXPECT_EQ(st.column(1), db::Variant(std::int64_t{7}));
-}
+    EXPECT_EQ(db::toText(st.column(0)), "integer");
+    EXPECT_EQ(st.column(2), db::Variant(std::string("p'")));
+    EXPECT_EQ(st.columnInt(3), 1);
+    st.reset();
+    EXPECT_THROW(db::RowInserter(db_, "MISSING"), vts::Error);
 
-TEST_F(InsertCacheTest, KeptStatementsFollowTheirTable) {
-    ASSERT_TRUE(cache_.tryExecute(insertInto("FAST", "'1'")));
-    // Changed on the same connection: SQLite plans the kept statement again.
+    // Changed on the same connection: SQLite plans the statement again.
+    db::RowInserter fast(db_, "FAST");
+    fast.insert(std::vector<db::Variant>(kColumnCount, std::string("1")));
     db_.exec("DROP TABLE `FAST`");
     db_.exec("CREATE TABLE `FAST`(`A` TEXT,`B` INT,`C`,`D`,`E`,`F`,`G`,`H`,`I`)");
-    ASSERT_TRUE(cache_.tryExecute(insertInto("FAST", "'2'")));
-    db::Statement st(db_, "SELECT typeof(A), typeof(B), count(*) FROM `FAST`");
-    ASSERT_TRUE(st.step());
-    EXPECT_EQ(db::toText(st.column(0)), "text");
-    EXPECT_EQ(db::toText(st.column(1)), "integer");
-    EXPECT_EQ(st.columnInt(2), 1);
-    st.reset();
-    // Changed from another connection, now with fewer columns: nothing is written and the
-    // caller gets to run the text the ordinary way.
-    {
-        db::SqliteDb other(db_.path(), false, false);
-        other.exec("DROP TABLE `FAST`");
-        other.exec("CREATE TABLE `FAST`(`A`)");
-    }
-    EXPECT_FALSE(cache_.tryExecute(insertInto("FAST", "'3'")));
-    db_.exec("DROP TABLE `FAST`");
-    EXPECT_FALSE(cache_.tryExecute(insertInto("FAST", "'4'")));
+    fast.insert(std::vector<db::Variant>(kColumnCount, std::string("2")));
+    db::Statement check(db_, "SELECT typeof(A), typeof(B), count(*) FROM `FAST`");
+    ASSERT_TRUE(check.step());
+    EXPECT_EQ(db::toText(check.column(0)), "text");
+    EXPECT_EQ(db::toText(check.column(1)), "integer");
+    EXPECT_EQ(check.columnInt(2), 1);
 }
 
 TEST(WorkingDatabaseInserts, FailuresReadAsOnTheOrdinaryPath) {
@@ -160,10 +158,11 @@ TEST(WorkingDatabaseInserts, FailuresReadAsOnTheOrdinaryPath) {
     } catch (const vts::Error& e) {
         EXPECT_STREQ(e.what(), "no such table: MISSING (in \"INSERT INTO `MISSING` VALUES('1')\")");
     }
-    // A kept statement does not hold the table: it can be dropped and made anew at once.
+    // The prepared insert does not hold the table: it can be dropped and made anew at once.
+    c.InsertRow("T", {std::string("2")});
     c.Execute("DROP TABLE `T`");
     c.Execute("CREATE TABLE `T`(`A` TEXT,`B` TEXT)");
-    c.Execute("INSERT INTO `T` VALUES('x', 'y')");
+    c.InsertRow("T", {std::string("x"), std::string("y")});
     db::Recordset rs;
     rs.Open("select * from [T]", c, 3, 1);
     EXPECT_EQ(rs.RecordCount(), 1);
