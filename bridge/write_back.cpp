@@ -1,10 +1,7 @@
 // SaveTableToParadox: replaces the Paradox table with the working table, then ends the program.
 #include "bridge/paradox.h"
-#include "bridge/import_statements.h"
 #include "bridge/ui_throttle.h"
-#include "bridge/write_back_statements.h"
 #include "platform/db/connection.h"
-#include "platform/pdx/family.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
@@ -14,7 +11,6 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
     // 1.
     db::Connection working(ctx.statementLog);
     db::Connection paradox(ctx.statementLog);
-    db::Recordset rs;
     // 2.
     if (hooks.releaseGrid) hooks.releaseGrid();
     // 3.
@@ -29,17 +25,10 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
     if (!working.ImportComplete(name))
         throw Error("The table " + name + " was not copied completely from the Paradox folder, so it is not written "
                     "back; the Paradox table stays as it was.");
-    // 5. Only a table that is there: a retry after a failure further on must get past this. The
-    // table's files stay until step 9 replaces them in one step.
-    if (pdx::findTable(folderText, name)) paradox.Execute(DropBackquotedStatement(name));
-    // 6.
-    rs.CursorLocation(ado::adUseClient);
-    rs.Open(SelectAllBracketedStatement(name), working, ado::adOpenStatic, ado::adLockReadOnly);
-    // 7.
-    long rowCount = 0;
-    if (!rs.Eof()) rowCount = static_cast<long>(rs.RecordCount());
-    // 8.
-    if (rs.State() != 0) rs.Close();
+    // 5. The table's files stay until step 9 replaces them in one step (a retry after a failure
+    // further on finds them as they were).
+    // 6. to 8. The rows to write.
+    const long rowCount = static_cast<long>(working.RowCount(name));
     // The window keeps repainting and shows the progress while the table is written.
     UiThrottle yield(ctx.yieldToUi);
     ProgressThrottle report(hooks.progress, rowCount);
@@ -48,13 +37,13 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
         yield();
     });
     // 9. The new table is in place once this succeeds.
-    working.Execute(SelectIntoParadoxStatement(rowCount, CollapseBackslashes(folderText + "/"), name));
+    working.WriteParadoxTable({rowCount, folderText, name, name});
     report.finish(rowCount);
     // From here on the edits are in the Paradox folder: nothing may report the write-back as
     // failed, or the page would offer a retry that can only fail on the missing working table.
     try {
         // 10.
-        if (WorkingTableExists(ctx, name)) working.Execute(DropBracketedStatement(name));
+        if (WorkingTableExists(ctx, name)) working.DropTable(name);
         // 11.
         working.Close();
         paradox.Close();

@@ -70,6 +70,12 @@ bool Connection::ImportComplete(const std::string& table) { return provider().im
 
 bool Connection::HasUnsavedEdits(const std::string& table) { return provider().hasUnsavedEdits(table); }
 
+std::int64_t Connection::RowCount(const std::string& table) { return provider().rowCount(table); }
+
+void Connection::DropTable(const std::string& table) { provider().dropTable(table); }
+
+void Connection::WriteParadoxTable(const SelectInto& what) { provider().writeParadoxTable(what); }
+
 void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) { provider().insertRow(table, row); }
 
 void Connection::SetBeforeWrite(std::function<void()> hook) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/db/recordset.h"
+#include "platform/db/select_into.h"
 #include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
 #include "platform/shell/statement_log.h"
@@ -35,9 +36,8 @@ public:
     void Open(const std::string& connectionString);
     // Exactly one statement (a trailing ';' and blanks may follow). Every text is logged.
     // Paradox folder: "SELECT * FROM `name`" is refused here (open it as a record set) and
-    // "DROP TABLE `name`" sets the table's files aside until the next write of that table.
-    // Working database: Jet statements, translated for SQLite, including
-    // "select top N * into [Paradox 5.x;Database=FOLDER].[NAME.db] from [NAME]".
+    // "DROP TABLE `name`" only checks that the table is there (WriteParadoxTable replaces it).
+    // Working database: Jet statements, translated for SQLite.
     void Execute(const std::string& sql);
     // 20 (adSchemaTables): "TABLE_NAME", "TABLE_TYPE" ("TABLE", "VIEW" or "SYSTEM TABLE").
     Recordset OpenSchema(int schema);
@@ -63,10 +63,17 @@ public:
     // Adds one row to a working table, one value per column, through a statement prepared once
     // per table (working database only; not logged). Throws vts::Error.
     void InsertRow(const std::string& table, const std::vector<Variant>& row);
+    // Working database only; not logged. The rows of a table; a table dropped with the
+    // structure recorded for it.
+    std::int64_t RowCount(const std::string& table);
+    void DropTable(const std::string& table);
+    // Replaces the Paradox table what.target in what.folder with the first what.top rows of the
+    // working table what.source, all or nothing (working database only; not logged).
+    void WriteParadoxTable(const SelectInto& what);
 
-    // Test hook handed to the Paradox writer of "select ... into": called before every write.
+    // Test hook handed to the Paradox writer of WriteParadoxTable: called before every write.
     void SetBeforeWrite(std::function<void()> hook);
-    // Called with the rows written so far while "select ... into" writes a Paradox table.
+    // Called with the rows written so far while WriteParadoxTable writes a Paradox table.
     void SetRowWritten(std::function<void(long done)> hook);
 
     const std::string& ConnectionString() const;

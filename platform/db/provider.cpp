@@ -20,6 +20,9 @@ void Provider::setImportComplete(const std::string&, bool) { unsupported("SetImp
 bool Provider::importComplete(const std::string&) { unsupported("ImportComplete"); }
 bool Provider::hasUnsavedEdits(const std::string&) { unsupported("HasUnsavedEdits"); }
 void Provider::insertRow(const std::string&, const std::vector<Variant>&) { unsupported("InsertRow"); }
+std::int64_t Provider::rowCount(const std::string&) { unsupported("RowCount"); }
+void Provider::dropTable(const std::string&) { unsupported("DropTable"); }
+void Provider::writeParadoxTable(const SelectInto&) { unsupported("WriteParadoxTable"); }
 void Provider::setWriteHooks(const WriteHooks&) {}
 
 }  // namespace db

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/db/cursor.h"
+#include "platform/db/select_into.h"
 #include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
 
@@ -33,6 +34,9 @@ public:
     virtual bool importComplete(const std::string& table);
     virtual bool hasUnsavedEdits(const std::string& table);
     virtual void insertRow(const std::string& table, const std::vector<Variant>& row);
+    virtual std::int64_t rowCount(const std::string& table);
+    virtual void dropTable(const std::string& table);
+    virtual void writeParadoxTable(const SelectInto& what);
     virtual void setWriteHooks(const WriteHooks& hooks);
 };
 

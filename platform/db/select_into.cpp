@@ -1,5 +1,4 @@
-// Carries out "select top N * into [Paradox 5.x;Database=FOLDER].[NAME.db] from [NAME]": writes
-// the working table's first N rows as the Paradox table NAME.db.
+// Writes a working table's first N rows as a Paradox table.
 #include "platform/db/select_into.h"
 
 #include <algorithm>

@@ -1,13 +1,22 @@
-// Carries out "select top N * into [Paradox 5.x;Database=FOLDER].[NAME.db] from [NAME]": writes
-// the working table's first N rows as the Paradox table NAME.db.
+// Writes a working table's first N rows as a Paradox table.
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/db/sqlite_handle.h"
-#include "platform/db/statement_forms.h"
 #include "platform/db/write_hooks.h"
 
 namespace db {
+
+// Which rows go where: the first `top` rows of the working table `source`, as the Paradox table
+// `target` (without ".db") in `folder`.
+struct SelectInto {
+    std::int64_t top = 0;
+    std::string folder;
+    std::string target;
+    std::string source;
+};
 
 // Replaces a table of that name in one step (its whole family, or nothing, changes); on failure
 // the earlier table stays as it was and nothing else is left behind.

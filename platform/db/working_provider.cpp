@@ -76,14 +76,12 @@ WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
 
 void WorkingProvider::execute(const std::string& sql) {
     inserter_.reset();  // the statement may change or drop the table it writes to
-    const auto statement = singleStatement(sql);
-    if (looksLikeSelectInto(statement)) return selectInto(*db_, parseSelectInto(statement, sql), writeHooks_);
-    run(sql, statement);
+    run(sql, singleStatement(sql));
 }
 
 void WorkingProvider::run(const std::string& sql, const std::vector<Token>& statement) {
     auto st = prepareOne(*db_, sql, statement);
-    const auto dropped = dropTable(statement);
+    const auto dropped = db::dropTable(statement);
     if (!dropped) {
         while (st.step()) {
         }
@@ -146,6 +144,29 @@ void WorkingProvider::setImportComplete(const std::string& table, bool complete)
 bool WorkingProvider::importComplete(const std::string& table) { return db::importComplete(*db_, table); }
 
 bool WorkingProvider::hasUnsavedEdits(const std::string& table) { return db::hasUnsavedEdits(*db_, table); }
+
+std::int64_t WorkingProvider::rowCount(const std::string& table) {
+    Statement st(*db_, "SELECT count(*) FROM " + quoteIdentifier(table));
+    st.step();
+    return st.columnInt(0);
+}
+
+void WorkingProvider::dropTable(const std::string& table) {
+    inserter_.reset();
+    // A recorded structure belongs to the table it was recorded for: both go, or neither does.
+    db_->exec("SAVEPOINT vts_drop");
+    try {
+        db_->exec("DROP TABLE " + quoteIdentifier(table));
+        forgetStructure(*db_, table);
+        db_->exec("RELEASE vts_drop");
+    } catch (...) {
+        db_->exec("ROLLBACK TO vts_drop");
+        db_->exec("RELEASE vts_drop");
+        throw;
+    }
+}
+
+void WorkingProvider::writeParadoxTable(const SelectInto& what) { selectInto(*db_, what, writeHooks_); }
 
 void WorkingProvider::insertRow(const std::string& table, const std::vector<Variant>& row) {
     if (!inserter_ || inserter_->table() != table) {

@@ -36,15 +36,9 @@ TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
     env.log.entries.clear();
     ImportParadoxTable(env.ctx, name);
     SaveTableToParadox(env.ctx, name, {});
-    const std::string target = "/" + env.paradoxFolder.string() + "/";
     EXPECT_EQ(env.statements(), (std::vector<std::string>{
                                     "SELECT * FROM `A``B]C;D`",
                                     "CREATE TABLE `A``B]C;D`(`x``y]z;` TEXT,`N` INT);",
-                                    "DROP TABLE `A``B]C;D`",
-                                    "select * from [A`B]]C;D]",
-                                    "select top 2 * into [Paradox 5.x;Database=" + target +
-                                        "].[A`B]]C;D.db] from [A`B]]C;D]",
-                                    "DROP TABLE [A`B]]C;D]",
                                 }));
     const auto written = readTable(env.paradoxFolder / (name + ".db"));
     EXPECT_EQ(written.schema, schema);

@@ -5,7 +5,6 @@
 #include "bridge/import_statements.h"
 #include "bridge/paradox.h"
 #include "bridge/sql_quoting.h"
-#include "bridge/write_back_statements.h"
 
 namespace vts {
 namespace {
@@ -94,17 +93,6 @@ TEST(NameQuoting, QuoteCharactersAreDoubled) {
     TableDefinition def("X`");
     def.addColumn("c`d", 3);
     EXPECT_EQ(def.text(), "CREATE TABLE `X```(`c``d` INT);");
-}
-
-TEST(WriteBackStatements, ExactTexts) {
-    EXPECT_EQ(SelectAllBracketedStatement("CUSTOMER"), "select * from [CUSTOMER]");
-    EXPECT_EQ(SelectIntoParadoxStatement(1234, "C:/data/", "CUSTOMER"),
-              "select top 1234 * into [Paradox 5.x;Database=C:/data/].[CUSTOMER.db] from [CUSTOMER]");
-    EXPECT_EQ(SelectIntoParadoxStatement(0, "//tmp/x/", "T"),
-              "select top 0 * into [Paradox 5.x;Database=//tmp/x/].[T.db] from [T]");
-    EXPECT_EQ(DropBracketedStatement("CUSTOMER"), "DROP TABLE [CUSTOMER]");
-    EXPECT_EQ(SelectIntoParadoxStatement(1, "/a]b/", "A]B"),
-              "select top 1 * into [Paradox 5.x;Database=/a]]b/].[A]]B.db] from [A]]B]");
 }
 
 }  // namespace

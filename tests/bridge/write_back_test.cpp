@@ -44,14 +44,8 @@ TEST(WriteBack, StatementsHooksAndResult) {
     env.log.entries.clear();
     Hooks hooks;
     SaveTableToParadox(env.ctx, "CUSTOMER", hooks.make(env));
-    const std::string target = "/" + env.paradoxFolder.string() + "/";  // a leading '/' gains a second
-    EXPECT_EQ(env.statements(), (std::vector<std::string>{
-                                    "DROP TABLE `CUSTOMER`",
-                                    "select * from [CUSTOMER]",
-                                    "select top 1 * into [Paradox 5.x;Database=" + target +
-                                        "].[CUSTOMER.db] from [CUSTOMER]",
-                                    "DROP TABLE [CUSTOMER]",
-                                }));
+    // Typed calls all the way: no statement text of ours is written out and read back.
+    EXPECT_TRUE(env.statements().empty()) << env.statements().front();
     EXPECT_EQ(hooks.released, 1);
     EXPECT_EQ(hooks.statementsAtRelease, 0u);
     EXPECT_EQ(hooks.done, 1);
@@ -117,30 +111,20 @@ TEST(WriteBack, RowCountWithoutGroupingAndEmptyTables) {
         ImportParadoxTable(env.ctx, name);
         SaveTableToParadox(env.ctx, name, {});
     }
-    const auto statements = env.statements();
-    auto has = [&](const std::string& prefix) {
-        return std::any_of(statements.begin(), statements.end(),
-                           [&](const std::string& s) { return s.rfind(prefix, 0) == 0; });
-    };
-    EXPECT_TRUE(has("select top 1234 * into "));
-    EXPECT_TRUE(has("select top 0 * into "));
     EXPECT_EQ(readTable(env.paradoxFolder / "BIG.db").records, rows);
     const auto none = readTable(env.paradoxFolder / "NONE.db");
     EXPECT_TRUE(none.records.empty());
     EXPECT_EQ(none.schema, numberAndText());
 }
 
-TEST(WriteBack, TrailingSlashGivesOneSlash) {
+TEST(WriteBack, AFolderTextWithATrailingSlashIsTheSameFolder) {
     BridgeEnv env;
     writeTable(env.paradoxFolder, "T", numberAndText(), {});
     env.folderText = env.paradoxFolder.string() + "/";
     ImportParadoxTable(env.ctx, "T");
     SaveTableToParadox(env.ctx, "T", {});
-    const auto statements = env.statements();
-    const std::string expected = "[Paradox 5.x;Database=/" + env.paradoxFolder.string() + "/].[T.db]";
-    EXPECT_TRUE(std::any_of(statements.begin(), statements.end(),
-                            [&](const std::string& s) { return s.find(expected) != std::string::npos; }));
     EXPECT_TRUE(fs::exists(env.paradoxFolder / "T.db"));
+    EXPECT_EQ(env.ends, 1);
 }
 
 // Other programs on Linux open the files by their exact names: every name stays as it was.

@@ -1,5 +1,5 @@
-// "select top N * into [Paradox 5.x;Database=...].[NAME.db] from [NAME]": the working table
-// written back as a Paradox table, with the recorded structure, the aside set and failures.
+// A working table written back as a Paradox table: the recorded structure, what is carried over
+// from the table it replaces, and failures.
 #include <gtest/gtest.h>
 
 #include "db_test_support.h"
@@ -54,9 +54,8 @@ void importTable(db::Connection& work, const fs::path& folder, const std::string
     work.CommitTrans();
 }
 
-std::string selectInto(const std::string& name, const fs::path& folder, std::int64_t top) {
-    return "select top " + std::to_string(top) + " * into [Paradox 5.x;Database=" + folder.string() + "].[" + name +
-           ".db] from [" + name + "]";
+db::SelectInto selectInto(const std::string& name, const fs::path& folder, std::int64_t top) {
+    return {top, folder.string(), name, name};
 }
 
 std::int64_t rowCount(db::Connection& work, const std::string& name) {
@@ -71,7 +70,7 @@ void writeBack(db::Connection& work, const fs::path& folder, const std::string& 
     db::Connection px;
     px.Open(db::paradoxConnectionString(folder.string()));
     px.Execute("DROP TABLE `" + name + "`");
-    work.Execute(selectInto(name, folder, rowCount(work, name)));
+    work.WriteParadoxTable(selectInto(name, folder, rowCount(work, name)));
 }
 
 std::string fileBytes(const fs::path& p) {
@@ -164,7 +163,7 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
                  "'héllo', '" + longText + "', 'memo', X'0102')");
     work.Execute("INSERT INTO `NEW` VALUES(NULL, '-3', NULL, '99999999999999999999.5', NULL, '2021-09-01', 'a', NULL, "
                  "NULL, NULL)");
-    work.Execute(selectInto("NEW", paradox.path(), 2));
+    work.WriteParadoxTable(selectInto("NEW", paradox.path(), 2));
     pdx::Schema s;
     const auto rows = readParadox(paradox.path(), "NEW", &s);
     using T = pdx::FieldType;
@@ -189,12 +188,12 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
 TEST_F(SelectIntoTest, TopTakesTheFirstRowsInRowidOrderAndZeroGivesAnEmptyTable) {
     work.Execute("CREATE TABLE `N`(`A` INT)");
     for (int i = 1; i <= 5; ++i) work.Execute("INSERT INTO `N` VALUES('" + std::to_string(i * 10) + "')");
-    work.Execute(selectInto("N", paradox.path(), 3));
+    work.WriteParadoxTable(selectInto("N", paradox.path(), 3));
     const auto rows = readParadox(paradox.path(), "N");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2][0], db::Variant(std::int64_t{30}));
     TempDir empty;
-    work.Execute(selectInto("N", empty.path(), 0));
+    work.WriteParadoxTable(selectInto("N", empty.path(), 0));
     pdx::Schema s;
     EXPECT_TRUE(readParadox(empty.path(), "N", &s).empty());
     EXPECT_EQ(s.fields.size(), 1u);
@@ -213,7 +212,7 @@ TEST_F(SelectIntoTest, InjectedWriteFailureRestoresTheTableAndARetrySucceeds) {
         px.Open(db::paradoxConnectionString(paradox.str()));
         px.Execute("DROP TABLE `CUSTOMER`");
         try {
-            work.Execute(selectInto("CUSTOMER", paradox.path(), 20));
+            work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
             ADD_FAILURE() << "no failure at write " << failAt;
         } catch (const vts::Error& e) {
             EXPECT_NE(std::string(e.what()).find("simulated disk failure"), std::string::npos) << e.what();
@@ -229,7 +228,7 @@ TEST_F(SelectIntoTest, InjectedWriteFailureRestoresTheTableAndARetrySucceeds) {
 TEST_F(SelectIntoTest, ATableInPlaceIsReplacedWhole) {
     copyTable("db", "CUSTOMER", paradox.path());
     importTable(work, paradox.path(), "CUSTOMER");
-    work.Execute(selectInto("CUSTOMER", paradox.path(), 20));
+    work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
     EXPECT_EQ(filesIn(paradox.path()), (std::vector<std::string>{"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX"}));
     EXPECT_EQ(readParadox(paradox.path(), "CUSTOMER").size(), 20u);
 }
@@ -250,7 +249,7 @@ TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
         px.Open(db::paradoxConnectionString(paradox.str()));
         px.Execute("DROP TABLE `CUSTOMER`");
         try {
-            work.Execute(selectInto("CUSTOMER", paradox.path(), 20));
+            work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
             ADD_FAILURE() << c.update;
         } catch (const vts::Error& e) {
             const std::string what = e.what();
@@ -269,7 +268,7 @@ TEST_F(SelectIntoTest, IntegersBeyondExactDoublesAreRefused) {
     work.Execute("INSERT INTO `N` VALUES('1')");
     work.Execute("INSERT INTO `N` VALUES('9007199254740993')");
     try {
-        work.Execute(selectInto("N", paradox.path(), 2));
+        work.WriteParadoxTable(selectInto("N", paradox.path(), 2));
         FAIL();
     } catch (const vts::Error& e) {
         EXPECT_NE(std::string(e.what()).find("Row 2, field \"A\""), std::string::npos) << e.what();
@@ -278,7 +277,7 @@ TEST_F(SelectIntoTest, IntegersBeyondExactDoublesAreRefused) {
 }
 
 TEST_F(SelectIntoTest, MissingFolderOrWorkingTable) {
-    EXPECT_THROW(work.Execute(selectInto("N", paradox.path() / "gone", 0)), vts::Error);
-    EXPECT_THROW(work.Execute(selectInto("N", paradox.path(), 0)), vts::Error);
+    EXPECT_THROW(work.WriteParadoxTable(selectInto("N", paradox.path() / "gone", 0)), vts::Error);
+    EXPECT_THROW(work.WriteParadoxTable(selectInto("N", paradox.path(), 0)), vts::Error);
     EXPECT_TRUE(filesIn(paradox.path()).empty());
 }

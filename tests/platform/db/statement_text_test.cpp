@@ -54,27 +54,6 @@ TEST(StatementText, CreateTableColumnTypesKeepTheirValuesExactly) {
     EXPECT_EQ(translated("SELECT MEMO FROM `T`"), "SELECT MEMO FROM `T`");
 }
 
-TEST(StatementText, SelectIntoIsParsedWithAnyKeywordCase) {
-    const std::string sql = "SELECT Top 12 * INTO [paradox 5.X;database=/p]]q;r/].[Cust]]omer.DB] From [Cust]]omer]";
-    const auto s = db::parseSelectInto(db::singleStatement(sql), sql);
-    EXPECT_EQ(s.top, 12);
-    EXPECT_EQ(s.folder, "/p]q;r/");
-    EXPECT_EQ(s.target, "Cust]omer");
-    EXPECT_EQ(s.source, "Cust]omer");
-    for (const std::string bad :
-         {"select top x * into [Paradox 5.x;Database=/p].[A.db] from [A]",
-          "select top -1 * into [Paradox 5.x;Database=/p].[A.db] from [A]",
-          "select top 1 * into [Excel 8.0;Database=/p].[A.db] from [A]",
-          "select top 1 * into [Paradox 5.x;Database=/p].[A] from [A]",
-          "select top 1 * into [Paradox 5.x;Database=/p].[.db] from [A]",
-          "select top 1 a into [Paradox 5.x;Database=/p].[A.db] from [A]",
-          "select top 1 * into [Paradox 5.x;Database=/p].[A.db] from [A] where 1"}) {
-        const auto tokens = db::singleStatement(bad);
-        EXPECT_TRUE(db::looksLikeSelectInto(tokens)) << bad;
-        EXPECT_THROW(db::parseSelectInto(tokens, bad), vts::Error) << bad;
-    }
-}
-
 TEST(StatementText, ProviderShapes) {
     EXPECT_EQ(db::selectAllFrom(db::singleStatement("SELECT * FROM `a``b`;")), "a`b");
     EXPECT_EQ(db::selectAllFrom(db::singleStatement("select * from [x]")), "x");
