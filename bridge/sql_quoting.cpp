@@ -17,6 +17,5 @@ std::string doubled(const std::string& text, char quote) {
 }  // namespace
 
 std::string backquoteEscaped(const std::string& name) { return doubled(name, '`'); }
-std::string bracketEscaped(const std::string& name) { return doubled(name, ']'); }
 
 }  // namespace vts

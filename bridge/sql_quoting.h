@@ -6,6 +6,5 @@
 namespace vts {
 
 std::string backquoteEscaped(const std::string& name);  // ` becomes ``, for `...` quoting
-std::string bracketEscaped(const std::string& name);    // ] becomes ]], for [...] quoting
 
 }  // namespace vts

@@ -20,23 +20,6 @@ TEST(ConnectionStrings, ExactTexts) {
               "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=//dbTemp.mdb;JET OLEDB:Database Password=");
 }
 
-TEST(CollapseBackslashes, ExamplesInSlashForm) {
-    EXPECT_EQ(CollapseBackslashes("C:/data/"), "C:/data/");
-    EXPECT_EQ(CollapseBackslashes("C:/data//"), "C:/data/");  // a folder text ending in '/'
-    EXPECT_EQ(CollapseBackslashes("C://"), "C:/");
-    EXPECT_EQ(CollapseBackslashes("//server/share/tables/"), "//server/share/tables/");
-    EXPECT_EQ(CollapseBackslashes("C:/a//b/"), "C:/a/b/");
-}
-
-TEST(CollapseBackslashes, RunsAndLeadingSlashes) {
-    EXPECT_EQ(CollapseBackslashes("a///b"), "a//b");  // one pass without overlap
-    EXPECT_EQ(CollapseBackslashes("a////b"), "a//b");
-    EXPECT_EQ(CollapseBackslashes("/data/"), "//data/");
-    EXPECT_EQ(CollapseBackslashes("////data//x/"), "//data/x/");
-    EXPECT_EQ(CollapseBackslashes("/"), "//");
-    EXPECT_EQ(CollapseBackslashes(""), "");
-}
-
 TEST(FileNameFromPath, LastPartOrWhole) {
     EXPECT_EQ(FileNameFromPath("/data/sub/CUSTOMER.DB"), "CUSTOMER.DB");
     EXPECT_EQ(FileNameFromPath("CUSTOMER.DB"), "CUSTOMER.DB");
@@ -87,7 +70,6 @@ TEST(IfNull, ReplacementOnlyForNull) {
 
 TEST(NameQuoting, QuoteCharactersAreDoubled) {
     EXPECT_EQ(backquoteEscaped("A`B]C;D"), "A``B]C;D");
-    EXPECT_EQ(bracketEscaped("A`B]C;D"), "A`B]]C;D");
     EXPECT_EQ(DropBackquotedStatement("A`B"), "DROP TABLE `A``B`");
     EXPECT_EQ(SelectAllStatement("CUSTOMER"), "SELECT * FROM `CUSTOMER`");
     TableDefinition def("X`");
