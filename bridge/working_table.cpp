@@ -1,5 +1,4 @@
 // The two probes of the data sources: a table in the working database, tables in the folder.
-#include "bridge/ascii_case.h"
 #include "bridge/paradox.h"
 #include "fsutil/folder_scan.h"
 #include "platform/db/connection.h"
@@ -10,21 +9,9 @@ bool WorkingTableExists(AppContext& ctx, const std::string& name) {
     // 1. A connection without cursor location or mode.
     db::Connection connection(ctx.statementLog);
     connection.Open(WorkingConnectionString(ctx.appFolder));
-    // 2.
-    db::Recordset tables = connection.OpenSchema(ado::adSchemaTables);
-    // 3. Only base tables count; views and system tables never match.
-    const std::string wanted = asciiUpper(name);
-    bool found = false;
-    while (!tables.Eof()) {
-        if (db::toText(tables("TABLE_TYPE").Value()) == "TABLE" &&
-            asciiUpper(db::toText(tables("TABLE_NAME").Value())) == wanted) {
-            found = true;
-            break;
-        }
-        tables.MoveNext();
-    }
+    // 2. and 3. Only base tables count; views and the program's own tables never match.
+    const bool found = connection.TableExists(name);
     // 4.
-    tables.Close();
     connection.Close();
     return found;
 }

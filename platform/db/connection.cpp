@@ -70,6 +70,8 @@ bool Connection::ImportComplete(const std::string& table) { return provider().im
 
 bool Connection::HasUnsavedEdits(const std::string& table) { return provider().hasUnsavedEdits(table); }
 
+bool Connection::TableExists(const std::string& table) { return provider().tableExists(table); }
+
 std::int64_t Connection::RowCount(const std::string& table) { return provider().rowCount(table); }
 
 void Connection::DropTable(const std::string& table) { provider().dropTable(table); }

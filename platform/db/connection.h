@@ -66,6 +66,9 @@ public:
     // Working database only; not logged. The rows of a table; a table dropped with the
     // structure recorded for it.
     std::int64_t RowCount(const std::string& table);
+    // Whether a base table of that name is there, ASCII letter case ignored (views and the
+    // program's own tables never match).
+    bool TableExists(const std::string& table);
     void DropTable(const std::string& table);
     // Replaces the Paradox table what.target in what.folder with the first what.top rows of the
     // working table what.source, all or nothing (working database only; not logged).

@@ -21,6 +21,7 @@ bool Provider::importComplete(const std::string&) { unsupported("ImportComplete"
 bool Provider::hasUnsavedEdits(const std::string&) { unsupported("HasUnsavedEdits"); }
 void Provider::insertRow(const std::string&, const std::vector<Variant>&) { unsupported("InsertRow"); }
 std::int64_t Provider::rowCount(const std::string&) { unsupported("RowCount"); }
+bool Provider::tableExists(const std::string&) { unsupported("TableExists"); }
 void Provider::dropTable(const std::string&) { unsupported("DropTable"); }
 void Provider::writeParadoxTable(const SelectInto&) { unsupported("WriteParadoxTable"); }
 void Provider::setWriteHooks(const WriteHooks&) {}

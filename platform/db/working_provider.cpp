@@ -145,6 +145,17 @@ bool WorkingProvider::importComplete(const std::string& table) { return db::impo
 
 bool WorkingProvider::hasUnsavedEdits(const std::string& table) { return db::hasUnsavedEdits(*db_, table); }
 
+bool WorkingProvider::tableExists(const std::string& table) {
+    // NOCASE folds ASCII letters only, as the working tables' names are matched everywhere.
+    Statement st(*db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT IN "
+                       "(?, ?, ?) AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    st.bind(1, table);
+    st.bind(2, std::string(kStructureTable));
+    st.bind(3, std::string(kIncompleteTable));
+    st.bind(4, std::string(kUnsavedEditsTable));
+    return st.step();
+}
+
 std::int64_t WorkingProvider::rowCount(const std::string& table) {
     Statement st(*db_, "SELECT count(*) FROM " + quoteIdentifier(table));
     st.step();

@@ -68,6 +68,9 @@ TEST(WorkingTableExists, BaseTablesOnlyLetterCaseIgnored) {
     writeTable(env.paradoxFolder, "Customer", schemaOf({{"A", FieldType::Short, 2}}), {});
     ImportParadoxTable(env.ctx, "Customer");  // records its structure in a system table too
     sqliteExec(env.workingDb(), "CREATE VIEW V AS SELECT 1");
+    sqliteExec(env.workingDb(), "CREATE TABLE \"vts/unsaved-edits\"(table_name TEXT)");
+    sqliteExec(env.workingDb(), "CREATE TABLE X(id INTEGER PRIMARY KEY AUTOINCREMENT)");  // makes sqlite_sequence
+    sqliteExec(env.workingDb(), "DROP TABLE X");
     EXPECT_TRUE(WorkingTableExists(env.ctx, "customer"));
     EXPECT_TRUE(WorkingTableExists(env.ctx, "CUSTOMER"));
     EXPECT_FALSE(WorkingTableExists(env.ctx, "V"));
