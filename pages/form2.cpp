@@ -6,11 +6,10 @@
 #include "app/display_helpers.h"
 #include "app/program_icon.h"
 #include "bridge/paradox.h"
-#include "bridge/sql_quoting.h"
 #include "pages/busy_scope.h"
 #include "pages/form3.h"
 #include "pages/long_work_progress.h"
-#include "platform/db/recordset.h"
+#include "platform/db/grid_source.h"
 #include "platform/shell/error_trap.h"
 #include "platform/shell/errors.h"
 #include "platform/ui/cursor_file.h"
@@ -114,7 +113,7 @@ void Form2::PushButton2_Click() {
 
 void Form2::PushButton3_Click() {
     ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "PushButton3_Click"));
-    db::Recordset rs;  // [100]
+    std::shared_ptr<db::GridSource> source;  // [100] what the grid will show
     if (busy_ || ListView1->topLevelItemCount() == 0) return;  // [102]
     if (selectedIndex() < 1) {                          // [104]
         trap.step(134, [&] { ctx_.message("Please select a table", mb::OkOnly); });
@@ -155,11 +154,10 @@ void Form2::PushButton3_Click() {
         trap.step(118, [&] { form3->Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName)); });
         trap.step(120, [&] { form3->DataGrid1->setDataSource(nullptr); });
         trap.step(122, [&] { grid().CursorLocation(3); });
-        trap.step(124, [&] {
-            rs.Open("SELECT * FROM `" + backquoteEscaped(state_.currentTableName) + "`;", grid(), 2, 3);
-        });
+        trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });
         trap.step(126, [&] {
-            form3->DataGrid1->setDataSource(rs.DataSource(), grid().SourceStructure(state_.currentTableName));
+            if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");
+            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName));
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
     }

@@ -70,6 +70,10 @@ bool Connection::ImportComplete(const std::string& table) { return provider().im
 
 bool Connection::HasUnsavedEdits(const std::string& table) { return provider().hasUnsavedEdits(table); }
 
+std::shared_ptr<GridSource> Connection::OpenGridSource(const std::string& table) {
+    return provider().openGridSource(table);
+}
+
 bool Connection::TableExists(const std::string& table) { return provider().tableExists(table); }
 
 std::int64_t Connection::RowCount(const std::string& table) { return provider().rowCount(table); }

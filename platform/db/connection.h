@@ -69,6 +69,9 @@ public:
     // Whether a base table of that name is there, ASCII letter case ignored (views and the
     // program's own tables never match).
     bool TableExists(const std::string& table);
+    // The grid's window onto a working table (working database only; not logged). Throws
+    // vts::Error when the table is not there.
+    std::shared_ptr<GridSource> OpenGridSource(const std::string& table);
     void DropTable(const std::string& table);
     // Replaces the Paradox table what.target in what.folder with the first what.top rows of the
     // working table what.source, all or nothing (working database only; not logged).

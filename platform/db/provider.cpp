@@ -22,6 +22,7 @@ bool Provider::hasUnsavedEdits(const std::string&) { unsupported("HasUnsavedEdit
 void Provider::insertRow(const std::string&, const std::vector<Variant>&) { unsupported("InsertRow"); }
 std::int64_t Provider::rowCount(const std::string&) { unsupported("RowCount"); }
 bool Provider::tableExists(const std::string&) { unsupported("TableExists"); }
+std::shared_ptr<GridSource> Provider::openGridSource(const std::string&) { unsupported("OpenGridSource"); }
 void Provider::dropTable(const std::string&) { unsupported("DropTable"); }
 void Provider::writeParadoxTable(const SelectInto&) { unsupported("WriteParadoxTable"); }
 void Provider::setWriteHooks(const WriteHooks&) {}

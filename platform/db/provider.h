@@ -36,6 +36,7 @@ public:
     virtual void insertRow(const std::string& table, const std::vector<Variant>& row);
     virtual std::int64_t rowCount(const std::string& table);
     virtual bool tableExists(const std::string& table);
+    virtual std::shared_ptr<GridSource> openGridSource(const std::string& table);
     virtual void dropTable(const std::string& table);
     virtual void writeParadoxTable(const SelectInto& what);
     virtual void setWriteHooks(const WriteHooks& hooks);

@@ -145,6 +145,10 @@ bool WorkingProvider::importComplete(const std::string& table) { return db::impo
 
 bool WorkingProvider::hasUnsavedEdits(const std::string& table) { return db::hasUnsavedEdits(*db_, table); }
 
+std::shared_ptr<GridSource> WorkingProvider::openGridSource(const std::string& table) {
+    return std::make_shared<GridSource>(db_->path(), table);
+}
+
 bool WorkingProvider::tableExists(const std::string& table) {
     // NOCASE folds ASCII letters only, as the working tables' names are matched everywhere.
     Statement st(*db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT IN "

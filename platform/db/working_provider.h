@@ -30,6 +30,7 @@ public:
     void insertRow(const std::string& table, const std::vector<Variant>& row) override;
     std::int64_t rowCount(const std::string& table) override;
     bool tableExists(const std::string& table) override;
+    std::shared_ptr<GridSource> openGridSource(const std::string& table) override;
     void dropTable(const std::string& table) override;
     void writeParadoxTable(const SelectInto& what) override;
     void setWriteHooks(const WriteHooks& hooks) override { writeHooks_ = hooks; }
