@@ -1,5 +1,7 @@
 #include "bridge/ado_types.h"
 
+#include "bridge/ascii_case.h"
+
 #include <array>
 #include <utility>
 
@@ -25,16 +27,16 @@ constexpr std::array<std::pair<std::int16_t, const char*>, 39> kTypeNames{{
 
 // First matching substring wins; the order matters ("adlongvarbinary" before "longvar").
 constexpr std::array<std::pair<const char*, const char*>, 10> kTypeRules{{
-    {"adlongvarbinary", "` OLEOBJECT,"},
-    {"longvar", "` MEMO,"},
-    {"char", "` TEXT,"},
-    {"decimal", "` DECIMAL,"},
-    {"single", "` INT,"},
-    {"int", "` INT,"},
-    {"numeric", "` INT,"},
-    {"date", "` DATETIME,"},
-    {"timestamp", "` DATETIME,"},
-    {"double", "` FLOAT,"},
+    {"adlongvarbinary", "OLEOBJECT"},
+    {"longvar", "MEMO"},
+    {"char", "TEXT"},
+    {"decimal", "DECIMAL"},
+    {"single", "INT"},
+    {"int", "INT"},
+    {"numeric", "INT"},
+    {"date", "DATETIME"},
+    {"timestamp", "DATETIME"},
+    {"double", "FLOAT"},
 }};
 
 }  // namespace
@@ -45,10 +47,11 @@ std::string AdoTypeName(std::int16_t code) {
     return {};
 }
 
-std::string ColumnTypeSuffix(const std::string& lowerTypeName) {
-    for (const auto& [part, suffix] : kTypeRules)
-        if (lowerTypeName.find(part) != std::string::npos) return suffix;
-    return "` TEXT,";
+std::string ColumnType(std::int16_t code) {
+    const std::string lowerTypeName = asciiLower(AdoTypeName(code));
+    for (const auto& [part, type] : kTypeRules)
+        if (lowerTypeName.find(part) != std::string::npos) return type;
+    return "TEXT";
 }
 
 }  // namespace vts

@@ -19,8 +19,8 @@ constexpr std::int16_t adLongVarBinary = 205;
 // "adVarWChar" for 202; empty for a code that is not one of the 39 known ones.
 std::string AdoTypeName(std::int16_t code);
 
-// The closing backquote, the column type and the comma that follow a column name in the
-// table definition, chosen from the lower-cased type name: "` INT," for "adinteger".
-std::string ColumnTypeSuffix(const std::string& lowerTypeName);
+// The working column's Jet type for a column of that ADO type, chosen from the lower-cased type
+// name: "INT" for adInteger (3), "MEMO" for adLongVarWChar (203), "TEXT" for unknown codes.
+std::string ColumnType(std::int16_t code);
 
 }  // namespace vts

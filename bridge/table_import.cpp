@@ -1,10 +1,10 @@
 // ImportParadoxTable: copies one Paradox table into the working table of the same name.
 #include <chrono>
 
-#include "bridge/import_statements.h"
 #include "bridge/paradox.h"
 #include "bridge/ui_throttle.h"
 #include "platform/db/connection.h"
+#include "platform/db/paradox_provider.h"
 
 namespace vts {
 
@@ -31,14 +31,14 @@ private:
     bool open_ = true;
 };
 
-// Step 6 and 7.
-std::string tableDefinition(const std::string& name, const db::Recordset& rs, UiThrottle& yield) {
-    TableDefinition definition(name);
-    for (int i = 0; i < rs.columnCount(); ++i) {
+// Step 6 and 7: each column with the working type its ADO type maps to.
+std::vector<std::pair<std::string, std::string>> tableColumns(const db::Cursor& table, UiThrottle& yield) {
+    std::vector<std::pair<std::string, std::string>> columns;
+    for (const db::ColumnInfo& column : table.columns()) {
         yield();
-        definition.addColumn(rs.columnName(i), static_cast<std::int16_t>(rs.columnType(i)));
+        columns.emplace_back(column.name, ColumnType(static_cast<std::int16_t>(column.adoType)));
     }
-    return definition.text();
+    return columns;
 }
 
 // Step 8.3: one value of the current row, through IfNull with an empty text as replacement, in
@@ -55,19 +55,19 @@ void setValue(db::Variant& out, const db::Variant& value) {
 }
 
 // Step 8: each row's values bound into one prepared insert.
-void copyRows(const std::string& name, db::Recordset& rs, db::Connection& working, UiThrottle& yield,
+void copyRows(const std::string& name, db::Cursor& table, db::Connection& working, UiThrottle& yield,
               const ImportProgress& progress) {
-    const long total = static_cast<long>(rs.RecordCount());
-    std::vector<db::Variant> values(static_cast<size_t>(rs.columnCount()));
+    const long total = static_cast<long>(table.recordCount());
+    std::vector<db::Variant> values(table.columns().size());
     ProgressThrottle report(progress, total);
     for (long row = 0; row < total; ++row) {
         yield();
         for (size_t i = 0; i < values.size(); ++i) {
             yield();
-            setValue(values[i], rs.value(static_cast<int>(i)));
+            setValue(values[i], table.value(static_cast<int>(i)));
         }
         working.InsertRow(name, values);
-        rs.MoveNext();
+        table.moveNext();
         report(row + 1);
     }
     report.finish(total);
@@ -79,35 +79,30 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
                         const ImportProgress& progress) {
     // 1.
     db::Connection working(ctx.statementLog);
-    db::Connection paradox(ctx.statementLog);
-    db::Recordset rs;
     UiThrottle yield(ctx.yieldToUi);
-    // 2.
-    paradox.CursorLocation(ado::adUseClient);
-    paradox.Open(ParadoxConnectionString(folder));
+    // 2. The Paradox folder, read by our engine.
+    db::requireParadoxFolder(folder);
     // 3.
     working.CursorLocation(ado::adUseServer);
     working.Mode(ado::adModeReadWrite);
     working.Open(WorkingConnectionString(ctx.appFolder));
     CommitOnExit transaction(working);
     // 4.
-    if (WorkingTableExists(ctx, name)) working.Execute(DropBackquotedStatement(name));
+    if (WorkingTableExists(ctx, name)) working.DropTable(name);
     // 5.
-    rs.Open(SelectAllStatement(name), paradox);
+    const std::unique_ptr<db::Cursor> table = db::openParadoxTable(folder, name);
     // 6. and 7., then the source structure, which the write-back writes the table with.
-    working.Execute(tableDefinition(name, rs, yield));
-    working.RecordSourceStructure(name, rs.SourceSchema());
+    working.CreateTable(name, tableColumns(*table, yield));
+    working.RecordSourceStructure(name, *table->sourceSchema());
     // Until the last row is in, the rows are a part of the table: they stay for the user to
     // see, but the write-back must not put them in the table's place.
     working.SetImportComplete(name, false);
     // 8.
-    copyRows(name, rs, working, yield, progress);
+    copyRows(name, *table, working, yield, progress);
     working.SetImportComplete(name, true);
     transaction.commit();
     // 9.
-    rs.Close();
     working.Close();
-    paradox.Close();
 }
 
 }  // namespace vts

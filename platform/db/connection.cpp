@@ -78,6 +78,11 @@ bool Connection::TableExists(const std::string& table) { return provider().table
 
 std::int64_t Connection::RowCount(const std::string& table) { return provider().rowCount(table); }
 
+void Connection::CreateTable(const std::string& table,
+                             const std::vector<std::pair<std::string, std::string>>& columns) {
+    provider().createTable(table, columns);
+}
+
 void Connection::DropTable(const std::string& table) { provider().dropTable(table); }
 
 void Connection::WriteParadoxTable(const SelectInto& what) { provider().writeParadoxTable(what); }

@@ -73,6 +73,9 @@ public:
     // vts::Error when the table is not there.
     std::shared_ptr<GridSource> OpenGridSource(const std::string& table);
     void DropTable(const std::string& table);
+    // A new table with these columns, each a name and a Jet type ("INT", "MEMO", ...) whose
+    // declared type keeps its values exactly (working database only; not logged).
+    void CreateTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& columns);
     // Replaces the Paradox table what.target in what.folder with the first what.top rows of the
     // working table what.source, all or nothing (working database only; not logged).
     void WriteParadoxTable(const SelectInto& what);

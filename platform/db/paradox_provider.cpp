@@ -19,10 +19,27 @@ const char* const kOnlyThese =
 
 }  // namespace
 
-ParadoxProvider::ParadoxProvider(std::filesystem::path folder) : folder_(std::move(folder)) {
+void requireParadoxFolder(const std::filesystem::path& folder) {
     std::error_code ec;
-    if (folder_.empty() || !std::filesystem::is_directory(folder_, ec))
-        throw vts::Error("The Paradox folder \"" + folder_.string() + "\" does not exist.");
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+        throw vts::Error("The Paradox folder \"" + folder.string() + "\" does not exist.");
+}
+
+std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, const std::string& name) {
+    std::optional<std::filesystem::path> file;
+    try {
+        pdx::recoverTable(folder, name);  // a replacement a crash cut short is settled first
+        file = pdx::findTable(folder, name);
+    } catch (const pdx::Error& e) {
+        throw vts::Error(e.what());
+    }
+    if (!file)
+        throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() + "\".");
+    return std::make_unique<ParadoxCursor>(*file);
+}
+
+ParadoxProvider::ParadoxProvider(std::filesystem::path folder) : folder_(std::move(folder)) {
+    requireParadoxFolder(folder_);
 }
 
 void ParadoxProvider::execute(const std::string& sql) {
@@ -46,17 +63,7 @@ void ParadoxProvider::dropTable(const std::string& name) {
 std::unique_ptr<Cursor> ParadoxProvider::open(const std::string& source, const OpenOptions&) {
     const auto name = selectAllFrom(singleStatement(source));
     if (!name) throw vts::Error(kOnlyThese + source + "\"");
-    std::optional<std::filesystem::path> file;
-    try {
-        pdx::recoverTable(folder_, *name);  // a replacement a crash cut short is settled first
-        file = pdx::findTable(folder_, *name);
-    } catch (const pdx::Error& e) {
-        throw vts::Error(e.what());
-    }
-    if (!file)
-        throw vts::Error("The table \"" + *name + "\" does not exist in the Paradox folder \"" + folder_.string() +
-                         "\".");
-    return std::make_unique<ParadoxCursor>(*file);
+    return openParadoxTable(folder_, *name);
 }
 
 std::unique_ptr<Cursor> ParadoxProvider::tables() {

@@ -6,6 +6,12 @@
 
 namespace db {
 
+// Throws vts::Error when `folder` is not an existing folder.
+void requireParadoxFolder(const std::filesystem::path& folder);
+// The table `name` of `folder` (letter case ignored), after settling a replacement of it that a
+// crash cut short. Throws vts::Error when the table is not there or cannot be read.
+std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, const std::string& name);
+
 class ParadoxProvider : public Provider {
 public:
     explicit ParadoxProvider(std::filesystem::path folder);  // throws when it is no folder

@@ -24,6 +24,9 @@ std::int64_t Provider::rowCount(const std::string&) { unsupported("RowCount"); }
 bool Provider::tableExists(const std::string&) { unsupported("TableExists"); }
 std::shared_ptr<GridSource> Provider::openGridSource(const std::string&) { unsupported("OpenGridSource"); }
 void Provider::dropTable(const std::string&) { unsupported("DropTable"); }
+void Provider::createTable(const std::string&, const std::vector<std::pair<std::string, std::string>>&) {
+    unsupported("CreateTable");
+}
 void Provider::writeParadoxTable(const SelectInto&) { unsupported("WriteParadoxTable"); }
 void Provider::setWriteHooks(const WriteHooks&) {}
 

@@ -38,6 +38,7 @@ public:
     virtual bool tableExists(const std::string& table);
     virtual std::shared_ptr<GridSource> openGridSource(const std::string& table);
     virtual void dropTable(const std::string& table);
+    virtual void createTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& columns);
     virtual void writeParadoxTable(const SelectInto& what);
     virtual void setWriteHooks(const WriteHooks& hooks);
 };

@@ -166,6 +166,15 @@ std::int64_t WorkingProvider::rowCount(const std::string& table) {
     return st.columnInt(0);
 }
 
+void WorkingProvider::createTable(const std::string& table,
+                                  const std::vector<std::pair<std::string, std::string>>& columns) {
+    inserter_.reset();
+    std::string sql = "CREATE TABLE " + quoteIdentifier(table) + "(";
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        sql += (i ? "," : "") + quoteIdentifier(columns[i].first) + " " + sqliteDeclaredType(columns[i].second);
+    db_->exec(sql + ")");
+}
+
 void WorkingProvider::dropTable(const std::string& table) {
     inserter_.reset();
     // A recorded structure belongs to the table it was recorded for: both go, or neither does.

@@ -32,6 +32,7 @@ public:
     bool tableExists(const std::string& table) override;
     std::shared_ptr<GridSource> openGridSource(const std::string& table) override;
     void dropTable(const std::string& table) override;
+    void createTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& columns) override;
     void writeParadoxTable(const SelectInto& what) override;
     void setWriteHooks(const WriteHooks& hooks) override { writeHooks_ = hooks; }
 

@@ -36,10 +36,7 @@ TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
     env.log.entries.clear();
     ImportParadoxTable(env.ctx, name);
     SaveTableToParadox(env.ctx, name, {});
-    EXPECT_EQ(env.statements(), (std::vector<std::string>{
-                                    "SELECT * FROM `A``B]C;D`",
-                                    "CREATE TABLE `A``B]C;D`(`x``y]z;` TEXT,`N` INT);",
-                                }));
+    EXPECT_TRUE(env.statements().empty());  // the name never enters a statement text of ours
     const auto written = readTable(env.paradoxFolder / (name + ".db"));
     EXPECT_EQ(written.schema, schema);
     EXPECT_EQ(written.records, rows);

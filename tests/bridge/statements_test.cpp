@@ -2,9 +2,7 @@
 // texts the program must produce.
 #include <gtest/gtest.h>
 
-#include "bridge/import_statements.h"
 #include "bridge/paradox.h"
-#include "bridge/sql_quoting.h"
 
 namespace vts {
 namespace {
@@ -37,7 +35,7 @@ TEST(AdoTypeName, KnownCodesAndOthers) {
     EXPECT_EQ(known, 39);
 }
 
-TEST(TableDefinition, ColumnTypeForEveryKnownCode) {
+TEST(ColumnType, ForEveryKnownCode) {
     const std::pair<int, const char*> expected[] = {
         {0, "TEXT"},     {2, "INT"},        {3, "INT"},       {4, "INT"},      {5, "FLOAT"},   {6, "TEXT"},
         {7, "DATETIME"}, {8, "TEXT"},       {9, "TEXT"},      {10, "TEXT"},    {11, "TEXT"},   {12, "TEXT"},
@@ -47,18 +45,7 @@ TEST(TableDefinition, ColumnTypeForEveryKnownCode) {
         {136, "TEXT"},   {138, "TEXT"},     {139, "INT"},     {200, "TEXT"},   {201, "MEMO"},  {202, "TEXT"},
         {203, "MEMO"},   {204, "TEXT"},     {205, "OLEOBJECT"}, {137, "TEXT"}, {999, "TEXT"},
     };
-    for (const auto& [code, type] : expected) {
-        TableDefinition def("T");
-        def.addColumn("C", static_cast<std::int16_t>(code));
-        EXPECT_EQ(def.text(), std::string("CREATE TABLE `T`(`C` ") + type + ");") << code;
-    }
-}
-
-TEST(TableDefinition, CustomerExample) {
-    TableDefinition def("CUSTOMER");
-    def.addColumn("ID", 3);
-    def.addColumn("NAME", 200);
-    EXPECT_EQ(def.text(), "CREATE TABLE `CUSTOMER`(`ID` INT,`NAME` TEXT);");
+    for (const auto& [code, type] : expected) EXPECT_EQ(ColumnType(static_cast<std::int16_t>(code)), type) << code;
 }
 
 TEST(IfNull, ReplacementOnlyForNull) {
@@ -66,15 +53,6 @@ TEST(IfNull, ReplacementOnlyForNull) {
     EXPECT_EQ(IfNull(null, empty), empty);
     EXPECT_EQ(IfNull(zero, empty), zero);
     EXPECT_EQ(IfNull(empty, zero), empty);  // an empty text is not Null
-}
-
-TEST(NameQuoting, QuoteCharactersAreDoubled) {
-    EXPECT_EQ(backquoteEscaped("A`B]C;D"), "A``B]C;D");
-    EXPECT_EQ(DropBackquotedStatement("A`B"), "DROP TABLE `A``B`");
-    EXPECT_EQ(SelectAllStatement("CUSTOMER"), "SELECT * FROM `CUSTOMER`");
-    TableDefinition def("X`");
-    def.addColumn("c`d", 3);
-    EXPECT_EQ(def.text(), "CREATE TABLE `X```(`c``d` INT);");
 }
 
 }  // namespace
