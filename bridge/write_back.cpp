@@ -2,6 +2,7 @@
 #include "bridge/paradox.h"
 #include "bridge/ui_throttle.h"
 #include "platform/db/connection.h"
+#include "platform/db/paradox_provider.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
@@ -10,12 +11,10 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
                         const WriteBackHooks& hooks) {
     // 1.
     db::Connection working(ctx.statementLog);
-    db::Connection paradox(ctx.statementLog);
     // 2.
     if (hooks.releaseGrid) hooks.releaseGrid();
-    // 3.
-    paradox.CursorLocation(ado::adUseClient);
-    paradox.Open(ParadoxConnectionString(folderText));
+    // 3. The Paradox folder must be there.
+    db::requireParadoxFolder(folderText);
     // 4.
     working.CursorLocation(ado::adUseServer);
     working.Mode(ado::adModeReadWrite);
@@ -46,7 +45,6 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
         if (WorkingTableExists(ctx, name)) working.DropTable(name);
         // 11.
         working.Close();
-        paradox.Close();
     } catch (const std::exception&) {
         // A working table left behind is replaced by the next import of the table.
     }
