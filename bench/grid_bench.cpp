@@ -12,7 +12,6 @@
 #include "bridge/paradox.h"
 #include "pages/data_grid_view.h"
 #include "platform/db/connection.h"
-#include "platform/db/recordset.h"
 #include "tests/support/temp_dir.h"
 
 using namespace vts;
@@ -60,12 +59,10 @@ int main(int argc, char** argv) {
     db::Connection grid;
     grid.CursorLocation(3);
     grid.Open(WorkingConnectionString(ctx.appFolder));
-    db::Recordset rs;
-    rs.Open("SELECT * FROM `BENCH`;", grid, 2, 3);
     DataGridView view(nullptr);
     view.resize(800, 600);
     view.show();
-    view.setDataSource(rs.DataSource(), grid.SourceStructure(bench::kBenchTableName));
+    view.setDataSource(grid.OpenGridSource(bench::kBenchTableName), grid.SourceStructure(bench::kBenchTableName));
     paint(view);
     const double firstPaint = since(t);
 
