@@ -18,7 +18,7 @@ std::string PdfPrinterInstructions() {
            "\r\n" + "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is running\")." +
            "\r\n" + "3) Add the queue: sudo lpadmin -p " + kPdfPrinterQueue + " -E -v cups-pdf:/ -m " + kPdfPrinterModel +
            " -D \"" + queue + "\" -o pdftops-renderer-default=pdftocairo" + "\r\n" +
-           "4) Export again: the PDF files appear in the folder PDF of your home folder.";
+           "4) Save Results As -> PDF then writes the PDF files into the folder PDF of your home folder.";
 }
 
 void CheckPdfPrinter(AppContext& app, PrinterSystem& printers) {

@@ -215,7 +215,7 @@ TEST_F(PdfExportTest, AMissingPdfPrinterShowsTheInstructionsOnceAtStartAndTheExp
                   "3) Add the queue: sudo lpadmin -p Quillmere_PDF_Writer -E -v cups-pdf:/ -m "
                   "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -D \"Quillmere PDF Writer\" -o "
                   "pdftops-renderer-default=pdftocairo\r\n"
-                  "4) Export again: the PDF files appear in the folder PDF of your home folder.");
+                  "4) Save Results As -> PDF then writes the PDF files into the folder PDF of your home folder.");
         EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
         EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
 
