@@ -4,7 +4,7 @@
 #include "bridge/paradox.h"
 #include "bridge/ui_throttle.h"
 #include "platform/db/connection.h"
-#include "platform/db/paradox_provider.h"
+#include "platform/db/paradox_table.h"
 
 namespace vts {
 

@@ -2,7 +2,7 @@
 #include "bridge/paradox.h"
 #include "bridge/ui_throttle.h"
 #include "platform/db/connection.h"
-#include "platform/db/paradox_provider.h"
+#include "platform/db/paradox_table.h"
 #include "platform/shell/errors.h"
 
 namespace vts {

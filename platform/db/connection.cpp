@@ -2,7 +2,6 @@
 #include "platform/db/connection.h"
 
 #include "platform/db/connection_string.h"
-#include "platform/db/paradox_provider.h"
 #include "platform/db/working_provider.h"
 #include "platform/shell/errors.h"
 
@@ -24,10 +23,10 @@ void Connection::Mode(int mode) { mode_ = mode; }
 void Connection::Open(const std::string& connectionString) {
     if (provider_) throw vts::Error("The connection is already open.");
     const auto target = parseConnectionString(connectionString);
+    // Paradox tables are read by our engine (openParadoxTable), not through a connection.
     if (target.kind == ConnectionTarget::ParadoxFolder)
-        provider_ = std::make_unique<ParadoxProvider>(target.path);
-    else
-        provider_ = std::make_unique<WorkingProvider>(target.path, mode_ == adModeRead);
+        throw vts::Error("A connection opens the working database only; Paradox tables are read directly.");
+    provider_ = std::make_unique<WorkingProvider>(target.path, mode_ == adModeRead);
     provider_->setWriteHooks(writeHooks_);
     connectionString_ = connectionString;
 }

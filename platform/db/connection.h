@@ -1,5 +1,6 @@
-// A connection to one of the two data sources, chosen by its connection string: a Paradox folder
-// (on our file engine) or the working database (SQLite, spoken to in the callers' Jet dialect).
+// A connection to the working database (SQLite), opened by its connection string. The program
+// uses its typed calls; Execute and the record sets speak the callers' Jet dialect and are left
+// from the earlier design (tests still use them).
 #pragma once
 #include <functional>
 #include <memory>
@@ -31,13 +32,12 @@ public:
     void CursorLocation(int location);  // 2 adUseServer, 3 adUseClient; before Open
     int CursorLocation() const;
     void Mode(int mode);  // 1 adModeRead opens the working database read-only; before Open
-    // Throws vts::Error for an unknown or malformed string, a missing Paradox folder, or a
-    // working database that cannot be opened or created.
+    // Throws vts::Error for an unknown or malformed string, a Paradox folder's string (Paradox
+    // tables are read with openParadoxTable), or a working database that cannot be opened or
+    // created.
     void Open(const std::string& connectionString);
-    // Exactly one statement (a trailing ';' and blanks may follow). Every text is logged.
-    // Paradox folder: "SELECT * FROM `name`" is refused here (open it as a record set) and
-    // "DROP TABLE `name`" only checks that the table is there (WriteParadoxTable replaces it).
-    // Working database: Jet statements, translated for SQLite.
+    // Exactly one Jet statement (a trailing ';' and blanks may follow), translated for SQLite.
+    // Every text is logged.
     void Execute(const std::string& sql);
     // 20 (adSchemaTables): "TABLE_NAME", "TABLE_TYPE" ("TABLE", "VIEW" or "SYSTEM TABLE").
     Recordset OpenSchema(int schema);

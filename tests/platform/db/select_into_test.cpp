@@ -4,6 +4,7 @@
 
 #include "db_test_support.h"
 #include "platform/db/jet_types.h"
+#include "platform/db/paradox_table.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/reader.h"
 #include "platform/shell/errors.h"
@@ -15,41 +16,33 @@ namespace {
 using Rows = std::vector<std::vector<db::Variant>>;
 
 Rows readParadox(const fs::path& folder, const std::string& name, pdx::Schema* schema = nullptr) {
-    db::Connection c;
-    c.Open(db::paradoxConnectionString(folder.string()));
-    db::Recordset rs;
-    rs.Open("SELECT * FROM `" + name + "`", c);
-    if (schema) *schema = rs.SourceSchema();
+    const auto table = db::openParadoxTable(folder, name);
+    if (schema) *schema = *table->sourceSchema();
     Rows rows;
-    for (; !rs.Eof(); rs.MoveNext()) {
+    for (; !table->eof(); table->moveNext()) {
         auto& row = rows.emplace_back();
-        for (int i = 0; i < rs.Fields().Count(); ++i) row.push_back(rs.Fields()(i).Value());
+        for (std::size_t i = 0; i < table->columns().size(); ++i) row.push_back(table->value(static_cast<int>(i)));
     }
     return rows;
 }
 
 // What the import does, in short: the working table from the Paradox table, and its structure.
 void importTable(db::Connection& work, const fs::path& folder, const std::string& name) {
-    db::Connection px;
-    px.Open(db::paradoxConnectionString(folder.string()));
-    db::Recordset rs;
-    rs.Open("SELECT * FROM `" + name + "`", px);
-    const auto schema = rs.SourceSchema();
-    std::string create = "CREATE TABLE `" + name + "`(";
-    for (const auto& f : schema.fields) create += "`" + f.name + "` " + db::jetTypeOf(f.type) + ",";
-    create.back() = ')';
-    work.Execute(create);
+    const auto table = db::openParadoxTable(folder, name);
+    const auto schema = *table->sourceSchema();
+    std::vector<std::pair<std::string, std::string>> columns;
+    for (const auto& f : schema.fields) columns.emplace_back(f.name, db::jetTypeOf(f.type));
+    work.CreateTable(name, columns);
     work.RecordSourceStructure(name, schema);
     work.BeginTrans();
-    for (; !rs.Eof(); rs.MoveNext()) {
-        std::string insert = "INSERT INTO `" + name + "` VALUES(";
-        for (int i = 0; i < rs.Fields().Count(); ++i) {
-            const auto& v = rs.Fields()(i).Value();
-            insert += (i ? ", " : "") + (db::toText(v).empty() && !std::holds_alternative<db::Bytes>(v)
-                                             ? std::string("NULL")
-                                             : db::sqlLiteral(std::holds_alternative<db::Bytes>(v) ? v : db::Variant(db::toText(v))));
+    std::vector<db::Variant> values(columns.size());
+    for (; !table->eof(); table->moveNext()) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const auto& v = table->value(static_cast<int>(i));
+            const bool bytes = std::holds_alternative<db::Bytes>(v);
+            values[i] = db::toText(v).empty() && !bytes ? db::Variant{} : bytes ? v : db::Variant(db::toText(v));
         }
-        work.Execute(insert + ")");
+        work.InsertRow(name, values);
     }
     work.CommitTrans();
 }
@@ -58,19 +51,9 @@ db::SelectInto selectInto(const std::string& name, const fs::path& folder, std::
     return {top, folder.string(), name, name};
 }
 
-std::int64_t rowCount(db::Connection& work, const std::string& name) {
-    db::Recordset rs;
-    rs.CursorLocation(3);
-    rs.Open("select * from [" + name + "]", work, 3, 1);
-    return rs.Eof() ? 0 : rs.RecordCount();
-}
-
-// DROP on the Paradox folder, then the copy: the write-back's two steps.
+// The write-back's copy of the whole table.
 void writeBack(db::Connection& work, const fs::path& folder, const std::string& name) {
-    db::Connection px;
-    px.Open(db::paradoxConnectionString(folder.string()));
-    px.Execute("DROP TABLE `" + name + "`");
-    work.WriteParadoxTable(selectInto(name, folder, rowCount(work, name)));
+    work.WriteParadoxTable(selectInto(name, folder, work.RowCount(name)));
 }
 
 std::string fileBytes(const fs::path& p) {
@@ -208,9 +191,6 @@ TEST_F(SelectIntoTest, InjectedWriteFailureRestoresTheTableAndARetrySucceeds) {
         work.SetBeforeWrite([&] {
             if (++writes == failAt) throw pdx::Error("simulated disk failure");
         });
-        db::Connection px;
-        px.Open(db::paradoxConnectionString(paradox.str()));
-        px.Execute("DROP TABLE `CUSTOMER`");
         try {
             work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
             ADD_FAILURE() << "no failure at write " << failAt;
@@ -245,9 +225,6 @@ TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
                           Case{"`CustNo` = 'x' WHERE `CustNo` = 7", "\"CustNo\"", "row 7,"}}) {
         work.BeginTrans();
         work.Execute("UPDATE `CUSTOMER` SET " + c.update);
-        db::Connection px;
-        px.Open(db::paradoxConnectionString(paradox.str()));
-        px.Execute("DROP TABLE `CUSTOMER`");
         try {
             work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
             ADD_FAILURE() << c.update;

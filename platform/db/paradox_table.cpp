@@ -1,0 +1,30 @@
+#include "platform/db/paradox_table.h"
+
+#include "platform/db/paradox_cursor.h"
+#include "platform/pdx/family.h"
+#include "platform/pdx/table_replace.h"
+#include "platform/shell/errors.h"
+
+namespace db {
+
+void requireParadoxFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+        throw vts::Error("The Paradox folder \"" + folder.string() + "\" does not exist.");
+}
+
+std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, const std::string& name) {
+    requireParadoxFolder(folder);
+    std::optional<std::filesystem::path> file;
+    try {
+        pdx::recoverTable(folder, name);  // a replacement a crash cut short is settled first
+        file = pdx::findTable(folder, name);
+    } catch (const pdx::Error& e) {
+        throw vts::Error(e.what());
+    }
+    if (!file)
+        throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() + "\".");
+    return std::make_unique<ParadoxCursor>(*file);
+}
+
+}  // namespace db
