@@ -1,6 +1,6 @@
 #include "bridge/ado_types.h"
 
-#include "bridge/ascii_case.h"
+#include "platform/shell/ascii_case.h"
 
 #include <array>
 #include <utility>

@@ -1,4 +1,4 @@
-// A connection to one of the two data sources, chosen by its connection string.
+// A connection to the working database, spoken to through typed calls.
 #include "platform/db/connection.h"
 
 #include "platform/db/connection_string.h"
@@ -9,7 +9,6 @@ namespace db {
 
 namespace {
 constexpr int adModeRead = 1;
-constexpr int adSchemaTables = 20;
 }  // namespace
 
 Connection::Connection(vts::StatementLog* log) : log_(log) {}
@@ -29,17 +28,6 @@ void Connection::Open(const std::string& connectionString) {
     provider_ = std::make_unique<WorkingProvider>(target.path, mode_ == adModeRead);
     provider_->setWriteHooks(writeHooks_);
     connectionString_ = connectionString;
-}
-
-void Connection::Execute(const std::string& sql) {
-    log(sql);
-    provider().execute(sql);
-}
-
-Recordset Connection::OpenSchema(int schema) {
-    if (schema != adSchemaTables)
-        throw vts::Error("OpenSchema supports only 20 (adSchemaTables), not " + std::to_string(schema) + ".");
-    return Recordset(provider().tables());
 }
 
 void Connection::Close() {
@@ -100,18 +88,10 @@ void Connection::SetRowWritten(std::function<void(long done)> hook) {
 
 const std::string& Connection::ConnectionString() const { return connectionString_; }
 
-std::unique_ptr<Cursor> Connection::openCursor(const std::string& source, const OpenOptions& options) {
-    log(source);
-    return provider().open(source, options);
-}
-
-Provider& Connection::provider() const {
+WorkingProvider& Connection::provider() const {
     if (!provider_) throw vts::Error("The connection is not open.");
     return *provider_;
 }
 
-void Connection::log(const std::string& statement) const {
-    if (log_ && provider_) log_->add(connectionString_, statement);
-}
 
 }  // namespace db

@@ -1,13 +1,13 @@
-// A connection to the working database (SQLite), opened by its connection string. The program
-// uses its typed calls; Execute and the record sets speak the callers' Jet dialect and are left
-// from the earlier design (tests still use them).
+// A connection to the working database (SQLite), opened by its connection string and spoken to
+// through typed calls: no statement text is built by a caller and parsed back here.
 #pragma once
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "platform/db/recordset.h"
+#include "platform/db/grid_source.h"
+#include "platform/db/variant.h"
 #include "platform/db/select_into.h"
 #include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
@@ -15,8 +15,7 @@
 
 namespace db {
 
-class Provider;
-struct OpenOptions;
+class WorkingProvider;
 
 // Connection strings, exactly as the callers build them.
 std::string paradoxConnectionString(const std::string& folder);
@@ -36,11 +35,6 @@ public:
     // tables are read with openParadoxTable), or a working database that cannot be opened or
     // created.
     void Open(const std::string& connectionString);
-    // Exactly one Jet statement (a trailing ';' and blanks may follow), translated for SQLite.
-    // Every text is logged.
-    void Execute(const std::string& sql);
-    // 20 (adSchemaTables): "TABLE_NAME", "TABLE_TYPE" ("TABLE", "VIEW" or "SYSTEM TABLE").
-    Recordset OpenSchema(int schema);
     void Close();
     int State() const;  // 0 closed, 1 open
 
@@ -88,17 +82,14 @@ public:
     const std::string& ConnectionString() const;
 
 private:
-    friend class Recordset;
-    std::unique_ptr<Cursor> openCursor(const std::string& source, const OpenOptions& options);
-    Provider& provider() const;
-    void log(const std::string& statement) const;
+    WorkingProvider& provider() const;
 
-    vts::StatementLog* log_;
+    vts::StatementLog* log_;  // kept for the callers' statement texts; the typed calls write none
     int cursorLocation_ = 2;
     int mode_ = 0;
     WriteHooks writeHooks_;
     std::string connectionString_;
-    std::unique_ptr<Provider> provider_;
+    std::unique_ptr<WorkingProvider> provider_;
 };
 
 }  // namespace db

@@ -2,12 +2,12 @@
 // the Jet type the import gives each Paradox field type.
 #include "platform/db/jet_types.h"
 
-#include "platform/db/sql_tokens.h"
+#include "platform/shell/ascii_case.h"
 
 namespace db {
 
 std::string sqliteDeclaredType(const std::string& jetType) {
-    const std::string t = upper(jetType);
+    const std::string t = vts::asciiUpper(jetType);
     if (t == "MEMO") return "MEMO TEXT";
     if (t == "DECIMAL") return "DECIMAL TEXT";  // exact decimal text, never rounded through a double
     if (t == "DATETIME") return "DATETIME TEXT";
@@ -18,7 +18,7 @@ std::string sqliteDeclaredType(const std::string& jetType) {
 
 std::string jetTypeOf(const std::string& declaredType) {
     const auto end = declaredType.find_first_of(" \t(");
-    return upper(declaredType.substr(0, end));
+    return vts::asciiUpper(declaredType.substr(0, end));
 }
 
 namespace {
@@ -27,7 +27,7 @@ enum class Affinity { Integer, Text, Blob, Real, Numeric };
 
 // SQLite's affinity rules, in their order.
 Affinity affinityOf(const std::string& declaredType) {
-    const std::string t = upper(declaredType);
+    const std::string t = vts::asciiUpper(declaredType);
     auto has = [&](const char* word) { return t.find(word) != std::string::npos; };
     if (has("INT")) return Affinity::Integer;
     if (has("CHAR") || has("CLOB") || has("TEXT")) return Affinity::Text;

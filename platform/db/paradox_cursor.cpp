@@ -1,4 +1,4 @@
-// Streams a Paradox table's records as record set rows, in their text forms.
+// Streams a Paradox table's records as rows of values, in the forms the import stores.
 #include "platform/db/paradox_cursor.h"
 
 #include "platform/db/jet_types.h"
@@ -58,12 +58,12 @@ void ParadoxCursor::readNext() {
 }
 
 void ParadoxCursor::moveNext() {
-    if (eof_) throw vts::Error("The record set is at its end (EOF): there is no next row.");
+    if (eof_) throw vts::Error("The table has been read to its end: there is no next row.");
     readNext();
 }
 
 const Variant& ParadoxCursor::value(int column) {
-    if (eof_) throw vts::Error("The record set is at its end (EOF): there is no current row.");
+    if (eof_) throw vts::Error("The table has been read to its end: there is no current row.");
     return row_.at(static_cast<std::size_t>(column));
 }
 

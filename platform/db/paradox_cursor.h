@@ -1,4 +1,4 @@
-// Streams a Paradox table's records as record set rows, in their text forms.
+// Streams a Paradox table's records as rows of values, in the forms the import stores.
 #pragma once
 #include <filesystem>
 
@@ -7,7 +7,7 @@
 
 namespace db {
 
-// A Paradox value as the record set shows it (dates "YYYY-MM-DD", logicals "True"/"False",
+// A Paradox value as the import stores it (dates "YYYY-MM-DD", logicals "True"/"False",
 // Bytes as hexadecimal text, blobs as bytes).
 Variant fromParadox(const pdx::Value& v, pdx::FieldType type);
 

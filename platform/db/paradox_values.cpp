@@ -90,7 +90,7 @@ pdx::Value text(const Variant& v) {
     return toText(v);
 }
 
-// Bytes arrive as stored, or as the hexadecimal text the record sets show them in.
+// Bytes arrive as stored, or as the hexadecimal text the import reads them in.
 pdx::Value bytes(const Variant& v) {
     if (auto b = std::get_if<Bytes>(&v)) return *b;
     if (auto t = std::get_if<std::string>(&v))

@@ -5,7 +5,7 @@
 
 #include "platform/db/paradox_schema.h"
 #include "platform/db/source_structure.h"
-#include "platform/db/sql_tokens.h"
+#include "platform/shell/ascii_case.h"
 #include "platform/db/stored_values.h"
 #include "platform/pdx/reader.h"
 #include "platform/pdx/table_replace.h"

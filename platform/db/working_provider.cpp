@@ -1,60 +1,12 @@
-// The working database as a data source: SQLite, spoken to in the callers' Jet dialect.
+// The working database behind a connection: SQLite, spoken to through typed calls only.
 #include "platform/db/working_provider.h"
 
-#include "platform/db/jet_translate.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/select_into.h"
 #include "platform/db/source_structure.h"
-#include "platform/db/sqlite_table_cursor.h"
-#include "platform/db/statement_forms.h"
-#include "platform/db/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {
-
-namespace {
-
-constexpr int adOpenDynamic = 2, adLockOptimistic = 3;
-
-// Translated text and a prepared statement with nothing after it (SQLite could otherwise run a
-// second statement hidden in a comment).
-Statement prepareOne(const SqliteDb& db, const std::string& sql, const std::vector<Token>& statement) {
-    std::string tail;
-    Statement st(db, translateJet(sql, statement), &tail);
-    if (!trimBlanks(tail).empty()) throw vts::Error("Only one statement can be carried out at a time: \"" + sql + "\"");
-    return st;
-}
-
-int adoTypeOfValue(const Variant& v) {
-    if (std::holds_alternative<std::int64_t>(v)) return ado::adBigInt;
-    if (std::holds_alternative<double>(v)) return ado::adDouble;
-    if (std::holds_alternative<Bytes>(v)) return ado::adLongVarBinary;
-    return ado::adVarWChar;
-}
-
-// Any other query: its rows are read at once (the callers use such queries for small results).
-std::unique_ptr<Cursor> readAll(Statement& st) {
-    std::vector<ColumnInfo> columns;
-    for (int i = 0; i < st.columnCount(); ++i)
-        columns.push_back({st.columnName(i), st.declaredType(i).empty() ? 0 : adoTypeOfDeclared(st.declaredType(i))});
-    std::vector<std::vector<Variant>> rows;
-    while (st.step()) {
-        auto& row = rows.emplace_back();
-        for (int i = 0; i < st.columnCount(); ++i) row.push_back(st.column(i));
-    }
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].adoType) continue;
-        columns[i].adoType = ado::adVarWChar;
-        for (const auto& row : rows)
-            if (!isNull(row[i])) {
-                columns[i].adoType = adoTypeOfValue(row[i]);
-                break;
-            }
-    }
-    return std::make_unique<RowsCursor>(std::move(columns), std::move(rows));
-}
-
-}  // namespace
 
 WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
     : db_(std::make_shared<SqliteDb>(path, readOnly, !readOnly)) {
@@ -72,57 +24,6 @@ WorkingProvider::WorkingProvider(const std::string& path, bool readOnly)
             // Another connection holds the file right now; it switched the mode already or will.
         }
     }
-}
-
-void WorkingProvider::execute(const std::string& sql) {
-    inserter_.reset();  // the statement may change or drop the table it writes to
-    run(sql, singleStatement(sql));
-}
-
-void WorkingProvider::run(const std::string& sql, const std::vector<Token>& statement) {
-    auto st = prepareOne(*db_, sql, statement);
-    const auto dropped = db::dropTable(statement);
-    if (!dropped) {
-        while (st.step()) {
-        }
-        return;
-    }
-    // A recorded structure belongs to the table it was recorded for: both go, or neither does.
-    db_->exec("SAVEPOINT vts_drop");
-    try {
-        while (st.step()) {
-        }
-        forgetStructure(*db_, *dropped);
-        db_->exec("RELEASE vts_drop");
-    } catch (...) {
-        db_->exec("ROLLBACK TO vts_drop");
-        db_->exec("RELEASE vts_drop");
-        throw;
-    }
-}
-
-std::unique_ptr<Cursor> WorkingProvider::open(const std::string& source, const OpenOptions& options) {
-    const auto statement = singleStatement(source);
-    if (auto table = selectAllFrom(statement)) {
-        const bool grid = options.cursorType == adOpenDynamic && options.lockType == adLockOptimistic;
-        return std::make_unique<SqliteTableCursor>(db_, *table, grid);
-    }
-    auto st = prepareOne(*db_, source, statement);
-    return readAll(st);
-}
-
-std::unique_ptr<Cursor> WorkingProvider::tables() {
-    Statement st(*db_,
-                 "SELECT name, CASE WHEN name LIKE 'sqlite\\_%' ESCAPE '\\' OR name IN (?, ?, ?) THEN 'SYSTEM TABLE' "
-                 "WHEN type = 'view' THEN 'VIEW' ELSE 'TABLE' END FROM sqlite_master "
-                 "WHERE type IN ('table', 'view') ORDER BY name");
-    st.bind(1, std::string(kStructureTable));
-    st.bind(2, std::string(kIncompleteTable));
-    st.bind(3, std::string(kUnsavedEditsTable));
-    std::vector<std::vector<Variant>> rows;
-    while (st.step()) rows.push_back({st.column(0), st.column(1)});
-    return std::make_unique<RowsCursor>(
-        std::vector<ColumnInfo>{{"TABLE_NAME", ado::adVarWChar}, {"TABLE_TYPE", ado::adVarWChar}}, std::move(rows));
 }
 
 void WorkingProvider::beginTrans() { db_->exec("BEGIN"); }

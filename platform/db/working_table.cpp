@@ -2,7 +2,7 @@
 #include "platform/db/working_table.h"
 
 #include "platform/db/jet_types.h"
-#include "platform/db/sql_tokens.h"
+#include "platform/shell/ascii_case.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -17,7 +17,7 @@ WorkingTable WorkingTable::describe(const SqliteDb& db, const std::string& name)
     // A column may be named like the rowid; SQLite then answers with the column.
     for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
         bool taken = false;
-        for (const auto& c : t.columns) taken = taken || equalsNoCase(c.name, candidate);
+        for (const auto& c : t.columns) taken = taken || vts::asciiEqualsNoCase(c.name, candidate);
         if (!taken) {
             t.rowid = candidate;
             return t;

@@ -45,6 +45,12 @@ inline std::string workingString(const TempDir& dir) {
 
 inline std::string text(const db::Variant& v) { return db::toText(v); }
 
+// Plain SQL on the working database file, from a connection of its own: sets up and changes
+// tables the way another program (or another connection of ours) would.
+inline void sqlite(const TempDir& dir, const std::string& sql) {
+    db::SqliteDb(dir.file("dbTemp.mdb"), false, false).exec(sql);
+}
+
 // Makes ',' the decimal point for C and C++ formatting while alive: de_DE for C (built into a
 // temporary folder with localedef when it is not installed), a comma facet for C++.
 class CommaLocale {

@@ -16,17 +16,11 @@ struct GridSourceTest : ::testing::Test {
     db::Connection work;
     void SetUp() override {
         work.Open(workingString(app));
-        work.Execute("CREATE TABLE `BIG`(`N` INT,`S` TEXT,`D` DECIMAL)");
-        work.BeginTrans();
-        work.Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " +
-                     std::to_string(kRows) + ") INSERT INTO `BIG` SELECT i, 'row ' || i, '0.10' FROM k");
-        work.CommitTrans();
+        work.CreateTable("BIG", {{"N", "INT"}, {"S", "TEXT"}, {"D", "DECIMAL"}});
+        sqlite(app, "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " + std::to_string(kRows) +
+                        ") INSERT INTO `BIG` SELECT i, 'row ' || i, '0.10' FROM k");
     }
-    std::shared_ptr<db::GridSource> open(db::Connection& c) {
-        db::Recordset rs;
-        rs.Open("SELECT * FROM `BIG`;", c, 2, 3);
-        return rs.DataSource();  // outlives the record set
-    }
+    std::shared_ptr<db::GridSource> open(db::Connection& c) { return c.OpenGridSource("BIG"); }
 };
 
 void expectRows(const std::vector<db::GridSource::Row>& rows, std::int64_t firstN, std::size_t count) {
@@ -61,7 +55,7 @@ TEST_F(GridSourceTest, GapsInRowidsAfterChangesByAnotherConnection) {
     grid.Open(workingString(app));
     auto src = open(grid);
     EXPECT_EQ(src->RowCount(), kRows);
-    work.Execute("DELETE FROM `BIG` WHERE `N` % 2 = 0");
+    sqlite(app, "DELETE FROM `BIG` WHERE `N` % 2 = 0");
     EXPECT_EQ(src->RowCount(), kRows / 2);
     const auto middle = src->Fetch(kRows / 4, 3);
     ASSERT_EQ(middle.size(), 3u);
@@ -86,7 +80,7 @@ TEST_F(GridSourceTest, OptimisticUpdate) {
     } catch (const vts::Error& e) {
         EXPECT_NE(std::string(e.what()).find("changed or deleted"), std::string::npos) << e.what();
     }
-    work.Execute("DELETE FROM `BIG` WHERE rowid = 11");
+    sqlite(app, "DELETE FROM `BIG` WHERE rowid = 11");
     EXPECT_THROW(src->Update(11, 1, std::string("row 11"), std::string("x")), vts::Error);
     EXPECT_THROW(src->Update(12, 0, std::int64_t{12}, std::string("twelve")), vts::Error);  // not a whole number
     EXPECT_EQ(src->Fetch(9, 1).at(0).values[1], db::Variant(std::string("edited")));
@@ -106,7 +100,7 @@ TEST_F(GridSourceTest, StoredEditsMarkTheTableUntilItIsDropped) {
     src->Update(1, 1, std::string("row 1"), std::string("edited"));
     EXPECT_TRUE(work.HasUnsavedEdits("BIG"));
     EXPECT_TRUE(work.HasUnsavedEdits("big"));
-    work.Execute("DROP TABLE `BIG`");
+    work.DropTable("BIG");
     EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
 }
 
@@ -118,17 +112,11 @@ TEST_F(GridSourceTest, TheTableCanBeReplacedWhileTheGridSourceLives) {
     src->Fetch(100, 40);
     db::Connection other;
     other.Open(workingString(app));
-    other.Execute("DROP TABLE `BIG`");
-    other.Execute("CREATE TABLE `BIG`(`N` INT,`S` TEXT,`D` DECIMAL)");
-    other.Execute("INSERT INTO `BIG` VALUES('1', 'fresh', NULL)");
+    other.DropTable("BIG");
+    other.CreateTable("BIG", {{"N", "INT"}, {"S", "TEXT"}, {"D", "DECIMAL"}});
+    other.InsertRow("BIG", {std::string("1"), std::string("fresh"), db::Variant{}});
     EXPECT_EQ(src->RowCount(), 1);
     EXPECT_EQ(db::toText(src->Fetch(0, 10).at(0).values[1]), "fresh");
-}
-
-TEST_F(GridSourceTest, OnlyTheGridFormOfTheRecordSetFeedsTheGrid) {
-    db::Recordset rs;
-    rs.Open("SELECT * FROM `BIG`;", work, 3, 1);
-    EXPECT_THROW(rs.DataSource(), vts::Error);
 }
 
 TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
@@ -138,10 +126,9 @@ TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
     // The import runs in one transaction and lets the window repaint meanwhile; a grid still bound
     // to the earlier table must be readable then, on the same thread.
     work.BeginTrans();
-    work.Execute("PRAGMA cache_size = 10");  // make the writer spill pages to the file early
-    work.Execute("CREATE TABLE `OTHER`(`A` TEXT)");
-    work.Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 50000) "
-                 "INSERT INTO `OTHER` SELECT 'some text to fill pages ' || i FROM k");
+    work.CreateTable("OTHER", {{"A", "TEXT"}});
+    // Enough rows for the writer to spill pages to the file before it commits.
+    for (int i = 0; i < 200000; ++i) work.InsertRow("OTHER", {"some text to fill the pages of the file " + std::to_string(i)});
     expectRows(src->Fetch(5, 3), 6, 3);
     work.CommitTrans();
 }
@@ -150,13 +137,11 @@ TEST(GridSourceNames, AColumnNamedRowidDoesNotHideTheRowIdentity) {
     TempDir app;
     db::Connection work;
     work.Open(workingString(app));
-    work.Execute("CREATE TABLE `T\"Q`(`rowid` TEXT,`oid` INT)");
-    work.Execute("INSERT INTO `T\"Q` VALUES('first', '5')");
-    work.Execute("INSERT INTO `T\"Q` VALUES('second', '6')");
-    work.Execute("DELETE FROM `T\"Q` WHERE `oid` = 5");
-    db::Recordset rs;
-    rs.Open("SELECT * FROM `T\"Q`;", work, 2, 3);
-    auto src = rs.DataSource();
+    work.CreateTable("T\"Q", {{"rowid", "TEXT"}, {"oid", "INT"}});
+    work.InsertRow("T\"Q", {std::string("first"), std::string("5")});
+    work.InsertRow("T\"Q", {std::string("second"), std::string("6")});
+    sqlite(app, "DELETE FROM `T\"Q` WHERE `oid` = 5");
+    auto src = work.OpenGridSource("T\"Q");
     const auto rows = src->Fetch(0, 5);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].rowid, 2);

@@ -82,7 +82,7 @@ TEST_F(SelectIntoTest, RecordedStructureIsReusedAndExactlyOneTableRemains) {
     pdx::Schema original;
     const auto before = readParadox(paradox.path(), "CUSTOMER", &original);
     importTable(work, paradox.path(), "CUSTOMER");
-    work.Execute("UPDATE `CUSTOMER` SET `City` = 'Zürich' WHERE `CustNo` = 3");
+    sqlite(app, "UPDATE `CUSTOMER` SET `City` = 'Zürich' WHERE `CustNo` = 3");
     writeBack(work, paradox.path(), "CUSTOMER");
 
     // Every file keeps its name; the secondary index goes with the old table.
@@ -124,7 +124,7 @@ TEST_F(SelectIntoTest, ValidityFileIsKeptWhenTheFieldsAreUnchanged) {
 TEST_F(SelectIntoTest, ChangedColumnsGetADerivedStructureAndNoValidityFile) {
     copyTable("db", "AREACODE", paradox.path());
     importTable(work, paradox.path(), "AREACODE");
-    work.Execute("ALTER TABLE `AREACODE` ADD COLUMN `Extra` INT");
+    sqlite(app, "ALTER TABLE `AREACODE` ADD COLUMN `Extra` INT");
     writeBack(work, paradox.path(), "AREACODE");
     EXPECT_EQ(filesIn(paradox.path()), std::vector<std::string>{"AREACODE.DB"});
     pdx::Schema written;
@@ -139,13 +139,14 @@ TEST_F(SelectIntoTest, ChangedColumnsGetADerivedStructureAndNoValidityFile) {
 }
 
 TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
-    work.Execute("CREATE TABLE `NEW`(`I` INT,`BIG` INT,`F` FLOAT,`D` DECIMAL,`DAY` DATETIME,`AT` DATETIME,`S` TEXT,"
-                 "`LONGTEXT` TEXT,`M` MEMO,`O` OLEOBJECT)");
+    work.CreateTable("NEW", {{"I", "INT"}, {"BIG", "INT"}, {"F", "FLOAT"}, {"D", "DECIMAL"}, {"DAY", "DATETIME"},
+                             {"AT", "DATETIME"}, {"S", "TEXT"}, {"LONGTEXT", "TEXT"}, {"M", "MEMO"}, {"O", "OLEOBJECT"}});
     const std::string longText(300, 'x');
-    work.Execute("INSERT INTO `NEW` VALUES('1', '5000000000', '1.5', '-123.4500', '2021-08-31', '2021-08-31 10:00:00', "
-                 "'héllo', '" + longText + "', 'memo', X'0102')");
-    work.Execute("INSERT INTO `NEW` VALUES(NULL, '-3', NULL, '99999999999999999999.5', NULL, '2021-09-01', 'a', NULL, "
-                 "NULL, NULL)");
+    using S = std::string;
+    work.InsertRow("NEW", {S("1"), S("5000000000"), S("1.5"), S("-123.4500"), S("2021-08-31"), S("2021-08-31 10:00:00"),
+                           S("héllo"), longText, S("memo"), db::Bytes{1, 2}});
+    work.InsertRow("NEW", {db::Variant{}, S("-3"), db::Variant{}, S("99999999999999999999.5"), db::Variant{},
+                           S("2021-09-01"), S("a"), db::Variant{}, db::Variant{}, db::Variant{}});
     work.WriteParadoxTable(selectInto("NEW", paradox.path(), 2));
     pdx::Schema s;
     const auto rows = readParadox(paradox.path(), "NEW", &s);
@@ -169,8 +170,8 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
 }
 
 TEST_F(SelectIntoTest, TopTakesTheFirstRowsInRowidOrderAndZeroGivesAnEmptyTable) {
-    work.Execute("CREATE TABLE `N`(`A` INT)");
-    for (int i = 1; i <= 5; ++i) work.Execute("INSERT INTO `N` VALUES('" + std::to_string(i * 10) + "')");
+    work.CreateTable("N", {{"A", "INT"}});
+    for (int i = 1; i <= 5; ++i) work.InsertRow("N", {std::to_string(i * 10)});
     work.WriteParadoxTable(selectInto("N", paradox.path(), 3));
     const auto rows = readParadox(paradox.path(), "N");
     ASSERT_EQ(rows.size(), 3u);
@@ -216,15 +217,15 @@ TEST_F(SelectIntoTest, ATableInPlaceIsReplacedWhole) {
 TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
     copyTable("db", "CUSTOMER", paradox.path());
     const auto original = folderContents(paradox.path());
-    importTable(work, paradox.path(), "CUSTOMER");
     struct Case {
         std::string update, field, row;
     };
     for (const Case& c : {Case{"`DateEntered` = 'abc' WHERE `CustNo` = 4", "\"DateEntered\"", "row 4,"},
                           Case{"`City` = '" + std::string(16, 'c') + "' WHERE `CustNo` = 2", "\"City\"", "row 2,"},
                           Case{"`CustNo` = 'x' WHERE `CustNo` = 7", "\"CustNo\"", "row 7,"}}) {
-        work.BeginTrans();
-        work.Execute("UPDATE `CUSTOMER` SET " + c.update);
+        if (work.TableExists("CUSTOMER")) work.DropTable("CUSTOMER");
+        importTable(work, paradox.path(), "CUSTOMER");
+        sqlite(app, "UPDATE `CUSTOMER` SET " + c.update);
         try {
             work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
             ADD_FAILURE() << c.update;
@@ -235,15 +236,14 @@ TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
             EXPECT_NE(lower.find(c.row), std::string::npos) << what;
             EXPECT_NE(what.find(c.field), std::string::npos) << what;
         }
-        work.RollbackTrans();
         EXPECT_EQ(folderContents(paradox.path()), original) << c.update;
     }
 }
 
 TEST_F(SelectIntoTest, IntegersBeyondExactDoublesAreRefused) {
-    work.Execute("CREATE TABLE `N`(`A` INT)");
-    work.Execute("INSERT INTO `N` VALUES('1')");
-    work.Execute("INSERT INTO `N` VALUES('9007199254740993')");
+    work.CreateTable("N", {{"A", "INT"}});
+    work.InsertRow("N", {std::string("1")});
+    work.InsertRow("N", {std::string("9007199254740993")});
     try {
         work.WriteParadoxTable(selectInto("N", paradox.path(), 2));
         FAIL();

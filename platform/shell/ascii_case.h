@@ -17,4 +17,6 @@ inline std::string asciiLower(std::string text) {
     return text;
 }
 
+inline bool asciiEqualsNoCase(const std::string& a, const std::string& b) { return asciiUpper(a) == asciiUpper(b); }
+
 }  // namespace vts
