@@ -13,7 +13,6 @@ Program::Program(ProgramServices services)
     : services_(std::move(services)), ctx_{services_.dialogs, services_.launcher, services_.appFolder} {
     ctx_.yieldToUi = services_.yieldToUi;
     ctx_.endProgram = services_.endProgram;
-    ctx_.statementLog = services_.statementLog;
     pages_ = std::make_unique<PageHost>(ctx_, state_, services_.exporters, [this] {
         form1_->show();
         form1_->raise();

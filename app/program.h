@@ -22,7 +22,6 @@ struct ProgramServices {
     std::function<void()> yieldToUi = [] {};
     Form3Services exporters = {};
     std::function<void(AppContext&)> checkPdfPrinter = [](AppContext&) {};
-    StatementLog* statementLog = nullptr;
 };
 
 class Program {

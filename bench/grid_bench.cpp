@@ -57,7 +57,6 @@ int main(int argc, char** argv) {
 
     t = Clock::now();
     db::Connection grid;
-    grid.CursorLocation(3);
     grid.Open(WorkingConnectionString(ctx.appFolder));
     DataGridView view(nullptr);
     view.resize(800, 600);

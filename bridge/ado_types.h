@@ -1,20 +1,10 @@
-// ADO data type codes as the providers report them: their constant names, and the working
+// ADO data type codes as the Paradox fields map to them: their constant names, and the working
 // table's column type that the import picks from a name.
 #pragma once
 #include <cstdint>
 #include <string>
 
 namespace vts {
-
-namespace ado {
-constexpr int adUseServer = 2;
-constexpr int adUseClient = 3;
-constexpr int adModeReadWrite = 3;
-constexpr int adOpenStatic = 3;
-constexpr int adLockReadOnly = 1;
-constexpr int adSchemaTables = 20;
-constexpr std::int16_t adLongVarBinary = 205;
-}  // namespace ado
 
 // "adVarWChar" for 202; empty for a code that is not one of the 39 known ones.
 std::string AdoTypeName(std::int16_t code);

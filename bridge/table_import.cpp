@@ -78,13 +78,11 @@ void copyRows(const std::string& name, db::Cursor& table, db::Connection& workin
 void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
                         const ImportProgress& progress) {
     // 1.
-    db::Connection working(ctx.statementLog);
+    db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
     // 2. The Paradox folder, read by our engine.
     db::requireParadoxFolder(folder);
     // 3.
-    working.CursorLocation(ado::adUseServer);
-    working.Mode(ado::adModeReadWrite);
     working.Open(WorkingConnectionString(ctx.appFolder));
     CommitOnExit transaction(working);
     // 4.

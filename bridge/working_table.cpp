@@ -7,7 +7,7 @@ namespace vts {
 
 bool WorkingTableExists(AppContext& ctx, const std::string& name) {
     // 1. A connection without cursor location or mode.
-    db::Connection connection(ctx.statementLog);
+    db::Connection connection;
     connection.Open(WorkingConnectionString(ctx.appFolder));
     // 2. and 3. Only base tables count; views and the program's own tables never match.
     const bool found = connection.TableExists(name);
@@ -18,7 +18,7 @@ bool WorkingTableExists(AppContext& ctx, const std::string& name) {
 
 bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
     if (!WorkingTableExists(ctx, name)) return false;
-    db::Connection connection(ctx.statementLog);
+    db::Connection connection;
     connection.Open(WorkingConnectionString(ctx.appFolder));
     return connection.HasUnsavedEdits(name);
 }

@@ -10,14 +10,12 @@ namespace vts {
 void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::string& folderText,
                         const WriteBackHooks& hooks) {
     // 1.
-    db::Connection working(ctx.statementLog);
+    db::Connection working;
     // 2.
     if (hooks.releaseGrid) hooks.releaseGrid();
     // 3. The Paradox folder must be there.
     db::requireParadoxFolder(folderText);
     // 4.
-    working.CursorLocation(ado::adUseServer);
-    working.Mode(ado::adModeReadWrite);
     working.Open(WorkingConnectionString(ctx.appFolder));
     if (hooks.beforeWrite) working.SetBeforeWrite(hooks.beforeWrite);
     // Writing back a table whose import stopped part-way would lose every row it did not reach.

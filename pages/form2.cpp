@@ -140,8 +140,7 @@ void Form2::PushButton3_Click() {
         return;
     }
     trap.step(112, [&] {
-        state_.gridConnection = std::make_unique<db::Connection>(ctx_.statementLog);
-        state_.gridConnection->CursorLocation(3);
+        state_.gridConnection = std::make_unique<db::Connection>();
     });
     auto grid = [this]() -> db::Connection& {
         if (!state_.gridConnection) throw Error("There is no connection to the working database.");
@@ -153,7 +152,7 @@ void Form2::PushButton3_Click() {
     if (form3) {
         trap.step(118, [&] { form3->Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName)); });
         trap.step(120, [&] { form3->DataGrid1->setDataSource(nullptr); });
-        trap.step(122, [&] { grid().CursorLocation(3); });
+        // [122] The typed connection has no cursor location to set again.
         trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });
         trap.step(126, [&] {
             if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");

@@ -11,12 +11,10 @@ namespace {
 constexpr int adModeRead = 1;
 }  // namespace
 
-Connection::Connection(vts::StatementLog* log) : log_(log) {}
+Connection::Connection() = default;
 
 Connection::~Connection() = default;
 
-void Connection::CursorLocation(int location) { cursorLocation_ = location; }
-int Connection::CursorLocation() const { return cursorLocation_; }
 void Connection::Mode(int mode) { mode_ = mode; }
 
 void Connection::Open(const std::string& connectionString) {

@@ -11,7 +11,6 @@
 #include "platform/db/select_into.h"
 #include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
-#include "platform/shell/statement_log.h"
 
 namespace db {
 
@@ -23,13 +22,11 @@ std::string workingConnectionString(const std::string& dbPath);
 
 class Connection {
 public:
-    explicit Connection(vts::StatementLog* log = nullptr);
+    Connection();
     ~Connection();  // closes
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void CursorLocation(int location);  // 2 adUseServer, 3 adUseClient; before Open
-    int CursorLocation() const;
     void Mode(int mode);  // 1 adModeRead opens the working database read-only; before Open
     // Throws vts::Error for an unknown or malformed string, a Paradox folder's string (Paradox
     // tables are read with openParadoxTable), or a working database that cannot be opened or
@@ -84,8 +81,6 @@ public:
 private:
     WorkingProvider& provider() const;
 
-    vts::StatementLog* log_;  // kept for the callers' statement texts; the typed calls write none
-    int cursorLocation_ = 2;
     int mode_ = 0;
     WriteHooks writeHooks_;
     std::string connectionString_;

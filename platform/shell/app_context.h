@@ -6,7 +6,6 @@
 
 #include "platform/shell/dialogs.h"
 #include "platform/shell/launcher.h"
-#include "platform/shell/statement_log.h"
 
 namespace vts {
 
@@ -20,8 +19,6 @@ struct AppContext {
     // The folder box of the folder page: the one place where the Paradox folder lives.
     std::function<std::string()> folderText = [] { return std::string(); };
     std::function<void(const std::string&)> setFolderText = [](const std::string&) {};
-    // When set, every database connection records its statements here (tests).
-    StatementLog* statementLog = nullptr;
 
     // A message box with the application title when no caption is given.
     int message(const std::string& text, int style = 0, const std::string& caption = {}) {

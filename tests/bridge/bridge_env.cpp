@@ -31,15 +31,7 @@ BridgeEnv::BridgeEnv()
     ctx.folderText = [this] { return folderText; };
     ctx.yieldToUi = [this] { ++yields; };
     ctx.endProgram = [this] { ++ends; };
-    ctx.statementLog = &log;
 }
-
-std::vector<std::string> BridgeEnv::statements() const {
-    std::vector<std::string> out;
-    for (const auto& e : log.entries) out.push_back(e.statement);
-    return out;
-}
-
 
 void copyFiles(const fs::path& fromDir, const fs::path& toDir) {
     for (const auto& entry : fs::directory_iterator(fromDir))

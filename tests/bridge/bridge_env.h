@@ -11,7 +11,6 @@
 #include "platform/shell/app_context.h"
 #include "platform/shell/dialogs.h"
 #include "platform/shell/launcher.h"
-#include "platform/shell/statement_log.h"
 #include "tests/support/fixture_copy.h"
 
 namespace vts::test {
@@ -30,14 +29,12 @@ public:
     fs::path paradoxFolder;  // the folder text, unless a test changes it
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
-    StatementLog log;
     std::string folderText;
     int yields = 0;
     int ends = 0;
     AppContext ctx;
 
     fs::path workingDb() const { return appFolder / "dbTemp.mdb"; }
-    std::vector<std::string> statements() const;
 };
 
 // Copies the table's .db and every file of the same base name (letter case ignored).

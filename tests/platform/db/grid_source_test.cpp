@@ -35,7 +35,6 @@ void expectRows(const std::vector<db::GridSource::Row>& rows, std::int64_t first
 
 TEST_F(GridSourceTest, ColumnsAndRowsAtAnyOffset) {
     db::Connection grid;
-    grid.CursorLocation(3);
     grid.Open(workingString(app));
     auto src = open(grid);
     ASSERT_EQ(src->ColumnCount(), 3);
@@ -106,7 +105,6 @@ TEST_F(GridSourceTest, StoredEditsMarkTheTableUntilItIsDropped) {
 
 TEST_F(GridSourceTest, TheTableCanBeReplacedWhileTheGridSourceLives) {
     db::Connection grid;
-    grid.CursorLocation(3);
     grid.Open(workingString(app));
     auto src = open(grid);
     src->Fetch(100, 40);
