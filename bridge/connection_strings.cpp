@@ -1,15 +1,10 @@
 #include "bridge/paradox.h"
+#include "platform/db/connection_string.h"
 
 namespace vts {
 
-std::string ParadoxConnectionString(const std::string& folder) {
-    return "Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=" + folder +
-           ";Dbq=" + folder + ";CollatingSequence=ASCII;";
-}
-
 std::string WorkingConnectionString(const std::filesystem::path& appFolder) {
-    return "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + appFolder.string() +
-           "/dbTemp.mdb;JET OLEDB:Database Password=";
+    return db::workingConnectionString(appFolder.string() + "/dbTemp.mdb");
 }
 
 }  // namespace vts

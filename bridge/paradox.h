@@ -1,4 +1,4 @@
-// The Paradox bridge: connection strings of the two data sources, table discovery, the import
+// The Paradox bridge: the working database's connection string, table discovery, the import
 // of one Paradox table into the working database and its write-back.
 #pragma once
 #include <filesystem>
@@ -13,8 +13,6 @@
 
 namespace vts {
 
-// The Paradox folder text is inserted unchanged, twice.
-std::string ParadoxConnectionString(const std::string& folder);
 // appFolder + "/dbTemp.mdb", with an empty password.
 std::string WorkingConnectionString(const std::filesystem::path& appFolder);
 

@@ -19,11 +19,8 @@ void Connection::Mode(int mode) { mode_ = mode; }
 
 void Connection::Open(const std::string& connectionString) {
     if (provider_) throw vts::Error("The connection is already open.");
-    const auto target = parseConnectionString(connectionString);
     // Paradox tables are read by our engine (openParadoxTable), not through a connection.
-    if (target.kind == ConnectionTarget::ParadoxFolder)
-        throw vts::Error("A connection opens the working database only; Paradox tables are read directly.");
-    provider_ = std::make_unique<WorkingProvider>(target.path, mode_ == adModeRead);
+    provider_ = std::make_unique<WorkingProvider>(workingDatabasePath(connectionString), mode_ == adModeRead);
     provider_->setWriteHooks(writeHooks_);
     connectionString_ = connectionString;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/db/connection_string.h"
 #include "platform/db/grid_source.h"
 #include "platform/db/variant.h"
 #include "platform/db/select_into.h"
@@ -16,9 +17,6 @@ namespace db {
 
 class WorkingProvider;
 
-// Connection strings, exactly as the callers build them.
-std::string paradoxConnectionString(const std::string& folder);
-std::string workingConnectionString(const std::string& dbPath);
 
 class Connection {
 public:
@@ -28,9 +26,8 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     void Mode(int mode);  // 1 adModeRead opens the working database read-only; before Open
-    // Throws vts::Error for an unknown or malformed string, a Paradox folder's string (Paradox
-    // tables are read with openParadoxTable), or a working database that cannot be opened or
-    // created.
+    // Throws vts::Error for any string but the working database's (Paradox tables are read with
+    // openParadoxTable), or a working database that cannot be opened or created.
     void Open(const std::string& connectionString);
     void Close();
     int State() const;  // 0 closed, 1 open

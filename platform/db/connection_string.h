@@ -1,16 +1,14 @@
-// Recognises the two connection strings and takes the folder or file path out of them.
+// The working database's connection string: built from the database file, and read back.
 #pragma once
 #include <string>
 
 namespace db {
 
-struct ConnectionTarget {
-    enum Kind { ParadoxFolder, WorkingDatabase };
-    Kind kind = ParadoxFolder;
-    std::string path;  // the Paradox folder, or the working database file
-};
+// "PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=" + dbPath + ";JET OLEDB:Database Password=".
+std::string workingConnectionString(const std::string& dbPath);
 
-// Throws vts::Error for any other string, or a Paradox string whose two folder copies differ.
-ConnectionTarget parseConnectionString(const std::string& text);
+// The database file a working connection string names. Throws vts::Error for any other string
+// (a password, another provider, a Paradox folder's string).
+std::string workingDatabasePath(const std::string& text);
 
 }  // namespace db
