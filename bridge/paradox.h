@@ -10,6 +10,7 @@
 #include "bridge/path_text.h"
 #include "bridge/table_list.h"
 #include "platform/shell/app_context.h"
+#include "platform/shell/progress.h"
 
 namespace vts {
 
@@ -28,16 +29,14 @@ bool FolderHasParadoxTables(AppContext& ctx);
 // folder it was found in. Runs under its own error trap.
 void AddTablesToParadoxListbox(AppContext& ctx, TableList& list);
 
-// Rows copied so far and the table's row count; called now and then, and once at the end.
-using ImportProgress = std::function<void(long done, long total)>;
 
 // Copies the Paradox table `name` of `folder` (the Paradox folder or a folder below it, as
 // discovery found it) into the working table of the same name, replacing it.
 // Throws on failure; rows inserted before a failure stay in the working table.
 void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
-                        const ImportProgress& progress = {});
+                        const Progress& progress = {});
 // The same for a table of the Paradox folder itself.
-inline void ImportParadoxTable(AppContext& ctx, const std::string& name, const ImportProgress& progress = {}) {
+inline void ImportParadoxTable(AppContext& ctx, const std::string& name, const Progress& progress = {}) {
     ImportParadoxTable(ctx, name, ctx.folderText(), progress);
 }
 

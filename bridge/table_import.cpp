@@ -2,7 +2,7 @@
 #include <chrono>
 
 #include "bridge/paradox.h"
-#include "bridge/ui_throttle.h"
+#include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/paradox_table.h"
 
@@ -56,7 +56,7 @@ void setValue(db::Variant& out, const db::Variant& value) {
 
 // Step 8: each row's values bound into one prepared insert.
 void copyRows(const std::string& name, db::Cursor& table, db::Connection& working, UiThrottle& yield,
-              const ImportProgress& progress) {
+              const Progress& progress) {
     const long total = static_cast<long>(table.recordCount());
     std::vector<db::Variant> values(table.columns().size());
     ProgressThrottle report(progress, total);
@@ -76,7 +76,7 @@ void copyRows(const std::string& name, db::Cursor& table, db::Connection& workin
 }  // namespace
 
 void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
-                        const ImportProgress& progress) {
+                        const Progress& progress) {
     // 1.
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);

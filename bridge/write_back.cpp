@@ -1,6 +1,6 @@
 // SaveTableToParadox: replaces the Paradox table with the working table, then ends the program.
 #include "bridge/paradox.h"
-#include "bridge/ui_throttle.h"
+#include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/paradox_table.h"
 #include "platform/shell/errors.h"

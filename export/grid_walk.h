@@ -13,7 +13,7 @@ namespace vts {
 // at most every few milliseconds, since doing it per row would cost more than the row itself.
 class WalkPacer {
 public:
-    WalkPacer(std::function<void()> yieldToUi, ExportProgress progress,
+    WalkPacer(std::function<void()> yieldToUi, Progress progress,
               std::chrono::steady_clock::duration interval = std::chrono::milliseconds(10));
     void start(long total);
     void rowDone(long done);
@@ -23,9 +23,8 @@ public:
 private:
     void tell(long done);
     std::function<void()> yield_;
-    ExportProgress progress_;
-    std::chrono::steady_clock::duration interval_;
-    std::chrono::steady_clock::time_point last_;
+    Progress progress_;
+    Throttle throttle_;
     long total_ = 0;
 };
 

@@ -15,7 +15,7 @@ namespace {
 
 // One writer run: its error trap, the growing text and the pacing of the grid walk.
 struct WriterRun {
-    WriterRun(AppContext& app, const std::string& routine, const ExportProgress& progress)
+    WriterRun(AppContext& app, const std::string& routine, const Progress& progress)
         : trap(app.dialogs, errorTag("Datagrid1", routine)), pacer(app.yieldToUi, progress) {}
 
     // The first failing step ends the writer: a text with a row or a field missing must not
@@ -38,7 +38,7 @@ struct WriterRun {
 }  // namespace
 
 bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const ExportProgress& progress) {
+                           const Progress& progress) {
     WriterRun run(app, "SaveDataGridToCSVFile", progress);  // 1. [100] the empty text
     return run.step(102, [&] { AppendCsvHeader(run.text, grid); }) &&       // 2.-3. captions
            run.step(106, [&] { AppendCsvRows(run.text, grid, run.pacer); }) &&  // 4.
@@ -46,7 +46,7 @@ bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& f
 }
 
 bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                        const ExportProgress& progress) {
+                        const Progress& progress) {
     WriterRun run(app, "SaveDataGridToFile", progress);  // 1. [100] the empty text
     return run.step(102, [&] { AppendTxtHeader(run.text, grid); }) &&       // 2.
            run.step(104, [&] { AppendTxtRows(run.text, grid, run.pacer); }) &&  // 3.
@@ -54,7 +54,7 @@ bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& file
 }
 
 bool SaveDataGridToXMLFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const ExportProgress& progress) {
+                           const Progress& progress) {
     WriterRun run(app, "SaveDataGridToXMLFile", progress);
     run.text = "<xml>\r\n";                                                 // 1. [100]
     return run.step(102, [&] { AppendXmlRows(run.text, grid, run.pacer); }) &&  // 2.

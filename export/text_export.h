@@ -12,10 +12,10 @@ namespace vts {
 // under its own error report: the first failing step (a grid read, the file) shows one report
 // and ends the writer without touching the file. Returns true when the file was written.
 bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const ExportProgress& progress = {});
+                           const Progress& progress = {});
 bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                        const ExportProgress& progress = {});
+                        const Progress& progress = {});
 bool SaveDataGridToXMLFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const ExportProgress& progress = {});
+                           const Progress& progress = {});
 
 }  // namespace vts

@@ -9,7 +9,7 @@ namespace vts {
 
 namespace {
 
-using Writer = bool (*)(AppContext&, DataGrid&, const std::string&, const ExportProgress&);
+using Writer = bool (*)(AppContext&, DataGrid&, const std::string&, const Progress&);
 
 // The save dialog and the writer, the same steps for all three items. The first failing step
 // ends the handler: going on after a failed dialog would write to whatever name the dialog

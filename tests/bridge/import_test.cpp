@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bridge/paradox.h"
-#include "bridge/ui_throttle.h"
+#include "platform/shell/progress.h"
 #include "bridge_env.h"
 #include "platform/db/connection.h"
 

@@ -12,7 +12,7 @@
 namespace vts::test {
 namespace {
 
-using WriterFn = bool (*)(AppContext&, DataGrid&, const std::string&, const ExportProgress&);
+using WriterFn = bool (*)(AppContext&, DataGrid&, const std::string&, const Progress&);
 
 struct WriterCase {
     WriterFn writer;

@@ -1,4 +1,4 @@
-#include "bridge/ui_throttle.h"
+#include "platform/shell/progress.h"
 
 namespace vts {
 

@@ -1,12 +1,14 @@
-// Rate limits for long loops: yielding to the user interface per value would cost more than the
-// work itself, so a call passes through only when a few milliseconds have gone by.
+// Progress of long work (rows done of rows total) and the rate limits of long loops: yielding to
+// the user interface or reporting per row would cost more than the work itself, so a call passes
+// through only when a few milliseconds have gone by.
 #pragma once
 #include <chrono>
 #include <functional>
 
 namespace vts {
 
-using RowProgress = std::function<void(long done, long total)>;
+// Called now and then with the rows done so far and the rows to do.
+using Progress = std::function<void(long done, long total)>;
 
 // due() is true at most once per interval; the clock is read only every checkEvery calls.
 class Throttle {
@@ -24,7 +26,7 @@ private:
 // Reports rows done of rows total at most every 50 ms, and once at the end.
 class ProgressThrottle {
 public:
-    ProgressThrottle(const RowProgress& progress, long total)
+    ProgressThrottle(const Progress& progress, long total)
         : progress_(progress), total_(total), throttle_(std::chrono::milliseconds(50), 64) {}
     void operator()(long done) {
         if (progress_ && throttle_.due()) progress_(done, total_);
@@ -34,7 +36,7 @@ public:
     }
 
 private:
-    const RowProgress& progress_;
+    const Progress& progress_;
     long total_;
     Throttle throttle_;
 };
