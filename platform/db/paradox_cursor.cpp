@@ -26,29 +26,17 @@ struct ToVariant {
     Variant operator()(const pdx::Decimal& d) const { return d.text; }
 };
 
-pdx::TableReader openReader(const std::filesystem::path& dbFile) {
-    try {
-        return pdx::TableReader(dbFile);
-    } catch (const pdx::Error& e) {
-        throw vts::Error(e.what());
-    }
-}
-
 }  // namespace
 
 Variant fromParadox(const pdx::Value& v, pdx::FieldType type) { return std::visit(ToVariant{type}, v); }
 
-ParadoxCursor::ParadoxCursor(const std::filesystem::path& dbFile) : reader_(openReader(dbFile)) {
+ParadoxCursor::ParadoxCursor(const std::filesystem::path& dbFile) : reader_(dbFile) {
     for (const auto& f : reader_.info().schema.fields) columns_.push_back({f.name, adoTypeOf(f.type)});
     readNext();
 }
 
 void ParadoxCursor::readNext() {
-    try {
-        eof_ = !reader_.next(record_);
-    } catch (const pdx::Error& e) {
-        throw vts::Error(e.what());
-    }
+    eof_ = !reader_.next(record_);
     row_.clear();
     if (eof_) return;
     const auto& fields = reader_.info().schema.fields;

@@ -15,13 +15,8 @@ void requireParadoxFolder(const std::filesystem::path& folder) {
 
 std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, const std::string& name) {
     requireParadoxFolder(folder);
-    std::optional<std::filesystem::path> file;
-    try {
-        pdx::recoverTable(folder, name);  // a replacement a crash cut short is settled first
-        file = pdx::findTable(folder, name);
-    } catch (const pdx::Error& e) {
-        throw vts::Error(e.what());
-    }
+    pdx::recoverTable(folder, name);  // a replacement a crash cut short is settled first
+    const std::optional<std::filesystem::path> file = pdx::findTable(folder, name);
     if (!file)
         throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() + "\".");
     return std::make_unique<ParadoxCursor>(*file);

@@ -7,13 +7,13 @@
 #include <variant>
 #include <vector>
 
+#include "platform/shell/errors.h"
+
 namespace pdx {
 
-// Every failure of the engine: the message names the file (and row/field where it applies).
-class Error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+// Every failure of the engine is the program's one error type: the message names the file (and
+// row/field where it applies).
+using Error = vts::Error;
 
 enum class FieldType : std::uint8_t {
     Alpha = 0x01,
