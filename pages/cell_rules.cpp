@@ -1,7 +1,10 @@
 #include "pages/cell_rules.h"
 
 #include <charconv>
-#include <regex>
+#include <optional>
+#include <algorithm>
+
+#include "platform/db/value_text.h"
 
 namespace vts {
 
@@ -34,29 +37,22 @@ CellRule fromParadox(const pdx::Field& f) {
     }
 }
 
-bool validDate(int y, int m, int d) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return d <= days[m - 1] + (m == 2 && leap ? 1 : 0);
+// Dates and times are read by the same parser the write-back uses, and stored in its one
+// written form, so that what the grid accepts is exactly what reaches the table.
+std::optional<std::string> dateText(const std::string& s) {
+    const auto day = db::parseDate(s);
+    return day ? std::optional(db::formatDate(*day)) : std::nullopt;
 }
 
-bool validDateText(const std::string& s) {
-    static const std::regex re(R"((\d{4})-(\d{2})-(\d{2}))");
-    std::smatch m;
-    return std::regex_match(s, m, re) && validDate(std::stoi(m[1]), std::stoi(m[2]), std::stoi(m[3]));
+std::optional<std::string> timeText(const std::string& s) {
+    const auto ms = db::parseTime(s);
+    return ms ? std::optional(db::formatTime(*ms)) : std::nullopt;
 }
 
-bool validTimeText(const std::string& s) {
-    static const std::regex re(R"((\d{2}):(\d{2}):(\d{2})(\.\d{1,3})?)");
-    std::smatch m;
-    return std::regex_match(s, m, re) && std::stoi(m[1]) < 24 && std::stoi(m[2]) < 60 && std::stoi(m[3]) < 60;
-}
-
-bool validTimestampText(const std::string& s) {
-    const auto blank = s.find(' ');
-    if (blank == std::string::npos) return validDateText(s);
-    return validDateText(s.substr(0, blank)) && validTimeText(s.substr(blank + 1));
+std::optional<std::string> dateTimeText(const std::string& s) {
+    const auto v = db::parseDateTime(s);
+    if (!v) return std::nullopt;
+    return v->hasTime ? db::formatDate(v->day) + " " + db::formatTime(v->ms) : db::formatDate(v->day);
 }
 
 CellInput refuse(std::string reason) { return {false, {}, std::move(reason)}; }
@@ -72,36 +68,34 @@ CellInput parseInteger(const CellRule& rule, const std::string& s) {
 }
 
 CellInput parseNumber(const std::string& s) {
-    static const std::regex re(R"(-?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)");
-    double v = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (!std::regex_match(s, re) || ec != std::errc() || end != s.data() + s.size())
-        return refuse("Enter a number, with '.' as the decimal point.");
-    return accept(v);
+    const auto v = db::parseDouble(s);
+    if (!v) return refuse("Enter a number, with '.' as the decimal point.");
+    return accept(*v);
 }
 
 CellInput parseDecimal(const CellRule& rule, const std::string& s) {
-    static const std::regex re(R"(-?0*(\d*)(\.(\d*))?)");
-    std::smatch m;
-    if (!std::regex_match(s, m, re) || (s.find_first_of("0123456789") == std::string::npos))
-        return refuse("Enter a decimal number, with '.' as the decimal point.");
-    if (rule.decimals >= 0 && m[3].length() > rule.decimals)
+    const auto text = db::parseDecimal(s);
+    if (!text) return refuse("Enter a decimal number, with '.' as the decimal point.");
+    const std::string digits = text->substr(text->front() == '-' ? 1 : 0);
+    const auto point = digits.find('.');
+    const std::string whole = digits.substr(0, point);
+    const auto wholeDigits = static_cast<int>(whole.size() - std::min(whole.size(), whole.find_first_not_of('0')));
+    const int fraction = point == std::string::npos ? 0 : static_cast<int>(digits.size() - point - 1);
+    if (rule.decimals >= 0 && fraction > rule.decimals)
         return refuse("Enter at most " + std::to_string(rule.decimals) + " decimal places.");
     // A BCD field holds 32 digits, of which `decimals` after the point.
-    if (rule.decimals >= 0 && m[1].length() > 32 - rule.decimals)
+    if (rule.decimals >= 0 && wholeDigits > 32 - rule.decimals)
         return refuse("Enter at most " + std::to_string(32 - rule.decimals) + " digits before the decimal point.");
-    if (m[1].length() + m[3].length() > 32) return refuse("Enter at most 32 digits.");
-    return accept(s);
+    if (wholeDigits + fraction > 32) return refuse("Enter at most 32 digits.");
+    return accept(*text);
 }
 
 CellInput parseHex(const CellRule& rule, const std::string& s) {
-    static const std::regex re(R"(([0-9A-Fa-f]{2})*)");
-    if (!std::regex_match(s, re)) return refuse("Enter bytes as pairs of hexadecimal digits.");
-    if (rule.maxLength > 0 && static_cast<int>(s.size() / 2) > rule.maxLength)
+    const auto bytes = db::parseHex(s);
+    if (!bytes) return refuse("Enter bytes as pairs of hexadecimal digits.");
+    if (rule.maxLength > 0 && static_cast<int>(bytes->size()) > rule.maxLength)
         return refuse("Enter at most " + std::to_string(rule.maxLength) + " bytes.");
-    std::string upper = s;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return accept(upper);
+    return accept(db::toText(db::Variant{*bytes}));  // upper-case hexadecimal
 }
 
 size_t utf8Length(const std::string& s) {
@@ -152,12 +146,15 @@ CellInput parseCellInput(const CellRule& rule, const std::string& text) {
     case CellKind::Number: return parseNumber(text);
     case CellKind::Decimal: return parseDecimal(rule, text);
     case CellKind::Date:
-        return validDateText(text) ? accept(text) : refuse("Enter a date as YYYY-MM-DD.");
+        if (const auto t = dateText(text)) return accept(*t);
+        return refuse("Enter a date as YYYY-MM-DD.");
     case CellKind::Timestamp:
     case CellKind::DateOrTimestamp:
-        return validTimestampText(text) ? accept(text) : refuse("Enter a date as YYYY-MM-DD, optionally with a time HH:MM:SS.");
+        if (const auto t = dateTimeText(text)) return accept(*t);
+        return refuse("Enter a date as YYYY-MM-DD, optionally with a time HH:MM:SS.");
     case CellKind::Time:
-        return validTimeText(text) ? accept(text) : refuse("Enter a time as HH:MM:SS.");
+        if (const auto t = timeText(text)) return accept(*t);
+        return refuse("Enter a time as HH:MM:SS.");
     case CellKind::Logical:
         if (text == "True" || text == "true" || text == "TRUE") return accept(std::string("True"));
         if (text == "False" || text == "false" || text == "FALSE") return accept(std::string("False"));

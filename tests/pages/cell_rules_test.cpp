@@ -80,6 +80,11 @@ TEST(CellRules, DatesTimesAndTimestamps) {
     const CellRule time = cellRuleFor("TEXT", pdx::Field{"t", pdx::FieldType::Time, 4});
     EXPECT_EQ(std::get<std::string>(stored(time, "23:59:59.999")), "23:59:59.999");
     EXPECT_TRUE(refused(time, "7 pm"));
+    // The forms the write-back reads are accepted, and stored in the one written form.
+    EXPECT_EQ(std::get<std::string>(stored(any, "2020-02-01T01:00:01")), "2020-02-01 01:00:01");
+    EXPECT_EQ(std::get<std::string>(stored(date, " 2024-02-29 ")), "2024-02-29");
+    EXPECT_EQ(std::get<std::string>(stored(time, "23:59")), "23:59:00");
+    EXPECT_EQ(std::get<std::string>(stored(any, "2020-02-01")), "2020-02-01");  // no time: none is added
 }
 
 TEST(CellRules, LogicalBytesAndText) {
