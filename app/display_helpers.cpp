@@ -57,8 +57,7 @@ bool ApplySkin(QWidget* form1, const std::filesystem::path& appFolder) {
     QFile skin(QString::fromStdString((appFolder / "x" / "o.cjs").string()));
     if (!skin.exists()) return false;
     ApplySystemColors(form1);
-    if (skin.open(QIODevice::ReadOnly | QIODevice::Text))
-        form1->setStyleSheet(QString::fromUtf8(skin.readAll()));
+    if (skin.open(QIODevice::ReadOnly | QIODevice::Text)) form1->setStyleSheet(QString::fromUtf8(skin.readAll()));
     return true;
 }
 

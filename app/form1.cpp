@@ -48,7 +48,8 @@ void Form1::buildControls() {
     Text1->setObjectName("Text1");
     Text1->setGeometry(twipsRect(1680, 360, 5175, 345));
     PushButton5 = pointer_.addButton(Frame1, "PushButton5", "...", twipsRect(6960, 360, 570, 345));
-    PushButton1 = pointer_.addButton(Frame1, "PushButton1", "Load Sample/Example Database", twipsRect(240, 840, 3600, 405));
+    PushButton1 =
+        pointer_.addButton(Frame1, "PushButton1", "Load Sample/Example Database", twipsRect(240, 840, 3600, 405));
     PushButton2 = pointer_.addButton(Frame1, "PushButton2", "Test Connection", twipsRect(3960, 840, 3600, 405));
     PushButton3 = pointer_.addButton(this, "PushButton3", "Next >", twipsRect(120, 1650, 7800, 405));
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1), static_cast<QWidget*>(Text1),
@@ -118,10 +119,8 @@ void Form1::PushButton2_Click() {
     // A test that failed with an error did not succeed: it reports "Could not connect." too.
     bool connected = false;
     trap.step(104, [&] { connected = services_.folderHasParadoxTables(); });
-    if (connected)
-        trap.step(106, [&] { ctx_.message("Connection successful.", mb::OkOnly); });
-    else
-        trap.step(108, [&] { ctx_.message("Could not connect.", mb::OkOnly); });
+    if (connected) trap.step(106, [&] { ctx_.message("Connection successful.", mb::OkOnly); });
+    else trap.step(108, [&] { ctx_.message("Could not connect.", mb::OkOnly); });
     trap.step(110, [&] { pointer_.setMousePointer(pointer::Default); });
 }
 

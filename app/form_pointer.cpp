@@ -30,12 +30,9 @@ void FormPointer::setMousePointer(int value) {
         QApplication::restoreOverrideCursor();
         overridden_ = false;
     }
-    if (value == pointer::Hourglass)
-        window_->setCursor(Qt::WaitCursor);
-    else if (value == pointer::Hand && custom_)
-        window_->setCursor(*custom_);
-    else
-        window_->unsetCursor();
+    if (value == pointer::Hourglass) window_->setCursor(Qt::WaitCursor);
+    else if (value == pointer::Hand && custom_) window_->setCursor(*custom_);
+    else window_->unsetCursor();
 }
 
 void FormPointer::hoverButton() {

@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtLauncher launcher;
     SettingsStore settings;
-    ProgramServices services{dialogs, launcher, settings, QCoreApplication::applicationDirPath().toStdString(), endProgram};
+    ProgramServices services{dialogs, launcher, settings, QCoreApplication::applicationDirPath().toStdString(),
+                             endProgram};
     services.yieldToUi = [] { QCoreApplication::processEvents(); };
     services.exporters = exporters();
     services.checkPdfPrinter = [](AppContext& ctx) { CheckPdfPrinter(ctx); };

@@ -42,9 +42,9 @@ void setNotes(pdx::Value& v, std::uint64_t h) {
         v = std::monostate{};
         return;
     }
-    if (kind < 500) len = 1 + h % 10;               // fits the 10-byte leader
-    else if (kind < 999) len = 50 + h % 350;        // sub-allocated blocks
-    else len = 3000 + h % 9000;                     // own blocks
+    if (kind < 500) len = 1 + h % 10;         // fits the 10-byte leader
+    else if (kind < 999) len = 50 + h % 350;  // sub-allocated blocks
+    else len = 3000 + h % 9000;               // own blocks
     setText(v, filler.data(), len);
 }
 
@@ -53,9 +53,8 @@ void setNotes(pdx::Value& v, std::uint64_t h) {
 pdx::Schema benchSchema(bool withMemo) {
     using T = pdx::FieldType;
     pdx::Schema s;
-    s.fields = {{"Name", T::Alpha, 30}, {"Count", T::Long, 4},   {"Amount", T::Number, 8},
-                {"Day", T::Date, 4},    {"Small", T::Short, 2},  {"Flag", T::Logical, 1},
-                {"Stamp", T::Timestamp, 8}, {"Code", T::Alpha, 10}};
+    s.fields = {{"Name", T::Alpha, 30}, {"Count", T::Long, 4},   {"Amount", T::Number, 8},   {"Day", T::Date, 4},
+                {"Small", T::Short, 2}, {"Flag", T::Logical, 1}, {"Stamp", T::Timestamp, 8}, {"Code", T::Alpha, 10}};
     if (withMemo) s.fields.push_back({"Notes", T::Memo, 20});
     s.codePage = 1252;
     s.sortOrder = 0x4C;

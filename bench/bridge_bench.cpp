@@ -59,7 +59,8 @@ void run(const std::vector<std::string>& args, const std::string& outFile = {}) 
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("failed: " + args.at(0) + " " + args.back());
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("failed: " + args.at(0) + " " + args.back());
 }
 
 // Our engine's plain copy: every record read and written under another name.
@@ -77,7 +78,8 @@ void print(const char* what, const Span& s, long rows) {
 }
 
 void ratio(const char* what, const Span& ours, const Span& base, double goal) {
-    std::printf("%-44s %6.2fx wall %6.2fx CPU  (goal <= %.1fx)\n", what, ours.wall / base.wall, ours.cpu / base.cpu, goal);
+    std::printf("%-44s %6.2fx wall %6.2fx CPU  (goal <= %.1fx)\n", what, ours.wall / base.wall, ours.cpu / base.cpu,
+                goal);
 }
 
 }  // namespace
@@ -89,7 +91,8 @@ int main(int argc, char** argv) {
     const fs::path paradox = root / "pdx", app = root / "app", scratch = root / "scratch";
     for (const auto& d : {paradox, app, scratch}) fs::create_directories(d);
     const fs::path table = vts::bench::writeBenchTable(paradox, static_cast<std::size_t>(records), false);
-    std::printf("benchmark table: %ld records, %.1f MiB\n", records, static_cast<double>(fs::file_size(table)) / (1 << 20));
+    std::printf("benchmark table: %ld records, %.1f MiB\n", records,
+                static_cast<double>(fs::file_size(table)) / (1 << 20));
 
     vts::ScriptedDialogs dialogs;
     vts::RecordingLauncher launcher;
@@ -105,7 +108,9 @@ int main(int argc, char** argv) {
     run({"sqlite3", working, "-csv", "SELECT * FROM `" + name + "`"}, csv.string());
     run({"sqlite3", working, ".schema `" + name + "`"}, schema.string());
     run({"sqlite3", sqliteDb.string(), ".read " + schema.string()});
-    const Span csvImport = measure([&] { run({"sqlite3", sqliteDb.string(), ".import --csv " + csv.string() + " " + name}); });
+    const Span csvImport = measure([&] {
+        run({"sqlite3", sqliteDb.string(), ".import --csv " + csv.string() + " " + name});
+    });
 
     const Span copy = measure([&] { plainCopy(table, scratch); });
     const Span writeBack = measure([&] { vts::SaveTableToParadox(ctx, name, {}); });

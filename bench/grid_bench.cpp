@@ -72,10 +72,12 @@ int main(int argc, char** argv) {
     const bool atEnd = view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum();
 
     std::cout << "rows: " << rows << " (import took " << import << " s)\n"
-              << "first painted grid after import: " << firstPaint << " s (goal < 0.3 s, ratio " << firstPaint / 0.3 << ")\n"
+              << "first painted grid after import: " << firstPaint << " s (goal < 0.3 s, ratio " << firstPaint / 0.3
+              << ")\n"
               << "scroll to the last row: " << toLast << " s (goal < 0.3 s, ratio " << toLast / 0.3 << ")"
               << (atEnd ? "" : " [not at end!]") << "\n"
-              << "grid memory: " << (statusKiB("VmRSS:") - beforeGridKiB) / 1024 << " MB; program peak: "
-              << statusKiB("VmHWM:") / 1024 << " MB (goal < 250 MB, ratio " << statusKiB("VmHWM:") / 1024.0 / 250 << ")\n";
+              << "grid memory: " << (statusKiB("VmRSS:") - beforeGridKiB) / 1024
+              << " MB; program peak: " << statusKiB("VmHWM:") / 1024 << " MB (goal < 250 MB, ratio "
+              << statusKiB("VmHWM:") / 1024.0 / 250 << ")\n";
     return 0;
 }

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     exporters.mnuCSV = [](ExportContext& ec) { mnuCSV_Click(ec); };
     exporters.mnuTXT = [](ExportContext& ec) { mnuTXT_Click(ec); };
     exporters.mnuXML = [](ExportContext& ec) { mnuXML_Click(ec); };
-    Program program(ProgramServices{dialogs, launcher, settings, appFolder, [] {}, [] { QApplication::processEvents(); }, exporters});
+    Program program(ProgramServices{dialogs, launcher, settings, appFolder, [] {},
+                                    [] { QApplication::processEvents(); }, exporters});
     program.start();
     program.form1().Text1->setText(QString::fromStdString(data.string()));
     program.form1().PushButton3_Click();

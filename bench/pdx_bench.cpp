@@ -65,8 +65,7 @@ Span rawRead(const fs::path& file) {
     std::vector<char> buf(64 * 1024);
     auto pass = [&] {
         const int fd = ::open(file.c_str(), O_RDONLY);
-        while (::read(fd, buf.data(), buf.size()) > 0) {
-        }
+        while (::read(fd, buf.data(), buf.size()) > 0) {}
         ::close(fd);
     };
     pass();
@@ -96,9 +95,11 @@ Span pxlibRead(const fs::path& db, int limit) {
                 case pxfAlpha:
                     if (PX_get_data_alpha(d, p, f[j].px_flen, &text) > 0 && text) d->free(d, text);
                     break;
-                case pxfLong: case pxfDate: PX_get_data_long(d, p, f[j].px_flen, &l); break;
+                case pxfLong:
+                case pxfDate: PX_get_data_long(d, p, f[j].px_flen, &l); break;
                 case pxfShort: PX_get_data_short(d, p, f[j].px_flen, &s); break;
-                case pxfNumber: case pxfTimestamp: PX_get_data_double(d, p, f[j].px_flen, &x); break;
+                case pxfNumber:
+                case pxfTimestamp: PX_get_data_double(d, p, f[j].px_flen, &x); break;
                 case pxfLogical: PX_get_data_byte(d, p, f[j].px_flen, &c); break;
                 default: break;
             }
@@ -134,7 +135,8 @@ Span pxlibWrite(const fs::path& file, int rows) {
             const pdx::Value& v = r[j];
             if (pdx::isNull(v)) continue;
             const int len = fields[j].px_flen;
-            if (const auto* s = std::get_if<std::string>(&v)) PX_put_data_alpha(d, p, len, const_cast<char*>(s->c_str()));
+            if (const auto* s = std::get_if<std::string>(&v))
+                PX_put_data_alpha(d, p, len, const_cast<char*>(s->c_str()));
             else if (const auto* n = std::get_if<std::int64_t>(&v)) {
                 if (len == 2) PX_put_data_short(d, p, len, static_cast<short>(*n));
                 else PX_put_data_long(d, p, len, static_cast<int>(*n));
@@ -224,8 +226,9 @@ int main(int argc, char** argv) {
     const int pxReadRows = static_cast<int>(std::min<std::size_t>(records, 200'000));
     const Span pxRead = pxlibRead(db, pxReadRows).scaled(static_cast<double>(records) / pxReadRows);
     const int pxWriteRows = static_cast<int>(std::min<std::size_t>(records, 20'000));
-    const Span pxWrite = (pxlibWrite(dir / "pxlib.db", pxWriteRows) - plain.generate.scaled(double(pxWriteRows) / records))
-                             .scaled(static_cast<double>(records) / pxWriteRows);
+    const Span pxWrite =
+        (pxlibWrite(dir / "pxlib.db", pxWriteRows) - plain.generate.scaled(double(pxWriteRows) / records))
+            .scaled(static_cast<double>(records) / pxWriteRows);
     fs::remove(dir / "pxlib.db");
     const long peak = readerPeakKiB(db);
 

@@ -29,10 +29,11 @@ void CopyDB(AppContext& ctx, bool& sample, FileSystemObject& fso) {
     trap.step(108, [&] { newFolder = AppDriveRoot(ctx, fso) + "TestDB"; });
     int answer = mb::No;
     trap.step(110, [&] {
-        answer = ctx.message("In some cases the software needs to use a folder without spaces.\r\n"
-                             "Is it OK to create the folder " + newFolder + " and put " + word +
-                                 " db files in it?",
-                             mb::YesNo);
+        answer = ctx.message(
+            "In some cases the software needs to use a folder without spaces.\r\n"
+            "Is it OK to create the folder " +
+                newFolder + " and put " + word + " db files in it?",
+            mb::YesNo);
     });
     if (answer != mb::Yes) return;
     bool exists = false;

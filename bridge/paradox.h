@@ -29,7 +29,6 @@ bool FolderHasParadoxTables(AppContext& ctx);
 // folder it was found in. Runs under its own error trap.
 void AddTablesToParadoxListbox(AppContext& ctx, TableList& list);
 
-
 // Copies the Paradox table `name` of `folder` (the Paradox folder or a folder below it, as
 // discovery found it) into the working table of the same name, replacing it.
 // Throws on failure; rows inserted before a failure stay in the working table.

@@ -75,8 +75,7 @@ void copyRows(const std::string& name, db::Cursor& table, db::Connection& workin
 
 }  // namespace
 
-void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
-                        const Progress& progress) {
+void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder, const Progress& progress) {
     // 1.
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);

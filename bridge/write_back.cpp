@@ -20,7 +20,8 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
     if (hooks.beforeWrite) working.SetBeforeWrite(hooks.beforeWrite);
     // Writing back a table whose import stopped part-way would lose every row it did not reach.
     if (!working.ImportComplete(name))
-        throw Error("The table " + name + " was not copied completely from the Paradox folder, so it is not written "
+        throw Error("The table " + name +
+                    " was not copied completely from the Paradox folder, so it is not written "
                     "back; the Paradox table stays as it was.");
     // 5. The table's files stay until step 9 replaces them in one step (a retry after a failure
     // further on finds them as they were).

@@ -12,7 +12,6 @@
 
 namespace vts {
 
-
 struct ExportContext {
     AppContext& app;
     DataGrid& grid;

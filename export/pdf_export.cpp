@@ -105,9 +105,9 @@ void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string
     });
     bool switched = false;
     if (kept) trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });  // 5.
-    if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile, title); });      // 6.
-    trap.step(112, [&] { RemovePrintFile(app, printFile); });                                  // 7.
-    if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });         // 8.
+    if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile, title); });         // 6.
+    trap.step(112, [&] { RemovePrintFile(app, printFile); });                                    // 7.
+    if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });            // 8.
 }
 
 void mnuPDF_Click(ExportContext& ctx, const std::string& tableName) {

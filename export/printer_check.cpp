@@ -15,14 +15,15 @@ std::string PdfPrinterInstructions() {
     const std::string queue = kPdfPrinterName;
     return queue + " is not installed. Please follow these instructions:" + "\r\n" + "\r\n" +
            "1) Install the print server and its PDF printer: sudo apt-get install cups printer-driver-cups-pdf" +
-           "\r\n" + "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is running\")." +
-           "\r\n" + "3) Add the queue: sudo lpadmin -p " + kPdfPrinterQueue + " -E -v cups-pdf:/ -m " + kPdfPrinterModel +
-           " -D \"" + queue + "\" -o pdftops-renderer-default=pdftocairo" + "\r\n" +
+           "\r\n" +
+           "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is running\")." +
+           "\r\n" + "3) Add the queue: sudo lpadmin -p " + kPdfPrinterQueue + " -E -v cups-pdf:/ -m " +
+           kPdfPrinterModel + " -D \"" + queue + "\" -o pdftops-renderer-default=pdftocairo" + "\r\n" +
            "4) Save Results As -> PDF then writes the PDF files into the folder PDF of your home folder.";
 }
 
 void CheckPdfPrinter(AppContext& app, PrinterSystem& printers) {
-    if (!PdfPrinterInstalled(printers))            // 1.
+    if (!PdfPrinterInstalled(printers))                     // 1.
         app.message(PdfPrinterInstructions(), mb::OkOnly);  // 2.
 }
 

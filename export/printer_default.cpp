@@ -41,7 +41,7 @@ std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers) {
         advice = kCheckServerAdvice;
     }
     if (name.empty()) app.message(DefaultPrinterErrorText(number, description, advice), mb::OkOnly);  // 2.
-    return name;  // 3.
+    return name;                                                                                      // 3.
 }
 
 bool SetDefaultPrinter(PrinterSystem& printers, const std::string& printerName) {
@@ -67,8 +67,8 @@ void GiveBackDefaultPrinter(PrinterSystem& printers, const EarlierDefault& earli
         else printers.clearOwnDefault();
     } catch (const std::exception& e) {
         const std::string wanted = earlier.own ? "\"" + ChoiceName(*earlier.own) + "\"" : "the system's default";
-        throw Error("The default printer could not be given back to " + wanted +
-                    "; it is still the PDF printer. " + e.what());
+        throw Error("The default printer could not be given back to " + wanted + "; it is still the PDF printer. " +
+                    e.what());
     }
 }
 

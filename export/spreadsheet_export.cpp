@@ -39,8 +39,8 @@ void copyRows(ErrorTrap& trap, ExportContext& ctx, xlsx::Workbook& book) {
     GridWalk(ctx.grid, pacer, [&](long n) {
         // Known at the first row: a table too long for a sheet fails now, not after a long copy.
         if (n == 0 && pacer.total() >= xlsx::kMaxRows)
-            throw Error("The table has more rows than a worksheet can hold (" +
-                        std::to_string(xlsx::kMaxRows - 1) + " below the headings).");
+            throw Error("The table has more rows than a worksheet can hold (" + std::to_string(xlsx::kMaxRows - 1) +
+                        " below the headings).");
         long c = 1;
         const int count = ctx.grid.columnCount();  // read afresh for each row
         for (int k = 0; k < count; ++k) {
@@ -65,17 +65,17 @@ void mnuXLS_Click(ExportContext& ctx) {
     std::optional<HourglassScope> hourglass;  // back to the arrow on every way out: 10. [118]
     if (!trap.step(104, [&] { hourglass.emplace(ctx.pointer); })) return;  // 3.
     std::unique_ptr<xlsx::Application> excel;
-    if (!trap.step(106, [&] {                                               // 4.
+    if (!trap.step(106, [&] {  // 4.
             excel = xlsx::CreateObject("Excel.Application", ctx.app.launcher);
             if (!excel) throw Error("The spreadsheet program cannot be started.");
         }))
         return;
     xlsx::Workbook* book = nullptr;
-    if (!trap.step(108, [&] { book = &excel->Workbooks().add(); })) return;          // 5.
-    if (!trap.step(110, [&] { copyHeader(trap, ctx.grid, *book); })) return;         // 6.
-    if (!trap.step(112, [&] { copyRows(trap, ctx, *book); })) return;                // 7.
-    if (!trap.step(114, [&] { book->ActiveSheet().Columns().Autofit(); })) return;   // 8.
-    trap.step(116, [&] { excel->Visible(true); });                                   // 9.
+    if (!trap.step(108, [&] { book = &excel->Workbooks().add(); })) return;         // 5.
+    if (!trap.step(110, [&] { copyHeader(trap, ctx.grid, *book); })) return;        // 6.
+    if (!trap.step(112, [&] { copyRows(trap, ctx, *book); })) return;               // 7.
+    if (!trap.step(114, [&] { book->ActiveSheet().Columns().Autofit(); })) return;  // 8.
+    trap.step(116, [&] { excel->Visible(true); });                                  // 9.
 }
 
 std::string NoSpreadsheetMessage() {
@@ -87,9 +87,9 @@ bool IsExcelInstalled(AppContext& app) {
         bool result = false;                                                 // 1.
         auto excel = xlsx::CreateObject("Excel.Application", app.launcher);  // 2.
         if (!excel) {
-            app.message(NoSpreadsheetMessage(), mb::OkOnly);                // 3.
+            app.message(NoSpreadsheetMessage(), mb::OkOnly);  // 3.
         } else {
-            excel->Quit();                                                   // 4.
+            excel->Quit();  // 4.
             excel.reset();
             result = true;
         }

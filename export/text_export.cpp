@@ -37,29 +37,26 @@ struct WriterRun {
 
 }  // namespace
 
-bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const Progress& progress) {
-    WriterRun run(app, "SaveDataGridToCSVFile", progress);  // 1. [100] the empty text
-    return run.step(102, [&] { AppendCsvHeader(run.text, grid); }) &&       // 2.-3. captions
+bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress) {
+    WriterRun run(app, "SaveDataGridToCSVFile", progress);                      // 1. [100] the empty text
+    return run.step(102, [&] { AppendCsvHeader(run.text, grid); }) &&           // 2.-3. captions
            run.step(106, [&] { AppendCsvRows(run.text, grid, run.pacer); }) &&  // 4.
-           run.step(108, [&] { SaveTextToFile(run.text, fileName); });       // 5.
+           run.step(108, [&] { SaveTextToFile(run.text, fileName); });          // 5.
 }
 
-bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                        const Progress& progress) {
-    WriterRun run(app, "SaveDataGridToFile", progress);  // 1. [100] the empty text
-    return run.step(102, [&] { AppendTxtHeader(run.text, grid); }) &&       // 2.
+bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress) {
+    WriterRun run(app, "SaveDataGridToFile", progress);                         // 1. [100] the empty text
+    return run.step(102, [&] { AppendTxtHeader(run.text, grid); }) &&           // 2.
            run.step(104, [&] { AppendTxtRows(run.text, grid, run.pacer); }) &&  // 3.
-           run.step(106, [&] { SaveTextToFile(run.text, fileName); });       // 4.
+           run.step(106, [&] { SaveTextToFile(run.text, fileName); });          // 4.
 }
 
-bool SaveDataGridToXMLFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const Progress& progress) {
+bool SaveDataGridToXMLFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress) {
     WriterRun run(app, "SaveDataGridToXMLFile", progress);
-    run.text = "<xml>\r\n";                                                 // 1. [100]
+    run.text = "<xml>\r\n";                                                     // 1. [100]
     return run.step(102, [&] { AppendXmlRows(run.text, grid, run.pacer); }) &&  // 2.
-           run.step(104, [&] { run.text += "</xml>"; }) &&                  // 3.
-           run.step(106, [&] { SaveTextToFile(run.text, fileName); });       // 4.
+           run.step(104, [&] { run.text += "</xml>"; }) &&                      // 3.
+           run.step(106, [&] { SaveTextToFile(run.text, fileName); });          // 4.
 }
 
 }  // namespace vts

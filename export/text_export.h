@@ -11,11 +11,8 @@ namespace vts {
 // Each writer builds the whole text from the grid, then saves it with SaveTextToFile. It runs
 // under its own error report: the first failing step (a grid read, the file) shows one report
 // and ends the writer without touching the file. Returns true when the file was written.
-bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const Progress& progress = {});
-bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                        const Progress& progress = {});
-bool SaveDataGridToXMLFile(AppContext& app, DataGrid& grid, const std::string& fileName,
-                           const Progress& progress = {});
+bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress = {});
+bool SaveDataGridToFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress = {});
+bool SaveDataGridToXMLFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress = {});
 
 }  // namespace vts

@@ -18,13 +18,13 @@ void saveWithDialog(ExportContext& ctx, const std::string& handler, const char* 
     ErrorTrap trap(ctx.app.dialogs, errorTag("Form3", handler));
     CommonDialog& dialog = ctx.dialog;
     std::optional<HourglassScope> hourglass;
-    if (!trap.step(100, [&] { dialog.DialogTitle = "Save"; })) return;  // 1.
-    if (!trap.step(102, [&] { dialog.Filter = filter; })) return;        // 2.
-    if (!trap.step(104, [&] { dialog.ShowSave(); })) return;             // 3.
-    if (dialog.FileName.empty()) return;                                // 4. [106]
-    if (!trap.step(108, [&] { hourglass.emplace(ctx.pointer); })) return;  // 5.
+    if (!trap.step(100, [&] { dialog.DialogTitle = "Save"; })) return;                  // 1.
+    if (!trap.step(102, [&] { dialog.Filter = filter; })) return;                       // 2.
+    if (!trap.step(104, [&] { dialog.ShowSave(); })) return;                            // 3.
+    if (dialog.FileName.empty()) return;                                                // 4. [106]
+    if (!trap.step(108, [&] { hourglass.emplace(ctx.pointer); })) return;               // 5.
     trap.step(110, [&] { writer(ctx.app, ctx.grid, dialog.FileName, ctx.progress); });  // 6.
-    hourglass.reset();                                                  // 7. [112]
+    hourglass.reset();                                                                  // 7. [112]
 }
 
 }  // namespace

@@ -48,7 +48,11 @@ bool AppendXmlText(std::string& out, std::string_view text) {
     size_t plain = 0;  // start of the run of characters that go out as they are
     for (size_t i = 0; i < text.size(); ++i) {
         const auto ch = static_cast<unsigned char>(text[i]);
-        const char* entity = ch == '&' ? "&amp;" : ch == '<' ? "&lt;" : ch == '>' ? "&gt;" : ch == '\r' ? "&#13;" : nullptr;
+        const char* entity = ch == '&'    ? "&amp;"
+                             : ch == '<'  ? "&lt;"
+                             : ch == '>'  ? "&gt;"
+                             : ch == '\r' ? "&#13;"
+                                          : nullptr;
         if (!entity) {
             if (ch >= 0x20 || ch == '\t' || ch == '\n') continue;
             out.resize(before);  // a control character: nothing of the text goes out
@@ -86,7 +90,8 @@ std::vector<std::string> XmlElementNames(const std::vector<std::string>& caption
     std::set<std::string> used;
     for (auto& name : names) {
         const std::string base = name;
-        for (int n = 2; used.count(name) || (name != base && given.count(name)); ++n) name = base + "_" + std::to_string(n);
+        for (int n = 2; used.count(name) || (name != base && given.count(name)); ++n)
+            name = base + "_" + std::to_string(n);
         used.insert(name);
     }
     return names;

@@ -17,11 +17,23 @@ namespace {
 namespace fs = std::filesystem;
 
 // Magic numbers of kernel pseudo file systems (linux/magic.h lacks the last three).
-constexpr std::array<unsigned long, 17> kPseudoFileSystems = {
-    PROC_SUPER_MAGIC, SYSFS_MAGIC,     DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC,
-    DEBUGFS_MAGIC,    TRACEFS_MAGIC,   SECURITYFS_MAGIC,   PSTOREFS_MAGIC,     BPF_FS_MAGIC,
-    BINFMTFS_MAGIC,   EFIVARFS_MAGIC,  SELINUX_MAGIC,      NSFS_MAGIC,
-    0x62656570 /* configfs */, 0x65735543 /* fusectl */, 0x19800202 /* mqueue */};
+constexpr std::array<unsigned long, 17> kPseudoFileSystems = {PROC_SUPER_MAGIC,
+                                                              SYSFS_MAGIC,
+                                                              DEVPTS_SUPER_MAGIC,
+                                                              CGROUP_SUPER_MAGIC,
+                                                              CGROUP2_SUPER_MAGIC,
+                                                              DEBUGFS_MAGIC,
+                                                              TRACEFS_MAGIC,
+                                                              SECURITYFS_MAGIC,
+                                                              PSTOREFS_MAGIC,
+                                                              BPF_FS_MAGIC,
+                                                              BINFMTFS_MAGIC,
+                                                              EFIVARFS_MAGIC,
+                                                              SELINUX_MAGIC,
+                                                              NSFS_MAGIC,
+                                                              0x62656570 /* configfs */,
+                                                              0x65735543 /* fusectl */,
+                                                              0x19800202 /* mqueue */};
 
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -32,8 +44,7 @@ bool isPseudoFileSystem(const std::string& folder) {
     struct statfs st {};
     if (::statfs(folder.c_str(), &st) != 0) return false;
     const auto type = static_cast<unsigned long>(st.f_type);
-    return std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), type) !=
-           kPseudoFileSystems.end();
+    return std::find(kPseudoFileSystems.begin(), kPseudoFileSystems.end(), type) != kPseudoFileSystems.end();
 }
 
 bool isTrashName(const std::string& name) {
@@ -75,9 +86,8 @@ bool FolderGuard::isLinkIntoScan(const std::string& path) const {
     std::error_code ec;
     const std::string target = fs::canonical(path, ec).string();
     if (ec) return true;  // a link we cannot resolve is not worth following
-    return std::any_of(realRoots_.begin(), realRoots_.end(), [&](const std::string& root) {
-        return isWithin(target, root) || isWithin(root, target);
-    });
+    return std::any_of(realRoots_.begin(), realRoots_.end(),
+                       [&](const std::string& root) { return isWithin(target, root) || isWithin(root, target); });
 }
 
 bool FolderGuard::firstVisit(const std::string& folder) {

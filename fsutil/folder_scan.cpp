@@ -20,10 +20,8 @@ constexpr int kPermissionDenied = 70;
 constexpr int kPathNotFound = 76;
 
 int listingErrorNumber(const std::error_code& ec) {
-    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted)
-        return kPermissionDenied;
-    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
-        return kPathNotFound;
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) return kPermissionDenied;
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) return kPathNotFound;
     return 0;
 }
 
@@ -39,8 +37,7 @@ bool mayDescend(const std::string& folder, const FolderGuard& guard) {
 
 // Steps 118-136: appends the acceptable sub-folders of entry to newList. Returns the error
 // number that ended the listing, or 0.
-int listSubFolders(const std::string& entry, FolderList& newList, FolderGuard& guard,
-                   AppContext& ctx) {
+int listSubFolders(const std::string& entry, FolderList& newList, FolderGuard& guard, AppContext& ctx) {
     // Entries end with '/'; one typed without it still gets proper child paths.
     const std::string prefix = entry.back() == '/' ? entry : entry + '/';
     std::error_code ec;
@@ -91,12 +88,10 @@ void scan(FolderList& folders, bool recurse, AppContext& ctx, FolderGuard& guard
         trap.step(114, [&] { ctx.yieldToUi(); });
         if (!check(trap, 116, [&] { return mayDescend(entry, guard); })) continue;
         const int error = listSubFolders(entry, newList, guard, ctx);
-        if (error == kPermissionDenied || error == kPathNotFound)
-            trap.step(138, [&] { removeEntry(folders, entry); });
+        if (error == kPermissionDenied || error == kPathNotFound) trap.step(138, [&] { removeEntry(folders, entry); });
     }
     // 150: the folders below the new ones, level by level.
-    if (recurse && !newList.empty())
-        trap.step(150, [&] { scan(newList, true, ctx, guard); });
+    if (recurse && !newList.empty()) trap.step(150, [&] { scan(newList, true, ctx, guard); });
     // 152-160: the new folders join the list.
     for (const std::string& entry : newList) {
         if (!check(trap, 152, [&] { return DirectoryExists(entry); })) continue;

@@ -10,9 +10,7 @@ namespace vts {
 namespace {
 
 // Text the C library would cut short at an embedded NUL names another path.
-bool usablePath(const std::string& path) {
-    return !path.empty() && path.find('\0') == std::string::npos;
-}
+bool usablePath(const std::string& path) { return !path.empty() && path.find('\0') == std::string::npos; }
 
 }  // namespace
 

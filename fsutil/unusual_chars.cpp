@@ -16,10 +16,19 @@ std::optional<char32_t> decodeNext(const std::string& text, std::size_t& pos) {
     int extra = 0;
     char32_t cp = 0;
     char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; minimum = 0x10000; }
-    else return std::nullopt;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+        minimum = 0x10000;
+    } else return std::nullopt;
     for (int i = 0; i < extra; ++i) {
         if (pos >= text.size()) return std::nullopt;
         const auto next = static_cast<unsigned char>(text[pos]);
@@ -31,9 +40,7 @@ std::optional<char32_t> decodeNext(const std::string& text, std::size_t& pos) {
     return cp;
 }
 
-bool isUnusual(char32_t cp) {
-    return cp < 32 || (cp >= 127 && cp <= 159) || cp == kQuestionMark;
-}
+bool isUnusual(char32_t cp) { return cp < 32 || (cp >= 127 && cp <= 159) || cp == kQuestionMark; }
 
 }  // namespace
 

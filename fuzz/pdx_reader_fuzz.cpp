@@ -54,9 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         pdx::TableReader reader(db);
         pdx::Record record;
-        while (reader.next(record)) {
-        }
-    } catch (const pdx::Error&) {
-    }
+        while (reader.next(record)) {}
+    } catch (const pdx::Error&) {}
     return 0;
 }

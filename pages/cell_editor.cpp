@@ -51,7 +51,8 @@ CellEditorDelegate::CellEditorDelegate(QObject* parent, std::function<void(QWidg
     : QStyledItemDelegate(parent), refuse_(std::move(refuse)) {
     if (!refuse_)
         refuse_ = [](QWidget* editor, const std::string& reason) {
-            QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), QString::fromStdString(reason), editor);
+            QToolTip::showText(editor->mapToGlobal(QPoint(0, editor->height())), QString::fromStdString(reason),
+                               editor);
         };
 }
 
@@ -82,14 +83,12 @@ QWidget* CellEditorDelegate::createEditor(QWidget* parent, const QStyleOptionVie
 
 void CellEditorDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
     const QString text = index.data(Qt::EditRole).toString();
-    if (auto* box = qobject_cast<QComboBox*>(editor))
-        box->setCurrentText(text);
+    if (auto* box = qobject_cast<QComboBox*>(editor)) box->setCurrentText(text);
     else if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
         memo->setPlainText(text);
         memo->setProperty(kMemoShown, memo->document()->toRawText());
         memo->setProperty(kMemoLineEnd, lineEndOf(text));
-    } else if (auto* line = qobject_cast<QLineEdit*>(editor))
-        line->setText(text);
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setText(text);
 }
 
 QString CellEditorDelegate::editorText(QWidget* editor) {
@@ -141,7 +140,8 @@ bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event) {
         if (memo && enter && !(key->modifiers() & Qt::ControlModifier)) return false;
         if (enter || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
             const QAbstractItemModel* model = nullptr;
-            if (auto* view = qobject_cast<QAbstractItemView*>(editor->parentWidget() ? editor->parentWidget()->parentWidget() : nullptr))
+            if (auto* view = qobject_cast<QAbstractItemView*>(
+                    editor->parentWidget() ? editor->parentWidget()->parentWidget() : nullptr))
                 model = view->model();
             const QModelIndex index = indexOf(editor, model);
             if (index.isValid() && !accepts(editor, index)) return true;  // stays open

@@ -20,20 +20,20 @@ CellRule integerRule(long long lo, long long hi) {
 CellRule fromParadox(const pdx::Field& f) {
     using pdx::FieldType;
     switch (f.type) {
-    case FieldType::Short: return integerRule(-32767, 32767);
-    case FieldType::Long:
-    case FieldType::AutoInc: return integerRule(-2147483647LL, 2147483647LL);
-    case FieldType::Number:
-    case FieldType::Currency: return {CellKind::Number};
-    case FieldType::Bcd: return {CellKind::Decimal, 0, 0, 0, f.size};
-    case FieldType::Date: return {CellKind::Date};
-    case FieldType::Timestamp: return {CellKind::Timestamp};
-    case FieldType::Time: return {CellKind::Time};
-    case FieldType::Logical: return {CellKind::Logical};
-    case FieldType::Alpha: return {CellKind::Text, 0, 0, f.size};
-    case FieldType::Memo: return {CellKind::Memo};
-    case FieldType::Bytes: return {CellKind::Hex, 0, 0, f.size};
-    default: return {CellKind::Binary};
+        case FieldType::Short: return integerRule(-32767, 32767);
+        case FieldType::Long:
+        case FieldType::AutoInc: return integerRule(-2147483647LL, 2147483647LL);
+        case FieldType::Number:
+        case FieldType::Currency: return {CellKind::Number};
+        case FieldType::Bcd: return {CellKind::Decimal, 0, 0, 0, f.size};
+        case FieldType::Date: return {CellKind::Date};
+        case FieldType::Timestamp: return {CellKind::Timestamp};
+        case FieldType::Time: return {CellKind::Time};
+        case FieldType::Logical: return {CellKind::Logical};
+        case FieldType::Alpha: return {CellKind::Text, 0, 0, f.size};
+        case FieldType::Memo: return {CellKind::Memo};
+        case FieldType::Bytes: return {CellKind::Hex, 0, 0, f.size};
+        default: return {CellKind::Binary};
     }
 }
 
@@ -63,7 +63,8 @@ CellInput parseInteger(const CellRule& rule, const std::string& s) {
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (ec != std::errc() || end != s.data() + s.size()) return refuse("Enter a whole number.");
     if (v < rule.min || v > rule.max)
-        return refuse("Enter a whole number from " + std::to_string(rule.min) + " to " + std::to_string(rule.max) + ".");
+        return refuse("Enter a whole number from " + std::to_string(rule.min) + " to " + std::to_string(rule.max) +
+                      ".");
     return accept(static_cast<std::int64_t>(v));
 }
 
@@ -116,8 +117,8 @@ CellInput parseText(const CellRule& rule, const std::string& s) {
         return refuse(std::string("This table cannot store the text: ") + e.what() + ".");
     }
     if (rule.maxLength > 0 && static_cast<int>(stored.size()) > rule.maxLength)
-        return refuse("The text needs " + std::to_string(stored.size()) + " bytes in this table's code page; the field holds " +
-                      std::to_string(rule.maxLength) + ".");
+        return refuse("The text needs " + std::to_string(stored.size()) +
+                      " bytes in this table's code page; the field holds " + std::to_string(rule.maxLength) + ".");
     return accept(s);
 }
 
@@ -142,27 +143,27 @@ CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>
 CellInput parseCellInput(const CellRule& rule, const std::string& text) {
     if (text.empty()) return accept(std::monostate{});
     switch (rule.kind) {
-    case CellKind::Integer: return parseInteger(rule, text);
-    case CellKind::Number: return parseNumber(text);
-    case CellKind::Decimal: return parseDecimal(rule, text);
-    case CellKind::Date:
-        if (const auto t = dateText(text)) return accept(*t);
-        return refuse("Enter a date as YYYY-MM-DD.");
-    case CellKind::Timestamp:
-    case CellKind::DateOrTimestamp:
-        if (const auto t = dateTimeText(text)) return accept(*t);
-        return refuse("Enter a date as YYYY-MM-DD, optionally with a time HH:MM:SS.");
-    case CellKind::Time:
-        if (const auto t = timeText(text)) return accept(*t);
-        return refuse("Enter a time as HH:MM:SS.");
-    case CellKind::Logical:
-        if (text == "True" || text == "true" || text == "TRUE") return accept(std::string("True"));
-        if (text == "False" || text == "false" || text == "FALSE") return accept(std::string("False"));
-        return refuse("Enter True or False.");
-    case CellKind::Hex: return parseHex(rule, text);
-    case CellKind::Binary: return refuse("Binary values cannot be edited here.");
-    case CellKind::Text:
-    case CellKind::Memo: return parseText(rule, text);
+        case CellKind::Integer: return parseInteger(rule, text);
+        case CellKind::Number: return parseNumber(text);
+        case CellKind::Decimal: return parseDecimal(rule, text);
+        case CellKind::Date:
+            if (const auto t = dateText(text)) return accept(*t);
+            return refuse("Enter a date as YYYY-MM-DD.");
+        case CellKind::Timestamp:
+        case CellKind::DateOrTimestamp:
+            if (const auto t = dateTimeText(text)) return accept(*t);
+            return refuse("Enter a date as YYYY-MM-DD, optionally with a time HH:MM:SS.");
+        case CellKind::Time:
+            if (const auto t = timeText(text)) return accept(*t);
+            return refuse("Enter a time as HH:MM:SS.");
+        case CellKind::Logical:
+            if (text == "True" || text == "true" || text == "TRUE") return accept(std::string("True"));
+            if (text == "False" || text == "false" || text == "FALSE") return accept(std::string("False"));
+            return refuse("Enter True or False.");
+        case CellKind::Hex: return parseHex(rule, text);
+        case CellKind::Binary: return refuse("Binary values cannot be edited here.");
+        case CellKind::Text:
+        case CellKind::Memo: return parseText(rule, text);
     }
     return refuse("Unknown column kind.");
 }

@@ -10,7 +10,20 @@
 
 namespace vts {
 
-enum class CellKind { Integer, Number, Decimal, Date, Timestamp, DateOrTimestamp, Time, Logical, Text, Memo, Hex, Binary };
+enum class CellKind {
+    Integer,
+    Number,
+    Decimal,
+    Date,
+    Timestamp,
+    DateOrTimestamp,
+    Time,
+    Logical,
+    Text,
+    Memo,
+    Hex,
+    Binary
+};
 
 struct CellRule {
     CellKind kind = CellKind::Text;

@@ -43,8 +43,8 @@ void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const s
     currentRow_ = -1;
     walkRows_.clear();
     if (!source) return;
-    model_ = std::make_unique<GridModel>(std::move(source), structure,
-                                         [this](const std::string& text) { report_(text); });
+    model_ =
+        std::make_unique<GridModel>(std::move(source), structure, [this](const std::string& text) { report_(text); });
     setModel(model_.get());
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     fitColumns();

@@ -61,8 +61,8 @@ private:
     CellEditorDelegate* delegate_;
     QPointer<QWidget> refusedEditor_;  // an editor kept open because its value was refused
     std::string lastRefusal_;
-    long walkTop_ = 0;     // first row of the exporters' window
-    long currentRow_ = -1; // row made current by setRow
+    long walkTop_ = 0;      // first row of the exporters' window
+    long currentRow_ = -1;  // row made current by setRow
     // The batch of rows the walk reads from, and the position of its first row.
     std::vector<db::GridSource::Row> walkRows_;
     long walkRowsStart_ = 0;

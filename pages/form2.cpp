@@ -113,9 +113,9 @@ void Form2::PushButton2_Click() {
 
 void Form2::PushButton3_Click() {
     ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "PushButton3_Click"));
-    std::shared_ptr<db::GridSource> source;  // [100] what the grid will show
+    std::shared_ptr<db::GridSource> source;                    // [100] what the grid will show
     if (busy_ || ListView1->topLevelItemCount() == 0) return;  // [102]
-    if (selectedIndex() < 1) {                          // [104]
+    if (selectedIndex() < 1) {                                 // [104]
         trap.step(134, [&] { ctx_.message("Please select a table", mb::OkOnly); });
         return;
     }
@@ -139,9 +139,7 @@ void Form2::PushButton3_Click() {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
-    trap.step(112, [&] {
-        state_.gridConnection = std::make_unique<db::Connection>();
-    });
+    trap.step(112, [&] { state_.gridConnection = std::make_unique<db::Connection>(); });
     auto grid = [this]() -> db::Connection& {
         if (!state_.gridConnection) throw Error("There is no connection to the working database.");
         return *state_.gridConnection;
@@ -150,7 +148,8 @@ void Form2::PushButton3_Click() {
     Form3* form3 = nullptr;
     trap.step(116, [&] { form3 = &services_.showForm3(); });
     if (form3) {
-        trap.step(118, [&] { form3->Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName)); });
+        trap.step(118,
+                  [&] { form3->Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName)); });
         trap.step(120, [&] { form3->DataGrid1->setDataSource(nullptr); });
         // [122] The typed connection has no cursor location to set again.
         trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });

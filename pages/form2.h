@@ -66,7 +66,7 @@ private:
     PageState& state_;
     Form2Services services_;
     FormPointer pointer_;
-    bool busy_ = false;  // while Next imports a table
+    bool busy_ = false;      // while Next imports a table
     std::string filledFor_;  // the folder text the list was filled for
 };
 

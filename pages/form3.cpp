@@ -68,7 +68,8 @@ void Form3::layoutControls() {
     const int dx = std::max(0, width() - twips(kDesignWidth));
     const int dy = std::max(0, height() - twips(kDesignHeight));
     DataGrid1->setGeometry(place(kGrid).adjusted(0, 0, dx, dy));
-    for (auto [control, design] : {std::pair<QWidget*, QRect>{Label1, kHint}, {PushButton6, kSaveAs}, {PushButton1, kBack}})
+    for (auto [control, design] :
+         {std::pair<QWidget*, QRect>{Label1, kHint}, {PushButton6, kSaveAs}, {PushButton1, kBack}})
         control->setGeometry(place(design).translated(0, dy).adjusted(0, 0, dx, 0));
 }
 
@@ -141,8 +142,8 @@ bool Form3::Form_QueryUnload() {
         trap.step(102, [&] { cancel = true; });
         trap.step(104, [&] {
             HourglassScope hourglass(pointer_);
-            LongWorkProgress progress(this, "Writing the table " + QString::fromStdString(state_.currentTableName) +
-                                                " back...");
+            LongWorkProgress progress(
+                this, "Writing the table " + QString::fromStdString(state_.currentTableName) + " back...");
             WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
                                  [this] { state_.writeBackDone = true; }};
             hooks.progress = [&](long done, long total) { progress.update(done, total); };

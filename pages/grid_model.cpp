@@ -28,9 +28,7 @@ GridModel::GridModel(std::shared_ptr<db::GridSource> source, const std::optional
 
 int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int GridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : source_->ColumnCount();
-}
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : source_->ColumnCount(); }
 
 db::GridSource::Row* GridModel::row(int r) const {
     const std::int64_t w = r / kWindowRows;

@@ -28,7 +28,8 @@ void LongWorkProgress::update(long done, long total) {
         // Room for the caption and for the row counts that the label gains below.
         QFont titleFont = dialog_->font();
         titleFont.setBold(true);
-        dialog_->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog_->windowTitle()) + kCaptionDecoration);
+        dialog_->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog_->windowTitle()) +
+                                 kCaptionDecoration);
         dialog_->setLabelText(rowsText(total, total));
         dialog_->adjustSize();
         dialog_->show();

@@ -21,7 +21,8 @@ PageHost::~PageHost() = default;
 
 Form2& PageHost::showForm2() {
     if (!form2_) {
-        form2_ = std::make_unique<Form2>(ctx_, state_, Form2Services{showForm1_, [this]() -> Form3& { return showForm3(); }});
+        form2_ = std::make_unique<Form2>(ctx_, state_,
+                                         Form2Services{showForm1_, [this]() -> Form3& { return showForm3(); }});
         centre(form2_.get());
         form2_->show();
         form2_->Form_Load();

@@ -26,12 +26,12 @@ std::vector<std::string> split(const std::string& line) {
 
 pdx::Field parseField(const std::string& text) {
     static const std::string codes = "ADSI$NLMBFOGT@+#Y";
-    static const pdx::FieldType types[] = {
-        pdx::FieldType::Alpha, pdx::FieldType::Date, pdx::FieldType::Short, pdx::FieldType::Long,
-        pdx::FieldType::Currency, pdx::FieldType::Number, pdx::FieldType::Logical, pdx::FieldType::Memo,
-        pdx::FieldType::Binary, pdx::FieldType::FmtMemo, pdx::FieldType::Ole, pdx::FieldType::Graphic,
-        pdx::FieldType::Time, pdx::FieldType::Timestamp, pdx::FieldType::AutoInc, pdx::FieldType::Bcd,
-        pdx::FieldType::Bytes};
+    static const pdx::FieldType types[] = {pdx::FieldType::Alpha,   pdx::FieldType::Date,      pdx::FieldType::Short,
+                                           pdx::FieldType::Long,    pdx::FieldType::Currency,  pdx::FieldType::Number,
+                                           pdx::FieldType::Logical, pdx::FieldType::Memo,      pdx::FieldType::Binary,
+                                           pdx::FieldType::FmtMemo, pdx::FieldType::Ole,       pdx::FieldType::Graphic,
+                                           pdx::FieldType::Time,    pdx::FieldType::Timestamp, pdx::FieldType::AutoInc,
+                                           pdx::FieldType::Bcd,     pdx::FieldType::Bytes};
     const auto colon = text.find(':');
     const auto code = codes.find(text.at(colon + 1));
     if (colon == std::string::npos || code == std::string::npos) throw pdx::Error("bad field " + text);
@@ -41,7 +41,8 @@ pdx::Field parseField(const std::string& text) {
 
 pdx::Bytes hexBytes(const std::string& text) {
     pdx::Bytes out;
-    for (size_t i = 2; i + 1 < text.size(); i += 2) out.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    for (size_t i = 2; i + 1 < text.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
     return out;
 }
 
@@ -72,23 +73,23 @@ pdx::Value parseValue(const pdx::Field& f, const std::string& text) {
     using T = pdx::FieldType;
     if (text.empty()) return std::monostate{};
     switch (f.type) {
-    case T::Alpha:
-    case T::Memo: return unescape(text);
-    case T::Date: return pdx::Date{day(text)};
-    case T::Short:
-    case T::Long:
-    case T::AutoInc: return static_cast<std::int64_t>(std::stoll(text));
-    case T::Currency:
-    case T::Number: return std::stod(text);
-    case T::Logical: return text == "True";
-    case T::Time: return pdx::Time{msOfDay(text)};
-    case T::Timestamp: return pdx::Timestamp{day(text.substr(0, 10)) * 86400000.0 + msOfDay(text.substr(11))};
-    case T::Bcd: return pdx::Decimal{text};
-    default: {
-        pdx::Bytes b = hexBytes(text);
-        if (b.empty()) return std::monostate{};
-        return b;
-    }
+        case T::Alpha:
+        case T::Memo: return unescape(text);
+        case T::Date: return pdx::Date{day(text)};
+        case T::Short:
+        case T::Long:
+        case T::AutoInc: return static_cast<std::int64_t>(std::stoll(text));
+        case T::Currency:
+        case T::Number: return std::stod(text);
+        case T::Logical: return text == "True";
+        case T::Time: return pdx::Time{msOfDay(text)};
+        case T::Timestamp: return pdx::Timestamp{day(text.substr(0, 10)) * 86400000.0 + msOfDay(text.substr(11))};
+        case T::Bcd: return pdx::Decimal{text};
+        default: {
+            pdx::Bytes b = hexBytes(text);
+            if (b.empty()) return std::monostate{};
+            return b;
+        }
     }
 }
 

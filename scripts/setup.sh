@@ -8,7 +8,7 @@ RUN_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libsqlite3-dev libcu
   libxlsxwriter-dev fonts-liberation xdg-utils cups-client"
 TEST_PACKAGES="googletest libgtest-dev libgmock-dev xvfb xauth x11-utils imagemagick cups
   printer-driver-cups-pdf poppler-utils python3 python3-openpyxl pxlib-dev sqlite3 clang
-  libclang-rt-14-dev"
+  libclang-rt-14-dev clang-format"
 
 with_tests=0
 [ "${1:-}" = "--test" ] && with_tests=1

@@ -14,6 +14,7 @@ if [ -x scripts/cups-test-start.sh ]; then
 fi
 
 status=0
+scripts/check-format.sh || { echo "check-format: files above differ from .clang-format" >&2; status=1; }
 (cd "$VTS_BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600) || status=$?
 if [ -x fuzz/run.sh ]; then
   fuzz/run.sh "${VTS_FUZZ_SECONDS:-60}" || status=1

@@ -10,11 +10,10 @@ namespace {
 
 // 'X' outline, '.' fill, ' ' transparent.
 const std::array<const char*, 21> kHand = {
-    "      XX          ", "     X..X         ", "     X..X         ", "     X..X         ",
-    "     X..X         ", "     X..XXX       ", "     X..X..XXX    ", "     X..X..X..XX  ",
-    "     X..X..X..X.X ", "  XX X..X..X..X..X", " X..XX........X..X", " X...X...........X",
-    "  X..X...........X", "  X..............X", "   X.............X", "   X............X ",
-    "    X...........X ", "    X..........X  ", "     X.........X  ", "     X.........X  ",
+    "      XX          ", "     X..X         ", "     X..X         ", "     X..X         ", "     X..X         ",
+    "     X..XXX       ", "     X..X..XXX    ", "     X..X..X..XX  ", "     X..X..X..X.X ", "  XX X..X..X..X..X",
+    " X..XX........X..X", " X...X...........X", "  X..X...........X", "  X..............X", "   X.............X",
+    "   X............X ", "    X...........X ", "    X..........X  ", "     X.........X  ", "     X.........X  ",
     "     XXXXXXXXXXX  "};
 constexpr int kSize = 32;
 
@@ -35,9 +34,9 @@ char pixelAt(int x, int y) {
 
 std::vector<std::uint8_t> image() {
     std::vector<std::uint8_t> out;
-    put32(out, 40);                  // BITMAPINFOHEADER
+    put32(out, 40);  // BITMAPINFOHEADER
     put32(out, kSize);
-    put32(out, kSize * 2);           // colour and mask planes
+    put32(out, kSize * 2);  // colour and mask planes
     put16(out, 1);
     put16(out, 32);
     for (int i = 0; i < 6; ++i) put32(out, 0);
@@ -75,7 +74,7 @@ int main(int argc, char** argv) {
     put32(file, static_cast<unsigned>(bmp.size()));
     put32(file, 22);
     file.insert(file.end(), bmp.begin(), bmp.end());
-    std::ofstream(argv[1], std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                   static_cast<std::streamsize>(file.size()));
+    std::ofstream(argv[1], std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     return 0;
 }

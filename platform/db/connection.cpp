@@ -69,7 +69,9 @@ void Connection::DropTable(const std::string& table) { provider().dropTable(tabl
 
 void Connection::WriteParadoxTable(const SelectInto& what) { provider().writeParadoxTable(what); }
 
-void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) { provider().insertRow(table, row); }
+void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) {
+    provider().insertRow(table, row);
+}
 
 void Connection::SetBeforeWrite(std::function<void()> hook) {
     writeHooks_.beforeWrite = std::move(hook);
@@ -87,6 +89,5 @@ WorkingProvider& Connection::provider() const {
     if (!provider_) throw vts::Error("The connection is not open.");
     return *provider_;
 }
-
 
 }  // namespace db

@@ -17,7 +17,6 @@ namespace db {
 
 class WorkingProvider;
 
-
 class Connection {
 public:
     Connection();

@@ -49,8 +49,7 @@ struct GridSource::Impl {
 
     Impl(const std::string& path, const std::string& name)
         : db(path, false, false), table(WorkingTable::describe(db, name)) {
-        for (const auto& c : table.columns)
-            columns.push_back({c.name, c.jetType(), adoTypeOfDeclared(c.declaredType)});
+        for (const auto& c : table.columns) columns.push_back({c.name, c.jetType(), adoTypeOfDeclared(c.declaredType)});
     }
 
     std::int64_t single(const std::string& sql) const {
@@ -63,7 +62,8 @@ struct GridSource::Impl {
         const auto version = single("PRAGMA data_version");
         if (version == seenVersion) return;
         const std::string from = " FROM " + quoteIdentifier(table.name);
-        UndoUnlessDone snapshot(db, "BEGIN", "COMMIT", "ROLLBACK");  // count, ends and rowids from one state of the table
+        UndoUnlessDone snapshot(db, "BEGIN", "COMMIT",
+                                "ROLLBACK");  // count, ends and rowids from one state of the table
         // Three queries: SQLite answers each alone without reading the rows.
         count = single("SELECT count(*)" + from);
         dense = count == 0 || (single("SELECT min(" + table.rowid + ")" + from) == 1 &&
@@ -138,7 +138,8 @@ Variant GridSource::Update(std::int64_t rowid, int column, const Variant& expect
     st.bind(3, expectedOld);
     st.step();
     if (sqlite3_changes(impl_->db.get()) == 0)
-        throw vts::Error("The row was changed or deleted since it was shown. Reload the table to see the current values.");
+        throw vts::Error(
+            "The row was changed or deleted since it was shown. Reload the table to see the current values.");
     setUnsavedEdits(impl_->db, t.name, true);
     edit.finish();
     Statement check(impl_->db, "SELECT " + col + " FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");

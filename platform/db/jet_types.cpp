@@ -48,11 +48,11 @@ int adoTypeOfDeclared(const std::string& declaredType) {
     if (jet == "MEMO") return ado::adLongVarWChar;
     if (jet == "OLEOBJECT") return ado::adLongVarBinary;
     switch (affinityOf(declaredType)) {
-    case Affinity::Integer: return ado::adBigInt;
-    case Affinity::Text: return ado::adVarWChar;
-    case Affinity::Blob: return ado::adLongVarBinary;
-    case Affinity::Real: return ado::adDouble;
-    case Affinity::Numeric: break;
+        case Affinity::Integer: return ado::adBigInt;
+        case Affinity::Text: return ado::adVarWChar;
+        case Affinity::Blob: return ado::adLongVarBinary;
+        case Affinity::Real: return ado::adDouble;
+        case Affinity::Numeric: break;
     }
     return ado::adNumeric;
 }
@@ -62,38 +62,38 @@ bool hasRealAffinity(const std::string& declaredType) { return affinityOf(declar
 int adoTypeOf(pdx::FieldType type) {
     using T = pdx::FieldType;
     switch (type) {
-    case T::Alpha: return ado::adVarChar;
-    case T::Date: return ado::adDBDate;
-    case T::Short: return ado::adSmallInt;
-    case T::Long:
-    case T::AutoInc: return ado::adInteger;
-    case T::Number:
-    case T::Currency: return ado::adDouble;
-    case T::Logical: return ado::adBoolean;
-    case T::Memo: return ado::adLongVarChar;
-    case T::FmtMemo:
-    case T::Binary:
-    case T::Ole:
-    case T::Graphic: return ado::adLongVarBinary;
-    case T::Time: return ado::adDBTime;
-    case T::Timestamp: return ado::adDBTimeStamp;
-    case T::Bcd: return ado::adDecimal;
-    case T::Bytes: return ado::adBinary;
+        case T::Alpha: return ado::adVarChar;
+        case T::Date: return ado::adDBDate;
+        case T::Short: return ado::adSmallInt;
+        case T::Long:
+        case T::AutoInc: return ado::adInteger;
+        case T::Number:
+        case T::Currency: return ado::adDouble;
+        case T::Logical: return ado::adBoolean;
+        case T::Memo: return ado::adLongVarChar;
+        case T::FmtMemo:
+        case T::Binary:
+        case T::Ole:
+        case T::Graphic: return ado::adLongVarBinary;
+        case T::Time: return ado::adDBTime;
+        case T::Timestamp: return ado::adDBTimeStamp;
+        case T::Bcd: return ado::adDecimal;
+        case T::Bytes: return ado::adBinary;
     }
     return ado::adVarChar;
 }
 
 std::string jetTypeOf(pdx::FieldType type) {
     switch (adoTypeOf(type)) {
-    case ado::adSmallInt:
-    case ado::adInteger: return "INT";
-    case ado::adDouble: return "FLOAT";
-    case ado::adDBDate:
-    case ado::adDBTimeStamp: return "DATETIME";
-    case ado::adDecimal: return "DECIMAL";
-    case ado::adLongVarChar: return "MEMO";
-    case ado::adLongVarBinary: return "OLEOBJECT";
-    default: return "TEXT";  // Alpha, Logical, Time, Bytes
+        case ado::adSmallInt:
+        case ado::adInteger: return "INT";
+        case ado::adDouble: return "FLOAT";
+        case ado::adDBDate:
+        case ado::adDBTimeStamp: return "DATETIME";
+        case ado::adDecimal: return "DECIMAL";
+        case ado::adLongVarChar: return "MEMO";
+        case ado::adLongVarBinary: return "OLEOBJECT";
+        default: return "TEXT";  // Alpha, Logical, Time, Bytes
     }
 }
 

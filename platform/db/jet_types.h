@@ -9,10 +9,9 @@ namespace db {
 
 // ADO DataTypeEnum codes used by the providers.
 namespace ado {
-constexpr int adSmallInt = 2, adInteger = 3, adDouble = 5, adDate = 7, adBoolean = 11, adDecimal = 14,
-              adBigInt = 20, adBinary = 128, adNumeric = 131, adDBDate = 133, adDBTime = 134,
-              adDBTimeStamp = 135, adVarChar = 200, adLongVarChar = 201, adVarWChar = 202,
-              adLongVarWChar = 203, adLongVarBinary = 205;
+constexpr int adSmallInt = 2, adInteger = 3, adDouble = 5, adDate = 7, adBoolean = 11, adDecimal = 14, adBigInt = 20,
+              adBinary = 128, adNumeric = 131, adDBDate = 133, adDBTime = 134, adDBTimeStamp = 135, adVarChar = 200,
+              adLongVarChar = 201, adVarWChar = 202, adLongVarWChar = 203, adLongVarBinary = 205;
 }
 
 // "MEMO" -> "MEMO TEXT" and so on; other type words unchanged.

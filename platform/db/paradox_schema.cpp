@@ -16,10 +16,10 @@ namespace db {
 namespace {
 
 using T = pdx::FieldType;
-constexpr std::int64_t kLongLimit = 2147483647;            // the Long field's range is symmetric
+constexpr std::int64_t kLongLimit = 2147483647;                // the Long field's range is symmetric
 constexpr std::int64_t kExactIntegerLimit = 9007199254740992;  // 2^53
 constexpr int kAlphaMax = 255;
-constexpr int kMemoSize = 11;    // smallest in-record leader
+constexpr int kMemoSize = 11;  // smallest in-record leader
 constexpr int kBinarySize = 10;
 
 // What the values of one column need.
@@ -100,14 +100,14 @@ pdx::Field ColumnNeeds::field(const std::string& name) const {
 // The Jet type a column is treated as: its own, or the nearest one for SQLite's affinity.
 std::string effectiveJetType(const WorkingColumn& c) {
     switch (adoTypeOfDeclared(c.declaredType)) {
-    case ado::adInteger:
-    case ado::adBigInt: return "INT";
-    case ado::adDouble: return "FLOAT";
-    case ado::adNumeric: return c.jetType() == "DECIMAL" ? "DECIMAL" : "TEXT";
-    case ado::adDate: return "DATETIME";
-    case ado::adLongVarWChar: return "MEMO";
-    case ado::adLongVarBinary: return "OLEOBJECT";
-    default: return "TEXT";
+        case ado::adInteger:
+        case ado::adBigInt: return "INT";
+        case ado::adDouble: return "FLOAT";
+        case ado::adNumeric: return c.jetType() == "DECIMAL" ? "DECIMAL" : "TEXT";
+        case ado::adDate: return "DATETIME";
+        case ado::adLongVarWChar: return "MEMO";
+        case ado::adLongVarBinary: return "OLEOBJECT";
+        default: return "TEXT";
     }
 }
 

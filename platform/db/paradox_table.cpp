@@ -18,7 +18,8 @@ std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, co
     pdx::recoverTable(folder, name);  // a replacement a crash cut short is settled first
     const std::optional<std::filesystem::path> file = pdx::findTable(folder, name);
     if (!file)
-        throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() + "\".");
+        throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() +
+                         "\".");
     return std::make_unique<ParadoxCursor>(*file);
 }
 

@@ -70,8 +70,7 @@ pdx::Value time(const Variant& v) {
 
 pdx::Value timestamp(const Variant& v) {
     if (auto t = std::get_if<std::string>(&v))
-        if (auto dt = parseDateTime(*t))
-            return pdx::Timestamp{static_cast<double>(dt->day) * pdx::kMsPerDay + dt->ms};
+        if (auto dt = parseDateTime(*t)) return pdx::Timestamp{static_cast<double>(dt->day) * pdx::kMsPerDay + dt->ms};
     unsuitable(v, "a date and time (YYYY-MM-DD HH:MM:SS)");
 }
 
@@ -105,23 +104,23 @@ pdx::Value toParadoxValue(const Variant& v, pdx::FieldType type) {
     if (auto t = std::get_if<std::string>(&v); t && t->empty()) return std::monostate{};
     using T = pdx::FieldType;
     switch (type) {
-    case T::Alpha:
-    case T::Memo: return text(v);
-    case T::Short:
-    case T::Long:
-    case T::AutoInc: return wholeNumber(v);
-    case T::Number:
-    case T::Currency: return number(v);
-    case T::Bcd: return decimal(v);
-    case T::Date: return date(v);
-    case T::Time: return time(v);
-    case T::Timestamp: return timestamp(v);
-    case T::Logical: return logical(v);
-    case T::Bytes:
-    case T::Binary:
-    case T::FmtMemo:
-    case T::Ole:
-    case T::Graphic: return bytes(v);
+        case T::Alpha:
+        case T::Memo: return text(v);
+        case T::Short:
+        case T::Long:
+        case T::AutoInc: return wholeNumber(v);
+        case T::Number:
+        case T::Currency: return number(v);
+        case T::Bcd: return decimal(v);
+        case T::Date: return date(v);
+        case T::Time: return time(v);
+        case T::Timestamp: return timestamp(v);
+        case T::Logical: return logical(v);
+        case T::Bytes:
+        case T::Binary:
+        case T::FmtMemo:
+        case T::Ole:
+        case T::Graphic: return bytes(v);
     }
     throw vts::Error("Unknown Paradox field type.");
 }

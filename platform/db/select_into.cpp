@@ -27,7 +27,8 @@ void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, 
     if (!oldDb) return;
     const pdx::TableReader old(*oldDb);
     const auto& fields = schema.fields;
-    if (std::any_of(fields.begin(), fields.end(), [](const pdx::Field& f) { return f.type == pdx::FieldType::AutoInc; }))
+    if (std::any_of(fields.begin(), fields.end(),
+                    [](const pdx::Field& f) { return f.type == pdx::FieldType::AutoInc; }))
         options.autoIncFloor = old.info().autoIncCounter;
     const auto val = replace.oldFile("VAL");
     if (!sameFields || !val || old.info().schema.fields != schema.fields) return;

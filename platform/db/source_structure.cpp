@@ -78,9 +78,15 @@ void recordStructure(SqliteDb& db, const std::string& table, const pdx::Schema& 
         Statement ins(db, "INSERT INTO " + kTable + " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (std::size_t i = 0; i < schema.fields.size(); ++i) {
             const auto& f = schema.fields[i];
-            const std::vector<Variant> values{table, std::int64_t(i), f.name, std::int64_t(f.type), std::int64_t(f.size),
-                                              std::int64_t(schema.keyFields), std::int64_t(schema.codePage),
-                                              std::int64_t(schema.sortOrder), schema.sortOrderId};
+            const std::vector<Variant> values{table,
+                                              std::int64_t(i),
+                                              f.name,
+                                              std::int64_t(f.type),
+                                              std::int64_t(f.size),
+                                              std::int64_t(schema.keyFields),
+                                              std::int64_t(schema.codePage),
+                                              std::int64_t(schema.sortOrder),
+                                              schema.sortOrderId};
             for (std::size_t k = 0; k < values.size(); ++k) ins.bind(static_cast<int>(k) + 1, values[k]);
             ins.step();
             ins.reset();

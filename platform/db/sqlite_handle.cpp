@@ -89,20 +89,17 @@ std::string Statement::declaredType(int i) const {
 Variant Statement::column(int i) const {
     sqlite3_stmt* s = stmt_.get();
     switch (sqlite3_column_type(s, i)) {
-    case SQLITE_INTEGER:
-        return std::int64_t{sqlite3_column_int64(s, i)};
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(s, i);
-    case SQLITE_TEXT: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-        return std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
-    }
-    case SQLITE_BLOB: {
-        const auto* p = static_cast<const std::uint8_t*>(sqlite3_column_blob(s, i));
-        return Bytes(p, p + sqlite3_column_bytes(s, i));
-    }
-    default:
-        return std::monostate{};
+        case SQLITE_INTEGER: return std::int64_t{sqlite3_column_int64(s, i)};
+        case SQLITE_FLOAT: return sqlite3_column_double(s, i);
+        case SQLITE_TEXT: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+            return std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i)));
+        }
+        case SQLITE_BLOB: {
+            const auto* p = static_cast<const std::uint8_t*>(sqlite3_column_blob(s, i));
+            return Bytes(p, p + sqlite3_column_bytes(s, i));
+        }
+        default: return std::monostate{};
     }
 }
 

@@ -21,27 +21,27 @@ void assignText(std::string_view text, pdx::Value& out) {
 // Stored text the fast way; false leaves the value to toParadoxValue (other forms, errors).
 bool fromText(std::string_view text, T type, pdx::Value& out) {
     switch (type) {
-    case T::Alpha:
-    case T::Memo: assignText(text, out); return true;
-    case T::Date:
-        if (auto dt = parseDateTime(text); dt && dt->ms == 0) {
-            out = pdx::Date{dt->day};
-            return true;
-        }
-        return false;
-    case T::Timestamp:
-        if (auto dt = parseDateTime(text)) {
-            out = pdx::Timestamp{static_cast<double>(dt->day) * pdx::kMsPerDay + dt->ms};
-            return true;
-        }
-        return false;
-    case T::Logical:
-        if (text == "True" || text == "False") {
-            out = text == "True";
-            return true;
-        }
-        return false;
-    default: return false;
+        case T::Alpha:
+        case T::Memo: assignText(text, out); return true;
+        case T::Date:
+            if (auto dt = parseDateTime(text); dt && dt->ms == 0) {
+                out = pdx::Date{dt->day};
+                return true;
+            }
+            return false;
+        case T::Timestamp:
+            if (auto dt = parseDateTime(text)) {
+                out = pdx::Timestamp{static_cast<double>(dt->day) * pdx::kMsPerDay + dt->ms};
+                return true;
+            }
+            return false;
+        case T::Logical:
+            if (text == "True" || text == "False") {
+                out = text == "True";
+                return true;
+            }
+            return false;
+        default: return false;
     }
 }
 
@@ -54,29 +54,29 @@ void readParadoxValue(const Statement& st, int column, pdx::FieldType type, pdx:
     // matters only when other threads use the connection; ours are opened for one thread.
     sqlite3_value* v = sqlite3_column_value(st.get(), column);
     switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL: out = std::monostate{}; return;
-    case SQLITE_TEXT: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        const std::string_view text(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
-        if (text.empty()) {
-            out = std::monostate{};
-            return;
+        case SQLITE_NULL: out = std::monostate{}; return;
+        case SQLITE_TEXT: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const std::string_view text(p, static_cast<std::size_t>(sqlite3_value_bytes(v)));
+            if (text.empty()) {
+                out = std::monostate{};
+                return;
+            }
+            if (fromText(text, type, out)) return;
+            break;
         }
-        if (fromText(text, type, out)) return;
-        break;
-    }
-    case SQLITE_INTEGER:
-        if (isWholeNumberField(type)) {
-            out = std::int64_t{sqlite3_value_int64(v)};
-            return;
-        }
-        break;
-    case SQLITE_FLOAT:
-        if (type == T::Number || type == T::Currency) {
-            out = sqlite3_value_double(v);
-            return;
-        }
-        break;
+        case SQLITE_INTEGER:
+            if (isWholeNumberField(type)) {
+                out = std::int64_t{sqlite3_value_int64(v)};
+                return;
+            }
+            break;
+        case SQLITE_FLOAT:
+            if (type == T::Number || type == T::Currency) {
+                out = sqlite3_value_double(v);
+                return;
+            }
+            break;
     }
     out = toParadoxValue(st.column(column), type);
 }

@@ -185,8 +185,7 @@ void appendTime(std::int32_t ms, std::string& out) {
         if (ms % 1000)
             std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
                           ms % 1000);
-        else
-            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+        else std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
         out += buf;
         return;
     }

@@ -30,9 +30,9 @@ std::optional<std::int32_t> parseTime(std::string_view s);  // "HH:MM[:SS[.mmm]]
 // "YYYY-MM-DD", optionally followed by ' ' or 'T' and a time.
 std::optional<DateTimeValue> parseDateTime(std::string_view s);
 
-std::string formatDate(std::int32_t day);               // "YYYY-MM-DD"
-std::string formatTime(std::int32_t ms);                // "HH:MM:SS", ".mmm" when not whole
-std::string formatTimestamp(double msSinceDayZero);     // "YYYY-MM-DD HH:MM:SS[.mmm]"
+std::string formatDate(std::int32_t day);            // "YYYY-MM-DD"
+std::string formatTime(std::int32_t ms);             // "HH:MM:SS", ".mmm" when not whole
+std::string formatTimestamp(double msSinceDayZero);  // "YYYY-MM-DD HH:MM:SS[.mmm]"
 
 // Number of characters (not bytes) of UTF-8 text.
 std::size_t characterCount(std::string_view utf8);

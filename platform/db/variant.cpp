@@ -43,7 +43,7 @@ std::string sqlLiteral(const Variant& v) {
     if (isNull(v)) return "NULL";
     if (std::holds_alternative<std::int64_t>(v)) return toText(v);
     if (auto d = std::get_if<double>(&v)) {
-        if (std::isnan(*d)) return "NULL";  // SQLite has no NaN: it stores NULL
+        if (std::isnan(*d)) return "NULL";                       // SQLite has no NaN: it stores NULL
         if (std::isinf(*d)) return *d < 0 ? "-9e999" : "9e999";  // reads back as infinity
         return formatDouble(*d);
     }

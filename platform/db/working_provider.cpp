@@ -52,8 +52,9 @@ std::shared_ptr<GridSource> WorkingProvider::openGridSource(const std::string& t
 
 bool WorkingProvider::tableExists(const std::string& table) {
     // NOCASE folds ASCII letters only, as the working tables' names are matched everywhere.
-    Statement st(*db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT IN "
-                       "(?, ?, ?) AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    Statement st(*db_,
+                 "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT IN "
+                 "(?, ?, ?) AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
     st.bind(1, table);
     st.bind(2, std::string(kStructureTable));
     st.bind(3, std::string(kIncompleteTable));

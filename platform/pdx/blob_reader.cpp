@@ -33,8 +33,7 @@ BlobReader::BlobReader(std::optional<std::filesystem::path> mbFile, std::string 
     if (!path_) return;
     try {
         file_.emplace(*path_);
-    } catch (const Error&) {
-    }
+    } catch (const Error&) {}
 }
 
 void BlobReader::fail(const std::string& what) const {
@@ -78,7 +77,8 @@ BlobReader::Span BlobReader::locate(std::uint32_t locator, std::uint32_t length)
     if (f.readAt(base, &type, 1) != 1) fail("blob locator " + hex32(locator) + " points beyond the end of the file");
     if (type == kSingleBlob) return locateSingle(base, index, length);
     if (type == kSubAllocated) return locateSlot(base, index, length);
-    fail("blob locator " + hex32(locator) + " leads to a block of type " + std::to_string(type) + ", which holds no value");
+    fail("blob locator " + hex32(locator) + " leads to a block of type " + std::to_string(type) +
+         ", which holds no value");
 }
 
 BlobReader::Span BlobReader::locateSingle(std::uint64_t base, std::uint32_t index, std::uint32_t length) {
@@ -86,7 +86,9 @@ BlobReader::Span BlobReader::locateSingle(std::uint64_t base, std::uint32_t inde
     if (file().readAt(base, head, sizeof head) != sizeof head) fail("a blob block is cut short");
     const std::uint64_t units = loadLE16(head + 1);
     const std::uint32_t stored = loadLE32(head + 3);
-    if (index != kSingleIndex) fail("blob block at " + std::to_string(base) + " holds one value, the record names slot " + std::to_string(index));
+    if (index != kSingleIndex)
+        fail("blob block at " + std::to_string(base) + " holds one value, the record names slot " +
+             std::to_string(index));
     if (stored != length)
         fail("blob block at " + std::to_string(base) + " holds " + std::to_string(stored) + " bytes, the record says " +
              std::to_string(length));
@@ -111,9 +113,10 @@ BlobReader::Span BlobReader::locateSlot(std::uint64_t base, std::uint32_t index,
     if (chunks == 0 || tail == 0 || tail > 16) fail(where + ": slot " + std::to_string(index) + " is damaged");
     const std::uint32_t stored = (chunks - 1) * 16 + tail;
     if (stored != length)
-        fail(where + ": slot " + std::to_string(index) + " holds " + std::to_string(stored) + " bytes, the record says " +
-             std::to_string(length));
-    if (start < kSlotTableEnd || start + length > kUnit) fail(where + ": slot " + std::to_string(index) + " points outside the block");
+        fail(where + ": slot " + std::to_string(index) + " holds " + std::to_string(stored) +
+             " bytes, the record says " + std::to_string(length));
+    if (start < kSlotTableEnd || start + length > kUnit)
+        fail(where + ": slot " + std::to_string(index) + " points outside the block");
     return Span{base + start, cache_.data() + start};
 }
 

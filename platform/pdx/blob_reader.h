@@ -25,7 +25,7 @@ public:
 
 private:
     struct Span {
-        std::uint64_t offset = 0;            // data position in the file
+        std::uint64_t offset = 0;              // data position in the file
         const std::uint8_t* cached = nullptr;  // or the data inside the cached block
     };
     Span locate(std::uint32_t locator, std::uint32_t length);

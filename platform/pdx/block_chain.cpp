@@ -23,7 +23,8 @@ int recordsInBlock(const TableHeader& h, std::uint16_t lastOff, int number) {
     if (lastOff == static_cast<std::uint16_t>(0x10000 - rs)) return 0;
     const int capacity = (h.blockSize() - static_cast<int>(kBlockHeader)) / rs;
     if (lastOff % rs != 0 || lastOff / rs + 1 > capacity)
-        throw Error("block " + std::to_string(number) + " is damaged (last record offset " + std::to_string(lastOff) + ")");
+        throw Error("block " + std::to_string(number) + " is damaged (last record offset " + std::to_string(lastOff) +
+                    ")");
     return lastOff / rs + 1;
 }
 
@@ -31,7 +32,8 @@ int recordsInBlock(const TableHeader& h, std::uint16_t lastOff, int number) {
 
 std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h, BlockSource& blocks) {
     std::vector<ChainBlock> chain;
-    const std::uint64_t dataBytes = file.size() > static_cast<std::uint64_t>(h.headerSize) ? file.size() - h.headerSize : 0;
+    const std::uint64_t dataBytes =
+        file.size() > static_cast<std::uint64_t>(h.headerSize) ? file.size() - h.headerSize : 0;
     const std::uint64_t blockSize = static_cast<std::uint64_t>(h.blockSize());
     const std::uint64_t physical = (dataBytes + blockSize - 1) / blockSize;
     std::vector<bool> seen(static_cast<std::size_t>(std::min<std::uint64_t>(physical, 0xFFFF)) + 1, false);

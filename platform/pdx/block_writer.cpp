@@ -9,8 +9,8 @@
 
 namespace pdx {
 
-BlockWriter::BlockWriter(FileTarget target, WriteHook hook, std::uint16_t headerSize, int recordSize,
-                         int blockSizeKiB, int maxBlocks)
+BlockWriter::BlockWriter(FileTarget target, WriteHook hook, std::uint16_t headerSize, int recordSize, int blockSizeKiB,
+                         int maxBlocks)
     : target_(std::move(target)),
       hook_(std::move(hook)),
       headerSize_(headerSize),
@@ -20,7 +20,8 @@ BlockWriter::BlockWriter(FileTarget target, WriteHook hook, std::uint16_t header
       maxBlocks_(maxBlocks),
       file_(std::make_unique<StagedFile>(target_, hook_)),
       block_(static_cast<std::size_t>(blockSize_), 0) {
-    if (capacity_ < 1) throw Error("internal error: records of " + std::to_string(recordSize) + " bytes exceed a block");
+    if (capacity_ < 1)
+        throw Error("internal error: records of " + std::to_string(recordSize) + " bytes exceed a block");
     file_->appendZeros(headerSize_);
 }
 
@@ -59,7 +60,8 @@ void BlockWriter::emitBlock(bool last) {
 // Too many records for 2 KiB blocks: copy what is written so far into 4 KiB blocks.
 void BlockWriter::widen() {
     if (blockSize_ != 2048)
-        throw Error("the table " + target_.finalPath.filename().string() + " has more records than a Paradox table can hold");
+        throw Error("the table " + target_.finalPath.filename().string() +
+                    " has more records than a Paradox table can hold");
     file_->flush();
     std::unique_ptr<StagedFile> old = std::move(file_);
     std::vector<std::uint8_t> pending = std::move(block_);

@@ -15,8 +15,8 @@ public:
 
     // The file starts with headerSize zero bytes for the header, patched in later. When the
     // table outgrows maxBlocks blocks of 2 KiB it is re-laid in 4 KiB blocks.
-    BlockWriter(FileTarget target, WriteHook hook, std::uint16_t headerSize, int recordSize,
-                int blockSizeKiB, int maxBlocks = kMaxBlocks);
+    BlockWriter(FileTarget target, WriteHook hook, std::uint16_t headerSize, int recordSize, int blockSizeKiB,
+                int maxBlocks = kMaxBlocks);
 
     void add(const std::uint8_t* record);
     // Writes the last block; no record may follow.

@@ -143,14 +143,16 @@ std::array<std::uint8_t, kBcdSize> encodeBcd(std::string_view text, int decimals
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
         fracPart = text.substr(fracStart, i - fracStart);
     }
-    if (i != text.size() || (intPart.empty() && fracPart.empty())) throw Error("\"" + shown + "\" is not a decimal number");
+    if (i != text.size() || (intPart.empty() && fracPart.empty()))
+        throw Error("\"" + shown + "\" is not a decimal number");
 
     while (!intPart.empty() && intPart.front() == '0') intPart.remove_prefix(1);
     while (fracPart.size() > static_cast<std::size_t>(decimals) && fracPart.back() == '0') fracPart.remove_suffix(1);
     if (fracPart.size() > static_cast<std::size_t>(decimals))
         throw Error("\"" + shown + "\" has more than " + std::to_string(decimals) + " decimals");
     if (intPart.size() > static_cast<std::size_t>(kBcdDigits - decimals))
-        throw Error("\"" + shown + "\" has too many digits for a BCD field with " + std::to_string(decimals) + " decimals");
+        throw Error("\"" + shown + "\" has too many digits for a BCD field with " + std::to_string(decimals) +
+                    " decimals");
 
     int digits[kBcdDigits] = {};
     const int intEnd = kBcdDigits - decimals;

@@ -90,7 +90,8 @@ std::optional<char32_t> codePointAt(std::string_view s, std::size_t i) {
 
 std::string iconvNameFor(int codePage, std::string_view sortOrderId) {
     if (codePage == 0) {
-        const bool roman8 = sortOrderId.size() >= 6 && (sortOrderId.substr(0, 6) == "BLROM8" || sortOrderId.substr(0, 6) == "blrom8");
+        const bool roman8 =
+            sortOrderId.size() >= 6 && (sortOrderId.substr(0, 6) == "BLROM8" || sortOrderId.substr(0, 6) == "blrom8");
         return roman8 ? "HP-ROMAN8" : "CP" + std::to_string(kDefaultDosCodePage);
     }
     return "CP" + std::to_string(codePage);
@@ -287,7 +288,8 @@ void CodePage::decode(const char* data, std::size_t len, std::string& out) {
         return;
     }
     if (!d.supported)
-        throw Error("text in code page " + std::to_string(d.number) + " (" + d.name + "), which this system cannot convert");
+        throw Error("text in code page " + std::to_string(d.number) + " (" + d.name +
+                    "), which this system cannot convert");
     if (!d.singleByte) return d.decodeMultibyte(data, len, out);
     out.clear();
     out.reserve(len * 2);

@@ -60,7 +60,8 @@ bool isFamilyMember(const std::string& file, const std::string& name) {
     return splitName(file, stem, ext) && equalsNoCase(stem, name) && isFamilyExtension(ext);
 }
 
-std::optional<std::string> uniqueMatch(const std::vector<std::string>& files, const std::string& wanted, const fs::path& dir) {
+std::optional<std::string> uniqueMatch(const std::vector<std::string>& files, const std::string& wanted,
+                                       const fs::path& dir) {
     std::vector<std::string> hits;
     for (const auto& f : files)
         if (equalsNoCase(f, wanted)) hits.push_back(f);

@@ -57,7 +57,8 @@ bool setLock(int fd, off_t offset, FamilyLock::Mode mode) {
 
 std::string busyText(const std::string& table, FamilyLock::Kind kind) {
     if (kind == FamilyLock::Kind::Writer)
-        return "The table " + table + " is being written by another program (or another window of this one); "
+        return "The table " + table +
+               " is being written by another program (or another window of this one); "
                "try again when it has finished.";
     return "The table " + table + " is being replaced right now; try again in a moment.";
 }

@@ -22,23 +22,36 @@ std::string hexByte(int b) {
 
 bool isKnownType(int code) {
     switch (code) {
-    case 0x01: case 0x02: case 0x03: case 0x04: case 0x05: case 0x06: case 0x09: case 0x0C: case 0x0D:
-    case 0x0E: case 0x0F: case 0x10: case 0x14: case 0x15: case 0x16: case 0x17: case 0x18:
-        return true;
-    default:
-        return false;
+        case 0x01:
+        case 0x02:
+        case 0x03:
+        case 0x04:
+        case 0x05:
+        case 0x06:
+        case 0x09:
+        case 0x0C:
+        case 0x0D:
+        case 0x0E:
+        case 0x0F:
+        case 0x10:
+        case 0x14:
+        case 0x15:
+        case 0x16:
+        case 0x17:
+        case 0x18: return true;
+        default: return false;
     }
 }
 
 // The descriptor size byte must agree with the type: fixed types have one size only.
 bool isValidSize(FieldType type, int size) {
     switch (type) {
-    case FieldType::Alpha:
-    case FieldType::Bytes: return size >= 1 && size <= 255;
-    case FieldType::Bcd: return size <= kBcdDigits;
-    default:
-        if (isBlobType(type)) return size >= 10;
-        return size == fieldStorageSize(type, size);
+        case FieldType::Alpha:
+        case FieldType::Bytes: return size >= 1 && size <= 255;
+        case FieldType::Bcd: return size <= kBcdDigits;
+        default:
+            if (isBlobType(type)) return size >= 10;
+            return size == fieldStorageSize(type, size);
     }
 }
 
@@ -100,8 +113,8 @@ void checkFixedPart(const TableHeader& h, std::size_t size, std::size_t variable
     if (h.blockSizeKiB == 0) throw Error("the header is damaged: block size 0");
     if (h.recordSize == 0) throw Error("the header is damaged: record size 0");
     if (h.recordSize > h.blockSize() - 6)
-        throw Error("the header is damaged: records of " + std::to_string(h.recordSize) + " bytes do not fit blocks of " +
-                    std::to_string(h.blockSize()) + " bytes");
+        throw Error("the header is damaged: records of " + std::to_string(h.recordSize) +
+                    " bytes do not fit blocks of " + std::to_string(h.blockSize()) + " bytes");
 }
 
 void readDescriptors(Items& items, int n, TableHeader& h) {
@@ -114,7 +127,8 @@ void readDescriptors(Items& items, int n, TableHeader& h) {
         if (!isKnownType(code)) throw Error("the header is damaged: " + which + " has unknown type " + hexByte(code));
         const auto type = static_cast<FieldType>(code);
         if (!isValidSize(type, size))
-            throw Error("the header is damaged: " + which + " (" + typeName(type) + ") has invalid size " + std::to_string(size));
+            throw Error("the header is damaged: " + which + " (" + typeName(type) + ") has invalid size " +
+                        std::to_string(size));
         HeaderField f;
         f.type = type;
         f.size = size;
@@ -138,17 +152,17 @@ bool isPrintableAscii(const std::string& s) {
 
 int fieldStorageSize(FieldType type, int size) {
     switch (type) {
-    case FieldType::Date:
-    case FieldType::Long:
-    case FieldType::Time:
-    case FieldType::AutoInc: return 4;
-    case FieldType::Short: return 2;
-    case FieldType::Currency:
-    case FieldType::Number:
-    case FieldType::Timestamp: return 8;
-    case FieldType::Logical: return 1;
-    case FieldType::Bcd: return static_cast<int>(kBcdSize);
-    default: return size;
+        case FieldType::Date:
+        case FieldType::Long:
+        case FieldType::Time:
+        case FieldType::AutoInc: return 4;
+        case FieldType::Short: return 2;
+        case FieldType::Currency:
+        case FieldType::Number:
+        case FieldType::Timestamp: return 8;
+        case FieldType::Logical: return 1;
+        case FieldType::Bcd: return static_cast<int>(kBcdSize);
+        default: return size;
     }
 }
 
@@ -159,7 +173,8 @@ TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size) {
     if (h.versionByte < 0x03 || h.versionByte > 0x0C)
         throw Error("not a Paradox table (unknown version byte " + hexByte(h.versionByte) + ")");
     if (h.fileType != 0 && h.fileType != 2)
-        throw Error("not a Paradox table (file type " + std::to_string(h.fileType) + " is an index or other companion file)");
+        throw Error("not a Paradox table (file type " + std::to_string(h.fileType) +
+                    " is an index or other companion file)");
     const bool level4 = h.versionByte >= 0x05;
     const std::size_t variableStart = level4 ? kLevel4VariableStart : kLevel3VariableStart;
     if (size < variableStart) throw Error("the file is too short for a Paradox table header");
@@ -169,7 +184,8 @@ TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size) {
     const int n = static_cast<std::int16_t>(loadLE16(b + 0x21));
     const int k = static_cast<std::int16_t>(loadLE16(b + 0x23));
     if (n < 1 || n > 255) throw Error("the header is damaged: " + std::to_string(n) + " fields");
-    if (k < 0 || k > n) throw Error("the header is damaged: " + std::to_string(k) + " key fields of " + std::to_string(n));
+    if (k < 0 || k > n)
+        throw Error("the header is damaged: " + std::to_string(k) + " key fields of " + std::to_string(n));
     h.keyFields = h.fileType == 0 ? k : 0;
 
     Items items(b, static_cast<std::size_t>(h.headerSize), variableStart);

@@ -35,10 +35,10 @@ struct TableHeader {
     int sortOrder = 0;
     std::uint8_t changeCount2 = 0;
     std::uint32_t autoIncCounter = 0;  // 0x49: the highest autoincrement value handed out
-    bool needsRebuild = false;   // 0x14 or 0x2A set: the engine wants the table rebuilt
-    bool hasCodePage = false;    // 3.x tables store none
-    int codePage = 0;            // 0x6A when hasCodePage
-    std::string sortOrderId;     // item 7 of the variable part ("" for 3.x)
+    bool needsRebuild = false;         // 0x14 or 0x2A set: the engine wants the table rebuilt
+    bool hasCodePage = false;          // 3.x tables store none
+    int codePage = 0;                  // 0x6A when hasCodePage
+    std::string sortOrderId;           // item 7 of the variable part ("" for 3.x)
     std::vector<HeaderField> fields;
 
     int blockSize() const { return blockSizeKiB * 1024; }
@@ -52,7 +52,6 @@ constexpr std::size_t kFixedHeaderSize = 0x58;
 // a password-protected table throws kPasswordMessage.
 TableHeader parseTableHeader(const std::uint8_t* bytes, std::size_t size);
 
-inline constexpr const char* kPasswordMessage =
-    "the table is password-protected; remove the password in Paradox first";
+inline constexpr const char* kPasswordMessage = "the table is password-protected; remove the password in Paradox first";
 
 }  // namespace pdx

@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::size_t kDbVarStart = 0x78;  // level-4+ data files
 constexpr std::size_t kPxVarStart = 0x58;
-constexpr std::uint32_t kPlainLevel4 = 0xFF00FF00;  // 0x25 of every unencrypted level-4+ data file
+constexpr std::uint32_t kPlainLevel4 = 0xFF00FF00;     // 0x25 of every unencrypted level-4+ data file
 constexpr std::uint32_t kKeyedWorkspace = 0xFFFFFF9C;  // 0x16: non-zero in every keyed table
 
 // Offsets of the variable items of a .db header (names start after descriptors and pointers).
@@ -87,9 +87,9 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
     const DbLayout l = layoutOf(h);
     std::vector<std::uint8_t> b(dbHeaderSize(h), 0);
 
-    putBlockCounts(b, {h.recordSize, static_cast<std::uint16_t>(b.size()),
-                       static_cast<std::uint8_t>(s.keyFields > 0 ? 0 : 2),
-                       static_cast<std::uint8_t>(h.blockSizeKiB), h.numRecords, h.blocks});
+    putBlockCounts(
+        b, {h.recordSize, static_cast<std::uint16_t>(b.size()), static_cast<std::uint8_t>(s.keyFields > 0 ? 0 : 2),
+            static_cast<std::uint8_t>(h.blockSizeKiB), h.numRecords, h.blocks});
     if (s.keyFields > 0) put32(b, 0x16, kKeyedWorkspace);
     put16(b, 0x21, static_cast<std::uint32_t>(n));
     put16(b, 0x23, static_cast<std::uint32_t>(s.keyFields));
@@ -136,8 +136,8 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
 std::vector<std::uint8_t> buildPxHeader(const PxHeaderFields& h) {
     const std::size_t k = h.keyFields.size();
     std::vector<std::uint8_t> b(kPxHeaderSize, 0);
-    putBlockCounts(b, {h.recordSize, kPxHeaderSize, 1, static_cast<std::uint8_t>(h.blockSizeKiB), h.numEntries,
-                       h.blocks});
+    putBlockCounts(b,
+                   {h.recordSize, kPxHeaderSize, 1, static_cast<std::uint8_t>(h.blockSizeKiB), h.numEntries, h.blocks});
     put16(b, 0x1E, 1);  // root block, also in an empty index
     b[0x20] = static_cast<std::uint8_t>(h.levels);
     put16(b, 0x21, static_cast<std::uint32_t>(k));

@@ -20,9 +20,9 @@ struct DbHeaderFields {
     int blockSizeKiB = 2;
     std::uint32_t numRecords = 0;
     std::uint16_t blocks = 0;
-    std::uint32_t autoInc = 0;            // last value given to an AutoInc field
-    std::uint8_t changeCount2 = 1;        // the stamp a .VAL refers to
-    std::uint32_t updateTime = 0;         // Unix seconds
+    std::uint32_t autoInc = 0;      // last value given to an AutoInc field
+    std::uint8_t changeCount2 = 1;  // the stamp a .VAL refers to
+    std::uint32_t updateTime = 0;   // Unix seconds
 };
 
 // Offset of block 1: the header items rounded up to whole 2 KiB units.
@@ -33,7 +33,7 @@ constexpr std::uint8_t kDbChangeCount1 = 1;  // .db 0x2D, repeated in .PX 0x2C
 
 struct PxHeaderFields {
     std::vector<Field> keyFields;
-    std::string tableName;  // "CUSTOMER.PX"
+    std::string tableName;         // "CUSTOMER.PX"
     std::uint16_t recordSize = 0;  // key bytes + 6
     int blockSizeKiB = 2;
     std::uint32_t numEntries = 0;  // entries on all levels

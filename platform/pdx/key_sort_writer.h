@@ -16,9 +16,7 @@ public:
     std::uint8_t* add();  // room for one more row (contents undefined)
     void dropLast();
     std::size_t size() const { return count_; }
-    const std::uint8_t* row(std::size_t i) const {
-        return chunks_[i / perChunk_].get() + (i % perChunk_) * rowSize_;
-    }
+    const std::uint8_t* row(std::size_t i) const { return chunks_[i / perChunk_].get() + (i % perChunk_) * rowSize_; }
     void clear();
 
     // Row indexes in key order. When two rows share a key, stops and returns false with

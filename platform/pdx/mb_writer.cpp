@@ -15,8 +15,8 @@ namespace {
 // Header block bytes 0x00-0x14 as in every engine-made .MB (type 0, one unit, mod count 1,
 // block and sub-allocation sizes, 64 slots, 0x0800 threshold).
 constexpr std::array<std::uint8_t, 0x15> kHeaderStart = {0x00, 0x01, 0x00, 0x01, 0x00, 0x82, 0x73,
-                                                          0x02, 0x00, 0x29, 0x00, 0x00, 0x10, 0x00,
-                                                          0x10, 0x00, 0x10, 0x40, 0x00, 0x00, 0x08};
+                                                         0x02, 0x00, 0x29, 0x00, 0x00, 0x10, 0x00,
+                                                         0x10, 0x00, 0x10, 0x40, 0x00, 0x00, 0x08};
 constexpr std::size_t kSlotTable = 12;
 constexpr std::uint8_t kTypeSingle = 2;
 constexpr std::uint8_t kTypeSubAllocated = 3;
@@ -44,7 +44,8 @@ std::uint32_t MbWriter::checkedOffset(std::uint64_t offset) const {
 
 std::uint32_t MbWriter::putLarge(const std::uint8_t* data, std::size_t size) {
     const std::uint64_t units = (size + kSingleHeader + kBlock - 1) / kBlock;
-    if (units > 0xFFFF) throw Error("a blob value of " + std::to_string(size) + " bytes is too large for a Paradox table");
+    if (units > 0xFFFF)
+        throw Error("a blob value of " + std::to_string(size) + " bytes is too large for a Paradox table");
     const std::uint32_t at = checkedOffset(file_.size());
     std::array<std::uint8_t, kSingleHeader> head{};
     head[0] = kTypeSingle;

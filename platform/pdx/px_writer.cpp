@@ -98,7 +98,11 @@ void writePrimaryIndex(StagedFile& out, const PxSource& src) {
     // Blocks per level, bottom up, to number them top down.
     std::vector<std::size_t> blocksAt{ceilDiv(leaves, perBlock)};
     while (blocksAt.back() > 1) blocksAt.push_back(ceilDiv(blocksAt.back(), perBlock));
-    const std::size_t totalBlocks = [&] { std::size_t t = 0; for (auto b : blocksAt) t += b; return t; }();
+    const std::size_t totalBlocks = [&] {
+        std::size_t t = 0;
+        for (auto b : blocksAt) t += b;
+        return t;
+    }();
     if (totalBlocks > 0xFFFF) throw Error("the primary index of " + src.tableName + " would need too many blocks");
     std::vector<std::size_t> firstBlockAt(blocksAt.size());  // first block number of each level
     std::size_t next = 1;

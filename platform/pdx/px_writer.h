@@ -14,9 +14,9 @@ struct PxSource {
     std::vector<Field> keyFields;
     std::string tableName;  // "CUSTOMER.PX" in the table's code page
     int sortOrder = 0;
-    std::size_t keySize = 0;                   // bytes of the key fields
-    std::vector<std::uint8_t> firstKeys;       // per .db block: key bytes of its first record
-    std::vector<std::uint32_t> recordCounts;   // per .db block
+    std::size_t keySize = 0;                  // bytes of the key fields
+    std::vector<std::uint8_t> firstKeys;      // per .db block: key bytes of its first record
+    std::vector<std::uint32_t> recordCounts;  // per .db block
 };
 
 // Largest key the index can hold (at least two entries per 4 KiB index block).

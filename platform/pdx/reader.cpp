@@ -34,9 +34,7 @@ TableHeader readHeader(const InputFile& file) {
     return parseTableHeader(bytes.data(), got);
 }
 
-int effectiveCodePage(const TableHeader& h) {
-    return h.hasCodePage ? h.codePage : kDefaultDosCodePage;
-}
+int effectiveCodePage(const TableHeader& h) { return h.hasCodePage ? h.codePage : kDefaultDosCodePage; }
 
 Schema makeSchema(const TableHeader& h, CodePage& cp, std::vector<std::string>& names) {
     Schema s;
@@ -102,8 +100,14 @@ struct TableReader::Impl {
           header(readHeader(file)),
           codePage(effectiveCodePage(header), header.sortOrderId),
           names(),
-          info{dbFile, header.versionByte, levelText(header.versionByte), makeSchema(header, codePage, names),
-               header.numRecords, header.blockSizeKiB, header.changeCount2, header.autoIncCounter},
+          info{dbFile,
+               header.versionByte,
+               levelText(header.versionByte),
+               makeSchema(header, codePage, names),
+               header.numRecords,
+               header.blockSizeKiB,
+               header.changeCount2,
+               header.autoIncCounter},
           blobs(makeBlobReader(dbFile, header)),
           blocks(file, header),
           chain(walkChain(file, header, blocks)),

@@ -14,7 +14,7 @@ struct TableInfo {
     Schema schema;
     std::uint32_t recordCount = 0;  // exact: the block chain was walked and agrees with the header
     int blockSizeKiB = 0;
-    std::uint8_t changeCount2 = 0;  // header 0x2E, ties a .VAL to its table
+    std::uint8_t changeCount2 = 0;     // header 0x2E, ties a .VAL to its table
     std::uint32_t autoIncCounter = 0;  // header 0x49, the highest autoincrement value handed out
 };
 

@@ -56,37 +56,37 @@ void RecordDecoder::decodeAlpha(const HeaderField& f, const std::uint8_t* p, Val
 
 void RecordDecoder::decodeField(const HeaderField& f, const std::uint8_t* p, Value& v) {
     switch (f.type) {
-    case FieldType::Alpha: return decodeAlpha(f, p, v);
-    case FieldType::Logical:
-        if (p[0] == 0) v = std::monostate{};
-        else v = decodeLogical(p[0]);
-        return;
-    case FieldType::Bcd:
-        if (p[0] == 0) v = std::monostate{};
-        else reuse<Decimal>(v).text = decodeBcd(p, f.size);
-        return;
-    case FieldType::Memo:
-    case FieldType::Binary:
-    case FieldType::FmtMemo:
-    case FieldType::Ole:
-    case FieldType::Graphic: return decodeBlob(f, p, v);
-    default: break;
+        case FieldType::Alpha: return decodeAlpha(f, p, v);
+        case FieldType::Logical:
+            if (p[0] == 0) v = std::monostate{};
+            else v = decodeLogical(p[0]);
+            return;
+        case FieldType::Bcd:
+            if (p[0] == 0) v = std::monostate{};
+            else reuse<Decimal>(v).text = decodeBcd(p, f.size);
+            return;
+        case FieldType::Memo:
+        case FieldType::Binary:
+        case FieldType::FmtMemo:
+        case FieldType::Ole:
+        case FieldType::Graphic: return decodeBlob(f, p, v);
+        default: break;
     }
     if (isAllZero(p, static_cast<std::size_t>(f.storedSize))) {
         v = std::monostate{};
         return;
     }
     switch (f.type) {
-    case FieldType::Short: v = std::int64_t{decodeShort(p)}; return;
-    case FieldType::Long:
-    case FieldType::AutoInc: v = std::int64_t{decodeLong(p)}; return;
-    case FieldType::Currency:
-    case FieldType::Number: v = decodeDouble(p); return;
-    case FieldType::Date: v = decodeDate(p); return;
-    case FieldType::Time: v = decodeTime(p); return;
-    case FieldType::Timestamp: v = decodeTimestamp(p); return;
-    case FieldType::Bytes: reuse<Bytes>(v).assign(p, p + f.storedSize); return;
-    default: throw Error("unsupported field type");
+        case FieldType::Short: v = std::int64_t{decodeShort(p)}; return;
+        case FieldType::Long:
+        case FieldType::AutoInc: v = std::int64_t{decodeLong(p)}; return;
+        case FieldType::Currency:
+        case FieldType::Number: v = decodeDouble(p); return;
+        case FieldType::Date: v = decodeDate(p); return;
+        case FieldType::Time: v = decodeTime(p); return;
+        case FieldType::Timestamp: v = decodeTimestamp(p); return;
+        case FieldType::Bytes: reuse<Bytes>(v).assign(p, p + f.storedSize); return;
+        default: throw Error("unsupported field type");
     }
 }
 

@@ -14,8 +14,8 @@ namespace {
 constexpr int kBlobTail = 10;  // locator u32, length u32, modification number u16
 
 const char* kindName(const Value& v) {
-    static constexpr const char* kNames[] = {"blank", "an integer", "a number", "a logical", "text", "bytes",
-                                             "a date", "a time", "a timestamp", "a decimal"};
+    static constexpr const char* kNames[] = {"blank", "an integer", "a number", "a logical",   "text",
+                                             "bytes", "a date",     "a time",   "a timestamp", "a decimal"};
     return kNames[v.index()];
 }
 
@@ -65,8 +65,7 @@ RecordEncoder::RecordEncoder(const Schema& schema, std::string tableName, CodePa
 }
 
 void RecordEncoder::fail(const Slot& s, const std::string& what) const {
-    throw Error("table " + tableName_ + ", row " + std::to_string(row_) + ", field \"" + s.field->name +
-                "\": " + what);
+    throw Error("table " + tableName_ + ", row " + std::to_string(row_) + ", field \"" + s.field->name + "\": " + what);
 }
 
 void RecordEncoder::wrongKind(const Slot& s, const Value& v) const {

@@ -18,10 +18,22 @@ constexpr std::size_t kMaxHeaderSize = 0xF800;
 
 bool isKnownType(FieldType t) {
     switch (t) {
-        case FieldType::Alpha: case FieldType::Date: case FieldType::Short: case FieldType::Long:
-        case FieldType::Currency: case FieldType::Number: case FieldType::Logical: case FieldType::Memo:
-        case FieldType::Binary: case FieldType::FmtMemo: case FieldType::Ole: case FieldType::Graphic:
-        case FieldType::Time: case FieldType::Timestamp: case FieldType::AutoInc: case FieldType::Bcd:
+        case FieldType::Alpha:
+        case FieldType::Date:
+        case FieldType::Short:
+        case FieldType::Long:
+        case FieldType::Currency:
+        case FieldType::Number:
+        case FieldType::Logical:
+        case FieldType::Memo:
+        case FieldType::Binary:
+        case FieldType::FmtMemo:
+        case FieldType::Ole:
+        case FieldType::Graphic:
+        case FieldType::Time:
+        case FieldType::Timestamp:
+        case FieldType::AutoInc:
+        case FieldType::Bcd:
         case FieldType::Bytes: return true;
     }
     return false;
@@ -54,14 +66,16 @@ void checkTableName(const std::string& name) {
 
 void checkField(const Field& f, const std::string& table) {
     const std::string where = "table " + table + ", field \"" + f.name + "\": ";
-    if (f.name.empty() || f.name.find('\0') != std::string::npos) throw Error(where + "a field needs a name without NUL characters");
+    if (f.name.empty() || f.name.find('\0') != std::string::npos)
+        throw Error(where + "a field needs a name without NUL characters");
     if (!isKnownType(f.type)) throw Error(where + "unknown field type " + std::to_string(static_cast<int>(f.type)));
-    if (!isValidSize(f)) throw Error(where + "size " + std::to_string(f.size) + " is not valid for a " + typeName(f.type) + " field");
+    if (!isValidSize(f))
+        throw Error(where + "size " + std::to_string(f.size) + " is not valid for a " + typeName(f.type) + " field");
 }
 
 void checkSortOrder(const Schema& s, const std::string& table) {
-    const bool printable = std::all_of(s.sortOrderId.begin(), s.sortOrderId.end(),
-                                       [](unsigned char c) { return c >= 0x20 && c <= 0x7E; });
+    const bool printable =
+        std::all_of(s.sortOrderId.begin(), s.sortOrderId.end(), [](unsigned char c) { return c >= 0x20 && c <= 0x7E; });
     if (s.sortOrderId.empty() || s.sortOrderId.size() > 31 || !printable)
         throw Error("table " + table + ": \"" + s.sortOrderId + "\" is not a sort order name");
     if (s.sortOrder < 0 || s.sortOrder > 255 || s.codePage < 0 || s.codePage > 0xFFFF)
@@ -75,8 +89,8 @@ void checkKey(const Schema& s, const std::string& table) {
         throw Error("table " + table + ": " + std::to_string(s.keyFields) + " key fields of " + std::to_string(n));
     for (int i = 0; i < s.keyFields; ++i)
         if (isBlobType(s.fields[static_cast<std::size_t>(i)].type))
-            throw Error("table " + table + ", field \"" + s.fields[static_cast<std::size_t>(i)].name +
-                        "\": a " + typeName(s.fields[static_cast<std::size_t>(i)].type) + " field cannot be part of the key");
+            throw Error("table " + table + ", field \"" + s.fields[static_cast<std::size_t>(i)].name + "\": a " +
+                        typeName(s.fields[static_cast<std::size_t>(i)].type) + " field cannot be part of the key");
     if (static_cast<std::size_t>(keyBytes(s)) > kMaxKeySize)
         throw Error("table " + table + ": the key fields take " + std::to_string(keyBytes(s)) +
                     " bytes, an index holds at most " + std::to_string(kMaxKeySize));

@@ -64,7 +64,9 @@ public:
 
 private:
     void writeAt(std::uint64_t offset, const void* data, std::size_t size);
-    void call() const { if (hook_) hook_(); }
+    void call() const {
+        if (hook_) hook_();
+    }
     [[noreturn]] void fail(const std::string& what) const;
 
     FileTarget target_;

@@ -145,8 +145,9 @@ bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook
 std::string lowerOrUpper(const std::string& ext, const std::string& like) {
     const bool lower = std::none_of(like.begin(), like.end(), [](unsigned char c) { return std::isupper(c); });
     std::string out = ext;
-    for (auto& c : out) c = static_cast<char>(lower ? std::tolower(static_cast<unsigned char>(c))
-                                                     : std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : out)
+        c = static_cast<char>(lower ? std::tolower(static_cast<unsigned char>(c))
+                                    : std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -190,7 +191,8 @@ FileTarget TableReplacement::place(const std::string& extension) const {
     if (const Member* m = member(extension)) return {m->real, m->st.st_mode & 07777, m->st.st_uid, m->st.st_gid};
     if (old_.empty()) return {dir_ / (name_ + "." + extension)};
     const Member& db = old_.front();
-    const fs::path file = db.real.parent_path() / (db.real.stem().string() + "." + lowerOrUpper(extension, db.extension));
+    const fs::path file =
+        db.real.parent_path() / (db.real.stem().string() + "." + lowerOrUpper(extension, db.extension));
     return {file, db.st.st_mode & 0666, db.st.st_uid, db.st.st_gid};
 }
 
@@ -255,8 +257,7 @@ std::vector<std::string> recoverFolder(const fs::path& dir) noexcept {
                 // Stays as it is; opening that table reports why.
             }
         }
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return changed;
 }
 

@@ -24,8 +24,8 @@ namespace pdx {
 class TableWriter;
 
 struct ReplaceOptions {
-    WriteHook beforeCall;                          // before every file-system call (tests)
-    std::chrono::milliseconds lockWait{3000};      // how long a second writer waits
+    WriteHook beforeCall;                      // before every file-system call (tests)
+    std::chrono::milliseconds lockWait{3000};  // how long a second writer waits
 };
 
 class TableReplacement {

@@ -47,19 +47,31 @@ struct Field {
 
 struct Schema {
     std::vector<Field> fields;
-    int keyFields = 0;                  // leading fields forming the primary key
-    int codePage = 1252;                // header 0x6A (0 = HP-ROMAN8)
-    int sortOrder = 0x4C;               // header 0x29
+    int keyFields = 0;     // leading fields forming the primary key
+    int codePage = 1252;   // header 0x6A (0 = HP-ROMAN8)
+    int sortOrder = 0x4C;  // header 0x29
     std::string sortOrderId = "DBWINUS0";
     bool operator==(const Schema&) const = default;
 };
 
 // Values. Dates are day numbers (0001-01-01 = 1), times milliseconds after midnight,
 // timestamps milliseconds since day 0 (day * 86400000 + ms), BCD exact decimal text.
-struct Date { std::int32_t day = 0; bool operator==(const Date&) const = default; };
-struct Time { std::int32_t ms = 0; bool operator==(const Time&) const = default; };
-struct Timestamp { double ms = 0; bool operator==(const Timestamp&) const = default; };
-struct Decimal { std::string text; bool operator==(const Decimal&) const = default; };
+struct Date {
+    std::int32_t day = 0;
+    bool operator==(const Date&) const = default;
+};
+struct Time {
+    std::int32_t ms = 0;
+    bool operator==(const Time&) const = default;
+};
+struct Timestamp {
+    double ms = 0;
+    bool operator==(const Timestamp&) const = default;
+};
+struct Decimal {
+    std::string text;
+    bool operator==(const Decimal&) const = default;
+};
 using Bytes = std::vector<std::uint8_t>;
 
 // monostate = blank (NULL). Text is UTF-8 (Alpha, Memo). Blob types other than Memo, and
@@ -67,8 +79,8 @@ using Bytes = std::vector<std::uint8_t>;
 // Graphic and OLE values are the stored bytes exactly, including their 8-byte prefix
 // (01 00 00 01 / 01 00 00 02, then the payload length), so a rewrite gives the same bytes;
 // a Bytes field holds all `size` stored bytes (trailing zeros included).
-using Value = std::variant<std::monostate, std::int64_t, double, bool, std::string, Bytes, Date, Time,
-                           Timestamp, Decimal>;
+using Value =
+    std::variant<std::monostate, std::int64_t, double, bool, std::string, Bytes, Date, Time, Timestamp, Decimal>;
 using Record = std::vector<Value>;
 
 inline bool isNull(const Value& v) { return std::holds_alternative<std::monostate>(v); }

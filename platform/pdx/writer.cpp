@@ -49,11 +49,11 @@ struct TableWriter::Impl {
     std::unique_ptr<BlockWriter> blocks;  // unkeyed: from the start; keyed: in finish()
     std::unique_ptr<StagedFile> px;
     std::unique_ptr<StagedFile> val;
-    KeyedRows rows;                       // keyed: every encoded record, to sort
-    std::vector<std::uint32_t> order;     // keyed: record indexes in key order
+    KeyedRows rows;                    // keyed: every encoded record, to sort
+    std::vector<std::uint32_t> order;  // keyed: record indexes in key order
     std::vector<std::uint8_t> row;
-    std::uint64_t appended = 0;           // append() calls, for row numbers in messages
-    std::vector<std::uint64_t> refused;   // append() calls whose record was refused
+    std::uint64_t appended = 0;          // append() calls, for row numbers in messages
+    std::vector<std::uint64_t> refused;  // append() calls whose record was refused
     State state = State::Open;
 
     Impl(fs::path d, std::string n, Schema s, WriterOptions o)
@@ -95,7 +95,8 @@ struct TableWriter::Impl {
 };
 
 void TableWriter::Impl::requireState(State s, const char* what) const {
-    if (state == State::Failed) throw Error("the table " + name + " could not be written; " + what + " is not possible");
+    if (state == State::Failed)
+        throw Error("the table " + name + " could not be written; " + what + " is not possible");
     if (state != s) throw Error(std::string("internal error: ") + what + " out of order for table " + name);
 }
 
@@ -154,7 +155,8 @@ void TableWriter::Impl::writeIndex() {
     src.sortOrder = schema.sortOrder;
     src.keySize = keySize;
     const std::size_t n = rows.size();
-    const auto cap = static_cast<std::size_t>(BlockWriter::capacity(blocks->blockSizeKiB(), static_cast<int>(recordSize)));
+    const auto cap =
+        static_cast<std::size_t>(BlockWriter::capacity(blocks->blockSizeKiB(), static_cast<int>(recordSize)));
     for (std::size_t first = 0; first < n; first += cap) {
         const std::uint8_t* key = rows.row(order[first]);
         src.firstKeys.insert(src.firstKeys.end(), key, key + keySize);

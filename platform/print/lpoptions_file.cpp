@@ -151,7 +151,7 @@ void WriteLpoptions(const std::string& path, const std::string& text) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) Fail("create the folder of", path);
     mode_t mode = 0644;
-    if (struct stat st {}; ::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    if (struct stat st{}; ::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
     std::string temp = path + ".XXXXXX";
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0) Fail("write", path);

@@ -10,15 +10,13 @@ namespace vts {
 class MemoryPrinterSystem : public PrinterSystem {
 public:
     std::vector<PrinterQueue> installed;
-    std::optional<PrinterChoice> own;           // the user's own default
-    std::optional<std::string> systemDefault;   // queue name of the system-wide default
-    bool failSetting = false;                   // setOwnDefault / clearOwnDefault throw
-    bool unreachable = false;                   // no print server: nothing installed, reads throw
-    int settings = 0;                           // how often the own default was set or cleared
+    std::optional<PrinterChoice> own;          // the user's own default
+    std::optional<std::string> systemDefault;  // queue name of the system-wide default
+    bool failSetting = false;                  // setOwnDefault / clearOwnDefault throw
+    bool unreachable = false;                  // no print server: nothing installed, reads throw
+    int settings = 0;                          // how often the own default was set or cleared
 
-    std::vector<PrinterQueue> queues() override {
-        return unreachable ? std::vector<PrinterQueue>{} : installed;
-    }
+    std::vector<PrinterQueue> queues() override { return unreachable ? std::vector<PrinterQueue>{} : installed; }
 
     std::optional<PrinterQueue> defaultQueue() override {
         if (unreachable) throw PrintServerUnreachable("The print server cannot be reached.");
@@ -32,8 +30,7 @@ public:
     void setOwnDefault(const PrinterChoice& choice) override {
         ++settings;
         if (failSetting) throw Error("The default printer cannot be changed.");
-        if (find(choice.queue) == installed.end())
-            throw Error("There is no printer queue \"" + choice.queue + "\".");
+        if (find(choice.queue) == installed.end()) throw Error("There is no printer queue \"" + choice.queue + "\".");
         own = choice;
     }
     void clearOwnDefault() override {

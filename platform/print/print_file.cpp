@@ -20,8 +20,7 @@ std::string TempFolder() {
     return "/tmp";
 }
 
-std::string CreateUniqueFile(const std::string& folder, const std::string& prefix,
-                             const std::string& suffix) {
+std::string CreateUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix) {
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::absolute(folder, ec);
     if (ec) throw Error("The temporary folder \"" + folder + "\" cannot be used: " + ec.message());
@@ -30,8 +29,7 @@ std::string CreateUniqueFile(const std::string& folder, const std::string& prefi
     name.push_back('\0');
     // mkostemps opens with O_CREAT | O_EXCL and mode 0600 under a random name.
     const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        throw Error("Cannot create a temporary file in \"" + folder + "\": " + std::strerror(errno));
+    if (fd < 0) throw Error("Cannot create a temporary file in \"" + folder + "\": " + std::strerror(errno));
     ::close(fd);
     return name.data();
 }

@@ -11,8 +11,7 @@ std::string TempFolder();
 // and writable by the user alone, and returns its absolute path. The name cannot have
 // existed before, so nothing another user planted there (a file, a link) is opened or
 // followed. Throws vts::Error when the file cannot be created.
-std::string CreateUniqueFile(const std::string& folder, const std::string& prefix,
-                             const std::string& suffix);
+std::string CreateUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix);
 
 }  // namespace vts
 

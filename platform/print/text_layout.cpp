@@ -58,9 +58,7 @@ void Pad(std::string& line, int column) {
     if (width < column) line.append(static_cast<size_t>(column - width), ' ');
 }
 
-void TrimEnd(std::string& line) {
-    line.erase(line.find_last_not_of(' ') + 1);
-}
+void TrimEnd(std::string& line) { line.erase(line.find_last_not_of(' ') + 1); }
 
 // Columns [first, last) on one line, each at its stop, starting at column indent.
 std::string JoinCells(const Cells& cells, const std::vector<int>& widths, size_t first, size_t last, int indent) {
@@ -146,9 +144,8 @@ std::vector<std::string> TextPrintOptions(const TextPageSettings& page) {
 }
 
 int TextWidth(const std::string& text) {
-    return static_cast<int>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<int>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 LaidOutText LayOutTable(const std::string& tabSeparated) {

@@ -12,10 +12,10 @@ namespace vts {
 struct AppContext {
     Dialogs& dialogs;
     Launcher& launcher;
-    std::filesystem::path appFolder;          // folder of the executable
-    std::string appTitle = "Verdalith Table"; // set at start-up by SetAppTitle
-    std::function<void()> yieldToUi = [] {};  // processes pending window events
-    std::function<void()> endProgram = [] {}; // ends the program at once
+    std::filesystem::path appFolder;           // folder of the executable
+    std::string appTitle = "Verdalith Table";  // set at start-up by SetAppTitle
+    std::function<void()> yieldToUi = [] {};   // processes pending window events
+    std::function<void()> endProgram = [] {};  // ends the program at once
     // The folder box of the folder page: the one place where the Paradox folder lives.
     std::function<std::string()> folderText = [] { return std::string(); };
     std::function<void(const std::string&)> setFolderText = [](const std::string&) {};

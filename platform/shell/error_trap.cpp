@@ -12,8 +12,7 @@ std::string errorReportText(const std::string& description, const std::string& t
 }
 
 void showErrorReport(Dialogs& dialogs, const std::string& description, const std::string& tag, int label) {
-    dialogs.messageBox(errorReportText(description, tag, label), mb::OkOnly | mb::Exclamation,
-                       "Application Error");
+    dialogs.messageBox(errorReportText(description, tag, label), mb::OkOnly | mb::Exclamation, "Application Error");
 }
 
 }  // namespace vts

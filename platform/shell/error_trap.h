@@ -12,8 +12,7 @@ inline constexpr const char* kSupportEmail = "support@verdalith.example";
 inline constexpr const char* kMakerSite = "https://www.verdalith.example/";
 
 // "Tabrevel2021/08/31.Form1.PushButton1_Click"
-std::string errorTag(const std::string& module, const std::string& routine,
-                     const std::string& project = "Tabrevel");
+std::string errorTag(const std::string& module, const std::string& routine, const std::string& project = "Tabrevel");
 
 // The report's exact text for a failure at one step.
 std::string errorReportText(const std::string& description, const std::string& tag, int label);

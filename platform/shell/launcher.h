@@ -14,8 +14,7 @@ public:
     virtual bool openUrl(const std::string& url) = 0;
     // Runs program with args and waits up to timeoutMs for it to end; returns its exit code,
     // or -1 when it could not be started or did not end in time.
-    virtual int runAndWait(const std::string& program, const std::vector<std::string>& args,
-                           int timeoutMs) = 0;
+    virtual int runAndWait(const std::string& program, const std::vector<std::string>& args, int timeoutMs) = 0;
 };
 
 class RecordingLauncher : public Launcher {

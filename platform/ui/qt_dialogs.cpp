@@ -18,9 +18,9 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QMessageBox::Icon iconOf(int style) {
     switch (style & 0x70) {
-    case mb::Exclamation: return QMessageBox::Warning;
-    case mb::Question: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+        case mb::Exclamation: return QMessageBox::Warning;
+        case mb::Question: return QMessageBox::Question;
+        default: return QMessageBox::NoIcon;
     }
 }
 
@@ -74,15 +74,13 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
 }
 
 std::string QtDialogs::browseForFolder(const std::string& prompt, const std::string& initialFolder) {
-    QString chosen = QFileDialog::getExistingDirectory(owner(), q(prompt), q(initialFolder),
-                                                       QFileDialog::ShowDirsOnly);
+    QString chosen = QFileDialog::getExistingDirectory(owner(), q(prompt), q(initialFolder), QFileDialog::ShowDirsOnly);
     return normaliseChosenFolder(chosen.toStdString());
 }
 
 std::string QtDialogs::saveFileName(const std::string& title, const std::string& filter,
                                     const std::string& initialName) {
-    return QFileDialog::getSaveFileName(owner(), q(title), q(initialName), qtFilterFromPipes(filter))
-        .toStdString();
+    return QFileDialog::getSaveFileName(owner(), q(title), q(initialName), qtFilterFromPipes(filter)).toStdString();
 }
 
 QString qtFilterFromPipes(const std::string& filter) {

@@ -4,17 +4,14 @@
 
 namespace vts {
 
-SettingsStore::SettingsStore()
-    : settings_(std::make_unique<QSettings>("Quillmere", "Verdalith Table Studio")) {}
+SettingsStore::SettingsStore() : settings_(std::make_unique<QSettings>("Quillmere", "Verdalith Table Studio")) {}
 
 SettingsStore::SettingsStore(const QString& iniFile)
     : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
 
 SettingsStore::~SettingsStore() = default;
 
-std::string SettingsStore::database() const {
-    return settings_->value("Database", QString()).toString().toStdString();
-}
+std::string SettingsStore::database() const { return settings_->value("Database", QString()).toString().toStdString(); }
 
 void SettingsStore::setDatabase(const std::string& folder) {
     settings_->setValue("Database", QString::fromStdString(folder));

@@ -24,8 +24,7 @@ private:
 
 class Application {
 public:
-    Application(SpreadsheetProgram program, Launcher& launcher)
-        : program_(std::move(program)), launcher_(launcher) {}
+    Application(SpreadsheetProgram program, Launcher& launcher) : program_(std::move(program)), launcher_(launcher) {}
 
     xlsx::Workbooks& Workbooks() { return workbooks_; }
     // True writes every workbook not yet shown, read-only, and opens it in the spreadsheet

@@ -19,9 +19,7 @@ struct SheetFile::Handles {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& what, lxw_error err) {
-    throw Error(what + ": " + lxw_strerror(err));
-}
+[[noreturn]] void fail(const std::string& what, lxw_error err) { throw Error(what + ": " + lxw_strerror(err)); }
 
 }  // namespace
 
@@ -44,13 +42,12 @@ void SheetFile::writeText(long row, long col, const std::string& text) {
     if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxColumns)
         throw Error("A worksheet has no cell at row " + std::to_string(row + 1) + ", column " +
                     std::to_string(col + 1) + ".");
-    if (text.find('\0') != std::string::npos)
-        throw Error("A text with a NUL character cannot go into a worksheet.");
+    if (text.find('\0') != std::string::npos) throw Error("A text with a NUL character cannot go into a worksheet.");
     if (row < lastRow_) throw Error("Cells must be filled row by row, from the top.");
-    const lxw_error err = worksheet_write_string(h_->sheet, static_cast<lxw_row_t>(row),
-                                                 static_cast<lxw_col_t>(col), text.c_str(), nullptr);
-    if (err != LXW_NO_ERROR) fail("Cannot put the text into row " + std::to_string(row + 1) + ", column " +
-                                  std::to_string(col + 1), err);
+    const lxw_error err = worksheet_write_string(h_->sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                                 text.c_str(), nullptr);
+    if (err != LXW_NO_ERROR)
+        fail("Cannot put the text into row " + std::to_string(row + 1) + ", column " + std::to_string(col + 1), err);
     lastRow_ = row;
 }
 

@@ -6,8 +6,8 @@
 
 namespace vts::xlsx {
 
-inline constexpr long kMaxRows = 1048576;    // a worksheet's rows
-inline constexpr long kMaxColumns = 16384;   // and columns
+inline constexpr long kMaxRows = 1048576;   // a worksheet's rows
+inline constexpr long kMaxColumns = 16384;  // and columns
 
 class SheetFile {
 public:

@@ -71,9 +71,12 @@ std::string MissingProgramAdvice(const EnvLookup& env) {
     if (const auto chosen = env("VTS_SPREADSHEET_PROGRAM"); chosen && !chosen->empty())
         return "The environment variable VTS_SPREADSHEET_PROGRAM names \"" + *chosen +
                "\", which is not a program that can be started. Set it to the path of a spreadsheet "
-               "program, or remove it to use the first of " + names + " found on PATH.";
+               "program, or remove it to use the first of " +
+               names + " found on PATH.";
     return "On this system the grid opens in a spreadsheet program such as LibreOffice Calc or "
-           "Gnumeric, but none of " + names + " was found on PATH. Install one of them (Debian packages libreoffice-calc or gnumeric), or set the "
+           "Gnumeric, but none of " +
+           names +
+           " was found on PATH. Install one of them (Debian packages libreoffice-calc or gnumeric), or set the "
            "environment variable VTS_SPREADSHEET_PROGRAM to the spreadsheet program to use.";
 }
 

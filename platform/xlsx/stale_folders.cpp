@@ -40,8 +40,7 @@ std::set<std::string> pathsInUse() {
     std::error_code ec;
     for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
         const std::string pid = proc->path().filename().string();
-        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
+        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
         paths.insert(linkTarget(proc->path() / "cwd"));
         std::error_code fdError;
         for (fs::directory_iterator fd(proc->path() / "fd", fdError), fdEnd; !fdError && fd != fdEnd;

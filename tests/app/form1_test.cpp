@@ -30,13 +30,16 @@ struct Form1Rig {
     Form1Rig() { std::filesystem::create_directories(ctx.appFolder); }
 
     Form1& make(Form1Services s = {}) {
-        if (!s.copyDb) s.copyDb = [this](bool& sample) { ++copyDbCalls; copyDbFlags.push_back(sample); };
+        if (!s.copyDb)
+            s.copyDb = [this](bool& sample) {
+                ++copyDbCalls;
+                copyDbFlags.push_back(sample);
+            };
         if (!s.folderHasParadoxTables) s.folderHasParadoxTables = [this] { return folderTestResult; };
         s.showForm2 = [this] { ++form2Shown; };
         s.checkPdfPrinter = [this] { ++pdfChecks; };
-        if (!s.browseForFolder) s.browseForFolder = [this](const std::string& p) {
-            return dialogs.browseForFolder(p, "");
-        };
+        if (!s.browseForFolder)
+            s.browseForFolder = [this](const std::string& p) { return dialogs.browseForFolder(p, ""); };
         s.drawOneToHundred = [this] { return draw; };
         form = std::make_unique<Form1>(ctx, settings, s);
         ctx.folderText = [this] { return form->Text1->text().toStdString(); };

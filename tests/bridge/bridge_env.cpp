@@ -22,7 +22,6 @@ extern "C" {
 
 namespace vts::test {
 
-
 BridgeEnv::BridgeEnv()
     : appFolder(root.path() / "app"), paradoxFolder(root.path() / "pdx"), ctx{dialogs, launcher, appFolder} {
     fs::create_directories(appFolder);
@@ -35,8 +34,7 @@ BridgeEnv::BridgeEnv()
 
 void copyFiles(const fs::path& fromDir, const fs::path& toDir) {
     for (const auto& entry : fs::directory_iterator(fromDir))
-        if (entry.is_regular_file())
-            copyWritable(entry.path(), toDir / entry.path().filename());
+        if (entry.is_regular_file()) copyWritable(entry.path(), toDir / entry.path().filename());
 }
 
 fs::path tableFile(const fs::path& dbFile) {
@@ -95,29 +93,34 @@ std::string pxlibValue(pxdoc_t* doc, const pxfield_t& field, char* data) {
     char b = 0;
     std::ostringstream out;
     switch (field.px_ftype) {
-    case pxfAlpha:
-        if (PX_get_data_alpha(doc, data, field.px_flen, &text) > 0 && text) out << text;
-        break;
-    case pxfDate: case pxfLong: case pxfAutoInc: case pxfTime:
-        if (PX_get_data_long(doc, data, field.px_flen, &l) > 0) out << l;
-        break;
-    case pxfShort:
-        if (PX_get_data_short(doc, data, field.px_flen, &s) > 0) out << s;
-        break;
-    case pxfCurrency: case pxfNumber: case pxfTimestamp:
-        if (PX_get_data_double(doc, data, field.px_flen, &d) > 0) out << std::hexfloat << d;
-        break;
-    case pxfLogical:
-        if (PX_get_data_byte(doc, data, field.px_flen, &b) > 0) out << int(b);
-        break;
-    case pxfBCD:
-        if (PX_get_data_bcd(doc, reinterpret_cast<unsigned char*>(data), field.px_fdc, &text) > 0 && text) out << significantBcd(text);
-        break;
-    case pxfBytes:
-        for (int i = 0; i < field.px_flen; ++i) out << int(static_cast<unsigned char>(data[i])) << ' ';
-        break;
-    default:
-        out << "?";
+        case pxfAlpha:
+            if (PX_get_data_alpha(doc, data, field.px_flen, &text) > 0 && text) out << text;
+            break;
+        case pxfDate:
+        case pxfLong:
+        case pxfAutoInc:
+        case pxfTime:
+            if (PX_get_data_long(doc, data, field.px_flen, &l) > 0) out << l;
+            break;
+        case pxfShort:
+            if (PX_get_data_short(doc, data, field.px_flen, &s) > 0) out << s;
+            break;
+        case pxfCurrency:
+        case pxfNumber:
+        case pxfTimestamp:
+            if (PX_get_data_double(doc, data, field.px_flen, &d) > 0) out << std::hexfloat << d;
+            break;
+        case pxfLogical:
+            if (PX_get_data_byte(doc, data, field.px_flen, &b) > 0) out << int(b);
+            break;
+        case pxfBCD:
+            if (PX_get_data_bcd(doc, reinterpret_cast<unsigned char*>(data), field.px_fdc, &text) > 0 && text)
+                out << significantBcd(text);
+            break;
+        case pxfBytes:
+            for (int i = 0; i < field.px_flen; ++i) out << int(static_cast<unsigned char>(data[i])) << ' ';
+            break;
+        default: out << "?";
     }
     if (text) doc->free(doc, text);
     return out.str();

@@ -31,9 +31,7 @@ private:
     std::string root_;
 };
 
-void writeFile(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
+void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -53,7 +51,8 @@ protected:
     std::string testDb() const { return temp.str() + "/TestDB"; }
     std::string question(const std::string& word) const {
         return "In some cases the software needs to use a folder without spaces.\r\n"
-               "Is it OK to create the folder " + testDb() + " and put " + word + " db files in it?";
+               "Is it OK to create the folder " +
+               testDb() + " and put " + word + " db files in it?";
     }
 
     TempDir temp;

@@ -44,9 +44,10 @@ TEST(Discovery, ATableACrashLeftSetAsideIsListedAgain) {
         struct stat st {};
         return ::stat(p.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_ino) : 0;
     };
-    pdx::ReplaceJournal j{"ORDERS",
-                          {{inode(sub / "Orders.db"), sub / "Orders.db", sub / "Orders.db.vts-aside-000000000002"}},
-                          {{inode(sub / "Orders.db.vts-new-000000000001"), sub / "Orders.db.vts-new-000000000001", sub / "Orders.db"}}};
+    pdx::ReplaceJournal j{
+        "ORDERS",
+        {{inode(sub / "Orders.db"), sub / "Orders.db", sub / "Orders.db.vts-aside-000000000002"}},
+        {{inode(sub / "Orders.db.vts-new-000000000001"), sub / "Orders.db.vts-new-000000000001", sub / "Orders.db"}}};
     pdx::writeJournal(pdx::journalPath(sub, "ORDERS"), j, {});
     fs::rename(sub / "Orders.db", sub / "Orders.db.vts-aside-000000000002");
     EXPECT_EQ(discover(env), std::vector<std::string>{"ORDERS"});
@@ -127,7 +128,8 @@ TEST(Discovery, AFailingStepIsReportedAndTheWalkGoesOn) {
     EXPECT_EQ(env.dialogs.messages[0].caption, "Application Error");
     EXPECT_EQ(env.dialogs.messages[0].text,
               "list is full\r\nin Tabrevel2021/08/31.Paradox.AddTablesToParadoxListbox at line 128\r\r"
-              "Please email screenshot of this message to " + std::string(kSupportEmail));
+              "Please email screenshot of this message to " +
+                  std::string(kSupportEmail));
 }
 
 TEST(Discovery, MissingFolderListsNothing) {

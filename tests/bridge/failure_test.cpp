@@ -120,14 +120,14 @@ TEST_F(WriteBackFailure, FolderRemovedAfterTheImport) {
 TEST_F(WriteBackFailure, ValueThatNoLongerFits) {
     const pdx::Field& field = original.schema.fields.at(1);
     ASSERT_EQ(field.type, pdx::FieldType::Alpha);
-    sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET `" + field.name + "` = '" + std::string(field.size + 1, 'x') +
-                                    "' WHERE rowid = 2");
+    sqliteExec(env.workingDb(),
+               "UPDATE CUSTOMER SET `" + field.name + "` = '" + std::string(field.size + 1, 'x') + "' WHERE rowid = 2");
     const std::string error = failWith([&] { SaveTableToParadox(env.ctx, "CUSTOMER", hooks); });
     EXPECT_NE(error.find(field.name), std::string::npos) << error;
     EXPECT_NE(error.find('2'), std::string::npos) << error;
     expectUnchanged(env.paradoxFolder);
-    sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET `" + field.name + "` = " +
-                                    "(SELECT `" + field.name + "` FROM CUSTOMER WHERE rowid = 3) WHERE rowid = 2");
+    sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET `" + field.name + "` = " + "(SELECT `" + field.name +
+                                    "` FROM CUSTOMER WHERE rowid = 3) WHERE rowid = 2");
     original.records[1][1] = original.records[2][1];
     expectRetrySucceeds();
 }

@@ -21,8 +21,10 @@ pdx::Schema schemaOf(std::vector<pdx::Field> fields) {
 // The working table's columns as "NAME TYPE", the type being the Jet type its declared type
 // starts with.
 std::vector<std::string> columnsOf(BridgeEnv& env, const std::string& table) {
-    return sqliteColumn(env.workingDb(), "SELECT name || ' ' || substr(type || ' ', 1, instr(type || ' ', ' ') - 1) "
-                                         "FROM pragma_table_info('" + table + "') ORDER BY cid");
+    return sqliteColumn(env.workingDb(),
+                        "SELECT name || ' ' || substr(type || ' ', 1, instr(type || ' ', ' ') - 1) "
+                        "FROM pragma_table_info('" +
+                            table + "') ORDER BY cid");
 }
 
 TEST(Import, CustomerColumnsTakeTheirWorkingTypes) {
@@ -43,8 +45,9 @@ TEST(Import, CustomerRowsStoredAsTheirTextsWouldBe) {
                 {std::int64_t{8}, std::string("Rome"), std::monostate{}},
                 {std::monostate{}, std::monostate{}, std::monostate{}}});
     ImportParadoxTable(env.ctx, "CUSTOMER");
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT typeof(ID) || ':' || ifnull(ID, '') || '|' || ifnull(CITY, '<null>') "
-                                            "|| '|' || ifnull(NAME, '<null>') FROM CUSTOMER ORDER BY rowid"),
+    EXPECT_EQ(sqliteColumn(env.workingDb(),
+                           "SELECT typeof(ID) || ':' || ifnull(ID, '') || '|' || ifnull(CITY, '<null>') "
+                           "|| '|' || ifnull(NAME, '<null>') FROM CUSTOMER ORDER BY rowid"),
               (std::vector<std::string>{"integer:7|<null>|O'Brien", "integer:8|Rome|<null>", "null:|<null>|<null>"}));
 }
 

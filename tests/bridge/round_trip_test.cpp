@@ -37,31 +37,30 @@ std::optional<Edit> chooseEdit(const pdx::Schema& schema, const pdx::Record& fir
         const pdx::Field& field = schema.fields[f];
         const pdx::Value& old = first[f];
         switch (field.type) {
-        case FieldType::Alpha: {
-            std::string text = std::string("Zq").substr(0, static_cast<size_t>(field.size));
-            if (old == pdx::Value(text)) text[0] = 'Y';
-            return Edit{f, "'" + text + "'", text};
-        }
-        case FieldType::Memo: {
-            const std::string text = old == pdx::Value(std::string("Zq")) ? "Yq" : "Zq";
-            return Edit{f, "'" + text + "'", text};
-        }
-        case FieldType::Logical: {
-            const bool b = old != pdx::Value(true);
-            return Edit{f, b ? "'True'" : "'False'", b};
-        }
-        case FieldType::Short:
-        case FieldType::Long: {
-            const std::int64_t n = old == pdx::Value(std::int64_t{7}) ? 8 : 7;
-            return Edit{f, std::to_string(n), n};
-        }
-        case FieldType::Number:
-        case FieldType::Currency: {
-            const double d = old == pdx::Value(7.5) ? 8.5 : 7.5;
-            return Edit{f, d == 7.5 ? "7.5" : "8.5", d};
-        }
-        default:
-            break;
+            case FieldType::Alpha: {
+                std::string text = std::string("Zq").substr(0, static_cast<size_t>(field.size));
+                if (old == pdx::Value(text)) text[0] = 'Y';
+                return Edit{f, "'" + text + "'", text};
+            }
+            case FieldType::Memo: {
+                const std::string text = old == pdx::Value(std::string("Zq")) ? "Yq" : "Zq";
+                return Edit{f, "'" + text + "'", text};
+            }
+            case FieldType::Logical: {
+                const bool b = old != pdx::Value(true);
+                return Edit{f, b ? "'True'" : "'False'", b};
+            }
+            case FieldType::Short:
+            case FieldType::Long: {
+                const std::int64_t n = old == pdx::Value(std::int64_t{7}) ? 8 : 7;
+                return Edit{f, std::to_string(n), n};
+            }
+            case FieldType::Number:
+            case FieldType::Currency: {
+                const double d = old == pdx::Value(7.5) ? 8.5 : 7.5;
+                return Edit{f, d == 7.5 ? "7.5" : "8.5", d};
+            }
+            default: break;
         }
     }
     return std::nullopt;
@@ -134,10 +133,8 @@ TEST_P(RoundTrip, EveryReadableTable) {
     }
     std::cout << GetParam() << ": " << roundTrips << " round trips, " << edits << " with an edit, " << pxlibChecks
               << " checked with pxlib\n";
-    if (std::string(GetParam()) == "encrypt")
-        EXPECT_EQ(roundTrips, 0);  // every table there is password-protected
-    else
-        EXPECT_GT(roundTrips, 0);
+    if (std::string(GetParam()) == "encrypt") EXPECT_EQ(roundTrips, 0);  // every table there is password-protected
+    else EXPECT_GT(roundTrips, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::Values("db", "fields", "joins", "encrypt"));

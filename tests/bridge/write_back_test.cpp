@@ -27,7 +27,8 @@ struct Hooks {
                     const auto t = readTable(env.paradoxFolder / "CUSTOMER.db");
                     tableAtRelease = std::get<std::string>(t.records.at(0).at(1));
                 },
-                [this] { ++done; }, {}};
+                [this] { ++done; },
+                {}};
     }
 };
 

@@ -95,7 +95,9 @@ struct FormStandIn {
     CommonDialog dialog{dialogs};
     PlainPointer pointer;
     int yields = 0;
-    FormStandIn() { app.yieldToUi = [this] { ++yields; }; }
+    FormStandIn() {
+        app.yieldToUi = [this] { ++yields; };
+    }
     ExportContext context(DataGrid& grid) { return ExportContext{app, grid, dialog, pointer}; }
 };
 

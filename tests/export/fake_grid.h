@@ -47,7 +47,8 @@ public:
 inline Rows numberedRows(long n, int k) {
     Rows out(static_cast<size_t>(n));
     for (long r = 0; r < n; ++r)
-        for (int c = 0; c < k; ++c) out[static_cast<size_t>(r)].push_back("r" + std::to_string(r) + "c" + std::to_string(c));
+        for (int c = 0; c < k; ++c)
+            out[static_cast<size_t>(r)].push_back("r" + std::to_string(r) + "c" + std::to_string(c));
     return out;
 }
 

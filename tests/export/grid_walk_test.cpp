@@ -30,22 +30,23 @@ TEST_P(GridWalkFrom, VisitsEveryRowOnceInOrder) {
     grid.top = c.startTop;
     WalkPacer pacer({}, {});
     std::vector<long> seen;
-    EXPECT_EQ(GridWalk(grid, pacer, [&](long n) {
-                  EXPECT_EQ(grid.current, n);
-                  seen.push_back(n);
-              }),
+    EXPECT_EQ(GridWalk(grid, pacer,
+                       [&](long n) {
+                           EXPECT_EQ(grid.current, n);
+                           seen.push_back(n);
+                       }),
               c.rows);
     EXPECT_EQ(grid.visited, allRows(c.rows));
     EXPECT_EQ(seen, allRows(c.rows));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, GridWalkFrom,
-                         ::testing::Values(WalkCase{10, 4, 0},   // 10 is not a multiple of 4
-                                           WalkCase{10, 4, 5},   // scrolled to the middle
-                                           WalkCase{10, 4, 6},   // scrolled to the end
-                                           WalkCase{12, 4, 8},   // a multiple, at the end
-                                           WalkCase{7, 10, 0},   // all rows in one window
-                                           WalkCase{5, 0, 3},    // a window showing no row
+                         ::testing::Values(WalkCase{10, 4, 0},  // 10 is not a multiple of 4
+                                           WalkCase{10, 4, 5},  // scrolled to the middle
+                                           WalkCase{10, 4, 6},  // scrolled to the end
+                                           WalkCase{12, 4, 8},  // a multiple, at the end
+                                           WalkCase{7, 10, 0},  // all rows in one window
+                                           WalkCase{5, 0, 3},   // a window showing no row
                                            WalkCase{0, 4, 0}));
 
 TEST(GridWalk, TextExportOfScrolledGridHoldsEveryRow) {

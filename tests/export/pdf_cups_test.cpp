@@ -25,11 +25,10 @@ using namespace test;
 const char* const kPdfQueue = "Quillmere_PDF_Writer";
 const char* const kOfficeQueue = "Vts_Test_Office";
 const std::vector<std::string> kCaptions = {"Id", "Name", "Joined", "Amount"};
-const Rows kRows = {
-    {"1", "Ann Lee", "03/04/2019", "12.50"}, {"2", "Bob Stone", "", "0"},
-    {"3", "Cy", "12/31/1999", "-7.25"},      {"4", "Dee & Co", "01/01/2000", ""},
-    {"5", "Eve", "07/07/2007", "1000000"},   {"6", "Müller", "02/29/2000", "3"},
-    {"7", "Flo", "11/11/2011", "42"}};
+const Rows kRows = {{"1", "Ann Lee", "03/04/2019", "12.50"}, {"2", "Bob Stone", "", "0"},
+                    {"3", "Cy", "12/31/1999", "-7.25"},      {"4", "Dee & Co", "01/01/2000", ""},
+                    {"5", "Eve", "07/07/2007", "1000000"},   {"6", "Müller", "02/29/2000", "3"},
+                    {"7", "Flo", "11/11/2011", "42"}};
 
 // What lpstat says the default is, as the user's own programs see it.
 std::string LpstatDefault() { return Shell("env -u PRINTER -u LPDEST lpstat -d").output; }
@@ -94,8 +93,7 @@ public:
         try {
             if (own_) printers_.setOwnDefault(*own_);
             else printers_.clearOwnDefault();
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     DefaultKept(const DefaultKept&) = delete;
     DefaultKept& operator=(const DefaultKept&) = delete;
@@ -281,8 +279,8 @@ TEST_F(PdfCupsTest, AWideTableArrivesWithEveryRowOnOneLineInAPdfNamedAfterTheTab
     EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text;
     const auto pdf = WaitForPdf(*folder, pdfsBefore, lines);
     ASSERT_TRUE(pdf) << "no PDF with every row on one line appeared in " << folder->string();
-    EXPECT_TRUE(std::regex_match(std::filesystem::path(*pdf).filename().string(),
-                                 std::regex("CUSTOMER(-job_[0-9]+)?\\.pdf")))
+    EXPECT_TRUE(
+        std::regex_match(std::filesystem::path(*pdf).filename().string(), std::regex("CUSTOMER(-job_[0-9]+)?\\.pdf")))
         << *pdf;
 }
 

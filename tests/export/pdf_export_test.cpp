@@ -55,9 +55,11 @@ private:
 
 const std::string kTag = "Tabrevel2021/08/31.Form3.mnuPDF_Click";
 const std::vector<std::string> kCaptions = {"Id", "Name", "Joined"};
-const Rows kRows = {
-    {"1", "Ann", "03/04/2019"}, {"2", "Bob Stone", ""}, {"3", "Cy", "12/31/1999"},
-    {"4", "Dee", "01/01/2000"}, {"5", "Eve & Co", "07/07/2007"}};
+const Rows kRows = {{"1", "Ann", "03/04/2019"},
+                    {"2", "Bob Stone", ""},
+                    {"3", "Cy", "12/31/1999"},
+                    {"4", "Dee", "01/01/2000"},
+                    {"5", "Eve & Co", "07/07/2007"}};
 
 class PdfExportTest : public ::testing::Test {
 protected:
@@ -165,8 +167,7 @@ TEST_F(PdfExportTest, EveryExportGetsAFreshNameAndPlantedLinksAreLeftAlone) {
     // Another user's links at the names an export might have used.
     const auto victim = bin.path() / "victim.txt";
     std::ofstream(victim) << "theirs";
-    for (const char* name : {"tmp.txt", "tmp-XXXXXX.txt"})
-        std::filesystem::create_symlink(victim, temp.path() / name);
+    for (const char* name : {"tmp.txt", "tmp-XXXXXX.txt"}) std::filesystem::create_symlink(victim, temp.path() / name);
 
     exportPdf();
     exportPdf();
@@ -317,9 +318,8 @@ TEST_F(PdfExportTest, ADefaultThatCannotBeChangedMeansNoPrintAndNoMessage) {
 }
 
 TEST_F(PdfExportTest, TheEarlierDefaultComesBackAsThatQueueEvenWhenAnotherSharesItsDescription) {
-    printers.installed = {{"Quillmere_PDF_Writer", "Quillmere PDF Writer"},
-                          {"office", "Office Laser"},
-                          {"office2", "Office Laser"}};
+    printers.installed = {
+        {"Quillmere_PDF_Writer", "Quillmere PDF Writer"}, {"office", "Office Laser"}, {"office2", "Office Laser"}};
     printers.own = Own("office2");
     exportPdf();
     ASSERT_EQ(launcher.runs.size(), 1u);

@@ -62,9 +62,7 @@ TEST_F(PrinterDefaultTest, SetDefaultPrinterFindsTheQueueByItsExactDeviceName) {
 
 TEST_F(PrinterDefaultTest, AFailingReadShowsItsOwnDescriptionAndGivesTheEmptyName) {
     class Unreachable : public MemoryPrinterSystem {
-        std::optional<PrinterQueue> defaultQueue() override {
-            throw Error("The printing system cannot be reached.");
-        }
+        std::optional<PrinterQueue> defaultQueue() override { throw Error("The printing system cannot be reached."); }
     } unreachable;
     EXPECT_EQ(GetDefaultPrinter(app, unreachable), "");
     ASSERT_EQ(dialogs.messages.size(), 1u);

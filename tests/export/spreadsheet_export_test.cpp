@@ -60,8 +60,11 @@ TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
     EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
     FormStandIn form;
     const std::vector<std::string> captions = {"Id", "Name", "Note"};
-    const Rows rows = {{"1", "Ann", "007"}, {"2", "", "x & <y>"}, {"3", "Zoë", "_x0041_ bell\x07"},
-                       {"4", "=1+1", "line\r\nbreak"}, {"5", "\"q\"", "a much longer note than the others"}};
+    const Rows rows = {{"1", "Ann", "007"},
+                       {"2", "", "x & <y>"},
+                       {"3", "Zoë", "_x0041_ bell\x07"},
+                       {"4", "=1+1", "line\r\nbreak"},
+                       {"5", "\"q\"", "a much longer note than the others"}};
     FakeGrid grid(captions, rows, 2);
     grid.top = 3;
     auto ctx = form.context(grid);
@@ -158,8 +161,8 @@ TEST(SpreadsheetExport, MissingProgramMessageNamesWhatWasLookedFor) {
         ASSERT_EQ(form.dialogs.messages.size(), 1u);
         const std::string& text = form.dialogs.messages[0].text;
         EXPECT_EQ(text.rfind(std::string(kNoSpreadsheetMessage) + "\r\n\r\n", 0), 0u) << text;
-        EXPECT_NE(text.find("none of libreoffice, localc, soffice and gnumeric was found on PATH"),
-                  std::string::npos) << text;
+        EXPECT_NE(text.find("none of libreoffice, localc, soffice and gnumeric was found on PATH"), std::string::npos)
+            << text;
         EXPECT_NE(text.find("set the environment variable VTS_SPREADSHEET_PROGRAM"), std::string::npos) << text;
         EXPECT_EQ(form.dialogs.messages[0].style, mb::OkOnly);
         EXPECT_TRUE(form.launcher.starts.empty());

@@ -69,9 +69,9 @@ TEST_P(TextMenu, FailingDialogReportsOnceAndWritesNothing) {
     ExportContext ctx{app, grid, dialog, form.pointer};
     GetParam().handler(ctx);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find(std::string("in Tabrevel2021/08/31.Form3.") + GetParam().name +
-                                            " at line 104"),
-              std::string::npos);
+    EXPECT_NE(
+        dialogs.messages[0].text.find(std::string("in Tabrevel2021/08/31.Form3.") + GetParam().name + " at line 104"),
+        std::string::npos);
     EXPECT_TRUE(grid.visited.empty());
 }
 

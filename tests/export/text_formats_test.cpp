@@ -81,8 +81,8 @@ TEST(TextFormats, ElementNamesFromCaptions) {
     EXPECT_EQ(XmlElementName(""), "_");
     EXPECT_EQ(XmlElementName("a:b/c?"), "a_b_c_");
     EXPECT_EQ(XmlElementName("Straße_Nr.2"), "Straße_Nr.2");
-    EXPECT_EQ(XmlElementName("\xff\x01x"), "__x");     // bytes that are not UTF-8, control chars
-    EXPECT_EQ(XmlElementName("\xe2\x82"), "__");        // a cut-off sequence
+    EXPECT_EQ(XmlElementName("\xff\x01x"), "__x");  // bytes that are not UTF-8, control chars
+    EXPECT_EQ(XmlElementName("\xe2\x82"), "__");    // a cut-off sequence
     // Only letters that every XML 1.0 parser takes: Greek, Cyrillic and CJK stay, while the
     // Greek tonos, Arabic punctuation and letters newer than XML's 4th edition do not.
     EXPECT_EQ(XmlElementName("Όνομα Имя 名前"), "Όνομα_Имя_名前");
@@ -100,7 +100,8 @@ TEST(TextFormats, ElementNamesStayUnique) {
     FormStandIn form;
     FakeGrid grid({"A #", "A $"}, {{"1", "2"}});
     ASSERT_TRUE(SaveDataGridToXMLFile(form.app, grid, dir.file("out.xml")));
-    EXPECT_EQ(readFile(dir.file("out.xml")), "<xml>\r\n<row>\r\n<A__>1</A__>\r\n<A___2>2</A___2>\r\n</row>\r\n</xml>\r\n");
+    EXPECT_EQ(readFile(dir.file("out.xml")),
+              "<xml>\r\n<row>\r\n<A__>1</A__>\r\n<A___2>2</A___2>\r\n</row>\r\n</xml>\r\n");
 }
 
 TEST(TextFormats, ControlCharacterInXmlCellFailsWithoutFile) {

@@ -61,8 +61,8 @@ TEST_F(FolderScan, ListsEveryFolderLevelByLevel) {
     const auto list = scan({tree.folder()});
     EXPECT_EQ(list.front(), tree.folder());
     EXPECT_TRUE(isBreadthFirst(list, 1));
-    EXPECT_EQ(asSet(list), under({"", "a", "a/a1", "a/a1/a11", "a/a2", "b", "b/b1", "b/b1/b11",
-                                  "b/b1/b11/b111", "c", ".hidden", ".hidden/h1"}));
+    EXPECT_EQ(asSet(list), under({"", "a", "a/a1", "a/a1/a11", "a/a2", "b", "b/b1", "b/b1/b11", "b/b1/b11/b111", "c",
+                                  ".hidden", ".hidden/h1"}));
     EXPECT_EQ(list.size(), 12u);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -78,13 +78,13 @@ TEST_F(FolderScan, SeveralGivenEntriesKeepTheirOrderAhead) {
     tree.mkdirs("p/p1/p2");
     tree.mkdirs("q/q1");
     const auto list = scan({tree.folder("q"), tree.folder("p")});
-    EXPECT_EQ(list, (FolderList{tree.folder("q"), tree.folder("p"), tree.folder("q/q1"),
-                                tree.folder("p/p1"), tree.folder("p/p1/p2")}));
+    EXPECT_EQ(list, (FolderList{tree.folder("q"), tree.folder("p"), tree.folder("q/q1"), tree.folder("p/p1"),
+                                tree.folder("p/p1/p2")}));
 }
 
 TEST_F(FolderScan, UnusualNamesAndTrashAreSkippedWithEverythingBelow) {
-    for (const char* name : {"ctl\x01", "del\x7F", "c1\xC2\x80", "c1\xC2\x9F", "why?", "bad\xFF",
-                             "lost+found", ".Trash", ".Trash-0"})
+    for (const char* name :
+         {"ctl\x01", "del\x7F", "c1\xC2\x80", "c1\xC2\x9F", "why?", "bad\xFF", "lost+found", ".Trash", ".Trash-0"})
         tree.mkdirs(std::string(name) + "/inner");
     tree.mkdirs("caf\xC3\xA9/inner");
     tree.mkdirs(".Trash-x/inner");  // not a trash folder name
@@ -97,13 +97,13 @@ TEST_F(FolderScan, LinkCyclesEndAndLinkedFoldersAppearOnce) {
     outside.mkdirs("x/y");
     tree.mkdirs("a/a1");
     tree.mkdirs("b/b1");
-    tree.link("a/up", tree.path());             // to the scan's own root
-    tree.link("a/self", tree.path("a"));        // to its own folder
-    tree.link("b/side", tree.path("a/a1"));     // into the scanned tree
-    tree.link("out", outside.path("x"));        // outside: followed once
-    tree.link("b/out2", outside.path("x"));     // the same outside folder again
-    outside.link("x/back", tree.path("b"));     // from outside back into the tree
-    outside.link("x/y/loop", outside.path("x")); // a cycle outside the tree
+    tree.link("a/up", tree.path());               // to the scan's own root
+    tree.link("a/self", tree.path("a"));          // to its own folder
+    tree.link("b/side", tree.path("a/a1"));       // into the scanned tree
+    tree.link("out", outside.path("x"));          // outside: followed once
+    tree.link("b/out2", outside.path("x"));       // the same outside folder again
+    outside.link("x/back", tree.path("b"));       // from outside back into the tree
+    outside.link("x/y/loop", outside.path("x"));  // a cycle outside the tree
     const auto list = scan({tree.folder()});
     EXPECT_TRUE(isBreadthFirst(list, 1));
     EXPECT_EQ(asSet(list), under({"", "a", "a/a1", "b", "b/b1", "out", "out/y"}));

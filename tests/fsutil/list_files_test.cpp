@@ -19,8 +19,7 @@ std::set<std::string> namesOf(const FileNameArray& files) {
 
 TEST(ListFiles, MatchesWithoutRegardToCaseAndSkipsNonFiles) {
     test::TempTree tree;
-    for (const char* name : {"X.DB", "x2.db", "X3.Db", ".hidden.db", "notes.txt", "db", "a.dbx"})
-        tree.touch(name);
+    for (const char* name : {"X.DB", "x2.db", "X3.Db", ".hidden.db", "notes.txt", "db", "a.dbx"}) tree.touch(name);
     tree.mkdirs("folder.db");
     tree.link("link.db", tree.path("X.DB"));
     tree.link("dead.db", tree.path("nowhere"));

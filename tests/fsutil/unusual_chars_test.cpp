@@ -7,8 +7,8 @@ namespace vts {
 namespace {
 
 TEST(HasUnusualCharacters, PlainAndForeignLettersAreUsual) {
-    for (const char* name : {"Data", "tables 2021", ".hidden", "caf\xC3\xA9", "\xD0\x94\xD0\xB1",
-                             "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC2\xA0nbsp", "~$x"})
+    for (const char* name : {"Data", "tables 2021", ".hidden", "caf\xC3\xA9", "\xD0\x94\xD0\xB1", "\xE2\x82\xAC",
+                             "\xF0\x9F\x98\x80", "\xC2\xA0nbsp", "~$x"})
         EXPECT_FALSE(HasUnusualCharacters(name)) << name;
 }
 
@@ -20,9 +20,8 @@ TEST(HasUnusualCharacters, ControlAndC1CharactersAndQuestionMark) {
 }
 
 TEST(HasUnusualCharacters, InvalidUtf8CannotBeRepresented) {
-    for (const char* name : {"\xFF", "a\x80", "\xC3", "\xC0\xAF" /* overlong '/' */,
-                             "\xED\xA0\x80" /* surrogate */, "\xF4\x90\x80\x80" /* > U+10FFFF */,
-                             "\xE2\x82"})
+    for (const char* name : {"\xFF", "a\x80", "\xC3", "\xC0\xAF" /* overlong '/' */, "\xED\xA0\x80" /* surrogate */,
+                             "\xF4\x90\x80\x80" /* > U+10FFFF */, "\xE2\x82"})
         EXPECT_TRUE(HasUnusualCharacters(name));
 }
 

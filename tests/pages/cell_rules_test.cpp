@@ -60,12 +60,12 @@ TEST(CellRules, LimitsOfTheParadoxFieldAreCheckedAtTheEditor) {
 
     auto cp = [](int page) { return std::make_shared<pdx::CodePage>(page); };
     const CellRule alpha437 = cellRuleFor("TEXT", pdx::Field{"a", pdx::FieldType::Alpha, 10}, cp(437));
-    stored(alpha437, "caf\xC3\xA9");                     // é is in 437
+    stored(alpha437, "caf\xC3\xA9");                    // é is in 437
     EXPECT_TRUE(refused(alpha437, "10 \xE2\x82\xAC"));  // the euro sign is not
     const CellRule memo437 = cellRuleFor("MEMO", pdx::Field{"m", pdx::FieldType::Memo, 11}, cp(437));
     EXPECT_TRUE(refused(memo437, "\xE2\x82\xAC"));
     const CellRule alpha936 = cellRuleFor("TEXT", pdx::Field{"a", pdx::FieldType::Alpha, 4}, cp(936));
-    stored(alpha936, "\xE4\xB8\xAD\xE6\x96\x87");                      // two characters, four bytes
+    stored(alpha936, "\xE4\xB8\xAD\xE6\x96\x87");                            // two characters, four bytes
     EXPECT_TRUE(refused(alpha936, "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97"));  // three: six bytes
 }
 

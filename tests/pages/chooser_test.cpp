@@ -9,7 +9,8 @@ namespace {
 
 using namespace test;
 
-const std::string kDiscard = "The table CUSTOMER has changes that are not yet saved to the Paradox folder. Discard them?";
+const std::string kDiscard =
+    "The table CUSTOMER has changes that are not yet saved to the Paradox folder. Discard them?";
 
 TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
     PageRig rig(false);

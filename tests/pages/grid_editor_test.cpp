@@ -192,16 +192,19 @@ TEST(GridEditor, AnExportReadsEveryRowAndLeavesTheViewAlone) {
     EXPECT_EQ(lines.back(), "\r");
     for (int r = 0; r < 224; ++r)
         EXPECT_EQ(lines[static_cast<size_t>(r) + 1].substr(0, lines[static_cast<size_t>(r) + 1].find(',')),
-                  "\"" + rig.shown(r, "Order No") + "\"") << r;
+                  "\"" + rig.shown(r, "Order No") + "\"")
+            << r;
     EXPECT_NE(lines[151].find("\"9.25\""), std::string::npos) << lines[151];
 }
 
 // The design size, and the window's client size beyond it.
 struct Layout {
     QRect grid, hint, saveAs, back;
-    explicit Layout(Form3& f) :
-        grid(f.DataGrid1->geometry()), hint(f.Label1->geometry()), saveAs(f.PushButton6->geometry()),
-        back(f.PushButton1->geometry()) {}
+    explicit Layout(Form3& f)
+        : grid(f.DataGrid1->geometry()),
+          hint(f.Label1->geometry()),
+          saveAs(f.PushButton6->geometry()),
+          back(f.PushButton1->geometry()) {}
 };
 
 TEST(GridEditor, TheGridTakesWhatTheWindowGrowsByAndTheSizeIsKeptForTheNextShowing) {
@@ -217,7 +220,8 @@ TEST(GridEditor, TheGridTakesWhatTheWindowGrowsByAndTheSizeIsKeptForTheNextShowi
     f3.resize(design + QSize(400, 300));
     const Layout grown(f3);
     EXPECT_EQ(grown.grid, atDesign.grid.adjusted(0, 0, 400, 300));
-    for (auto [now, then] : {std::pair{grown.hint, atDesign.hint}, {grown.saveAs, atDesign.saveAs}, {grown.back, atDesign.back}}) {
+    for (auto [now, then] :
+         {std::pair{grown.hint, atDesign.hint}, {grown.saveAs, atDesign.saveAs}, {grown.back, atDesign.back}}) {
         EXPECT_EQ(now.top(), then.top() + 300);  // same distance to the bottom edge
         EXPECT_EQ(now.width(), then.width() + 400);
     }
@@ -243,7 +247,8 @@ TEST(GridEditor, MaximizedTheGridFillsTheScreen) {
     QApplication::processEvents();
     ASSERT_GT(f3.width(), twips(5865));
     EXPECT_EQ(f3.DataGrid1->width(), twips(5655) + f3.width() - twips(5865));
-    EXPECT_EQ(f3.height() - f3.PushButton1->geometry().bottom(), twips(3330) - twipsRect(120, 2790, 5655, 405).bottom());
+    EXPECT_EQ(f3.height() - f3.PushButton1->geometry().bottom(),
+              twips(3330) - twipsRect(120, 2790, 5655, 405).bottom());
 }
 
 }  // namespace

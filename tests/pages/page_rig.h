@@ -64,7 +64,8 @@ struct PageRig {
     // A program run on the same application folder (and so the same working database).
     void start() {
         program.reset();
-        program = std::make_unique<Program>(ProgramServices{dialogs, launcher, settings, dir / "app", [this] { ++ended; }, [] {}, exporters});
+        program = std::make_unique<Program>(
+            ProgramServices{dialogs, launcher, settings, dir / "app", [this] { ++ended; }, [] {}, exporters});
         program->start();
     }
     Form1& form1() { return program->form1(); }
@@ -119,12 +120,9 @@ struct PageRig {
         view->setCurrentIndex(index);
         view->edit(index);
         QWidget* editor = openEditor();
-        if (auto* memo = qobject_cast<QPlainTextEdit*>(editor))
-            memo->setPlainText(text);
-        else if (auto* line = qobject_cast<QLineEdit*>(editor))
-            line->setText(text);
-        else
-            ADD_FAILURE() << "no text editor opened";
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) memo->setPlainText(text);
+        else if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setText(text);
+        else ADD_FAILURE() << "no text editor opened";
         return editor;
     }
     // Types into the view's own editor and presses Enter (Ctrl+Enter in a memo).

@@ -31,7 +31,8 @@ void runInfo(const std::filesystem::path& table, std::ostream& out) {
     }
     const auto dir = table.parent_path().empty() ? std::filesystem::path(".") : table.parent_path();
     out << "family:\n";
-    for (const auto& file : pdx::findFamily(dir, table.stem().string())) out << "  " << file.filename().string() << "\n";
+    for (const auto& file : pdx::findFamily(dir, table.stem().string()))
+        out << "  " << file.filename().string() << "\n";
 }
 
 }  // namespace pdxtool

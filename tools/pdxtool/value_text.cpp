@@ -30,7 +30,8 @@ std::string timeText(pdx::Time t) {
 std::string timestampText(pdx::Timestamp ts) {
     // Beyond these bounds the day number would not fit; show the stored number instead.
     constexpr double kLimit = 2.0e9 * static_cast<double>(pdx::kMsPerDay);
-    if (!std::isfinite(ts.ms) || std::fabs(ts.ms) > kLimit || ts.ms != std::floor(ts.ms)) return doubleText(ts.ms) + " ms";
+    if (!std::isfinite(ts.ms) || std::fabs(ts.ms) > kLimit || ts.ms != std::floor(ts.ms))
+        return doubleText(ts.ms) + " ms";
     const auto total = static_cast<long long>(ts.ms);
     long long day = total / pdx::kMsPerDay;
     long long rest = total % pdx::kMsPerDay;
@@ -38,7 +39,8 @@ std::string timestampText(pdx::Timestamp ts) {
         rest += pdx::kMsPerDay;
         --day;
     }
-    return dateText(pdx::Date{static_cast<std::int32_t>(day)}) + " " + timeText(pdx::Time{static_cast<std::int32_t>(rest)});
+    return dateText(pdx::Date{static_cast<std::int32_t>(day)}) + " " +
+           timeText(pdx::Time{static_cast<std::int32_t>(rest)});
 }
 
 std::string doubleText(double v) {

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
     f3.PushButton1_Click();
     QTimer::singleShot(300, [&] {
         shoot(out + "/discard-question.png");
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->button(QMessageBox::No)->click();
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::No)->click();
     });
     f2.PushButton3_Click();
     return 0;

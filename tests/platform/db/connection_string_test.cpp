@@ -26,8 +26,8 @@ TEST(ConnectionString, OtherStringsAreRefused) {
 TEST(ConnectionOpen, AParadoxFolderIsNoConnection) {
     TempDir dir;
     db::Connection c;
-    EXPECT_THROW(c.Open("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=" + dir.str() +
-                        ";Dbq=" + dir.str() + ";CollatingSequence=ASCII;"),
+    EXPECT_THROW(c.Open("Driver={Microsoft Paradox Driver (*.db )};DriverID=538;Fil=Paradox 5.X;DefaultDir=" +
+                        dir.str() + ";Dbq=" + dir.str() + ";CollatingSequence=ASCII;"),
                  vts::Error);
     EXPECT_EQ(c.State(), 0);
     EXPECT_THROW(c.RowCount("X"), vts::Error);
@@ -41,7 +41,8 @@ TEST(ConnectionOpen, WorkingDatabaseIsCreatedWhenMissingButForeignFilesAreRefuse
         EXPECT_TRUE(fs::exists(dir.path() / "dbTemp.mdb"));
     }
     {
-        std::ofstream(dir.path() / "foreign.mdb") << "Standard Jet DB, not SQLite at all, padded........................";
+        std::ofstream(dir.path() / "foreign.mdb")
+            << "Standard Jet DB, not SQLite at all, padded........................";
         db::Connection c;
         EXPECT_THROW(c.Open(db::workingConnectionString((dir.path() / "foreign.mdb").string())), vts::Error);
     }

@@ -75,8 +75,9 @@ private:
     // Built once per test run (a few seconds), removed at exit.
     static const TempDir* builtLocale() {
         static TempDir dir;
-        static const bool ok = std::system(("localedef -i de_DE -f UTF-8 '" + (dir.path() / "de_DE.UTF-8").string() +
-                                            "' >/dev/null 2>&1").c_str()) == 0;
+        static const bool ok =
+            std::system(("localedef -i de_DE -f UTF-8 '" + (dir.path() / "de_DE.UTF-8").string() + "' >/dev/null 2>&1")
+                            .c_str()) == 0;
         return ok ? &dir : nullptr;
     }
     struct Comma : std::numpunct<char> {

@@ -17,8 +17,8 @@ struct GridSourceTest : ::testing::Test {
     void SetUp() override {
         work.Open(workingString(app));
         work.CreateTable("BIG", {{"N", "INT"}, {"S", "TEXT"}, {"D", "DECIMAL"}});
-        sqlite(app, "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " + std::to_string(kRows) +
-                        ") INSERT INTO `BIG` SELECT i, 'row ' || i, '0.10' FROM k");
+        sqlite(app, "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " +
+                        std::to_string(kRows) + ") INSERT INTO `BIG` SELECT i, 'row ' || i, '0.10' FROM k");
     }
     std::shared_ptr<db::GridSource> open(db::Connection& c) { return c.OpenGridSource("BIG"); }
 };
@@ -93,8 +93,8 @@ TEST_F(GridSourceTest, StoredEditsMarkTheTableUntilItIsDropped) {
     grid.Open(workingString(app));
     auto src = open(grid);
     EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
-    EXPECT_THROW(src->Update(1, 0, std::int64_t{1}, std::string("one")), vts::Error);   // refused value
-    EXPECT_THROW(src->Update(1, 1, std::string("stale"), std::string("x")), vts::Error); // stale row
+    EXPECT_THROW(src->Update(1, 0, std::int64_t{1}, std::string("one")), vts::Error);     // refused value
+    EXPECT_THROW(src->Update(1, 1, std::string("stale"), std::string("x")), vts::Error);  // stale row
     EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
     src->Update(1, 1, std::string("row 1"), std::string("edited"));
     EXPECT_TRUE(work.HasUnsavedEdits("BIG"));
@@ -126,7 +126,8 @@ TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
     work.BeginTrans();
     work.CreateTable("OTHER", {{"A", "TEXT"}});
     // Enough rows for the writer to spill pages to the file before it commits.
-    for (int i = 0; i < 200000; ++i) work.InsertRow("OTHER", {"some text to fill the pages of the file " + std::to_string(i)});
+    for (int i = 0; i < 200000; ++i)
+        work.InsertRow("OTHER", {"some text to fill the pages of the file " + std::to_string(i)});
     expectRows(src->Fetch(5, 3), 6, 3);
     work.CommitTrans();
 }

@@ -132,7 +132,8 @@ TEST(ParadoxTable, AMissingTableOrFolderIsAClearError) {
         db::openParadoxTable(dir.path(), "MISSING");
         FAIL() << "opened a missing table";
     } catch (const vts::Error& e) {
-        EXPECT_EQ(std::string(e.what()), "The table \"MISSING\" does not exist in the Paradox folder \"" + dir.str() + "\".");
+        EXPECT_EQ(std::string(e.what()),
+                  "The table \"MISSING\" does not exist in the Paradox folder \"" + dir.str() + "\".");
     }
     try {
         db::openParadoxTable(dir.path() / "gone", "CUSTOMER");

@@ -12,8 +12,9 @@ using namespace dbtest;
 namespace {
 
 // Every affinity the working tables use, and the two SQLite has besides.
-const char* kColumns = "(`I` INT,`F` FLOAT,`S` TEXT,`M` MEMO TEXT,`D` DECIMAL TEXT,`W` DATETIME TEXT,"
-                       "`O` OLEOBJECT BLOB,`N` NUMERIC,`U`)";
+const char* kColumns =
+    "(`I` INT,`F` FLOAT,`S` TEXT,`M` MEMO TEXT,`D` DECIMAL TEXT,`W` DATETIME TEXT,"
+    "`O` OLEOBJECT BLOB,`N` NUMERIC,`U`)";
 constexpr int kColumnCount = 9;
 
 // The same literal in every column.
@@ -45,8 +46,10 @@ struct Stored {
 };
 
 std::vector<Stored> storedRows(const db::SqliteDb& db, const std::string& table) {
-    const std::string sql = "SELECT typeof(I), I, typeof(F), F, typeof(S), S, typeof(M), M, typeof(D), D, typeof(W), W, "
-          "typeof(O), O, typeof(N), N, typeof(U), U FROM `" + table + "` ORDER BY rowid";
+    const std::string sql =
+        "SELECT typeof(I), I, typeof(F), F, typeof(S), S, typeof(M), M, typeof(D), D, typeof(W), W, "
+        "typeof(O), O, typeof(N), N, typeof(U), U FROM `" +
+        table + "` ORDER BY rowid";
     db::Statement st(db, sql);
     std::vector<Stored> out;
     while (st.step())
@@ -67,15 +70,66 @@ protected:
 }  // namespace
 
 TEST_F(RowInserterTest, ValuesStoreWhatSqliteStoresForTheSameLiteral) {
-    const std::vector<std::string> literals{
-        "''", "'abc'", "'O''Brien'", "''''", "'a''''b'", "'7'", "'007'", "' 7'", "'7 '", "'-7'", "'+7'", "'-0'",
-        "'1.5'", "'1.50'", "'-2.5e3'", "'1E+3'", "'.5'", "'5.'", "'0.1'", "'1.0'", "'3.0e0'",
-        "'9223372036854775807'", "'9223372036854775808'", "'-9223372036854775808'", "'-9223372036854775809'",
-        "'100000000000000000000'", "'123456789012345678901234567890'", "'0x10'", "'12abc'", "'NaN'", "'Inf'",
-        "'1e999'", "'2024-01-31'", "'2024-01-31 10:00:00'", "'True'", "'ünï ☃'", "'a;b'", "'--x'", "'/*x*/'",
-        "'\"q\"'", "'`b`'", "'tab\there'", "'line\nbreak'", "X''", "X'00FF'", "x'abCD'", "X'27'", "NULL", "null",
-        "Null", "0", "-0", "7", "-7", "007", "000000000000000001", "123456789012345678", "-123456789012345678",
-        "999999999999999999", "-999999999999999999"};
+    const std::vector<std::string> literals{"''",
+                                            "'abc'",
+                                            "'O''Brien'",
+                                            "''''",
+                                            "'a''''b'",
+                                            "'7'",
+                                            "'007'",
+                                            "' 7'",
+                                            "'7 '",
+                                            "'-7'",
+                                            "'+7'",
+                                            "'-0'",
+                                            "'1.5'",
+                                            "'1.50'",
+                                            "'-2.5e3'",
+                                            "'1E+3'",
+                                            "'.5'",
+                                            "'5.'",
+                                            "'0.1'",
+                                            "'1.0'",
+                                            "'3.0e0'",
+                                            "'9223372036854775807'",
+                                            "'9223372036854775808'",
+                                            "'-9223372036854775808'",
+                                            "'-9223372036854775809'",
+                                            "'100000000000000000000'",
+                                            "'123456789012345678901234567890'",
+                                            "'0x10'",
+                                            "'12abc'",
+                                            "'NaN'",
+                                            "'Inf'",
+                                            "'1e999'",
+                                            "'2024-01-31'",
+                                            "'2024-01-31 10:00:00'",
+                                            "'True'",
+                                            "'ünï ☃'",
+                                            "'a;b'",
+                                            "'--x'",
+                                            "'/*x*/'",
+                                            "'\"q\"'",
+                                            "'`b`'",
+                                            "'tab\there'",
+                                            "'line\nbreak'",
+                                            "X''",
+                                            "X'00FF'",
+                                            "x'abCD'",
+                                            "X'27'",
+                                            "NULL",
+                                            "null",
+                                            "Null",
+                                            "0",
+                                            "-0",
+                                            "7",
+                                            "-7",
+                                            "007",
+                                            "000000000000000001",
+                                            "123456789012345678",
+                                            "-123456789012345678",
+                                            "999999999999999999",
+                                            "-999999999999999999"};
     db::RowInserter fast(db_, "FAST");
     for (const auto& literal : literals) {
         SCOPED_TRACE(literal);
@@ -94,8 +148,8 @@ TEST_F(RowInserterTest, ValuesStoreWhatSqliteStoresForTheSameLiteral) {
 // off; a FLOAT column must get the nearest double, which is what the text was made from.
 TEST_F(RowInserterTest, FloatColumnsGetTheNearestDouble) {
     db_.exec("CREATE TABLE `R`(`F` FLOAT, `S` TEXT)");
-    const std::vector<std::string> texts{"32.149581516499246", "-568592.8372141", "4576614497.6606035", "0.1",
-                                         "1e21", "-2.5e-300"};
+    const std::vector<std::string> texts{"32.149581516499246", "-568592.8372141", "4576614497.6606035", "0.1", "1e21",
+                                         "-2.5e-300"};
     db::RowInserter r(db_, "R");
     for (const auto& t : texts) r.insert({t, t});
     db::Statement st(db_, "SELECT typeof(F), F, S FROM `R` ORDER BY rowid");

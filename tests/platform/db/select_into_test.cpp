@@ -97,7 +97,8 @@ TEST_F(SelectIntoTest, RecordedStructureIsReusedAndExactlyOneTableRemains) {
 }
 
 TEST_F(SelectIntoTest, EveryFieldTypeSurvivesTheRoundTrip) {
-    for (const char* name : {"bcd", "bytes", "date7", "logical", "long", "memo", "fmemo", "graphic", "time", "timestamp"}) {
+    for (const char* name :
+         {"bcd", "bytes", "date7", "logical", "long", "memo", "fmemo", "graphic", "time", "timestamp"}) {
         TempDir folder;
         copyTable("fields", name, folder.path());
         pdx::Schema original, written;
@@ -139,8 +140,16 @@ TEST_F(SelectIntoTest, ChangedColumnsGetADerivedStructureAndNoValidityFile) {
 }
 
 TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
-    work.CreateTable("NEW", {{"I", "INT"}, {"BIG", "INT"}, {"F", "FLOAT"}, {"D", "DECIMAL"}, {"DAY", "DATETIME"},
-                             {"AT", "DATETIME"}, {"S", "TEXT"}, {"LONGTEXT", "TEXT"}, {"M", "MEMO"}, {"O", "OLEOBJECT"}});
+    work.CreateTable("NEW", {{"I", "INT"},
+                             {"BIG", "INT"},
+                             {"F", "FLOAT"},
+                             {"D", "DECIMAL"},
+                             {"DAY", "DATETIME"},
+                             {"AT", "DATETIME"},
+                             {"S", "TEXT"},
+                             {"LONGTEXT", "TEXT"},
+                             {"M", "MEMO"},
+                             {"O", "OLEOBJECT"}});
     const std::string longText(300, 'x');
     using S = std::string;
     work.InsertRow("NEW", {S("1"), S("5000000000"), S("1.5"), S("-123.4500"), S("2021-08-31"), S("2021-08-31 10:00:00"),
@@ -151,9 +160,9 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
     pdx::Schema s;
     const auto rows = readParadox(paradox.path(), "NEW", &s);
     using T = pdx::FieldType;
-    const std::vector<std::pair<T, int>> expected{{T::Long, 4},   {T::Number, 8}, {T::Number, 8}, {T::Bcd, 4},
-                                                  {T::Date, 4},   {T::Timestamp, 8}, {T::Alpha, 5}, {T::Memo, 11},
-                                                  {T::Memo, 11},  {T::Binary, 10}};
+    const std::vector<std::pair<T, int>> expected{{T::Long, 4},  {T::Number, 8},    {T::Number, 8}, {T::Bcd, 4},
+                                                  {T::Date, 4},  {T::Timestamp, 8}, {T::Alpha, 5},  {T::Memo, 11},
+                                                  {T::Memo, 11}, {T::Binary, 10}};
     ASSERT_EQ(s.fields.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(s.fields[i].type, expected[i].first) << s.fields[i].name;

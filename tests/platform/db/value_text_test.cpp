@@ -59,15 +59,14 @@ TEST(ValueText, DateAndTimeTextsKeepTheirPrintfForms) {
         if (ms % 1000)
             std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
                           ms % 1000);
-        else
-            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+        else std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
         return std::string(buf);
     };
     for (std::int32_t day : {-800000, -366, -1, 0, 1, 2, 365, 366, 728783, 3652059, 3652060, 3652425, 40000000})
         EXPECT_EQ(db::formatDate(day), printfDate(day)) << day;
     for (std::int32_t day = 1; day < 3700000; day += 997) ASSERT_EQ(db::formatDate(day), printfDate(day)) << day;
-    for (std::int32_t ms : {-3601250, -1, 0, 1, 999, 1000, 59999, 3601250, 86399999, 86400000, 359999999, 360000000,
-                            2147483647})
+    for (std::int32_t ms :
+         {-3601250, -1, 0, 1, 999, 1000, 59999, 3601250, 86399999, 86400000, 359999999, 360000000, 2147483647})
         EXPECT_EQ(db::formatTime(ms), printfTime(ms)) << ms;
     for (std::int32_t ms = 0; ms < 86400000; ms += 86399) ASSERT_EQ(db::formatTime(ms), printfTime(ms)) << ms;
     EXPECT_EQ(db::formatTimestamp(-1.0), printfDate(0) + " " + printfTime(-1));

@@ -30,10 +30,16 @@ TEST(WorkingDatabase, ColumnTypesKeepValuesExactly) {
     TempDir dir;
     db::Connection c;
     c.Open(workingString(dir));
-    c.CreateTable("T", {{"I", "INT"}, {"F", "FLOAT"}, {"S", "TEXT"}, {"M", "MEMO"}, {"D", "DECIMAL"},
-                        {"W", "DATETIME"}, {"O", "OLEOBJECT"}});
-    c.InsertRow("T", {std::string("7"), std::string("2.5"), std::string("007"), std::string("007"),
-                      std::string("12345678901234567890.123"), std::string("2020-02-01 01:00:01"), db::Bytes{0x00, 0xFF}});
+    c.CreateTable("T", {{"I", "INT"},
+                        {"F", "FLOAT"},
+                        {"S", "TEXT"},
+                        {"M", "MEMO"},
+                        {"D", "DECIMAL"},
+                        {"W", "DATETIME"},
+                        {"O", "OLEOBJECT"}});
+    c.InsertRow("T",
+                {std::string("7"), std::string("2.5"), std::string("007"), std::string("007"),
+                 std::string("12345678901234567890.123"), std::string("2020-02-01 01:00:01"), db::Bytes{0x00, 0xFF}});
     c.InsertRow("T", {db::Variant{}, db::Variant{}, std::string("O'Brien"), db::Variant{}, std::string("0.10"),
                       std::string("2018-01-01"), db::Variant{}});
     const auto source = c.OpenGridSource("T");
@@ -41,8 +47,12 @@ TEST(WorkingDatabase, ColumnTypesKeepValuesExactly) {
     for (int i = 0; i < 7; ++i) EXPECT_EQ(source->ColumnType(i), types[std::size_t(i)]) << i;
     const auto rows = source->Fetch(0, 10);
     ASSERT_EQ(rows.size(), 2u);
-    const std::vector<db::Variant> first{std::int64_t{7}, 2.5, std::string("007"), std::string("007"),
-                                         std::string("12345678901234567890.123"), std::string("2020-02-01 01:00:01"),
+    const std::vector<db::Variant> first{std::int64_t{7},
+                                         2.5,
+                                         std::string("007"),
+                                         std::string("007"),
+                                         std::string("12345678901234567890.123"),
+                                         std::string("2020-02-01 01:00:01"),
                                          db::Bytes{0x00, 0xFF}};
     EXPECT_EQ(rows[0].values, first);
     EXPECT_TRUE(db::isNull(rows[1].values[0]));

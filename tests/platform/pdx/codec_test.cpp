@@ -85,7 +85,8 @@ TEST(Codec, DayNumbersFollowTheProlepticGregorianCalendar) {
 
 TEST(Codec, TimesAndTimestamps) {
     EXPECT_EQ(vec(encodeTime(Time{36000000})), bytes({0x82, 0x25, 0x51, 0x00}));
-    EXPECT_EQ(vec(encodeTimestamp(Timestamp{63716202001000.0})), bytes({0xC2, 0xCC, 0xF9, 0x8A, 0xCB, 0x19, 0x34, 0x00}));
+    EXPECT_EQ(vec(encodeTimestamp(Timestamp{63716202001000.0})),
+              bytes({0xC2, 0xCC, 0xF9, 0x8A, 0xCB, 0x19, 0x34, 0x00}));
     EXPECT_EQ(decodeTime(encodeTime(Time{3601000}).data()), Time{3601000});
 }
 
@@ -112,7 +113,8 @@ TEST(Codec, BcdMatchesStoredExamples) {
 TEST(Codec, BcdRoundTripsAndNormalises) {
     for (const char* text : {"0", "7", "-7", "12345678901234567890123456789012", "-99999999999999999999999999999999"})
         EXPECT_EQ(decodeBcd(encodeBcd(text, 0).data(), 0), text);
-    EXPECT_EQ(decodeBcd(encodeBcd("0.00000000000000000000000000000001", 32).data(), 32), "0.00000000000000000000000000000001");
+    EXPECT_EQ(decodeBcd(encodeBcd("0.00000000000000000000000000000001", 32).data(), 32),
+              "0.00000000000000000000000000000001");
     EXPECT_EQ(decodeBcd(encodeBcd("-0.5", 3).data(), 3), "-0.500");
     EXPECT_EQ(decodeBcd(encodeBcd("+007.10", 2).data(), 2), "7.10");
     EXPECT_EQ(decodeBcd(encodeBcd(".5", 1).data(), 1), "0.5");
@@ -124,14 +126,16 @@ TEST(Codec, BcdRefusesWhatItCannotHoldExactly) {
     EXPECT_NO_THROW(encodeBcd("1.230", 2));
     EXPECT_THROW(encodeBcd("123456789012345678901234567890123", 0), Error);
     EXPECT_THROW(encodeBcd("100", 31), Error);
-    for (const char* bad : {"", "-", ".", "1e5", "1,5", " 1", "1.2.3", "0x10", "--1"}) EXPECT_THROW(encodeBcd(bad, 2), Error) << bad;
+    for (const char* bad : {"", "-", ".", "1e5", "1,5", " 1", "1.2.3", "0x10", "--1"})
+        EXPECT_THROW(encodeBcd(bad, 2), Error) << bad;
     EXPECT_THROW(encodeBcd("1", 33), Error);
 }
 
 TEST(Codec, BcdEngineTailsEndTheDigits) {
     // fields/bcd.db field C: 0.1229999999999999980 followed by engine nibbles B, 0, ...
     auto c = bcd(0xE0, 0x00, {});
-    const std::uint8_t digits[] = {0x12, 0x29, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x98, 0x0B, 0x00, 0xE0, 0x00, 0x00, 0xBF, 0x4A};
+    const std::uint8_t digits[] = {0x12, 0x29, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99,
+                                   0x98, 0x0B, 0x00, 0xE0, 0x00, 0x00, 0xBF, 0x4A};
     std::copy(std::begin(digits), std::end(digits), c.begin() + 1);
     EXPECT_EQ(decodeBcd(c.data(), 32), "0.12299999999999999800000000000000");
     auto bad = bcd(0xC0 | 33, 0x00, {});

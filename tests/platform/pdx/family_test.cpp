@@ -26,7 +26,8 @@ protected:
     // Every file of the folder with its content.
     std::map<std::string, std::vector<std::uint8_t>> snapshot() const {
         std::map<std::string, std::vector<std::uint8_t>> files;
-        for (const auto& e : fs::directory_iterator(dir.path())) files[e.path().filename().string()] = readBytes(e.path());
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            files[e.path().filename().string()] = readBytes(e.path());
         return files;
     }
 };
@@ -55,8 +56,9 @@ TEST_F(Family, NamesDifferingOnlyInCaseAreRefused) {
 }
 
 TEST_F(Family, FamilyHoldsEveryCompanionAndNothingElse) {
-    for (const char* f : {"Customer.DB", "CUSTOMER.PX", "customer.mb", "CUSTOMER.X06", "CUSTOMER.Y06", "Customer.XG0",
-                          "Customer.YG0", "CUSTOMER.VAL", "CUSTOMER.TV", "CUSTOMER.TVF", "CUSTOMER.FAM", "CUSTOMER.x0a"})
+    for (const char* f :
+         {"Customer.DB", "CUSTOMER.PX", "customer.mb", "CUSTOMER.X06", "CUSTOMER.Y06", "Customer.XG0", "Customer.YG0",
+          "CUSTOMER.VAL", "CUSTOMER.TV", "CUSTOMER.TVF", "CUSTOMER.FAM", "CUSTOMER.x0a"})
         touch(f);
     for (const char* f : {"CUSTOMER2.DB", "CUSTOMER.TXT", "CUSTOMER.LCK", "CUSTOMER.X6", "CUSTOMER.XGZ", "CUSTOMER",
                           "ORDERS.PX", "CUSTOMER.DB.bak"})
@@ -75,9 +77,9 @@ TEST_F(Family, FamilyHoldsEveryCompanionAndNothingElse) {
 TEST_F(Family, UpperCaseNamesBeyondAsciiFindTheirTable) {
     EXPECT_EQ(pdx::upperName("bäume.db"), "BÄUME.DB");
     EXPECT_EQ(pdx::upperName("élan ωμέγα"), "ÉLAN ΩΜΈΓΑ");
-    EXPECT_EQ(pdx::upperName("straße"), "STRAßE");  // one letter for one: the name keeps its length
-    EXPECT_EQ(pdx::upperName("caf\xE9.db"), "CAF\xE9.DB");   // Latin-1 byte, not UTF-8
-    EXPECT_EQ(pdx::upperName("a\xC3"), "A\xC3");             // cut sequence
+    EXPECT_EQ(pdx::upperName("straße"), "STRAßE");                // one letter for one: the name keeps its length
+    EXPECT_EQ(pdx::upperName("caf\xE9.db"), "CAF\xE9.DB");        // Latin-1 byte, not UTF-8
+    EXPECT_EQ(pdx::upperName("a\xC3"), "A\xC3");                  // cut sequence
     EXPECT_EQ(pdx::upperName("\xED\xA0\x80x"), "\xED\xA0\x80X");  // surrogate
     EXPECT_TRUE(pdx::equalsNoCase("Ärger", "äRGER"));
     EXPECT_FALSE(pdx::equalsNoCase("Ärger", "Arger"));

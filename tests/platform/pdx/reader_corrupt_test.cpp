@@ -109,7 +109,8 @@ constexpr std::size_t kGraphicTail = 0x800 + 6 + 17 + 4;
 }  // namespace
 
 TEST_F(CorruptTable, BadBlobLocators) {
-    expectFailure(damaged("fields/memo.db", [](auto& b) { put32(b, kMemoTail, 0x1003F); }), "beyond the end", "memo.mb");
+    expectFailure(damaged("fields/memo.db", [](auto& b) { put32(b, kMemoTail, 0x1003F); }), "beyond the end",
+                  "memo.mb");
     expectFailure(damaged("fields/memo.db", [](auto& b) { put32(b, kMemoTail, 0x183F); }), "invalid blob locator");
     expectFailure(damaged("fields/memo.db", [](auto& b) { put32(b, kMemoTail, 0x3F); }), "invalid blob locator");
     expectFailure(damaged("fields/memo.db", [](auto& b) { put32(b, kMemoTail, 0x103E); }), "slot 62 is empty");
@@ -117,7 +118,8 @@ TEST_F(CorruptTable, BadBlobLocators) {
     expectFailure(damaged("fields/memo.db", [](auto& b) { put32(b, kMemoTail + 4, 556); }), "the record says 556");
     expectFailure(damaged("fields/graphic.db", [](auto& b) { b[kGraphicTail] = 0x03; }), "slot 3");
     // A huge claimed length is checked against the block before anything is allocated.
-    expectFailure(damaged("fields/graphic.db", [](auto& b) { put32(b, kGraphicTail + 4, 0xFFFFFFF0); }), "the record says");
+    expectFailure(damaged("fields/graphic.db", [](auto& b) { put32(b, kGraphicTail + 4, 0xFFFFFFF0); }),
+                  "the record says");
 }
 
 TEST_F(CorruptTable, DamagedOrMissingBlobFile) {

@@ -131,7 +131,8 @@ TEST(ReaderCodePages, TextDecodesToUtf8) {
     const auto areas = readAll(fixture("db/AREACODES.DB"));
     EXPECT_EQ(areas.info.schema.codePage, 1252);
     ASSERT_EQ(areas.rows.size(), 370u);
-    const auto sanJose = std::find_if(areas.rows.begin(), areas.rows.end(), [](const pdx::Record& r) { return str(r[0]) == "408"; });
+    const auto sanJose =
+        std::find_if(areas.rows.begin(), areas.rows.end(), [](const pdx::Record& r) { return str(r[0]) == "408"; });
     ASSERT_NE(sanJose, areas.rows.end());
     EXPECT_EQ(str((*sanJose)[2]), "San Jos\xC3\xA9");
 

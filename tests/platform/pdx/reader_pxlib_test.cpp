@@ -48,9 +48,14 @@ struct PxRecord {
 bool pxBlank(const pxval_t* v) {
     if (v->isnull) return true;
     switch (v->type) {
-    case pxfNumber: case pxfCurrency: case pxfTimestamp: return v->value.dval == 0.0;
-    case pxfLong: case pxfDate: case pxfTime: case pxfAutoInc: return v->value.lval == INT_MIN;
-    default: return false;
+        case pxfNumber:
+        case pxfCurrency:
+        case pxfTimestamp: return v->value.dval == 0.0;
+        case pxfLong:
+        case pxfDate:
+        case pxfTime:
+        case pxfAutoInc: return v->value.lval == INT_MIN;
+        default: return false;
     }
 }
 
@@ -60,24 +65,24 @@ std::string compare(const pdx::Field& f, const pdx::Value& ours, const pxval_t* 
     if (pdx::isNull(ours)) return pxBlank(px) ? "" : "we read blank, pxlib a value";
     if (px->isnull) return "pxlib reads blank, we a value";
     switch (f.type) {
-    case FieldType::Alpha: {
-        const std::string theirs(px->value.str.val, strnlen(px->value.str.val, static_cast<std::size_t>(f.size)));
-        return cp.decode(theirs) == as<std::string>(ours) ? "" : "text differs: " + theirs;
-    }
-    case FieldType::Bytes: {
-        const auto& b = as<pdx::Bytes>(ours);
-        return std::memcmp(b.data(), px->value.str.val, b.size()) == 0 ? "" : "bytes differ";
-    }
-    case FieldType::Short:
-    case FieldType::Long:
-    case FieldType::AutoInc: return as<std::int64_t>(ours) == px->value.lval ? "" : "integer differs";
-    case FieldType::Logical: return as<bool>(ours) == (px->value.lval != 0) ? "" : "logical differs";
-    case FieldType::Date: return as<pdx::Date>(ours).day == px->value.lval ? "" : "date differs";
-    case FieldType::Time: return as<pdx::Time>(ours).ms == px->value.lval ? "" : "time differs";
-    case FieldType::Number:
-    case FieldType::Currency: return as<double>(ours) == px->value.dval ? "" : "number differs";
-    case FieldType::Timestamp: return as<pdx::Timestamp>(ours).ms == px->value.dval ? "" : "timestamp differs";
-    default: return "unexpected type";
+        case FieldType::Alpha: {
+            const std::string theirs(px->value.str.val, strnlen(px->value.str.val, static_cast<std::size_t>(f.size)));
+            return cp.decode(theirs) == as<std::string>(ours) ? "" : "text differs: " + theirs;
+        }
+        case FieldType::Bytes: {
+            const auto& b = as<pdx::Bytes>(ours);
+            return std::memcmp(b.data(), px->value.str.val, b.size()) == 0 ? "" : "bytes differ";
+        }
+        case FieldType::Short:
+        case FieldType::Long:
+        case FieldType::AutoInc: return as<std::int64_t>(ours) == px->value.lval ? "" : "integer differs";
+        case FieldType::Logical: return as<bool>(ours) == (px->value.lval != 0) ? "" : "logical differs";
+        case FieldType::Date: return as<pdx::Date>(ours).day == px->value.lval ? "" : "date differs";
+        case FieldType::Time: return as<pdx::Time>(ours).ms == px->value.lval ? "" : "time differs";
+        case FieldType::Number:
+        case FieldType::Currency: return as<double>(ours) == px->value.dval ? "" : "number differs";
+        case FieldType::Timestamp: return as<pdx::Timestamp>(ours).ms == px->value.dval ? "" : "timestamp differs";
+        default: return "unexpected type";
     }
 }
 
@@ -109,7 +114,8 @@ TEST(ReaderPxlib, ValuesAgreeWithPxlibOnTablesWithoutBlobs) {
             PxRecord guard{px.doc, vals, PX_get_num_fields(px.doc)};
             for (std::size_t f = 0; f < t.rows[row].size(); ++f) {
                 const auto& field = t.info.schema.fields[f];
-                EXPECT_EQ(compare(field, t.rows[row][f], vals[f], cp), "") << "row " << row + 1 << " field " << field.name;
+                EXPECT_EQ(compare(field, t.rows[row][f], vals[f], cp), "")
+                    << "row " << row + 1 << " field " << field.name;
             }
         }
         ++compared;

@@ -83,7 +83,8 @@ TEST_F(BlockLimits, BeyondTheLargestBlocksTheWriteIsRefused) {
         addRecords(w, 32, 33);
         FAIL() << "accepted";
     } catch (const pdx::Error& e) {
-        EXPECT_NE(std::string(e.what()).find("more records than a Paradox table can hold"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("more records than a Paradox table can hold"), std::string::npos)
+            << e.what();
     }
 }
 
@@ -91,7 +92,7 @@ TEST_F(BlockLimits, BeyondTheLargestBlocksTheWriteIsRefused) {
 TEST(KeyedBlockSize, StaysWithinSignedBlockNumbers) {
     EXPECT_EQ(pdx::keyedBlockKiB(2000, 32767), 2);  // one 2000-byte record per 2 KiB block
     EXPECT_EQ(pdx::keyedBlockKiB(2000, 32768), 4);
-    EXPECT_EQ(pdx::keyedBlockKiB(3000, 10), 4);     // does not fit 2 KiB at all
+    EXPECT_EQ(pdx::keyedBlockKiB(3000, 10), 4);  // does not fit 2 KiB at all
 }
 
 }  // namespace

@@ -109,11 +109,13 @@ TEST(WriterIndex, TwoLevelsAreAcceptedByPxlibAndOurReader) {
     EXPECT_EQ(text->find("ERR"), std::string::npos) << text->substr(text->find("ERR"), 300);
     const auto lines = splitLines(*text);
     ASSERT_EQ(lines.size(), 5000u);
-    for (int i = 0; i < 5000; ++i) EXPECT_EQ(split(lines[static_cast<std::size_t>(i)], '\t')[0], std::to_string(3 * i + 1));
+    for (int i = 0; i < 5000; ++i)
+        EXPECT_EQ(split(lines[static_cast<std::size_t>(i)], '\t')[0], std::to_string(3 * i + 1));
 
     const Table t = readAll(tmp / "BIG.db");
     ASSERT_EQ(t.records.size(), 5000u);
-    for (int i = 0; i < 5000; ++i) EXPECT_EQ(t.records[static_cast<std::size_t>(i)][0], pdx::Value(std::int64_t{3 * i + 1}));
+    for (int i = 0; i < 5000; ++i)
+        EXPECT_EQ(t.records[static_cast<std::size_t>(i)][0], pdx::Value(std::int64_t{3 * i + 1}));
 }
 
 TEST(WriterIndex, LongKeysBuildDeeperTrees) {

@@ -27,9 +27,22 @@ pdx::Schema allTypesSchema() {
 }
 
 pdx::Record allTypesRecord(std::int64_t id) {
-    return {id, std::string("Name ") + std::to_string(id), pdx::Date{728783}, std::int64_t{-5}, std::int64_t{70000},
-            3.5, -0.25, true, std::string("memo"), pdx::Bytes{1, 2}, pdx::Bytes{3}, std::monostate{},
-            std::monostate{}, pdx::Time{36000000}, pdx::Timestamp{63716202001000.0}, pdx::Decimal{"-1.23"},
+    return {id,
+            std::string("Name ") + std::to_string(id),
+            pdx::Date{728783},
+            std::int64_t{-5},
+            std::int64_t{70000},
+            3.5,
+            -0.25,
+            true,
+            std::string("memo"),
+            pdx::Bytes{1, 2},
+            pdx::Bytes{3},
+            std::monostate{},
+            std::monostate{},
+            pdx::Time{36000000},
+            pdx::Timestamp{63716202001000.0},
+            pdx::Decimal{"-1.23"},
             pdx::Bytes{0x31, 0, 0x32}};
 }
 
@@ -66,8 +79,8 @@ TEST(WriterLayout, HeaderFollowsTheLevel5Recipe) {
     EXPECT_EQ(loadLE16(b + 0x6A), 1252);
     EXPECT_EQ(b[0x6C], 1);
     EXPECT_EQ(b[0x6D], 1);
-    for (int off : {0x14, 0x15, 0x1A, 0x1E, 0x20, 0x2A, 0x2B, 0x2C, 0x2F, 0x38, 0x3C, 0x3D, 0x40, 0x44, 0x48,
-                    0x4D, 0x4F, 0x50, 0x53, 0x55, 0x68, 0x72})
+    for (int off : {0x14, 0x15, 0x1A, 0x1E, 0x20, 0x2A, 0x2B, 0x2C, 0x2F, 0x38, 0x3C,
+                    0x3D, 0x40, 0x44, 0x48, 0x4D, 0x4F, 0x50, 0x53, 0x55, 0x68, 0x72})
         EXPECT_EQ(b[off], 0) << "offset " << off;
 
     // Variable part: descriptors (BCD: decimals), table name, field names, numbers, sort order.
@@ -117,7 +130,8 @@ TEST(WriterLayout, EmptyTablesHaveNoBlocks) {
 TEST(WriterLayout, LongFieldListsGrowTheHeaderInWholeUnits) {
     vts::test::TempDir tmp;
     pdx::Schema s;
-    for (int i = 0; i < 255; ++i) s.fields.push_back({"Field number " + std::to_string(1000000 + i), FieldType::Logical, 1});
+    for (int i = 0; i < 255; ++i)
+        s.fields.push_back({"Field number " + std::to_string(1000000 + i), FieldType::Logical, 1});
     writeAll(tmp.path(), "WIDE", s, {pdx::Record(255, true)});
     const RawTable t = rawTable(tmp / "WIDE.db");
     EXPECT_EQ(t.headerSize, 0x2000);  // 7607 bytes of header items
@@ -166,7 +180,8 @@ TEST_P(EngineFiles, AreReproduced) {
         return std::vector<std::uint8_t>(r.bytes.begin() + r.headerSize + i * r.blockSize,
                                          r.bytes.begin() + r.headerSize + (i + 1) * r.blockSize);
     };
-    for (std::size_t i = 0; i < ours.chain.size(); ++i) EXPECT_EQ(block(ours, i), block(theirs, i)) << "block " << i + 1;
+    for (std::size_t i = 0; i < ours.chain.size(); ++i)
+        EXPECT_EQ(block(ours, i), block(theirs, i)) << "block " << i + 1;
 
     const auto companion = [&](const char* ext) -> std::optional<fs::path> {
         for (const auto& f : pdx::findFamily(original.parent_path(), original.stem().string()))
@@ -182,10 +197,10 @@ TEST_P(EngineFiles, AreReproduced) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, EngineFiles,
-                         ::testing::Values("fields/long.db", "fields/memo.db", "fields/fmemo.db", "fields/graphic240.db",
-                                           "fields/date7.db", "fields/timestamp.db", "fields/logical.db",
-                                           "db/ORDERS.DB", "db/HERCULES.DB", "db/SERVER.DB", "db/GENERAL.DB",
-                                           "joins/A.db"),
+                         ::testing::Values("fields/long.db", "fields/memo.db", "fields/fmemo.db",
+                                           "fields/graphic240.db", "fields/date7.db", "fields/timestamp.db",
+                                           "fields/logical.db", "db/ORDERS.DB", "db/HERCULES.DB", "db/SERVER.DB",
+                                           "db/GENERAL.DB", "joins/A.db"),
                          [](const auto& info) {
                              std::string name = info.param;
                              for (char& c : name)
@@ -243,7 +258,8 @@ protected:
         }
         EXPECT_EQ(loadLE16(tail + 8), 1);
         const std::size_t shown = std::min(leader, v.size() - leaderSkip);
-        EXPECT_TRUE(std::equal(v.begin() + static_cast<long>(leaderSkip), v.begin() + static_cast<long>(leaderSkip + shown), d));
+        EXPECT_TRUE(std::equal(v.begin() + static_cast<long>(leaderSkip),
+                               v.begin() + static_cast<long>(leaderSkip + shown), d));
         const std::size_t base = locator & ~0xFFu, index = locator & 0xFFu;
         ASSERT_EQ(base % 4096, 0u);
         ASSERT_LT(base, mb.size());
@@ -295,8 +311,7 @@ TEST_F(MbLayout, EveryValueSitsWhereItsLocatorSays) {
         checkValue(raw.records[i] + 4, 10, std::get<pdx::Bytes>(records[i][1]), 0);
         if (const auto* pic = std::get_if<pdx::Bytes>(&records[i][2]))
             checkValue(raw.records[i] + 24, 16, *pic, 8);  // the Graphic leader skips the header
-        else
-            EXPECT_TRUE(pdx::isAllZero(raw.records[i] + 24, 26));
+        else EXPECT_TRUE(pdx::isAllZero(raw.records[i] + 24, 26));
     }
 }
 

@@ -54,8 +54,8 @@ std::string errorOf(F&& f) {
 }
 
 void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 mode_t modeOf(const fs::path& p) {
@@ -208,7 +208,8 @@ TEST_F(Replace, ADamagedJournalIsReportedAndNothingIsTouched) {
 
 TEST(ReplaceJournal, PathsWithBlanksAndLineEndsSurviveAndTamperingIsSeen) {
     vts::test::TempDir dir;
-    const pdx::ReplaceJournal j{"T", {{7, dir / "a b.db", "/elsewhere/x%\n.db"}}, {{9, dir / "n.db.vts-new-1", dir / "a b.db"}}};
+    const pdx::ReplaceJournal j{
+        "T", {{7, dir / "a b.db", "/elsewhere/x%\n.db"}}, {{9, dir / "n.db.vts-new-1", dir / "a b.db"}}};
     const fs::path file = pdx::journalPath(dir.path(), "T");
     pdx::writeJournal(file, j, {});
     const auto back = pdx::readJournal(file);

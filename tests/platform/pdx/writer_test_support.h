@@ -144,7 +144,10 @@ inline std::string pxField(pxdoc_t* d, const pxfield_t& f, char* p) {
             d->free(d, v);
             return s;
         }
-        case pxfLong: case pxfDate: case pxfTime: case pxfAutoInc: {
+        case pxfLong:
+        case pxfDate:
+        case pxfTime:
+        case pxfAutoInc: {
             long v = 0;
             return PX_get_data_long(d, p, f.px_flen, &v) > 0 ? std::to_string(v) : "";
         }
@@ -152,7 +155,9 @@ inline std::string pxField(pxdoc_t* d, const pxfield_t& f, char* p) {
             short v = 0;
             return PX_get_data_short(d, p, f.px_flen, &v) > 0 ? std::to_string(v) : "";
         }
-        case pxfNumber: case pxfCurrency: case pxfTimestamp: {
+        case pxfNumber:
+        case pxfCurrency:
+        case pxfTimestamp: {
             double v = 0;
             if (PX_get_data_double(d, p, f.px_flen, &v) <= 0) return "";
             std::snprintf(buf, sizeof buf, "%.17g", v);
@@ -254,7 +259,8 @@ inline std::optional<std::string> pxText(const pdx::Field& f, const pdx::Value& 
         if (!bytes->empty() && bytes->front() == 0) return std::nullopt;  // pxlib: first byte 0 = blank
         std::string hex;
         for (int i = 0; i < f.size; ++i) {
-            std::snprintf(buf, sizeof buf, "%02x", i < static_cast<int>(bytes->size()) ? (*bytes)[static_cast<std::size_t>(i)] : 0);
+            std::snprintf(buf, sizeof buf, "%02x",
+                          i < static_cast<int>(bytes->size()) ? (*bytes)[static_cast<std::size_t>(i)] : 0);
             hex += buf;
         }
         return hex;

@@ -16,10 +16,10 @@ using I = std::int64_t;
 
 pdx::Schema valueSchema(int codePage = 1252) {
     pdx::Schema s;
-    s.fields = {{"Name", FieldType::Alpha, 5},  {"Small", FieldType::Short, 2},  {"Big", FieldType::Long, 4},
-                {"Auto", FieldType::AutoInc, 4}, {"Num", FieldType::Number, 8},   {"Money", FieldType::Currency, 8},
-                {"Day", FieldType::Date, 4},     {"Flag", FieldType::Logical, 1}, {"Exact", FieldType::Bcd, 2},
-                {"Raw", FieldType::Bytes, 3},    {"Text", FieldType::Memo, 15},   {"Pic", FieldType::Graphic, 12},
+    s.fields = {{"Name", FieldType::Alpha, 5},     {"Small", FieldType::Short, 2},  {"Big", FieldType::Long, 4},
+                {"Auto", FieldType::AutoInc, 4},   {"Num", FieldType::Number, 8},   {"Money", FieldType::Currency, 8},
+                {"Day", FieldType::Date, 4},       {"Flag", FieldType::Logical, 1}, {"Exact", FieldType::Bcd, 2},
+                {"Raw", FieldType::Bytes, 3},      {"Text", FieldType::Memo, 15},   {"Pic", FieldType::Graphic, 12},
                 {"Stamp", FieldType::Timestamp, 8}};
     s.codePage = codePage;
     if (codePage != 1252) {
@@ -140,7 +140,8 @@ TEST(WriterValues, WrongNumberOfValuesNamesTheRow) {
         w.append({I{1}});
         FAIL() << "accepted";
     } catch (const pdx::Error& e) {
-        EXPECT_NE(std::string(e.what()).find("table VALS, row 1: 1 values for 13 fields"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("table VALS, row 1: 1 values for 13 fields"), std::string::npos)
+            << e.what();
     }
 }
 
@@ -175,8 +176,11 @@ TEST(WriterValues, KeyedRecordsAreStoredInKeyOrder) {
     s.fields = {{"K", FieldType::Number, 8}, {"V", FieldType::Alpha, 3}};
     s.keyFields = 1;
     writeAll(tmp.path(), "ORD", s,
-             {{2.5, std::string("c")}, {-7.0, std::string("a")}, {std::monostate{}, std::string("0")},
-              {0.0, std::string("b")}, {1e300, std::string("d")}});
+             {{2.5, std::string("c")},
+              {-7.0, std::string("a")},
+              {std::monostate{}, std::string("0")},
+              {0.0, std::string("b")},
+              {1e300, std::string("d")}});
     std::string order;
     for (const auto& r : readAll(tmp / "ORD.db").records) order += std::get<std::string>(r[1]);
     EXPECT_EQ(order, "0abcd");  // blank first, then numeric order

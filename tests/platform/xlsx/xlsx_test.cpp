@@ -153,8 +153,9 @@ TEST_F(WorkbookTest, TextsACellCannotHoldAreNeverChangedSilently) {
         sheet.Cells(4, 28).Value(std::string(40000, 'x'));
         ADD_FAILURE() << "no exception";
     } catch (const CellNotWhole& e) {
-        EXPECT_STREQ(e.what(), "The text for the cell at row 4, column 28 (AB4) has 40000 characters, more than "
-                               "the 32767 a cell can hold: the cell shows its first 32767 characters.");
+        EXPECT_STREQ(e.what(),
+                     "The text for the cell at row 4, column 28 (AB4) has 40000 characters, more than "
+                     "the 32767 a cell can hold: the cell shows its first 32767 characters.");
     }
     EXPECT_THROW(sheet.Cells(4, 2).Value(std::string("nul\0byte", 8)), CellNotWhole);
     sheet.Cells(5, 1).Value("after");  // the sheet goes on
