@@ -16,6 +16,16 @@ fi
 status=0
 scripts/check-format.sh || { echo "check-format: files above differ from .clang-format" >&2; status=1; }
 (cd "$VTS_BUILD_DIR" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600) || status=$?
+# The engine, working-database and bridge tests once more under AddressSanitizer and UBSan
+# (VTS_SANITIZE=0 skips them).
+if [ "${VTS_SANITIZE:-1}" = 1 ]; then
+  asan="$VTS_BUILD_DIR-asan"
+  cmake -S . -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVTS_TESTS=ON -DVTS_WERROR=ON \
+    -DVTS_COMPONENTS="platform/shell;platform/pdx;platform/db;fsutil;bridge" \
+    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer" &&
+    cmake --build "$asan" -j "$(nproc)" &&
+    (cd "$asan" && ctest --output-on-failure -j 2 --timeout 900) || status=1
+fi
 if [ -x fuzz/run.sh ]; then
   fuzz/run.sh "${VTS_FUZZ_SECONDS:-60}" || status=1
 fi
