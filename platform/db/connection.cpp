@@ -2,7 +2,10 @@
 #include "platform/db/connection.h"
 
 #include "platform/db/connection_string.h"
-#include "platform/db/working_provider.h"
+#include "platform/db/jet_types.h"
+#include "platform/db/row_inserter.h"
+#include "platform/db/source_structure.h"
+#include "platform/db/sqlite_handle.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -11,6 +14,28 @@ namespace {
 constexpr int adModeRead = 1;
 }  // namespace
 
+// The open database and the insert prepared for the table rows go to last.
+struct Connection::Database {
+    SqliteDb sqlite;
+    std::optional<RowInserter> inserter;  // after sqlite: finalized before the database can close
+
+    Database(const std::string& path, bool readOnly) : sqlite(path, readOnly, !readOnly) {
+        // Write-ahead logging: a long import transaction never blocks the grid, which reads on
+        // the same thread while the import yields to the window. Stays set in the file; where
+        // the file system cannot do it, SQLite keeps its rollback journal.
+        if (readOnly) return;
+        // Freed pages are zeroed only where that costs no extra writes. This SQLite zeroes every
+        // page of a dropped table by default, which made the drop after a write-back rewrite the
+        // whole table twice (log and checkpoint); the next import reuses those pages.
+        sqlite.exec("PRAGMA secure_delete = FAST");
+        try {
+            sqlite.exec("PRAGMA journal_mode = WAL");
+        } catch (const vts::Error&) {
+            // Another connection holds the file right now; it switched the mode already or will.
+        }
+    }
+};
+
 Connection::Connection() = default;
 
 Connection::~Connection() = default;
@@ -18,76 +43,107 @@ Connection::~Connection() = default;
 void Connection::Mode(int mode) { mode_ = mode; }
 
 void Connection::Open(const std::string& connectionString) {
-    if (provider_) throw vts::Error("The connection is already open.");
+    if (db_) throw vts::Error("The connection is already open.");
     // Paradox tables are read by our engine (openParadoxTable), not through a connection.
-    provider_ = std::make_unique<WorkingProvider>(workingDatabasePath(connectionString), mode_ == adModeRead);
-    provider_->setWriteHooks(writeHooks_);
+    db_ = std::make_unique<Database>(workingDatabasePath(connectionString), mode_ == adModeRead);
     connectionString_ = connectionString;
 }
 
 void Connection::Close() {
-    provider_.reset();
+    db_.reset();
     connectionString_.clear();
 }
 
-int Connection::State() const { return provider_ ? 1 : 0; }
+int Connection::State() const { return db_ ? 1 : 0; }
 
-void Connection::BeginTrans() { provider().beginTrans(); }
-void Connection::CommitTrans() { provider().commitTrans(); }
-void Connection::RollbackTrans() { provider().rollbackTrans(); }
+SqliteDb& Connection::sqlite() const {
+    if (!db_) throw vts::Error("The connection is not open.");
+    return db_->sqlite;
+}
+
+void Connection::BeginTrans() { sqlite().exec("BEGIN"); }
+void Connection::CommitTrans() { sqlite().exec("COMMIT"); }
+void Connection::RollbackTrans() { sqlite().exec("ROLLBACK"); }
 
 void Connection::RecordSourceStructure(const std::string& table, const pdx::Schema& schema) {
-    provider().recordSourceStructure(table, schema);
+    recordStructure(sqlite(), table, schema);
 }
 
 std::optional<pdx::Schema> Connection::SourceStructure(const std::string& table) {
-    return provider().sourceStructure(table);
+    return readStructure(sqlite(), table);
 }
 
 void Connection::SetImportComplete(const std::string& table, bool complete) {
-    provider().setImportComplete(table, complete);
+    setImportComplete(sqlite(), table, complete);
 }
 
-bool Connection::ImportComplete(const std::string& table) { return provider().importComplete(table); }
+bool Connection::ImportComplete(const std::string& table) { return importComplete(sqlite(), table); }
 
-bool Connection::HasUnsavedEdits(const std::string& table) { return provider().hasUnsavedEdits(table); }
+bool Connection::HasUnsavedEdits(const std::string& table) { return hasUnsavedEdits(sqlite(), table); }
+
+void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) {
+    SqliteDb& db = sqlite();
+    if (!db_->inserter || db_->inserter->table() != table) {
+        db_->inserter.reset();
+        db_->inserter.emplace(db, table);
+    }
+    db_->inserter->insert(row);
+}
+
+std::int64_t Connection::RowCount(const std::string& table) {
+    Statement st(sqlite(), "SELECT count(*) FROM " + quoteIdentifier(table));
+    st.step();
+    return st.columnInt(0);
+}
+
+bool Connection::TableExists(const std::string& table) {
+    // NOCASE folds ASCII letters only, as the working tables' names are matched everywhere.
+    Statement st(sqlite(),
+                 "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT IN "
+                 "(?, ?, ?) AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+    st.bind(1, table);
+    st.bind(2, std::string(kStructureTable));
+    st.bind(3, std::string(kIncompleteTable));
+    st.bind(4, std::string(kUnsavedEditsTable));
+    return st.step();
+}
 
 std::shared_ptr<GridSource> Connection::OpenGridSource(const std::string& table) {
-    return provider().openGridSource(table);
+    return std::make_shared<GridSource>(sqlite().path(), table);
 }
 
-bool Connection::TableExists(const std::string& table) { return provider().tableExists(table); }
-
-std::int64_t Connection::RowCount(const std::string& table) { return provider().rowCount(table); }
+void Connection::DropTable(const std::string& table) {
+    SqliteDb& db = sqlite();
+    db_->inserter.reset();
+    // A recorded structure belongs to the table it was recorded for: both go, or neither does.
+    db.exec("SAVEPOINT vts_drop");
+    try {
+        db.exec("DROP TABLE " + quoteIdentifier(table));
+        forgetStructure(db, table);
+        db.exec("RELEASE vts_drop");
+    } catch (...) {
+        db.exec("ROLLBACK TO vts_drop");
+        db.exec("RELEASE vts_drop");
+        throw;
+    }
+}
 
 void Connection::CreateTable(const std::string& table,
                              const std::vector<std::pair<std::string, std::string>>& columns) {
-    provider().createTable(table, columns);
+    SqliteDb& db = sqlite();
+    db_->inserter.reset();
+    std::string sql = "CREATE TABLE " + quoteIdentifier(table) + "(";
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        sql += (i ? "," : "") + quoteIdentifier(columns[i].first) + " " + sqliteDeclaredType(columns[i].second);
+    db.exec(sql + ")");
 }
 
-void Connection::DropTable(const std::string& table) { provider().dropTable(table); }
+void Connection::WriteParadoxTable(const SelectInto& what) { selectInto(sqlite(), what, writeHooks_); }
 
-void Connection::WriteParadoxTable(const SelectInto& what) { provider().writeParadoxTable(what); }
+void Connection::SetBeforeWrite(std::function<void()> hook) { writeHooks_.beforeWrite = std::move(hook); }
 
-void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) {
-    provider().insertRow(table, row);
-}
-
-void Connection::SetBeforeWrite(std::function<void()> hook) {
-    writeHooks_.beforeWrite = std::move(hook);
-    if (provider_) provider_->setWriteHooks(writeHooks_);
-}
-
-void Connection::SetRowWritten(std::function<void(long done)> hook) {
-    writeHooks_.rowWritten = std::move(hook);
-    if (provider_) provider_->setWriteHooks(writeHooks_);
-}
+void Connection::SetRowWritten(std::function<void(long done)> hook) { writeHooks_.rowWritten = std::move(hook); }
 
 const std::string& Connection::ConnectionString() const { return connectionString_; }
-
-WorkingProvider& Connection::provider() const {
-    if (!provider_) throw vts::Error("The connection is not open.");
-    return *provider_;
-}
 
 }  // namespace db

@@ -15,7 +15,7 @@
 
 namespace db {
 
-class WorkingProvider;
+class SqliteDb;
 
 class Connection {
 public:
@@ -75,12 +75,13 @@ public:
     const std::string& ConnectionString() const;
 
 private:
-    WorkingProvider& provider() const;
+    struct Database;
+    SqliteDb& sqlite() const;  // throws vts::Error when the connection is not open
 
     int mode_ = 0;
     WriteHooks writeHooks_;
     std::string connectionString_;
-    std::unique_ptr<WorkingProvider> provider_;
+    std::unique_ptr<Database> db_;
 };
 
 }  // namespace db
