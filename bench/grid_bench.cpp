@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/bench_table.h"
+#include "bench/process_memory.h"
 #include "bridge/paradox.h"
 #include "pages/data_grid_view.h"
 #include "platform/db/connection.h"
@@ -20,14 +21,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-long statusKiB(const std::string& key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size() + 1));
-    return -1;
-}
 
 void paint(DataGridView& view) {
     view.viewport()->repaint();
@@ -53,7 +46,7 @@ int main(int argc, char** argv) {
     auto t = Clock::now();
     ImportParadoxTable(ctx, bench::kBenchTableName);
     const double import = since(t);
-    const long beforeGridKiB = statusKiB("VmRSS:");
+    const long beforeGridKiB = bench::statusKiB("VmRSS:");
 
     t = Clock::now();
     db::Connection grid;
@@ -76,8 +69,8 @@ int main(int argc, char** argv) {
               << ")\n"
               << "scroll to the last row: " << toLast << " s (goal < 0.3 s, ratio " << toLast / 0.3 << ")"
               << (atEnd ? "" : " [not at end!]") << "\n"
-              << "grid memory: " << (statusKiB("VmRSS:") - beforeGridKiB) / 1024
-              << " MB; program peak: " << statusKiB("VmHWM:") / 1024 << " MB (goal < 250 MB, ratio "
-              << statusKiB("VmHWM:") / 1024.0 / 250 << ")\n";
+              << "grid memory: " << (bench::statusKiB("VmRSS:") - beforeGridKiB) / 1024
+              << " MB; program peak: " << bench::statusKiB("VmHWM:") / 1024 << " MB (goal < 250 MB, ratio "
+              << bench::statusKiB("VmHWM:") / 1024.0 / 250 << ")\n";
     return 0;
 }

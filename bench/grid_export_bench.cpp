@@ -12,6 +12,7 @@
 
 #include "app/program.h"
 #include "bench/bench_table.h"
+#include "bench/process_memory.h"
 #include "export/text_export_menu.h"
 #include "pages/form2.h"
 #include "pages/form3.h"
@@ -25,14 +26,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-long peakMiB() {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
-    return -1;
-}
 
 double sqliteShellCsv(const fs::path& db, const fs::path& out) {
     const std::string command = "sqlite3 -csv '" + db.string() + "' 'SELECT * FROM BENCH' > '" + out.string() + "'";
@@ -99,6 +92,6 @@ int main(int argc, char** argv) {
     for (const Format& f : formats)
         std::printf("%s through the grid editor's menu: %.3f s, %.1f MB, ratio %.2f (goal: within 2)\n", f.item, f.best,
                     fs::file_size(dir / (std::string("ours.") + f.item)) / 1e6, f.best / shell);
-    std::printf("program peak memory: %ld MB\n", peakMiB());
+    std::printf("program peak memory: %ld MB\n", bench::statusKiB("VmHWM:") / 1024);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/error_of.h"
 #include "tests/support/fixture_copy.h"
 #include "platform/pdx/reader.h"
 
@@ -29,16 +30,7 @@ inline Table readAll(const fs::path& file) {
     return t;
 }
 
-// The message of the pdx::Error that f throws, or "" when it throws none.
-template <class F>
-std::string errorOf(F&& f) {
-    try {
-        f();
-    } catch (const pdx::Error& e) {
-        return e.what();
-    }
-    return {};
-}
+using vts::test::errorOf;
 
 inline std::vector<std::uint8_t> readBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);

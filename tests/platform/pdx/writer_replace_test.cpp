@@ -13,6 +13,7 @@
 #include "platform/pdx/replace_journal.h"
 #include "platform/pdx/table_replace.h"
 #include "tests/platform/pdx/writer_test_support.h"
+#include "tests/support/error_of.h"
 #include "tests/support/replace_debris.h"
 #include "tests/support/temp_dir.h"
 
@@ -43,15 +44,7 @@ void replaceWith(const fs::path& dir, const std::string& name, const pdx::Schema
     replace.commit(w);
 }
 
-template <typename F>
-std::string errorOf(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using vts::test::errorOf;
 
 void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
     std::ofstream(file, std::ios::binary)
