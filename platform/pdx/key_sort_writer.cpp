@@ -42,10 +42,22 @@ void KeyedRows::clear() {
     count_ = 0;
 }
 
-bool KeyedRows::sortedOrder(std::vector<std::uint32_t>& order, std::pair<std::size_t, std::size_t>& duplicate) const {
+std::optional<std::vector<std::uint32_t>> KeyedRows::sortedOrder(const KeptOrder* kept, Conflict& conflict) const {
     std::vector<SortItem> items(count_);
-    for (std::size_t i = 0; i < count_; ++i) items[i] = {keyPrefix(row(i), keySize_), static_cast<std::uint32_t>(i)};
-    const std::size_t restSize = keySize_ > 8 ? keySize_ - 8 : 0;
+    for (std::size_t i = 0; i < count_; ++i) {
+        std::uint64_t prefix = keyPrefix(row(i), keySize_);
+        if (kept) {
+            const auto rank = kept->rank({row(i), keySize_});
+            if (!rank) {
+                conflict = {i, i};
+                return std::nullopt;
+            }
+            prefix = *rank;
+        }
+        items[i] = {prefix, static_cast<std::uint32_t>(i)};
+    }
+    // A rank stands for the whole key; a byte prefix only for its first 8 bytes.
+    const std::size_t restSize = !kept && keySize_ > 8 ? keySize_ - 8 : 0;
     // 0 when the keys are equal, as memcmp otherwise.
     const auto compareKeys = [&](const SortItem& a, const SortItem& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
@@ -57,12 +69,12 @@ bool KeyedRows::sortedOrder(std::vector<std::uint32_t>& order, std::pair<std::si
     });
     for (std::size_t i = 1; i < items.size(); ++i)
         if (compareKeys(items[i - 1], items[i]) == 0) {
-            duplicate = {items[i - 1].index, items[i].index};
-            return false;
+            conflict = {items[i - 1].index, items[i].index};
+            return std::nullopt;
         }
-    order.resize(count_);
+    std::vector<std::uint32_t> order(count_);
     for (std::size_t i = 0; i < count_; ++i) order[i] = items[i].index;
-    return true;
+    return order;
 }
 
 }  // namespace pdx

@@ -1,11 +1,15 @@
 // The encoded records of a keyed table, held in large chunks until every record is known,
-// then put in key order (byte order of the leading key bytes).
+// then put in key order: the byte order of the leading key bytes, or the order an existing
+// index gives the keys where the table's sort order is not byte order.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
+
+#include "platform/pdx/sort_order.h"
 
 namespace pdx {
 
@@ -19,9 +23,14 @@ public:
     const std::uint8_t* row(std::size_t i) const { return chunks_[i / perChunk_].get() + (i % perChunk_) * rowSize_; }
     void clear();
 
-    // Row indexes in key order. When two rows share a key, stops and returns false with
-    // their indexes (earlier first) in `duplicate`.
-    bool sortedOrder(std::vector<std::uint32_t>& order, std::pair<std::size_t, std::size_t>& duplicate) const;
+    // Why the rows cannot be put in order: two rows (earlier first) share a key, or one row's
+    // key is not in the kept order (second = first).
+    struct Conflict {
+        std::size_t first = 0, second = 0;
+        bool unplaced() const { return first == second; }
+    };
+    // Row indexes in key order, by bytes, or by rank in `kept` when given. Nothing on a conflict.
+    std::optional<std::vector<std::uint32_t>> sortedOrder(const KeptOrder* kept, Conflict& conflict) const;
 
 private:
     std::uint8_t* at(std::size_t i) { return chunks_[i / perChunk_].get() + (i % perChunk_) * rowSize_; }

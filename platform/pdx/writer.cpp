@@ -11,6 +11,7 @@
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/header_writer.h"
+#include "platform/pdx/kept_key_order.h"
 #include "platform/pdx/key_sort_writer.h"
 #include "platform/pdx/mb_writer.h"
 #include "platform/pdx/px_writer.h"
@@ -83,6 +84,7 @@ struct TableWriter::Impl {
     std::uint64_t rowNumber(std::size_t keptIndex) const;
 
     void append(const Record& r);
+    std::optional<KeptOrder> keptOrder() const;
     void sortKeyed();
     void writeKeyedBlocks();
     void writeIndex();
@@ -133,11 +135,32 @@ std::uint64_t TableWriter::Impl::rowNumber(std::size_t keptIndex) const {
     return n;
 }
 
+// Under a sort order the engine does not implement, keys go where the earlier table had them;
+// a key that table did not have cannot be placed, and an index that contradicts the sort
+// order would make its own engine miss records.
+std::optional<KeptOrder> TableWriter::Impl::keptOrder() const {
+    if (ordersByBytes(schema.sortOrderId) || rows.size() < 2) return std::nullopt;
+    std::optional<KeptOrder> kept;
+    if (opt.keyOrderFrom) kept = keptKeyOrder(*opt.keyOrderFrom, schema);
+    if (!kept)
+        throw Error("table " + name + ": its sort order " + schema.sortOrderId +
+                    " is not one this program can place keys by, and no earlier table gives their order");
+    return kept;
+}
+
 void TableWriter::Impl::sortKeyed() {
-    std::pair<std::size_t, std::size_t> same;
-    if (!rows.sortedOrder(order, same))
-        throw Error("table " + name + ": rows " + std::to_string(rowNumber(same.first)) + " and " +
-                    std::to_string(rowNumber(same.second)) + " have the same value in the " + keyDescription(schema));
+    const auto kept = keptOrder();
+    KeyedRows::Conflict conflict;
+    if (auto sorted = rows.sortedOrder(kept ? &*kept : nullptr, conflict)) {
+        order = std::move(*sorted);
+        return;
+    }
+    if (conflict.unplaced())
+        throw Error("table " + name + ", row " + std::to_string(rowNumber(conflict.first)) + ": the value of the " +
+                    keyDescription(schema) + " was changed, and the table's sort order " + schema.sortOrderId +
+                    " is not one this program can place keys by");
+    throw Error("table " + name + ": rows " + std::to_string(rowNumber(conflict.first)) + " and " +
+                std::to_string(rowNumber(conflict.second)) + " have the same value in the " + keyDescription(schema));
 }
 
 void TableWriter::Impl::writeKeyedBlocks() {

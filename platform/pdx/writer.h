@@ -18,6 +18,9 @@ struct WriterOptions {
     // The counter of the table this one replaces: never set back below it, or numbers of
     // deleted records, which other tables may still refer to, would be handed out again.
     std::uint32_t autoIncFloor = 0;
+    // The table this one replaces, whose key order a keyed table keeps where its sort order is
+    // not one the engine places keys by (keys it did not have are then refused).
+    std::optional<std::filesystem::path> keyOrderFrom;
     // Test hook: called before every file-system call; throwing simulates an I/O error.
     WriteHook beforeWrite;
     // Where each file goes, by extension ("db", "MB", "PX", "VAL"), and its mode; unset:

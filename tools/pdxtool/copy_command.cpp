@@ -13,7 +13,9 @@ void runCopy(const std::filesystem::path& source, const std::filesystem::path& d
     // Never replace an existing table: the copy goes only where nothing of that name lives.
     if (!pdx::findFamily(dir, name).empty())
         throw pdx::Error(destination.string() + ": a table of that name already exists");
-    pdx::TableWriter writer(dir, name, reader.info().schema);
+    pdx::WriterOptions options;
+    options.keyOrderFrom = source;  // the copy's keys keep the source's order
+    pdx::TableWriter writer(dir, name, reader.info().schema, options);
     pdx::Record r;
     while (reader.next(r)) writer.append(r);
     writer.finish();

@@ -172,7 +172,7 @@ TEST_P(EngineFiles, AreReproduced) {
     vts::test::TempDir tmp;
     const fs::path original = fs::path(VTS_FIXTURES) / GetParam();
     const Table t = readAll(copyFamily(original, tmp.path()));
-    writeAll(tmp.path(), "COPY", t.info.schema, t.records);
+    writeAll(tmp.path(), "COPY", t.info.schema, t.records, keepingOrderOf(original));
 
     const RawTable ours = rawTable(tmp / "COPY.db"), theirs = rawTable(original);
     ASSERT_EQ(ours.chain.size(), theirs.chain.size());

@@ -72,6 +72,13 @@ inline void writeAll(const fs::path& dir, const std::string& name, const pdx::Sc
     w.install();
 }
 
+// Options for writing a table again in its own place: its keys keep their order.
+inline pdx::WriterOptions keepingOrderOf(const fs::path& db) {
+    pdx::WriterOptions opt;
+    opt.keyOrderFrom = db;
+    return opt;
+}
+
 // Raw view of a written .db: header bytes and records in chain order.
 struct RawTable {
     std::vector<std::uint8_t> bytes;

@@ -244,13 +244,13 @@ TEST(WriterValues, KeptValidityFileCarriesItsStamp) {
     vts::test::TempDir tmp;
     fs::copy_file(fs::path(VTS_FIXTURES) / "joins/A.VAL", tmp / "old.VAL");
     const Table a = readAll(fs::path(VTS_FIXTURES) / "joins/A.db");
-    pdx::WriterOptions opt;
+    pdx::WriterOptions opt = keepingOrderOf(fs::path(VTS_FIXTURES) / "joins/A.db");
     opt.keepVal = tmp / "old.VAL";  // no stamp given: the .VAL's own byte 0 is used
     writeAll(tmp.path(), "NEW", a.info.schema, a.records, opt);
     EXPECT_EQ(fileBytes(tmp / "NEW.VAL"), fileBytes(tmp / "old.VAL"));
     EXPECT_EQ(readAll(tmp / "NEW.db").info.changeCount2, fileBytes(tmp / "old.VAL").at(0));
 
-    writeAll(tmp.path(), "PLAIN", a.info.schema, a.records);
+    writeAll(tmp.path(), "PLAIN", a.info.schema, a.records, keepingOrderOf(fs::path(VTS_FIXTURES) / "joins/A.db"));
     EXPECT_FALSE(fs::exists(tmp / "PLAIN.VAL"));
     EXPECT_EQ(readAll(tmp / "PLAIN.db").info.changeCount2, 1);
 }

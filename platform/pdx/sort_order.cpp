@@ -1,0 +1,31 @@
+#include "platform/pdx/sort_order.h"
+
+#include "platform/shell/ascii_case.h"
+
+namespace pdx {
+
+namespace {
+
+std::string asText(std::span<const std::uint8_t> key) {
+    return {reinterpret_cast<const char*>(key.data()), key.size()};
+}
+
+}  // namespace
+
+bool ordersByBytes(const std::string& sortOrderId) {
+    // Paradox "ascii" (DOS code pages) and "'ascii' ANSI" (Windows code pages) compare bytes.
+    const std::string id = vts::asciiLower(sortOrderId);
+    return id == "ascii" || id == "dbwinus0";
+}
+
+void KeptOrder::add(std::span<const std::uint8_t> key) {
+    ranks_.try_emplace(asText(key), static_cast<std::uint32_t>(ranks_.size()));
+}
+
+std::optional<std::uint32_t> KeptOrder::rank(std::span<const std::uint8_t> key) const {
+    const auto it = ranks_.find(asText(key));
+    if (it == ranks_.end()) return std::nullopt;
+    return it->second;
+}
+
+}  // namespace pdx
