@@ -1,5 +1,7 @@
 #include "platform/pdx/sort_order.h"
 
+#include <vector>
+
 #include "platform/shell/ascii_case.h"
 
 namespace pdx {
@@ -13,9 +15,23 @@ std::string asText(std::span<const std::uint8_t> key) {
 }  // namespace
 
 bool ordersByBytes(const std::string& sortOrderId) {
-    // Paradox "ascii" (DOS code pages) and "'ascii' ANSI" (Windows code pages) compare bytes.
+    // Paradox "ascii" (DOS code pages) and "'ascii' ANSI" (Windows code pages) are the binary
+    // orders; every keyed table and index of these orders at hand is in byte order.
     const std::string id = vts::asciiLower(sortOrderId);
     return id == "ascii" || id == "dbwinus0";
+}
+
+bool ordersByBytes(const Schema& schema, std::span<const int> fields) {
+    for (int f : fields)
+        if (schema.fields.at(static_cast<std::size_t>(f)).type == FieldType::Alpha)
+            return ordersByBytes(schema.sortOrderId);
+    return true;
+}
+
+bool keyOrdersByBytes(const Schema& schema) {
+    std::vector<int> key(static_cast<std::size_t>(schema.keyFields));
+    for (int i = 0; i < schema.keyFields; ++i) key[static_cast<std::size_t>(i)] = i;
+    return ordersByBytes(schema, key);
 }
 
 void KeptOrder::add(std::span<const std::uint8_t> key) {

@@ -7,12 +7,21 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/pdx/types.h"
+
 namespace pdx {
 
 // True when the sort order (header item 7, e.g. "ascii") puts keys in the byte order of their
 // stored form, as checked against real tables. Other orders are collations the engine does not
 // implement: keys are then only ever placed where an existing index already put them.
 bool ordersByBytes(const std::string& sortOrderId);
+
+// True when records ordered by these fields (numbers into schema.fields) are in the byte order
+// of their stored form: always when none of them holds text, whose order alone the sort order
+// decides; otherwise as ordersByBytes(schema.sortOrderId).
+bool ordersByBytes(const Schema& schema, std::span<const int> fields);
+// The same for the schema's key fields.
+bool keyOrdersByBytes(const Schema& schema);
 
 // The positions of the keys of an existing index or keyed table, in its order, so the same keys
 // can be written again in the same order.

@@ -139,7 +139,7 @@ std::uint64_t TableWriter::Impl::rowNumber(std::size_t keptIndex) const {
 // a key that table did not have cannot be placed, and an index that contradicts the sort
 // order would make its own engine miss records.
 std::optional<KeptOrder> TableWriter::Impl::keptOrder() const {
-    if (ordersByBytes(schema.sortOrderId) || rows.size() < 2) return std::nullopt;
+    if (keyOrdersByBytes(schema) || rows.size() < 2) return std::nullopt;
     std::optional<KeptOrder> kept;
     if (opt.keyOrderFrom) kept = keptKeyOrder(*opt.keyOrderFrom, schema);
     if (!kept)

@@ -91,6 +91,19 @@ TEST(KeyOrder, ByteOrderedSortOrdersPlaceEditedKeys) {
     EXPECT_EQ(namesIn(tmp / "BIN.db"), (std::vector<std::string>{"Apricot", "Banana", "apple", "cherry"}));
 }
 
+TEST(KeyOrder, KeysWithoutTextFollowTheirValueUnderEverySortOrder) {
+    vts::test::TempDir tmp;
+    pdx::Schema s;
+    s.fields = {{"Id", FieldType::Short, 2}, {"Name", FieldType::Alpha, 10}};
+    s.keyFields = 1;
+    s.sortOrderId = "ANSII850";  // decides the order of text only
+    s.sortOrder = 0x11;
+    writeAll(tmp.path(), "NUM", s, {{std::int64_t{3}, std::string("c")}, {std::int64_t{-1}, std::string("a")}});
+    const Table t = readAll(tmp / "NUM.db");
+    ASSERT_EQ(t.records.size(), 2u);
+    EXPECT_EQ(t.records[0][0], pdx::Value(std::int64_t{-1}));
+}
+
 TEST(KeyOrder, AnotherKeyLayoutGivesNoOrderToKeep) {
     vts::test::TempDir tmp;
     const fs::path orig = caseBlindTable(tmp.path());
