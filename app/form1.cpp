@@ -7,6 +7,7 @@
 
 #include "app/display_helpers.h"
 #include "app/program_icon.h"
+#include "platform/shell/data_folder.h"
 #include "platform/shell/error_trap.h"
 #include "platform/ui/cursor_file.h"
 #include "platform/ui/settings_store.h"
@@ -102,7 +103,9 @@ void Form1::Form_Load() {
 
 void Form1::PushButton1_Click() {
     ErrorTrap trap(ctx_.dialogs, trapTag("PushButton1_Click"));
-    trap.step(100, [&] { Text1->setText(QString::fromStdString((ctx_.appFolder / "Samples").string())); });
+    trap.step(100, [&] {
+        Text1->setText(QString::fromStdString(userSamplesFolder(ctx_.appFolder, ctx_.dataHome()).string()));
+    });
     trap.step(102, [&] {
         bool sample = true;
         services_.copyDb(sample);

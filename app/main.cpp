@@ -1,11 +1,14 @@
-// Verdalith Table Studio: starts on the folder page with the real dialogs, launcher and settings.
+// Verdalith Table Studio: starts on the folder page with the real dialogs, launcher and settings
+// (or on the table chooser of a folder given on the command line).
 #include <QApplication>
+#include <QFileInfo>
 
 #include "app/program.h"
 #include "export/pdf_export.h"
 #include "export/printer_check.h"
 #include "export/spreadsheet_export.h"
 #include "export/text_export_menu.h"
+#include "platform/shell/data_folder.h"
 #include "platform/ui/qt_dialogs.h"
 #include "platform/ui/qt_launcher.h"
 #include "platform/ui/settings_store.h"
@@ -41,8 +44,18 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtLauncher launcher;
     SettingsStore settings;
-    ProgramServices services{dialogs, launcher, settings, QCoreApplication::applicationDirPath().toStdString(),
-                             endProgram};
+    // A folder named on the command line (the desktop's "Open with") is the one the folder page
+    // starts on, as if remembered from the last run.
+    if (const QStringList args = QCoreApplication::arguments(); args.size() > 1)
+        settings.setDatabase(QFileInfo(args.at(1)).absoluteFilePath().toStdString());
+    const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
+    ProgramServices services{dialogs, launcher, settings, appFolder, endProgram};
+    try {
+        services.dataFolder = chooseDataFolder(appFolder, isWritableFolder);
+    } catch (const Error& e) {
+        dialogs.messageBox(e.what(), mb::Exclamation, "Verdalith Table Studio");
+        return 1;
+    }
     services.yieldToUi = [] { QCoreApplication::processEvents(); };
     services.exporters = exporters();
     services.checkPdfPrinter = [](AppContext& ctx) { CheckPdfPrinter(ctx); };

@@ -11,6 +11,7 @@ namespace vts {
 
 Program::Program(ProgramServices services)
     : services_(std::move(services)), ctx_{services_.dialogs, services_.launcher, services_.appFolder} {
+    ctx_.dataFolder = services_.dataFolder;
     ctx_.yieldToUi = services_.yieldToUi;
     ctx_.endProgram = services_.endProgram;
     pages_ = std::make_unique<PageHost>(ctx_, state_, services_.exporters, [this] {

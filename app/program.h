@@ -22,6 +22,7 @@ struct ProgramServices {
     std::function<void()> yieldToUi = [] {};
     Form3Services exporters = {};
     std::function<void(AppContext&)> checkPdfPrinter = [](AppContext&) {};
+    std::filesystem::path dataFolder = {};  // empty: appFolder
 };
 
 class Program {

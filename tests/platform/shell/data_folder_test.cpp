@@ -1,0 +1,97 @@
+// Where the program writes: beside itself while it may, else in the user's data folder, with a
+// whole copy of the samples made once, so installed files never change.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "platform/shell/data_folder.h"
+#include "tests/support/error_of.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vts::test::TempDir;
+
+// Sets an environment variable for the scope of a test.
+class EnvVar {
+public:
+    EnvVar(const char* name, const fs::path& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+const auto readOnly = [](const fs::path&) { return false; };
+const auto writable = [](const fs::path&) { return true; };
+
+std::string text(const fs::path& p) {
+    std::ifstream in(p);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct InstalledApp {
+    TempDir tmp;
+    fs::path app = tmp / "app";
+    fs::path xdg = tmp / "xdg";
+    InstalledApp() {
+        fs::create_directories(app / "Samples" / "sub");
+        std::ofstream(app / "Samples" / "CUSTOMER.db") << "shipped";
+        std::ofstream(app / "Samples" / "sub" / "ORDERS.db") << "shipped too";
+    }
+};
+
+TEST(DataFolder, IsTheProgramFolderWhileItIsWritable) {
+    InstalledApp a;
+    EXPECT_EQ(vts::chooseDataFolder(a.app, writable), a.app);
+    EXPECT_EQ(vts::userSamplesFolder(a.app, a.app), a.app / "Samples");
+    EXPECT_TRUE(vts::isWritableFolder(a.tmp.path()));
+}
+
+TEST(DataFolder, IsTheUsersDataFolderForAReadOnlyProgram) {
+    InstalledApp a;
+    {
+        EnvVar x("XDG_DATA_HOME", a.xdg);
+        EXPECT_EQ(vts::chooseDataFolder(a.app, readOnly), a.xdg / "verdalith-table-studio");
+        EXPECT_TRUE(fs::is_directory(a.xdg / "verdalith-table-studio"));
+    }
+    EnvVar x("XDG_DATA_HOME", "relative/is/ignored");
+    EnvVar home("HOME", a.tmp / "home");
+    EXPECT_EQ(vts::chooseDataFolder(a.app, readOnly), a.tmp / "home/.local/share/verdalith-table-studio");
+}
+
+TEST(DataFolder, SamplesAreCopiedWholeOnceAndTheShippedOnesNeverChange) {
+    InstalledApp a;
+    const fs::path data = a.tmp / "data";
+    fs::create_directories(data);
+    const fs::path own = vts::userSamplesFolder(a.app, data);
+    EXPECT_EQ(own, data / "Samples");
+    EXPECT_EQ(text(own / "sub" / "ORDERS.db"), "shipped too");
+
+    std::ofstream(own / "CUSTOMER.db") << "edited";  // the user's edits stay the user's
+    EXPECT_EQ(vts::userSamplesFolder(a.app, data), own);
+    EXPECT_EQ(text(own / "CUSTOMER.db"), "edited");
+    EXPECT_EQ(text(a.app / "Samples" / "CUSTOMER.db"), "shipped");
+    EXPECT_EQ(std::distance(fs::directory_iterator(data), fs::directory_iterator()), 1) << "no partial copy is left";
+}
+
+TEST(DataFolder, AFailedCopyLeavesNothingBehind) {
+    InstalledApp a;
+    fs::remove_all(a.app / "Samples");
+    const fs::path data = a.tmp / "data";
+    fs::create_directories(data);
+    const std::string why = vts::test::errorOf([&] { vts::userSamplesFolder(a.app, data); });
+    EXPECT_NE(why.find("could not be copied"), std::string::npos) << why;
+    EXPECT_TRUE(fs::is_empty(data));
+}
+
+}  // namespace
