@@ -3,8 +3,8 @@
 
 namespace vts {
 
-std::string WorkingConnectionString(const std::filesystem::path& appFolder) {
-    return db::workingConnectionString(appFolder.string() + "/dbTemp.mdb");
+std::string WorkingConnectionString(const std::filesystem::path& folder) {
+    return db::workingConnectionString(folder.string() + "/dbTemp.mdb");
 }
 
 }  // namespace vts

@@ -1,12 +1,12 @@
 // IfNull: a value, or the replacement when the value is Null.
 #pragma once
-#include "platform/db/variant.h"
+#include "platform/pdx/types.h"
 
 namespace vts {
 
 // Returns a reference to one of its arguments: keep both alive while the result is used.
-inline const db::Variant& IfNull(const db::Variant& value, const db::Variant& replacement) {
-    return db::isNull(value) ? replacement : value;
+inline const pdx::Value& IfNull(const pdx::Value& value, const pdx::Value& replacement) {
+    return pdx::isNull(value) ? replacement : value;
 }
 
 }  // namespace vts

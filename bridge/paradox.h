@@ -2,10 +2,10 @@
 // of one Paradox table into the working database and its write-back.
 #pragma once
 #include <filesystem>
+#include <map>
 #include <functional>
 #include <string>
 
-#include "bridge/ado_types.h"
 #include "bridge/if_null.h"
 #include "bridge/path_text.h"
 #include "bridge/table_list.h"
@@ -14,14 +14,17 @@
 
 namespace vts {
 
-// appFolder + "/dbTemp.mdb", with an empty password.
-std::string WorkingConnectionString(const std::filesystem::path& appFolder);
+// folder + "/dbTemp.mdb" (the data folder of AppContext::dataHome()), with an empty password.
+std::string WorkingConnectionString(const std::filesystem::path& folder);
 
 // True when the working database holds a base table of that name (letter case ignored).
 bool WorkingTableExists(AppContext& ctx, const std::string& name);
 // True when the working table of that name was edited since its import and the edits have not
 // been written back: importing the table again would discard them.
 bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name);
+// The fields of the Paradox table `name` in `folder` whose values cannot be changed, each with
+// the reason (its key or an index under a sort order the engine cannot reproduce).
+std::map<std::string, std::string> FieldsKeptInPlace(const std::string& folder, const std::string& name);
 // True when the Paradox folder itself (not its sub-folders) holds a file matching "*.db".
 bool FolderHasParadoxTables(AppContext& ctx);
 

@@ -4,7 +4,9 @@
 #include "bridge/paradox.h"
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
+#include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
+#include "platform/pdx/value_text.h"
 
 namespace vts {
 
@@ -36,29 +38,29 @@ std::vector<std::pair<std::string, std::string>> tableColumns(const db::Cursor& 
     std::vector<std::pair<std::string, std::string>> columns;
     for (const db::ColumnInfo& column : table.columns()) {
         yield();
-        columns.emplace_back(column.name, ColumnType(static_cast<std::int16_t>(column.adoType)));
+        columns.emplace_back(column.name, db::ColumnType(static_cast<std::int16_t>(column.adoType)));
     }
     return columns;
 }
 
 // Step 8.3: one value of the current row, through IfNull with an empty text as replacement, in
 // its text form (bytes as they are); an empty text or blob is stored as Null.
-void setValue(db::Variant& out, const db::Variant& value) {
-    static const db::Variant kEmptyText{std::string()};
-    const db::Variant& shown = IfNull(value, kEmptyText);
-    if (const auto* bytes = std::get_if<db::Bytes>(&shown)) {
-        out = bytes->empty() ? db::Variant{} : shown;
+void setValue(pdx::Value& out, const pdx::Value& value) {
+    static const pdx::Value kEmptyText{std::string()};
+    const pdx::Value& shown = IfNull(value, kEmptyText);
+    if (const auto* bytes = std::get_if<pdx::Bytes>(&shown)) {
+        out = bytes->empty() ? pdx::Value{} : shown;
         return;
     }
-    std::string text = std::holds_alternative<std::string>(shown) ? std::get<std::string>(shown) : db::toText(shown);
-    out = text.empty() ? db::Variant{} : db::Variant{std::move(text)};
+    std::string text = std::holds_alternative<std::string>(shown) ? std::get<std::string>(shown) : pdx::toText(shown);
+    out = text.empty() ? pdx::Value{} : pdx::Value{std::move(text)};
 }
 
 // Step 8: each row's values bound into one prepared insert.
 void copyRows(const std::string& name, db::Cursor& table, db::Connection& working, UiThrottle& yield,
               const Progress& progress) {
     const long total = static_cast<long>(table.recordCount());
-    std::vector<db::Variant> values(table.columns().size());
+    std::vector<pdx::Value> values(table.columns().size());
     ProgressThrottle report(progress, total);
     for (long row = 0; row < total; ++row) {
         yield();
@@ -82,7 +84,7 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
     // 2. The Paradox folder, read by our engine.
     db::requireParadoxFolder(folder);
     // 3.
-    working.Open(WorkingConnectionString(ctx.appFolder));
+    working.Open(WorkingConnectionString(ctx.dataHome()));
     CommitOnExit transaction(working);
     // 4.
     if (WorkingTableExists(ctx, name)) working.DropTable(name);

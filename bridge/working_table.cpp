@@ -1,14 +1,17 @@
-// The two probes of the data sources: a table in the working database, tables in the folder.
+// The probes of the data sources: a table in the working database, tables in the folder, fields
+// whose values must stay.
 #include "bridge/paradox.h"
 #include "fsutil/folder_scan.h"
 #include "platform/db/connection.h"
+#include "platform/pdx/family.h"
+#include "platform/pdx/fixed_fields.h"
 
 namespace vts {
 
 bool WorkingTableExists(AppContext& ctx, const std::string& name) {
     // 1. A connection without cursor location or mode.
     db::Connection connection;
-    connection.Open(WorkingConnectionString(ctx.appFolder));
+    connection.Open(WorkingConnectionString(ctx.dataHome()));
     // 2. and 3. Only base tables count; views and the program's own tables never match.
     const bool found = connection.TableExists(name);
     // 4.
@@ -19,8 +22,13 @@ bool WorkingTableExists(AppContext& ctx, const std::string& name) {
 bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
     if (!WorkingTableExists(ctx, name)) return false;
     db::Connection connection;
-    connection.Open(WorkingConnectionString(ctx.appFolder));
+    connection.Open(WorkingConnectionString(ctx.dataHome()));
     return connection.HasUnsavedEdits(name);
+}
+
+std::map<std::string, std::string> FieldsKeptInPlace(const std::string& folder, const std::string& name) {
+    const auto table = pdx::findTable(folder, name);
+    return table ? pdx::fieldsKeptInPlace(*table) : std::map<std::string, std::string>{};
 }
 
 bool FolderHasParadoxTables(AppContext& ctx) {

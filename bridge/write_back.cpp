@@ -16,7 +16,7 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
     // 3. The Paradox folder must be there.
     db::requireParadoxFolder(folderText);
     // 4.
-    working.Open(WorkingConnectionString(ctx.appFolder));
+    working.Open(WorkingConnectionString(ctx.dataHome()));
     if (hooks.beforeWrite) working.SetBeforeWrite(hooks.beforeWrite);
     // Writing back a table whose import stopped part-way would lose every row it did not reach.
     if (!working.ImportComplete(name))
@@ -35,7 +35,7 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
         yield();
     });
     // 9. The new table is in place once this succeeds.
-    working.WriteParadoxTable({rowCount, folderText, name, name});
+    const auto droppedIndexes = working.WriteParadoxTable({rowCount, folderText, name, name});
     report.finish(rowCount);
     // From here on the edits are in the Paradox folder: nothing may report the write-back as
     // failed, or the page would offer a retry that can only fail on the missing working table.
@@ -46,6 +46,11 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
         working.Close();
     } catch (const std::exception&) {
         // A working table left behind is replaced by the next import of the table.
+    }
+    if (!droppedIndexes.empty()) {
+        std::string text = "The table " + name + " was written back to the Paradox folder without some of its indexes:";
+        for (const auto& why : droppedIndexes) text += "\r\n- " + why;
+        ctx.message(text, mb::OkOnly | mb::Exclamation);
     }
     // 12.
     if (hooks.setWriteBackDone) hooks.setWriteBackDone();

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Usage: fuzz/run.sh SECONDS
-# Builds the reader fuzz target, seeds fuzz/corpus from the fixture tables (once) and fuzzes
-# for SECONDS. Findings land in fuzz/ as crash-*, timeout-* or oom-* files.
+# Builds the fuzz target, adds seeds made from the fixture table families to fuzz/corpus (those
+# missing) and fuzzes for SECONDS. Findings land in fuzz/ as crash-*, timeout-*, leak-* or oom-*.
 set -eu
 seconds=${1:?usage: fuzz/run.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,26 +10,48 @@ fixtures=${VTS_FIXTURES:-$root/tests/fixtures/paradox}
 "$here/build.sh" >/dev/null
 corpus="$here/corpus"
 mkdir -p "$corpus"
-if [ -z "$(ls -A "$corpus")" ]; then
-  # Seeds in the target's input layout: flag byte, then the .db (with a length prefix and the
-  # start of the .MB when the table has one).
-  find "$fixtures" -type f \( -iname '*.db' \) | while read -r db; do
-    base=$(basename "$db")
-    stem=${base%.*}
-    mb=$(find "$(dirname "$db")" -maxdepth 1 -type f -iname "$stem.mb" | head -n 1)
-    seed="$corpus/seed-$(echo "$db" | md5sum | cut -c1-12)"
-    if [ -n "$mb" ]; then
-      python3 - "$db" "$mb" "$seed" <<'PY'
-import struct, sys
-db = open(sys.argv[1], 'rb').read()
-mb = open(sys.argv[2], 'rb').read()[:48 * 1024]
-open(sys.argv[3], 'wb').write(b'\x01' + struct.pack('<I', len(db)) + db + mb)
+# One seed per table and per secondary index, in the target's input layout (see
+# pdx_reader_fuzz.cpp): flag byte, then the .db, .MB (its first 48 KiB), .PX, .Xnn and .Ynn,
+# each but the last with a length prefix.
+python3 - "$fixtures" "$corpus" <<'PY'
+import hashlib, os, struct, sys
+fixtures, corpus = sys.argv[1], sys.argv[2]
+
+def companion(folder, names, stem, ext):
+    for n in names:
+        s, e = os.path.splitext(n)
+        if s.lower() == stem.lower() and e[1:].upper() == ext:
+            return os.path.join(folder, n)
+    return None
+
+def read(path, limit=None):
+    with open(path, 'rb') as f:
+        return f.read(limit) if limit else f.read()
+
+for folder, _, names in os.walk(fixtures):
+    for name in names:
+        stem, ext = os.path.splitext(name)
+        if ext.lower() != '.db':
+            continue
+        mb = companion(folder, names, stem, 'MB')
+        px = companion(folder, names, stem, 'PX')
+        indexes = [os.path.splitext(n)[1][1:].upper() for n in names
+                   if os.path.splitext(n)[0].lower() == stem.lower() and os.path.splitext(n)[1][1:2].upper() == 'X']
+        for x in indexes or [None]:
+            flags, files = 0, [read(os.path.join(folder, name))]
+            if mb: flags |= 1; files.append(read(mb, 48 * 1024))
+            if px: flags |= 2; files.append(read(px))
+            if x:
+                xf, yf = companion(folder, names, stem, x), companion(folder, names, stem, 'Y' + x[1:])
+                flags |= 4; files.append(read(xf))
+                if yf: flags |= 8; files.append(read(yf))
+                if x[1] == 'G': flags |= 16
+            seed = bytes([flags]) + b''.join(struct.pack('<I', len(f)) + f for f in files[:-1]) + files[-1]
+            out = os.path.join(corpus, 'family-' + hashlib.sha1(seed).hexdigest()[:16])
+            if not os.path.exists(out):
+                with open(out, 'wb') as f:
+                    f.write(seed)
 PY
-    else
-      { printf '\000'; cat "$db"; } > "$seed"
-    fi
-  done
-fi
 cd "$here"
 exec "$here/build/pdx_reader_fuzz" -max_total_time="$seconds" -max_len=131072 -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix="$here/" -print_final_stats=1 "$corpus"

@@ -1,10 +1,9 @@
 #include "pages/cell_rules.h"
 
-#include <charconv>
-#include <optional>
 #include <algorithm>
+#include <optional>
 
-#include "platform/db/value_text.h"
+#include "platform/pdx/value_text.h"
 
 namespace vts {
 
@@ -37,45 +36,44 @@ CellRule fromParadox(const pdx::Field& f) {
     }
 }
 
-// Dates and times are read by the same parser the write-back uses, and stored in its one
-// written form, so that what the grid accepts is exactly what reaches the table.
+// Input is read by the same parsers the write-back uses, and dates and times are stored in their
+// one written form, so that what the grid accepts is exactly what reaches the table.
 std::optional<std::string> dateText(const std::string& s) {
-    const auto day = db::parseDate(s);
-    return day ? std::optional(db::formatDate(*day)) : std::nullopt;
+    const auto day = pdx::parseDate(s);
+    return day ? std::optional(pdx::formatDate(*day)) : std::nullopt;
 }
 
 std::optional<std::string> timeText(const std::string& s) {
-    const auto ms = db::parseTime(s);
-    return ms ? std::optional(db::formatTime(*ms)) : std::nullopt;
+    const auto ms = pdx::parseTime(s);
+    return ms ? std::optional(pdx::formatTime(*ms)) : std::nullopt;
 }
 
 std::optional<std::string> dateTimeText(const std::string& s) {
-    const auto v = db::parseDateTime(s);
+    const auto v = pdx::parseDateTime(s);
     if (!v) return std::nullopt;
-    return v->hasTime ? db::formatDate(v->day) + " " + db::formatTime(v->ms) : db::formatDate(v->day);
+    return v->hasTime ? pdx::formatDate(v->day) + " " + pdx::formatTime(v->ms) : pdx::formatDate(v->day);
 }
 
 CellInput refuse(std::string reason) { return {false, {}, std::move(reason)}; }
-CellInput accept(db::Variant v) { return {true, std::move(v), {}}; }
+CellInput accept(pdx::Value v) { return {true, std::move(v), {}}; }
 
 CellInput parseInteger(const CellRule& rule, const std::string& s) {
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (ec != std::errc() || end != s.data() + s.size()) return refuse("Enter a whole number.");
-    if (v < rule.min || v > rule.max)
+    const auto v = pdx::parseInteger(s);
+    if (!v) return refuse("Enter a whole number.");
+    if (*v < rule.min || *v > rule.max)
         return refuse("Enter a whole number from " + std::to_string(rule.min) + " to " + std::to_string(rule.max) +
                       ".");
-    return accept(static_cast<std::int64_t>(v));
+    return accept(*v);
 }
 
 CellInput parseNumber(const std::string& s) {
-    const auto v = db::parseDouble(s);
+    const auto v = pdx::parseDouble(s);
     if (!v) return refuse("Enter a number, with '.' as the decimal point.");
     return accept(*v);
 }
 
 CellInput parseDecimal(const CellRule& rule, const std::string& s) {
-    const auto text = db::parseDecimal(s);
+    const auto text = pdx::parseDecimal(s);
     if (!text) return refuse("Enter a decimal number, with '.' as the decimal point.");
     const std::string digits = text->substr(text->front() == '-' ? 1 : 0);
     const auto point = digits.find('.');
@@ -92,22 +90,16 @@ CellInput parseDecimal(const CellRule& rule, const std::string& s) {
 }
 
 CellInput parseHex(const CellRule& rule, const std::string& s) {
-    const auto bytes = db::parseHex(s);
+    const auto bytes = pdx::parseHex(s);
     if (!bytes) return refuse("Enter bytes as pairs of hexadecimal digits.");
     if (rule.maxLength > 0 && static_cast<int>(bytes->size()) > rule.maxLength)
         return refuse("Enter at most " + std::to_string(rule.maxLength) + " bytes.");
-    return accept(db::toText(db::Variant{*bytes}));  // upper-case hexadecimal
-}
-
-size_t utf8Length(const std::string& s) {
-    size_t n = 0;
-    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
-    return n;
+    return accept(pdx::hexText(*bytes));  // upper-case hexadecimal
 }
 
 // Text the table's code page must be able to store, within maxLength bytes when given.
 CellInput parseText(const CellRule& rule, const std::string& s) {
-    if (rule.maxLength > 0 && static_cast<int>(utf8Length(s)) > rule.maxLength)
+    if (rule.maxLength > 0 && static_cast<int>(pdx::characterCount(s)) > rule.maxLength)
         return refuse("Enter at most " + std::to_string(rule.maxLength) + " characters.");
     if (!rule.codePage) return accept(s);
     std::string stored;
@@ -157,8 +149,7 @@ CellInput parseCellInput(const CellRule& rule, const std::string& text) {
             if (const auto t = timeText(text)) return accept(*t);
             return refuse("Enter a time as HH:MM:SS.");
         case CellKind::Logical:
-            if (text == "True" || text == "true" || text == "TRUE") return accept(std::string("True"));
-            if (text == "False" || text == "false" || text == "FALSE") return accept(std::string("False"));
+            if (const auto b = pdx::parseLogical(text)) return accept(pdx::toText(*b));
             return refuse("Enter True or False.");
         case CellKind::Hex: return parseHex(rule, text);
         case CellKind::Binary: return refuse("Binary values cannot be edited here.");

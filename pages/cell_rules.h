@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/db/variant.h"
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/types.h"
 
@@ -33,9 +32,12 @@ struct CellRule {
     // Text and Memo: the Paradox table's code page, so that text it cannot store, or an Alpha
     // text too long in its bytes, is refused here rather than when the table is written back.
     std::shared_ptr<pdx::CodePage> codePage;
-    bool editable() const { return kind != CellKind::Binary; }
+    // Why the column's values must stay as they are (a key or index the program cannot reorder).
+    std::string keptBecause;
+    bool editable() const { return kind != CellKind::Binary && keptBecause.empty(); }
     // Why a cell of a column that is not editable cannot be changed; shown on hover.
     std::string readOnlyReason() const {
+        if (!keptBecause.empty()) return keptBecause;
         return editable() ? std::string()
                           : "Binary data (a picture, an OLE object or bytes) cannot be edited in the grid; it is "
                             "written back to the table as it is.";
@@ -49,7 +51,7 @@ CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>
 
 struct CellInput {
     bool ok = false;
-    db::Variant value;   // what to store (Null for empty input)
+    pdx::Value value;    // what to store (Null for empty input)
     std::string reason;  // why the input was refused
 };
 

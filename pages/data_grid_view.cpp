@@ -36,15 +36,16 @@ DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
 
 DataGridView::~DataGridView() { setModel(nullptr); }
 
-void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure) {
+void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
+                                 const std::map<std::string, std::string>& keptFields) {
     setModel(nullptr);
     model_.reset();
     walkTop_ = 0;
     currentRow_ = -1;
     walkRows_.clear();
     if (!source) return;
-    model_ =
-        std::make_unique<GridModel>(std::move(source), structure, [this](const std::string& text) { report_(text); });
+    model_ = std::make_unique<GridModel>(
+        std::move(source), structure, [this](const std::string& text) { report_(text); }, keptFields);
     setModel(model_.get());
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     fitColumns();

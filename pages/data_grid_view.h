@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -22,7 +23,9 @@ public:
     ~DataGridView() override;
 
     // Binds the grid to a data source, or unbinds it (nullptr): the grid then holds nothing open.
-    void setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure = {});
+    // keptFields: column name -> why its values must stay as they are (shown on hover).
+    void setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure = {},
+                       const std::map<std::string, std::string>& keptFields = {});
     bool isBound() const { return model_ != nullptr; }
     GridModel* gridModel() const { return model_.get(); }
     // Where the grid reports a refused edit or a failed write (default: a message box).

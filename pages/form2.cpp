@@ -144,7 +144,7 @@ void Form2::PushButton3_Click() {
         if (!state_.gridConnection) throw Error("There is no connection to the working database.");
         return *state_.gridConnection;
     };
-    trap.step(114, [&] { grid().Open(WorkingConnectionString(ctx_.appFolder)); });
+    trap.step(114, [&] { grid().Open(WorkingConnectionString(ctx_.dataHome())); });
     Form3* form3 = nullptr;
     trap.step(116, [&] { form3 = &services_.showForm3(); });
     if (form3) {
@@ -155,7 +155,8 @@ void Form2::PushButton3_Click() {
         trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });
         trap.step(126, [&] {
             if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");
-            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName));
+            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName),
+                                            FieldsKeptInPlace(state_.currentTableFolder, state_.currentTableName));
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
     }

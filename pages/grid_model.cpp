@@ -3,6 +3,8 @@
 #include <QFont>
 #include <algorithm>
 
+#include "platform/pdx/value_text.h"
+
 namespace vts {
 
 namespace {
@@ -17,12 +19,16 @@ std::optional<pdx::Field> sourceField(const std::optional<pdx::Schema>& s, const
 }  // namespace
 
 GridModel::GridModel(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
-                     std::function<void(const std::string&)> reportError)
+                     std::function<void(const std::string&)> reportError,
+                     const std::map<std::string, std::string>& keptFields)
     : source_(std::move(source)), reportError_(std::move(reportError)) {
     const auto codePage =
         structure ? std::make_shared<pdx::CodePage>(structure->codePage, structure->sortOrderId) : nullptr;
-    for (int c = 0; c < source_->ColumnCount(); ++c)
+    for (int c = 0; c < source_->ColumnCount(); ++c) {
         rules_.push_back(cellRuleFor(source_->ColumnJetType(c), sourceField(structure, *source_, c), codePage));
+        if (const auto kept = keptFields.find(source_->ColumnName(c)); kept != keptFields.end())
+            rules_.back().keptBecause = kept->second;
+    }
     rows_ = static_cast<int>(std::min<std::int64_t>(source_->RowCount(), INT32_MAX));
 }
 
@@ -48,10 +54,10 @@ db::GridSource::Row* GridModel::row(int r) const {
     return i < rows.size() ? &rows[i] : nullptr;
 }
 
-std::string GridModel::textOf(int column, const db::Variant& v) const {
-    if (rule(column).kind == CellKind::Binary && std::holds_alternative<db::Bytes>(v))
-        return "binary, " + std::to_string(std::get<db::Bytes>(v).size()) + " bytes";
-    return db::toText(v);
+std::string GridModel::textOf(int column, const pdx::Value& v) const {
+    if (rule(column).kind == CellKind::Binary && std::holds_alternative<pdx::Bytes>(v))
+        return "binary, " + std::to_string(std::get<pdx::Bytes>(v).size()) + " bytes";
+    return pdx::toText(v);
 }
 
 std::string GridModel::displayText(int r, int column) const {

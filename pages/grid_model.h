@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -22,7 +23,8 @@ public:
 
     // source: the table's original Paradox structure when the columns still match it.
     GridModel(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
-              std::function<void(const std::string&)> reportError);
+              std::function<void(const std::string&)> reportError,
+              const std::map<std::string, std::string>& keptFields = {});
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,7 +36,7 @@ public:
     const CellRule& rule(int column) const { return rules_.at(static_cast<size_t>(column)); }
     std::string displayText(int row, int column) const;
     // A value's text as the grid shows it in that column.
-    std::string textOf(int column, const db::Variant& v) const;
+    std::string textOf(int column, const pdx::Value& v) const;
     // Rows straight from the table, bypassing the cache of shown rows (for a walk over all rows).
     std::vector<db::GridSource::Row> fetch(std::int64_t firstRow, std::int64_t count) const {
         return source_->Fetch(firstRow, count);

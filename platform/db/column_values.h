@@ -3,11 +3,11 @@
 #pragma once
 #include <string>
 
-#include "platform/db/variant.h"
+#include "platform/pdx/types.h"
 
 namespace db {
 
 // Empty text is Null. Throws vts::Error saying why the value does not suit the column.
-Variant valueForColumn(const Variant& v, const std::string& jetType);
+pdx::Value valueForColumn(const pdx::Value& v, const std::string& jetType);
 
 }  // namespace db

@@ -81,7 +81,7 @@ bool Connection::ImportComplete(const std::string& table) { return importComplet
 
 bool Connection::HasUnsavedEdits(const std::string& table) { return hasUnsavedEdits(sqlite(), table); }
 
-void Connection::InsertRow(const std::string& table, const std::vector<Variant>& row) {
+void Connection::InsertRow(const std::string& table, const std::vector<pdx::Value>& row) {
     SqliteDb& db = sqlite();
     if (!db_->inserter || db_->inserter->table() != table) {
         db_->inserter.reset();
@@ -138,7 +138,9 @@ void Connection::CreateTable(const std::string& table,
     db.exec(sql + ")");
 }
 
-void Connection::WriteParadoxTable(const SelectInto& what) { selectInto(sqlite(), what, writeHooks_); }
+std::vector<std::string> Connection::WriteParadoxTable(const SelectInto& what) {
+    return selectInto(sqlite(), what, writeHooks_);
+}
 
 void Connection::SetBeforeWrite(std::function<void()> hook) { writeHooks_.beforeWrite = std::move(hook); }
 

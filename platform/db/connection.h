@@ -8,7 +8,6 @@
 
 #include "platform/db/connection_string.h"
 #include "platform/db/grid_source.h"
-#include "platform/db/variant.h"
 #include "platform/db/select_into.h"
 #include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
@@ -49,7 +48,7 @@ public:
     bool HasUnsavedEdits(const std::string& table);
     // Adds one row to a working table, one value per column, through a statement prepared once
     // per table (working database only; not logged). Throws vts::Error.
-    void InsertRow(const std::string& table, const std::vector<Variant>& row);
+    void InsertRow(const std::string& table, const std::vector<pdx::Value>& row);
     // Working database only; not logged. The rows of a table; a table dropped with the
     // structure recorded for it.
     std::int64_t RowCount(const std::string& table);
@@ -64,8 +63,9 @@ public:
     // declared type keeps its values exactly (working database only; not logged).
     void CreateTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& columns);
     // Replaces the Paradox table what.target in what.folder with the first what.top rows of the
-    // working table what.source, all or nothing (working database only; not logged).
-    void WriteParadoxTable(const SelectInto& what);
+    // working table what.source, all or nothing (working database only; not logged). Returns
+    // the earlier table's secondary indexes that could not be kept, each with the reason.
+    std::vector<std::string> WriteParadoxTable(const SelectInto& what);
 
     // Test hook handed to the Paradox writer of WriteParadoxTable: called before every write.
     void SetBeforeWrite(std::function<void()> hook);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/variant.h"
 #include "platform/pdx/types.h"
 
 namespace db {
@@ -22,7 +21,7 @@ public:
     virtual bool eof() = 0;
     virtual void moveNext() = 0;  // throws vts::Error at EOF
     virtual std::int64_t recordCount() const = 0;
-    virtual const Variant& value(int column) = 0;  // current row; throws vts::Error at EOF
+    virtual const pdx::Value& value(int column) = 0;  // current row; throws vts::Error at EOF
     virtual const pdx::Schema* sourceSchema() const { return nullptr; }
 
 protected:

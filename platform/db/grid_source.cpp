@@ -119,9 +119,10 @@ std::vector<GridSource::Row> GridSource::Fetch(std::int64_t firstRow, std::int64
     return rows;
 }
 
-Variant GridSource::Update(std::int64_t rowid, int column, const Variant& expectedOld, const Variant& newValue) {
+pdx::Value GridSource::Update(std::int64_t rowid, int column, const pdx::Value& expectedOld,
+                              const pdx::Value& newValue) {
     const auto& c = impl_->columns.at(std::size_t(column));
-    Variant stored;
+    pdx::Value stored;
     try {
         stored = valueForColumn(newValue, c.jetType);
     } catch (const vts::Error& e) {

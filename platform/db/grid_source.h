@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/variant.h"
+#include "platform/pdx/types.h"
 
 namespace db {
 
@@ -16,11 +16,11 @@ public:
     struct Column {
         std::string name;
         std::string jetType;  // declared type's first word: "INT", "TEXT", "MEMO", ...
-        int adoType = 0;      // 3, 5, 131, 7, 202, 203, 205, ...
+        int adoType = 0;      // one of the ado:: codes of jet_types.h
     };
     struct Row {
         std::int64_t rowid = 0;
-        std::vector<Variant> values;  // one per column
+        std::vector<pdx::Value> values;  // one per column
     };
 
     // Opens the working database at `dbPath` on table `table`; throws vts::Error.
@@ -43,7 +43,7 @@ public:
     // `expectedOld`. The new value is checked against the column's type (empty text is Null).
     // Returns the value as now stored. Throws vts::Error when the row changed or vanished, or
     // when the value does not suit the column.
-    Variant Update(std::int64_t rowid, int column, const Variant& expectedOld, const Variant& newValue);
+    pdx::Value Update(std::int64_t rowid, int column, const pdx::Value& expectedOld, const pdx::Value& newValue);
 
 private:
     struct Impl;

@@ -1,10 +1,90 @@
-// The Jet column types of the working tables: their SQLite declared types, ADO type codes, and
-// the Jet type the import gives each Paradox field type.
+// The Jet column types of the working tables and the ADO type codes: their SQLite declared types,
+// the codes' names, and the Jet type the import gives each Paradox field type.
 #include "platform/db/jet_types.h"
+
+#include <array>
+#include <utility>
 
 #include "platform/shell/ascii_case.h"
 
 namespace db {
+
+namespace {
+
+// Each code with the name of its constant, both from the one constant.
+#define VTS_ADO_NAME(constant) \
+    { ado::constant, #constant }
+constexpr std::array<std::pair<int, const char*>, 39> kTypeNames{{
+    VTS_ADO_NAME(adEmpty),
+    VTS_ADO_NAME(adSmallInt),
+    VTS_ADO_NAME(adInteger),
+    VTS_ADO_NAME(adSingle),
+    VTS_ADO_NAME(adDouble),
+    VTS_ADO_NAME(adCurrency),
+    VTS_ADO_NAME(adDate),
+    VTS_ADO_NAME(adBSTR),
+    VTS_ADO_NAME(adIDispatch),
+    VTS_ADO_NAME(adError),
+    VTS_ADO_NAME(adBoolean),
+    VTS_ADO_NAME(adVariant),
+    VTS_ADO_NAME(adIUnknown),
+    VTS_ADO_NAME(adDecimal),
+    VTS_ADO_NAME(adTinyInt),
+    VTS_ADO_NAME(adUnsignedTinyInt),
+    VTS_ADO_NAME(adUnsignedSmallInt),
+    VTS_ADO_NAME(adUnsignedInt),
+    VTS_ADO_NAME(adBigInt),
+    VTS_ADO_NAME(adUnsignedBigInt),
+    VTS_ADO_NAME(adFileTime),
+    VTS_ADO_NAME(adGUID),
+    VTS_ADO_NAME(adBinary),
+    VTS_ADO_NAME(adChar),
+    VTS_ADO_NAME(adWChar),
+    VTS_ADO_NAME(adNumeric),
+    VTS_ADO_NAME(adUserDefined),
+    VTS_ADO_NAME(adDBDate),
+    VTS_ADO_NAME(adDBTime),
+    VTS_ADO_NAME(adDBTimeStamp),
+    VTS_ADO_NAME(adChapter),
+    VTS_ADO_NAME(adPropVariant),
+    VTS_ADO_NAME(adVarNumeric),
+    VTS_ADO_NAME(adVarChar),
+    VTS_ADO_NAME(adLongVarChar),
+    VTS_ADO_NAME(adVarWChar),
+    VTS_ADO_NAME(adLongVarWChar),
+    VTS_ADO_NAME(adVarBinary),
+    VTS_ADO_NAME(adLongVarBinary),
+}};
+#undef VTS_ADO_NAME
+
+// First matching substring wins; the order matters ("adlongvarbinary" before "longvar").
+constexpr std::array<std::pair<const char*, const char*>, 10> kTypeRules{{
+    {"adlongvarbinary", "OLEOBJECT"},
+    {"longvar", "MEMO"},
+    {"char", "TEXT"},
+    {"decimal", "DECIMAL"},
+    {"single", "INT"},
+    {"int", "INT"},
+    {"numeric", "INT"},
+    {"date", "DATETIME"},
+    {"timestamp", "DATETIME"},
+    {"double", "FLOAT"},
+}};
+
+}  // namespace
+
+std::string AdoTypeName(std::int16_t code) {
+    for (const auto& [known, name] : kTypeNames)
+        if (known == code) return name;
+    return {};
+}
+
+std::string ColumnType(std::int16_t code) {
+    const std::string lowerTypeName = vts::asciiLower(AdoTypeName(code));
+    for (const auto& [part, type] : kTypeRules)
+        if (lowerTypeName.find(part) != std::string::npos) return type;
+    return "TEXT";
+}
 
 std::string sqliteDeclaredType(const std::string& jetType) {
     const std::string t = vts::asciiUpper(jetType);
@@ -83,18 +163,6 @@ int adoTypeOf(pdx::FieldType type) {
     return ado::adVarChar;
 }
 
-std::string jetTypeOf(pdx::FieldType type) {
-    switch (adoTypeOf(type)) {
-        case ado::adSmallInt:
-        case ado::adInteger: return "INT";
-        case ado::adDouble: return "FLOAT";
-        case ado::adDBDate:
-        case ado::adDBTimeStamp: return "DATETIME";
-        case ado::adDecimal: return "DECIMAL";
-        case ado::adLongVarChar: return "MEMO";
-        case ado::adLongVarBinary: return "OLEOBJECT";
-        default: return "TEXT";  // Alpha, Logical, Time, Bytes
-    }
-}
+std::string jetTypeOf(pdx::FieldType type) { return ColumnType(static_cast<std::int16_t>(adoTypeOf(type))); }
 
 }  // namespace db

@@ -7,24 +7,22 @@
 
 namespace db {
 
-// A Paradox value as the import stores it (dates "YYYY-MM-DD", logicals "True"/"False",
-// Bytes as hexadecimal text, blobs as bytes).
-Variant fromParadox(const pdx::Value& v, pdx::FieldType type);
-
+// Values come as the import stores them: dates "YYYY-MM-DD", logicals "True"/"False", Bytes
+// fields as hexadecimal text, blobs as bytes (see storedForm).
 class ParadoxCursor : public Cursor {
 public:
     explicit ParadoxCursor(const std::filesystem::path& dbFile);  // throws vts::Error
     bool eof() override { return eof_; }
     void moveNext() override;
     std::int64_t recordCount() const override { return reader_.info().recordCount; }
-    const Variant& value(int column) override;
+    const pdx::Value& value(int column) override;
     const pdx::Schema* sourceSchema() const override { return &reader_.info().schema; }
 
 private:
     void readNext();
     pdx::TableReader reader_;
     pdx::Record record_;
-    std::vector<Variant> row_;
+    std::vector<pdx::Value> row_;
     bool eof_ = false;
 };
 

@@ -7,8 +7,8 @@
 
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_values.h"
-#include "platform/db/value_text.h"
 #include "platform/pdx/codec.h"
+#include "platform/pdx/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -31,41 +31,41 @@ struct ColumnNeeds {
     bool hasTime = false;             // DATETIME
     std::size_t longest = 1;          // TEXT, in characters
 
-    void observe(const Variant& v, std::int64_t row, const std::string& field);
+    void observe(const pdx::Value& v, std::int64_t row, const std::string& field);
     pdx::Field field(const std::string& name) const;
 
 private:
-    void observeInt(const Variant& v);
-    void observeDecimal(const Variant& v);
-    void observeDateTime(const Variant& v);
+    void observeInt(const pdx::Value& v);
+    void observeDecimal(const pdx::Value& v);
+    void observeDateTime(const pdx::Value& v);
 };
 
-void ColumnNeeds::observe(const Variant& v, std::int64_t row, const std::string& field) {
+void ColumnNeeds::observe(const pdx::Value& v, std::int64_t row, const std::string& field) {
     try {
         if (jet == "INT") observeInt(v);
         else if (jet == "DECIMAL") observeDecimal(v);
         else if (jet == "DATETIME") observeDateTime(v);
-        else if (jet == "TEXT") longest = std::max(longest, characterCount(toText(v)));
+        else if (jet == "TEXT") longest = std::max(longest, pdx::characterCount(pdx::toText(v)));
         else if (jet == "OLEOBJECT") toParadoxValue(v, T::Binary);  // fails here, before anything is written
     } catch (const vts::Error& e) {
         throw vts::Error(rowFieldText(row, field, e.what()));
     }
 }
 
-void ColumnNeeds::observeInt(const Variant& v) {
+void ColumnNeeds::observeInt(const pdx::Value& v) {
     const auto value = toParadoxValue(v, std::holds_alternative<double>(v) ? T::Number : T::Long);
-    if (isNull(value)) return;
+    if (pdx::isNull(value)) return;
     const auto* d = std::get_if<double>(&value);
     if (d && std::trunc(*d) != *d) fractional = true;
     const double magnitude = std::fabs(d ? *d : double(std::get<std::int64_t>(value)));
     if (magnitude > double(kExactIntegerLimit))
-        throw vts::Error(toText(v) + " is beyond 2^53 and cannot be stored exactly in a Paradox table.");
+        throw vts::Error(pdx::toText(v) + " is beyond 2^53 and cannot be stored exactly in a Paradox table.");
     largest = std::max(largest, static_cast<std::int64_t>(magnitude));
 }
 
-void ColumnNeeds::observeDecimal(const Variant& v) {
+void ColumnNeeds::observeDecimal(const pdx::Value& v) {
     const auto value = toParadoxValue(v, T::Bcd);
-    if (isNull(value)) return;
+    if (pdx::isNull(value)) return;
     std::string_view text = std::get<pdx::Decimal>(value).text;
     if (text[0] == '-') text.remove_prefix(1);
     const auto point = text.find('.');
@@ -78,9 +78,9 @@ void ColumnNeeds::observeDecimal(const Variant& v) {
                          std::to_string(pdx::kBcdDigits) + " digits.");
 }
 
-void ColumnNeeds::observeDateTime(const Variant& v) {
+void ColumnNeeds::observeDateTime(const pdx::Value& v) {
     const auto value = toParadoxValue(v, T::Timestamp);
-    if (isNull(value)) return;
+    if (pdx::isNull(value)) return;
     const auto ms = static_cast<std::int64_t>(std::get<pdx::Timestamp>(value).ms);
     hasTime = hasTime || ms % pdx::kMsPerDay != 0;
 }

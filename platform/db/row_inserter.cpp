@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "platform/db/jet_types.h"
+#include "platform/db/stored_values.h"
+#include "platform/pdx/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -29,7 +31,7 @@ std::optional<double> decimalText(std::string_view text) {
 RowInserter::RowInserter(const SqliteDb& db, const std::string& table) : db_(db), table_(table) {
     Statement columns(db_, "SELECT type FROM pragma_table_info(?) ORDER BY cid");
     columns.bind(1, table);
-    while (columns.step()) realColumn_.push_back(hasRealAffinity(toText(columns.column(0))));
+    while (columns.step()) realColumn_.push_back(hasRealAffinity(pdx::toText(columns.column(0))));
     if (realColumn_.empty()) throw vts::Error("no such table: " + table);
     std::string sql = "INSERT INTO " + quoteIdentifier(table) + " VALUES(";
     for (std::size_t i = 0; i < realColumn_.size(); ++i) sql += i ? ", ?" : "?";
@@ -41,14 +43,21 @@ RowInserter::RowInserter(const SqliteDb& db, const std::string& table) : db_(db)
     statement_.reset(raw);
 }
 
-void RowInserter::bind(int index, const Variant& value, bool realColumn) {
+int RowInserter::bindText(int index, std::string_view text, bool realColumn, sqlite3_destructor_type keep) {
+    sqlite3_stmt* st = statement_.get();
+    const auto number = realColumn ? decimalText(text) : std::nullopt;
+    return number ? sqlite3_bind_double(st, index, *number)
+                  : sqlite3_bind_text64(st, index, text.data(), text.size(), keep, SQLITE_UTF8);
+}
+
+void RowInserter::bind(int index, const pdx::Value& value, bool realColumn) {
     sqlite3_stmt* st = statement_.get();
     int rc = SQLITE_OK;
     if (const auto* text = std::get_if<std::string>(&value)) {
-        const auto number = realColumn ? decimalText(*text) : std::nullopt;
-        rc = number ? sqlite3_bind_double(st, index, *number)
-                    : sqlite3_bind_text64(st, index, text->data(), text->size(), SQLITE_STATIC, SQLITE_UTF8);
-    } else if (const auto* bytes = std::get_if<Bytes>(&value)) {
+        rc = bindText(index, *text, realColumn, SQLITE_STATIC);
+    } else if (!isStorageClass(value)) {
+        rc = bindText(index, pdx::toText(value), realColumn, SQLITE_TRANSIENT);
+    } else if (const auto* bytes = std::get_if<pdx::Bytes>(&value)) {
         // A null data pointer would bind NULL, not an empty blob.
         rc = bytes->empty() ? sqlite3_bind_zeroblob(st, index, 0)
                             : sqlite3_bind_blob64(st, index, bytes->data(), bytes->size(), SQLITE_STATIC);
@@ -62,7 +71,7 @@ void RowInserter::bind(int index, const Variant& value, bool realColumn) {
     if (rc != SQLITE_OK) throw vts::Error(db_.errorText());
 }
 
-void RowInserter::insert(const std::vector<Variant>& row) {
+void RowInserter::insert(const std::vector<pdx::Value>& row) {
     if (row.size() != realColumn_.size())
         throw vts::Error("table " + table_ + " has " + std::to_string(realColumn_.size()) + " columns but " +
                          std::to_string(row.size()) + " values were supplied");

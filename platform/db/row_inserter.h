@@ -5,10 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/db/sqlite_handle.h"
-#include "platform/db/variant.h"
+#include "platform/pdx/types.h"
 
 namespace db {
 
@@ -20,14 +21,17 @@ public:
     const std::string& table() const { return table_; }
     // One value per column. A text is stored the way SQLite stores that text as a literal (the
     // column's type makes a number of it where it does); a decimal text for a column of REAL
-    // type is stored as its nearest double. Throws vts::Error with SQLite's reason.
-    void insert(const std::vector<Variant>& row);
+    // type is stored as its nearest double. A value of no SQLite storage class is taken as its
+    // stored form, a text. Throws vts::Error with SQLite's reason.
+    void insert(const std::vector<pdx::Value>& row);
 
 private:
     struct Finalizer {
         void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
     };
-    void bind(int index, const Variant& value, bool realColumn);
+    void bind(int index, const pdx::Value& value, bool realColumn);
+    // SQLITE_STATIC when the text outlives the step, SQLITE_TRANSIENT for SQLite's own copy.
+    int bindText(int index, std::string_view text, bool realColumn, sqlite3_destructor_type keep);
 
     const SqliteDb& db_;
     std::string table_;

@@ -8,6 +8,7 @@
 #include "platform/shell/ascii_case.h"
 #include "platform/db/stored_values.h"
 #include "platform/pdx/reader.h"
+#include "platform/pdx/secondary_index.h"
 #include "platform/pdx/table_replace.h"
 #include "platform/pdx/writer.h"
 #include "platform/shell/errors.h"
@@ -18,14 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the new table carries over from the one it replaces: its autoincrement counter, and its
-// .VAL, which stays valid only for the same fields and the table stamp it was made for. A table
-// that cannot be read here cannot be carried over faithfully, so the write stops.
+// What the new table carries over from the one it replaces: its autoincrement counter, its key
+// order, its secondary indexes, and its .VAL, which stays valid only for the same fields and the
+// table stamp it was made for. A table that cannot be read here cannot be carried over
+// faithfully, so the write stops.
 void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, bool sameFields,
                pdx::WriterOptions& options) {
     const auto oldDb = replace.oldFile("db");
     if (!oldDb) return;
     const pdx::TableReader old(*oldDb);
+    options.keyOrderFrom = *oldDb;
+    options.secondaryIndexes = pdx::readSecondaryIndexes(*oldDb);
     const auto& fields = schema.fields;
     if (std::any_of(fields.begin(), fields.end(),
                     [](const pdx::Field& f) { return f.type == pdx::FieldType::AutoInc; }))
@@ -59,7 +63,7 @@ std::string failureText(const SelectInto& s, const std::string& why) {
 
 }  // namespace
 
-void selectInto(const SqliteDb& db, const SelectInto& s, const WriteHooks& hooks) {
+std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, const WriteHooks& hooks) {
     std::error_code ec;
     if (!fs::is_directory(s.folder, ec)) throw vts::Error("The Paradox folder \"" + s.folder + "\" does not exist.");
     try {
@@ -76,6 +80,9 @@ void selectInto(const SqliteDb& db, const SelectInto& s, const WriteHooks& hooks
         writeRows(db, table, s, schema, writer, hooks.rowWritten);
         writer.finish();
         replace.commit(writer);
+        std::vector<std::string> dropped;
+        for (const auto& d : writer.droppedIndexes()) dropped.push_back("the index " + d.extension + ": " + d.reason);
+        return dropped;
     } catch (const std::exception& e) {
         throw vts::Error(failureText(s, e.what()));
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/db/sqlite_handle.h"
 #include "platform/db/write_hooks.h"
@@ -19,7 +20,8 @@ struct SelectInto {
 };
 
 // Replaces a table of that name in one step (its whole family, or nothing, changes); on failure
-// the earlier table stays as it was and nothing else is left behind.
-void selectInto(const SqliteDb& db, const SelectInto& statement, const WriteHooks& hooks);
+// the earlier table stays as it was and nothing else is left behind. Returns the secondary
+// indexes of the earlier table that the new one could not keep, each with the reason.
+std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& statement, const WriteHooks& hooks);
 
 }  // namespace db

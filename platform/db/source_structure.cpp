@@ -2,6 +2,7 @@
 // working database whose name no table name can take (table names come from file names).
 #include "platform/db/source_structure.h"
 
+#include "platform/pdx/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -78,15 +79,15 @@ void recordStructure(SqliteDb& db, const std::string& table, const pdx::Schema& 
         Statement ins(db, "INSERT INTO " + kTable + " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (std::size_t i = 0; i < schema.fields.size(); ++i) {
             const auto& f = schema.fields[i];
-            const std::vector<Variant> values{table,
-                                              std::int64_t(i),
-                                              f.name,
-                                              std::int64_t(f.type),
-                                              std::int64_t(f.size),
-                                              std::int64_t(schema.keyFields),
-                                              std::int64_t(schema.codePage),
-                                              std::int64_t(schema.sortOrder),
-                                              schema.sortOrderId};
+            const std::vector<pdx::Value> values{table,
+                                                 std::int64_t(i),
+                                                 f.name,
+                                                 std::int64_t(f.type),
+                                                 std::int64_t(f.size),
+                                                 std::int64_t(schema.keyFields),
+                                                 std::int64_t(schema.codePage),
+                                                 std::int64_t(schema.sortOrder),
+                                                 schema.sortOrderId};
             for (std::size_t k = 0; k < values.size(); ++k) ins.bind(static_cast<int>(k) + 1, values[k]);
             ins.step();
             ins.reset();
@@ -103,11 +104,11 @@ std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& 
     while (st.step()) {
         const auto type = st.columnInt(1);
         if (!knownFieldType(type)) return std::nullopt;  // not written by us: ignore rather than guess
-        schema.fields.push_back({toText(st.column(0)), static_cast<pdx::FieldType>(type), int(st.columnInt(2))});
+        schema.fields.push_back({pdx::toText(st.column(0)), static_cast<pdx::FieldType>(type), int(st.columnInt(2))});
         schema.keyFields = int(st.columnInt(3));
         schema.codePage = int(st.columnInt(4));
         schema.sortOrder = int(st.columnInt(5));
-        schema.sortOrderId = toText(st.column(6));
+        schema.sortOrderId = pdx::toText(st.column(6));
     }
     if (schema.fields.empty()) return std::nullopt;
     return schema;

@@ -1,6 +1,7 @@
 // Owning wrappers for a SQLite database handle and a prepared statement.
 #include "platform/db/sqlite_handle.h"
 
+#include "platform/db/stored_values.h"
 #include "platform/shell/errors.h"
 
 namespace db {
@@ -43,10 +44,14 @@ Statement::Statement(const SqliteDb& db, const std::string& sql, std::string* ta
     if (tail) *tail = rest ? std::string(rest) : std::string();
 }
 
-void Statement::bind(int index, const Variant& v) {
+void Statement::bind(int index, const pdx::Value& v) {
+    if (!isStorageClass(v)) {
+        bind(index, storedForm(v));
+        return;
+    }
     sqlite3_stmt* s = stmt_.get();
     int rc = SQLITE_OK;
-    if (isNull(v)) {
+    if (pdx::isNull(v)) {
         rc = sqlite3_bind_null(s, index);
     } else if (auto i = std::get_if<std::int64_t>(&v)) {
         rc = sqlite3_bind_int64(s, index, *i);
@@ -55,7 +60,7 @@ void Statement::bind(int index, const Variant& v) {
     } else if (auto t = std::get_if<std::string>(&v)) {
         rc = sqlite3_bind_text64(s, index, t->data(), t->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     } else {
-        const auto& b = std::get<Bytes>(v);
+        const auto& b = std::get<pdx::Bytes>(v);
         // A null data pointer would bind NULL, not an empty blob.
         rc = b.empty() ? sqlite3_bind_zeroblob(s, index, 0)
                        : sqlite3_bind_blob64(s, index, b.data(), b.size(), SQLITE_TRANSIENT);
@@ -86,7 +91,7 @@ std::string Statement::declaredType(int i) const {
     return t ? t : "";
 }
 
-Variant Statement::column(int i) const {
+pdx::Value Statement::column(int i) const {
     sqlite3_stmt* s = stmt_.get();
     switch (sqlite3_column_type(s, i)) {
         case SQLITE_INTEGER: return std::int64_t{sqlite3_column_int64(s, i)};
@@ -97,7 +102,7 @@ Variant Statement::column(int i) const {
         }
         case SQLITE_BLOB: {
             const auto* p = static_cast<const std::uint8_t*>(sqlite3_column_blob(s, i));
-            return Bytes(p, p + sqlite3_column_bytes(s, i));
+            return pdx::Bytes(p, p + sqlite3_column_bytes(s, i));
         }
         default: return std::monostate{};
     }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/variant.h"
+#include "platform/pdx/types.h"
 
 namespace db {
 
@@ -37,13 +37,15 @@ public:
     Statement(const SqliteDb& db, const std::string& sql, std::string* tail = nullptr);
     sqlite3_stmt* get() const { return stmt_.get(); }
 
-    void bind(int index, const Variant& v);  // 1-based
-    bool step();                             // true while a row is available; throws on error
+    // 1-based. A value of no SQLite storage class (a logical, date, ...) is bound as its stored
+    // form, the text the import stores.
+    void bind(int index, const pdx::Value& v);
+    bool step();  // true while a row is available; throws on error
     void reset();
     int columnCount() const;
     std::string columnName(int i) const;
     std::string declaredType(int i) const;  // "" when the column is an expression
-    Variant column(int i) const;
+    pdx::Value column(int i) const;         // Null, whole number, double, text or bytes
     std::int64_t columnInt(int i) const;
 
 private:

@@ -1,11 +1,11 @@
-// Reads a working-table column of the current row straight into a Paradox field value.
+// The values of the working tables: the form a value is stored in, and a stored column read
+// straight into a Paradox field value.
 #include "platform/db/stored_values.h"
 
 #include <string_view>
 
 #include "platform/db/paradox_values.h"
-#include "platform/db/value_text.h"
-#include "platform/pdx/codec.h"
+#include "platform/pdx/value_text.h"
 
 namespace db {
 
@@ -24,20 +24,20 @@ bool fromText(std::string_view text, T type, pdx::Value& out) {
         case T::Alpha:
         case T::Memo: assignText(text, out); return true;
         case T::Date:
-            if (auto dt = parseDateTime(text); dt && dt->ms == 0) {
+            if (auto dt = pdx::parseDateTime(text); dt && dt->ms == 0) {
                 out = pdx::Date{dt->day};
                 return true;
             }
             return false;
         case T::Timestamp:
-            if (auto dt = parseDateTime(text)) {
-                out = pdx::Timestamp{static_cast<double>(dt->day) * pdx::kMsPerDay + dt->ms};
+            if (auto ts = pdx::parseTimestamp(text)) {
+                out = *ts;
                 return true;
             }
             return false;
         case T::Logical:
-            if (text == "True" || text == "False") {
-                out = text == "True";
+            if (auto b = pdx::parseLogical(text)) {
+                out = *b;
                 return true;
             }
             return false;
@@ -48,6 +48,14 @@ bool fromText(std::string_view text, T type, pdx::Value& out) {
 bool isWholeNumberField(T type) { return type == T::Short || type == T::Long || type == T::AutoInc; }
 
 }  // namespace
+
+bool isStorageClass(const pdx::Value& v) {
+    return std::holds_alternative<std::monostate>(v) || std::holds_alternative<std::int64_t>(v) ||
+           std::holds_alternative<double>(v) || std::holds_alternative<std::string>(v) ||
+           std::holds_alternative<pdx::Bytes>(v);
+}
+
+pdx::Value storedForm(const pdx::Value& v) { return isStorageClass(v) ? v : pdx::Value{pdx::toText(v)}; }
 
 void readParadoxValue(const Statement& st, int column, pdx::FieldType type, pdx::Value& out) {
     // One column lookup instead of one per call. SQLite calls this value "unprotected", which

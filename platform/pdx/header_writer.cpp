@@ -136,8 +136,8 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
 std::vector<std::uint8_t> buildPxHeader(const PxHeaderFields& h) {
     const std::size_t k = h.keyFields.size();
     std::vector<std::uint8_t> b(kPxHeaderSize, 0);
-    putBlockCounts(b,
-                   {h.recordSize, kPxHeaderSize, 1, static_cast<std::uint8_t>(h.blockSizeKiB), h.numEntries, h.blocks});
+    putBlockCounts(b, {h.recordSize, kPxHeaderSize, h.fileType, static_cast<std::uint8_t>(h.blockSizeKiB), h.numEntries,
+                       h.blocks});
     put16(b, 0x1E, 1);  // root block, also in an empty index
     b[0x20] = static_cast<std::uint8_t>(h.levels);
     put16(b, 0x21, static_cast<std::uint32_t>(k));

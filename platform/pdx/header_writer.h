@@ -40,6 +40,7 @@ struct PxHeaderFields {
     std::uint16_t blocks = 0;
     int levels = 0;
     int sortOrder = 0;
+    std::uint8_t fileType = 1;  // 1 .PX, 4 .Ynn, 7 .YGn
 };
 
 constexpr std::uint16_t kPxHeaderSize = 0x800;

@@ -1,5 +1,5 @@
 // TableWriter: checks the schema, streams records into blocks (keyed tables are sorted
-// first), then writes the header, .MB, .PX and kept .VAL under temporary names.
+// first), then writes the header, .MB, .PX, kept .VAL and secondary indexes under temporary names.
 #include "platform/pdx/writer.h"
 
 #include <algorithm>
@@ -17,6 +17,7 @@
 #include "platform/pdx/px_writer.h"
 #include "platform/pdx/record_writer.h"
 #include "platform/pdx/schema_writer.h"
+#include "platform/pdx/secondary_index_writer.h"
 #include "platform/pdx/staged_file_writer.h"
 
 namespace pdx {
@@ -50,6 +51,8 @@ struct TableWriter::Impl {
     std::unique_ptr<BlockWriter> blocks;  // unkeyed: from the start; keyed: in finish()
     std::unique_ptr<StagedFile> px;
     std::unique_ptr<StagedFile> val;
+    IndexPlan indexes;  // the secondary indexes to write again, and those left out
+    std::vector<std::unique_ptr<SecondaryIndexWriter>> indexWriters;
     KeyedRows rows;                    // keyed: every encoded record, to sort
     std::vector<std::uint32_t> order;  // keyed: record indexes in key order
     std::vector<std::uint8_t> row;
@@ -69,6 +72,7 @@ struct TableWriter::Impl {
           recordSize(static_cast<std::size_t>(encoder.recordSize())),
           keySize(static_cast<std::size_t>(keyBytes(schema))),
           headerSize(static_cast<std::uint16_t>(dbHeaderSize(header))),
+          indexes(planSecondaryIndexes(opt.secondaryIndexes, schema)),
           rows(recordSize, keySize),
           row(recordSize) {
         header.recordSize = static_cast<std::uint16_t>(recordSize);
@@ -88,6 +92,7 @@ struct TableWriter::Impl {
     void sortKeyed();
     void writeKeyedBlocks();
     void writeIndex();
+    void writeSecondaryIndexes();
     void copyVal();
     void writeHeader();
     void finish();
@@ -189,6 +194,30 @@ void TableWriter::Impl::writeIndex() {
     writePrimaryIndex(*px, src);
 }
 
+// From the finished blocks, so every entry points where its record really is.
+void TableWriter::Impl::writeSecondaryIndexes() {
+    std::vector<KeptOrder> kept;
+    kept.reserve(indexes.kept.size());  // the writers point into it
+    std::vector<SecondaryIndexWriter*> writers;
+    for (const SecondaryIndexDef& def : indexes.kept) {
+        const bool needsKept = indexMayNeedKeptOrder(def, schema);
+        kept.push_back(needsKept ? keptOrderOf(def, readIndexEntries(def)) : KeptOrder());
+        indexWriters.push_back(
+            std::make_unique<SecondaryIndexWriter>(def, schema, name, needsKept ? &kept.back() : nullptr));
+        writers.push_back(indexWriters.back().get());
+    }
+    // The indexes of a table without a key are never maintained: they go out empty, out of date
+    // the way their engine leaves them and rebuilds them when used, since no table at hand shows
+    // how their entries point at records.
+    if (keyed())
+        addWrittenRecords(blocks->file(),
+                          {headerSize, static_cast<int>(recordSize), blocks->blockSizeKiB(), blocks->blocks()},
+                          writers);
+    const IndexStamp stamp{header.changeCount2, header.autoInc, header.updateTime};
+    for (SecondaryIndexWriter* w : writers)
+        w->write(target(w->extension()), target(w->treeExtension()), opt.beforeWrite, stamp);
+}
+
 void TableWriter::Impl::copyVal() {
     std::ifstream in(*opt.keepVal, std::ios::binary);
     if (!in) throw Error("cannot read the validity file " + opt.keepVal->string());
@@ -215,6 +244,8 @@ std::vector<StagedFile*> TableWriter::Impl::companions() const {
     if (mb) files.push_back(&mb->file());
     if (px) files.push_back(px.get());
     if (val) files.push_back(val.get());
+    for (const auto& w : indexWriters)
+        for (StagedFile* f : w->stagedFiles()) files.push_back(f);
     return files;
 }
 
@@ -228,6 +259,7 @@ void TableWriter::Impl::finish() {
         writeHeader();
         if (mb) mb->finish();
         if (keyed()) writeIndex();
+        if (!indexes.kept.empty()) writeSecondaryIndexes();
         blocks->file().sync();
         for (StagedFile* f : companions()) f->sync();
     } catch (...) {
@@ -271,6 +303,8 @@ TableWriter::~TableWriter() = default;
 void TableWriter::append(const Record& r) { impl_->append(r); }
 void TableWriter::finish() { impl_->finish(); }
 void TableWriter::install() { impl_->install(); }
+
+const std::vector<DroppedIndex>& TableWriter::droppedIndexes() const { return impl_->indexes.dropped; }
 
 std::vector<StagedFile*> TableWriter::stagedFiles() {
     impl_->requireState(Impl::State::Finished, "installing");

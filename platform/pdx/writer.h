@@ -1,10 +1,13 @@
-// Writes a level 5.x table (.db, .MB, .PX) under temporary names; nothing is visible until install().
+// Writes a level 5.x table (.db, .MB, .PX, secondary indexes) under temporary names; nothing is
+// visible until install().
 #pragma once
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "platform/pdx/secondary_index.h"
+#include "platform/pdx/secondary_index_writer.h"
 #include "platform/pdx/staged_file_writer.h"
 #include "platform/pdx/types.h"
 
@@ -21,10 +24,15 @@ struct WriterOptions {
     // The table this one replaces, whose key order a keyed table keeps where its sort order is
     // not one the engine places keys by (keys it did not have are then refused).
     std::optional<std::filesystem::path> keyOrderFrom;
+    // Secondary indexes to write again for the new table (readSecondaryIndexes of the table this
+    // one replaces, whose index files must still be in place until finish()). Those the new
+    // schema cannot carry are left out (droppedIndexes() says which and why); the others keep
+    // the order of their old file wherever this program cannot order their values itself.
+    std::vector<SecondaryIndexDef> secondaryIndexes;
     // Test hook: called before every file-system call; throwing simulates an I/O error.
     WriteHook beforeWrite;
-    // Where each file goes, by extension ("db", "MB", "PX", "VAL"), and its mode; unset:
-    // dir/tableName.ext with the umask's mode.
+    // Where each file goes, by extension ("db", "MB", "PX", "VAL", "X06", "YG0" ...), and its
+    // mode; unset: dir/tableName.ext with the umask's mode.
     std::function<FileTarget(const std::string& extension)> place;
 };
 
@@ -44,6 +52,8 @@ public:
     void install();
     // The finished files, companions first and the .db last, for whoever installs them.
     std::vector<StagedFile*> stagedFiles();
+    // The secondary indexes of WriterOptions the new table does not carry, with the reason.
+    const std::vector<DroppedIndex>& droppedIndexes() const;
 
 private:
     struct Impl;

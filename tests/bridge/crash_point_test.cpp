@@ -15,6 +15,7 @@
 #include "bridge/paradox.h"
 #include "bridge/table_list.h"
 #include "bridge_env.h"
+#include "platform/pdx/secondary_index.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/replace_debris.h"
 
@@ -71,11 +72,14 @@ struct Scene {
         if (!replaceDebris(env.paradoxFolder).empty()) return "debris: " + replaceDebris(env.paradoxFolder).front();
         const Files now = folderFiles(env.paradoxFolder);
         if (now == before) return "old";
-        const std::vector<std::string> newNames{"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX", "CUSTOMER.VAL"};
+        const std::vector<std::string> newNames{"CUSTOMER.DB",  "CUSTOMER.MB",  "CUSTOMER.PX",
+                                                "CUSTOMER.VAL", "CUSTOMER.X06", "CUSTOMER.Y06"};
         if (fileNames(env.paradoxFolder) != newNames) return "a mixed set of files";
         if (now.at("CUSTOMER.VAL") != before.at("CUSTOMER.VAL")) return "a changed .VAL";
         try {
             if (readTable(env.paradoxFolder / "CUSTOMER.DB").records != edited()) return "other records";
+            for (const auto& index : pdx::readSecondaryIndexes(env.paradoxFolder / "CUSTOMER.DB"))
+                if (pdx::readIndexEntries(index).size() != edited().size()) return "a stale index " + index.extension;
         } catch (const std::exception& e) {
             return std::string("an unreadable table: ") + e.what();
         }

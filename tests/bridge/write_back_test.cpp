@@ -137,8 +137,9 @@ TEST(WriteBack, OtherLetterCaseIsReplacedUnderItsOwnNames) {
     const auto original = readTable(kFixtures / "db" / "CUSTOMER.DB");
     ImportParadoxTable(env.ctx, "CUSTOMER");
     SaveTableToParadox(env.ctx, "CUSTOMER", {});
-    // The secondary index (.X06/.Y06) goes with the old table: it would not match the new one.
-    EXPECT_EQ(fileNames(env.paradoxFolder), (std::vector<std::string>{"Customer.DB", "Customer.MB", "Customer.PX"}));
+    // The secondary index (.X06/.Y06) is written again for the new table, under its own names too.
+    EXPECT_EQ(fileNames(env.paradoxFolder),
+              (std::vector<std::string>{"Customer.DB", "Customer.MB", "Customer.PX", "Customer.X06", "Customer.Y06"}));
     const auto written = readTable(env.paradoxFolder / "Customer.DB");
     EXPECT_EQ(written.schema, original.schema);
     EXPECT_EQ(written.records, original.records);

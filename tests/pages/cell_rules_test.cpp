@@ -6,7 +6,7 @@
 namespace vts {
 namespace {
 
-db::Variant stored(const CellRule& rule, const std::string& text) {
+pdx::Value stored(const CellRule& rule, const std::string& text) {
     const CellInput in = parseCellInput(rule, text);
     EXPECT_TRUE(in.ok) << text << ": " << in.reason;
     return in.value;
@@ -19,7 +19,7 @@ bool refused(const CellRule& rule, const std::string& text) {
 
 TEST(CellRules, EmptyInputIsNullInEveryColumn) {
     for (const char* jet : {"INT", "FLOAT", "DECIMAL", "DATETIME", "TEXT", "MEMO"})
-        EXPECT_TRUE(db::isNull(stored(cellRuleFor(jet, std::nullopt), ""))) << jet;
+        EXPECT_TRUE(pdx::isNull(stored(cellRuleFor(jet, std::nullopt), ""))) << jet;
 }
 
 TEST(CellRules, WholeNumbersWithinTheFieldRange) {
@@ -28,6 +28,7 @@ TEST(CellRules, WholeNumbersWithinTheFieldRange) {
     EXPECT_TRUE(refused(shortRule, "32768"));
     EXPECT_TRUE(refused(shortRule, "1.5"));
     EXPECT_TRUE(refused(shortRule, "12a"));
+    EXPECT_EQ(std::get<std::int64_t>(stored(shortRule, " +7 ")), 7);  // the form the write-back reads too
     const CellRule longRule = cellRuleFor("INT", pdx::Field{"n", pdx::FieldType::Long, 4});
     EXPECT_TRUE(refused(longRule, "2147483648"));
     EXPECT_EQ(std::get<std::int64_t>(stored(cellRuleFor("INT", std::nullopt), "9000000000")), 9000000000LL);
@@ -90,6 +91,7 @@ TEST(CellRules, DatesTimesAndTimestamps) {
 TEST(CellRules, LogicalBytesAndText) {
     const CellRule logical = cellRuleFor("TEXT", pdx::Field{"l", pdx::FieldType::Logical, 1});
     EXPECT_EQ(std::get<std::string>(stored(logical, "true")), "True");
+    EXPECT_EQ(std::get<std::string>(stored(logical, "0")), "False");
     EXPECT_TRUE(refused(logical, "yes"));
     const CellRule bytes = cellRuleFor("TEXT", pdx::Field{"y", pdx::FieldType::Bytes, 2});
     EXPECT_EQ(std::get<std::string>(stored(bytes, "0aFF")), "0AFF");

@@ -36,10 +36,10 @@ TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
     ASSERT_EQ(rig.listed(), (std::vector<std::string>{"CUSTOMER", "ORDERS", "CUSTOMER"}));
     rig.openTable("CUSTOMER", 1);
     EXPECT_EQ(rig.form3().Label2->text(), " Now Editing: CUSTOMER");
-    rig.editCell(0, "City", "Old town");
+    rig.editCell(0, "Street", "Old town");
     rig.form3().close();
     ASSERT_EQ(rig.ended, 1);
-    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "old" / "customer.db")[0][5]), "Old town");
+    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "old" / "customer.db")[0][4]), "Old town");
     EXPECT_TRUE(fs::exists(rig.data / "old" / "customer.DB"));  // the file keeps its name
     EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), top);
 }
@@ -73,7 +73,7 @@ TEST(Chooser, EditsNotWrittenBackAreDiscardedOnlyWhenTheUserSaysYes) {
     rig.form3().PushButton1_Click();
     rig.openTable("CUSTOMER");  // no edits: no question
     EXPECT_TRUE(rig.dialogs.messages.empty());
-    rig.editCell(0, "City", "Edited");
+    rig.editCell(0, "Street", "Edited");
     rig.form3().PushButton1_Click();
 
     rig.dialogs.answers = {mb::No};
@@ -84,7 +84,7 @@ TEST(Chooser, EditsNotWrittenBackAreDiscardedOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(rig.dialogs.messages[0].caption, rig.program->context().appTitle);
     EXPECT_TRUE(rig.form2().isVisible());
     EXPECT_FALSE(rig.form3().isVisible());
-    EXPECT_EQ(rig.shown(0, "City"), "Edited");
+    EXPECT_EQ(rig.shown(0, "Street"), "Edited");
 
     // Another table does not touch them; the question comes again for this one.
     rig.openTable("ORDERS");
@@ -94,14 +94,14 @@ TEST(Chooser, EditsNotWrittenBackAreDiscardedOnlyWhenTheUserSaysYes) {
     rig.openTable("CUSTOMER");
     ASSERT_EQ(rig.dialogs.messages.size(), 2u);
     EXPECT_TRUE(rig.form3().isVisible());
-    EXPECT_NE(rig.shown(0, "City"), "Edited");
+    EXPECT_NE(rig.shown(0, "Street"), "Edited");
 }
 
 TEST(Chooser, EditsLeftByAnEarlierRunAreAskedAboutToo) {
     PageRig rig;
     rig.chooseFolder(rig.data);
     rig.openTable("CUSTOMER");
-    rig.editCell(0, "City", "Edited");
+    rig.editCell(0, "Street", "Edited");
     rig.form3().PushButton1_Click();
     rig.form2().close();  // ends the run without a write-back
     ASSERT_EQ(rig.ended, 1);
@@ -116,7 +116,7 @@ TEST(Chooser, WrittenBackOrImportedAfreshATableHasNoUnsavedEdits) {
     PageRig rig;
     rig.chooseFolder(rig.data);
     rig.openTable("CUSTOMER");
-    rig.editCell(0, "City", "Edited");
+    rig.editCell(0, "Street", "Edited");
     AppContext& ctx = rig.program->context();
     EXPECT_TRUE(WorkingTableHasUnsavedEdits(ctx, "CUSTOMER"));
     EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, "ORDERS"));
@@ -132,11 +132,11 @@ TEST(Chooser, TableNamesAreUpperCasedBeyondAscii) {
     ASSERT_EQ(rig.listed(), std::vector<std::string>{"BÄUME"});
     rig.openTable("BÄUME");
     ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
-    rig.editCell(0, "City", "Wald");
+    rig.editCell(0, "Street", "Wald");
     rig.form3().close();
     ASSERT_EQ(rig.ended, 1);
     EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
-    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "bäume.DB")[0][5]), "Wald");
+    EXPECT_EQ(std::get<std::string>(readAll(rig.data / "bäume.DB")[0][4]), "Wald");
 }
 
 TEST(Chooser, TheFixedSizePagesOfferNoMaximize) {

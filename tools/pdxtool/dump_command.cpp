@@ -3,13 +3,53 @@
 #include <cstdio>
 #include <ostream>
 
+#include "platform/pdx/codec.h"
 #include "platform/pdx/reader.h"
+#include "platform/pdx/value_text.h"
 #include "tools/pdxtool/commands.h"
-#include "tools/pdxtool/value_text.h"
 
 namespace pdxtool {
 
 namespace {
+
+// A time of day; a stored number outside a day is shown as it is.
+std::string timeText(pdx::Time t) {
+    if (t.ms < 0 || t.ms >= pdx::kMsPerDay) return std::to_string(t.ms) + " ms";
+    return pdx::formatTime(t.ms);
+}
+
+// A date and time, days counted down for a time before day 0; a stored number that is no whole
+// millisecond, or whose day would not fit, is shown as it is.
+std::string timestampText(pdx::Timestamp ts) {
+    constexpr double kLimit = 2.0e9 * static_cast<double>(pdx::kMsPerDay);
+    if (!std::isfinite(ts.ms) || std::fabs(ts.ms) > kLimit || ts.ms != std::floor(ts.ms))
+        return pdx::shortestDouble(ts.ms) + " ms";
+    const auto total = static_cast<long long>(ts.ms);
+    long long day = total / pdx::kMsPerDay;
+    long long rest = total % pdx::kMsPerDay;
+    if (rest < 0) {
+        rest += pdx::kMsPerDay;
+        --day;
+    }
+    return pdx::formatDate(static_cast<std::int32_t>(day)) + " " + pdx::formatTime(static_cast<std::int32_t>(rest));
+}
+
+// The dump's text of a value: the shared text forms, but doubles in their shortest form,
+// logicals "true"/"false" and bytes in lower-case hexadecimal.
+struct DumpText {
+    std::string operator()(std::monostate) const { return {}; }
+    std::string operator()(std::int64_t v) const { return std::to_string(v); }
+    std::string operator()(double v) const { return pdx::shortestDouble(v); }
+    std::string operator()(bool v) const { return v ? "true" : "false"; }
+    std::string operator()(const std::string& v) const { return v; }
+    std::string operator()(const pdx::Bytes& v) const { return pdx::hexText(v, pdx::HexCase::Lower); }
+    std::string operator()(pdx::Date v) const { return pdx::formatDate(v.day); }
+    std::string operator()(pdx::Time v) const { return timeText(v); }
+    std::string operator()(pdx::Timestamp v) const { return timestampText(v); }
+    std::string operator()(const pdx::Decimal& v) const { return v.text; }
+};
+
+std::string valueText(const pdx::Value& v) { return std::visit(DumpText{}, v); }
 
 std::string csvField(const std::string& s) {
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -43,7 +83,7 @@ std::string jsonValue(const pdx::Value& v) {
     if (pdx::isNull(v)) return "null";
     if (const auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
     if (const auto* b = std::get_if<bool>(&v)) return *b ? "true" : "false";
-    if (const auto* d = std::get_if<double>(&v); d && std::isfinite(*d)) return doubleText(*d);
+    if (const auto* d = std::get_if<double>(&v); d && std::isfinite(*d)) return pdx::shortestDouble(*d);
     return jsonString(valueText(v));
 }
 

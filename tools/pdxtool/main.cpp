@@ -1,4 +1,4 @@
-// pdxtool command line: info, dump and copy of Paradox tables.
+// pdxtool command line: info, dump, check and copy of Paradox tables.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -11,7 +11,10 @@ namespace {
 int usage() {
     std::cerr << "usage: pdxtool info TABLE.db\n"
                  "       pdxtool dump TABLE.db [--format csv|json]\n"
-                 "       pdxtool copy SRC.db DST.db\n";
+                 "       pdxtool check TABLE.db\n"
+                 "       pdxtool copy SRC.db DST.db\n"
+                 "check lists every fault of the table and its companion files (.MB, .PX, .Xnn/.Ynn)\n"
+                 "with its place, then a summary; exit status 0 when clean, 1 on any fault.\n";
     return 2;
 }
 
@@ -35,6 +38,11 @@ int run(const std::vector<std::string>& args) {
         pdxtool::runDump(args[1], format, std::cout);
         std::cout.flush();
         return std::cout ? 0 : 1;
+    }
+    if (args.size() == 2 && args[0] == "check") {
+        const bool clean = pdxtool::runCheck(args[1], std::cout);
+        std::cout.flush();
+        return clean && std::cout ? 0 : 1;
     }
     if (args.size() == 3 && args[0] == "copy") {
         pdxtool::runCopy(args[1], args[2]);

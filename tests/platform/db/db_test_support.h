@@ -12,6 +12,7 @@
 #include "tests/support/fixture_copy.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/value_text.h"
 
 namespace dbtest {
 
@@ -43,7 +44,7 @@ inline std::string workingString(const TempDir& dir) {
     return db::workingConnectionString((dir.path() / "dbTemp.mdb").string());
 }
 
-inline std::string text(const db::Variant& v) { return db::toText(v); }
+inline std::string text(const pdx::Value& v) { return pdx::toText(v); }
 
 // Plain SQL on the working database file, from a connection of its own: sets up and changes
 // tables the way another program (or another connection of ours) would.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db_test_support.h"
+#include "platform/db/jet_types.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;
@@ -26,8 +27,8 @@ struct GridSourceTest : ::testing::Test {
 void expectRows(const std::vector<db::GridSource::Row>& rows, std::int64_t firstN, std::size_t count) {
     ASSERT_EQ(rows.size(), count);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].values[0], db::Variant(std::int64_t(firstN) + std::int64_t(i)));
-        EXPECT_EQ(db::toText(rows[i].values[1]), "row " + std::to_string(firstN + std::int64_t(i)));
+        EXPECT_EQ(rows[i].values[0], pdx::Value(std::int64_t(firstN) + std::int64_t(i)));
+        EXPECT_EQ(pdx::toText(rows[i].values[1]), "row " + std::to_string(firstN + std::int64_t(i)));
     }
 }
 
@@ -40,7 +41,7 @@ TEST_F(GridSourceTest, ColumnsAndRowsAtAnyOffset) {
     ASSERT_EQ(src->ColumnCount(), 3);
     EXPECT_EQ(src->ColumnName(1), "S");
     EXPECT_EQ(src->ColumnJetType(2), "DECIMAL");
-    EXPECT_EQ(src->ColumnType(0), 3);
+    EXPECT_EQ(src->ColumnType(0), db::ado::adInteger);
     EXPECT_EQ(src->RowCount(), kRows);
     expectRows(src->Fetch(0, 40), 1, 40);
     expectRows(src->Fetch(kRows / 2, 40), kRows / 2 + 1, 40);
@@ -58,8 +59,8 @@ TEST_F(GridSourceTest, GapsInRowidsAfterChangesByAnotherConnection) {
     EXPECT_EQ(src->RowCount(), kRows / 2);
     const auto middle = src->Fetch(kRows / 4, 3);
     ASSERT_EQ(middle.size(), 3u);
-    EXPECT_EQ(middle[0].values[0], db::Variant(std::int64_t{kRows / 2 + 1}));
-    EXPECT_EQ(middle[1].values[0], db::Variant(std::int64_t{kRows / 2 + 3}));
+    EXPECT_EQ(middle[0].values[0], pdx::Value(std::int64_t{kRows / 2 + 1}));
+    EXPECT_EQ(middle[1].values[0], pdx::Value(std::int64_t{kRows / 2 + 3}));
     EXPECT_EQ(middle[1].rowid, kRows / 2 + 3);
     expectRows(src->Fetch(kRows / 2 - 1, 5), kRows - 1, 1);
 }
@@ -69,9 +70,9 @@ TEST_F(GridSourceTest, OptimisticUpdate) {
     grid.Open(workingString(app));
     auto src = open(grid);
     const auto row = src->Fetch(9, 1).at(0);
-    EXPECT_EQ(src->Update(row.rowid, 1, row.values[1], std::string("edited")), db::Variant(std::string("edited")));
-    EXPECT_EQ(src->Update(row.rowid, 0, row.values[0], std::string("77")), db::Variant(std::int64_t{77}));
-    EXPECT_EQ(src->Update(row.rowid, 2, row.values[2], std::string("1.50")), db::Variant(std::string("1.50")));
+    EXPECT_EQ(src->Update(row.rowid, 1, row.values[1], std::string("edited")), pdx::Value(std::string("edited")));
+    EXPECT_EQ(src->Update(row.rowid, 0, row.values[0], std::string("77")), pdx::Value(std::int64_t{77}));
+    EXPECT_EQ(src->Update(row.rowid, 2, row.values[2], std::string("1.50")), pdx::Value(std::string("1.50")));
     // The old value no longer matches: someone (here: the edit above) changed it.
     try {
         src->Update(row.rowid, 1, row.values[1], std::string("again"));
@@ -82,9 +83,9 @@ TEST_F(GridSourceTest, OptimisticUpdate) {
     sqlite(app, "DELETE FROM `BIG` WHERE rowid = 11");
     EXPECT_THROW(src->Update(11, 1, std::string("row 11"), std::string("x")), vts::Error);
     EXPECT_THROW(src->Update(12, 0, std::int64_t{12}, std::string("twelve")), vts::Error);  // not a whole number
-    EXPECT_EQ(src->Fetch(9, 1).at(0).values[1], db::Variant(std::string("edited")));
-    EXPECT_EQ(src->Fetch(10, 1).at(0).values[0], db::Variant(std::int64_t{12}));
-    EXPECT_EQ(src->Update(12, 1, std::string("row 12"), std::string("")), db::Variant(std::monostate{}));
+    EXPECT_EQ(src->Fetch(9, 1).at(0).values[1], pdx::Value(std::string("edited")));
+    EXPECT_EQ(src->Fetch(10, 1).at(0).values[0], pdx::Value(std::int64_t{12}));
+    EXPECT_EQ(src->Update(12, 1, std::string("row 12"), std::string("")), pdx::Value(std::monostate{}));
 }
 
 // Only an edit that is stored marks the table as holding unsaved edits; dropping it clears that.
@@ -112,9 +113,9 @@ TEST_F(GridSourceTest, TheTableCanBeReplacedWhileTheGridSourceLives) {
     other.Open(workingString(app));
     other.DropTable("BIG");
     other.CreateTable("BIG", {{"N", "INT"}, {"S", "TEXT"}, {"D", "DECIMAL"}});
-    other.InsertRow("BIG", {std::string("1"), std::string("fresh"), db::Variant{}});
+    other.InsertRow("BIG", {std::string("1"), std::string("fresh"), pdx::Value{}});
     EXPECT_EQ(src->RowCount(), 1);
-    EXPECT_EQ(db::toText(src->Fetch(0, 10).at(0).values[1]), "fresh");
+    EXPECT_EQ(pdx::toText(src->Fetch(0, 10).at(0).values[1]), "fresh");
 }
 
 TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
@@ -144,6 +145,6 @@ TEST(GridSourceNames, AColumnNamedRowidDoesNotHideTheRowIdentity) {
     const auto rows = src->Fetch(0, 5);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].rowid, 2);
-    EXPECT_EQ(rows[0].values[0], db::Variant(std::string("second")));
-    EXPECT_EQ(src->Update(2, 0, std::string("second"), std::string("changed")), db::Variant(std::string("changed")));
+    EXPECT_EQ(rows[0].values[0], pdx::Value(std::string("second")));
+    EXPECT_EQ(src->Update(2, 0, std::string("second"), std::string("changed")), pdx::Value(std::string("changed")));
 }

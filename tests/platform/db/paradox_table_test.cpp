@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "db_test_support.h"
+#include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
 #include "platform/shell/errors.h"
 
@@ -13,7 +14,7 @@ namespace {
 struct Table {
     std::vector<std::string> names;
     std::vector<int> types;
-    std::vector<std::vector<db::Variant>> rows;
+    std::vector<std::vector<pdx::Value>> rows;
     std::int64_t count = 0;
     pdx::Schema schema;
 };
@@ -34,7 +35,7 @@ Table readTable(const fs::path& folder, const std::string& name) {
     return t;
 }
 
-std::string textAt(const Table& t, std::size_t row, std::size_t col) { return db::toText(t.rows.at(row).at(col)); }
+std::string textAt(const Table& t, std::size_t row, std::size_t col) { return pdx::toText(t.rows.at(row).at(col)); }
 
 }  // namespace
 
@@ -43,12 +44,16 @@ TEST(ParadoxTable, TypeCodesFollowTheFieldTypes) {
         const char* table;
         std::vector<int> types;
     };
-    for (const Case& c : {Case{"bcd", {14, 14, 14}}, Case{"bytes", {128}}, Case{"date5", {133, 134}},
-                          Case{"logical", {11}}, Case{"long", {3, 3}}, Case{"memo", {3, 201}}, Case{"ole", {3, 205}},
-                          Case{"fmemo", {3, 205}}, Case{"graphic", {3, 205, 200}}, Case{"timestamp", {135}}}) {
+    using namespace db::ado;
+    for (const Case& c :
+         {Case{"bcd", {adDecimal, adDecimal, adDecimal}}, Case{"bytes", {adBinary}},
+          Case{"date5", {adDBDate, adDBTime}}, Case{"logical", {adBoolean}}, Case{"long", {adInteger, adInteger}},
+          Case{"memo", {adInteger, adLongVarChar}}, Case{"ole", {adInteger, adLongVarBinary}},
+          Case{"fmemo", {adInteger, adLongVarBinary}}, Case{"graphic", {adInteger, adLongVarBinary, adVarChar}},
+          Case{"timestamp", {adDBTimeStamp}}}) {
         EXPECT_EQ(readTable(fixtures() / "fields", c.table).types, c.types) << c.table;
     }
-    EXPECT_EQ(readTable(fixtures() / "db", "DECIMAL").types, std::vector<int>{5});
+    EXPECT_EQ(readTable(fixtures() / "db", "DECIMAL").types, std::vector<int>{adDouble});
 }
 
 TEST(ParadoxTable, TextFormsAreFixedWhateverTheLocale) {
@@ -57,12 +62,12 @@ TEST(ParadoxTable, TextFormsAreFixedWhateverTheLocale) {
     EXPECT_EQ(textAt(bcd, 0, 0), "1.23");
     EXPECT_EQ(textAt(bcd, 1, 0), "-1.23");
     EXPECT_EQ(textAt(bcd, 2, 0), "0.00");
-    EXPECT_TRUE(db::isNull(bcd.rows[2][1]));
+    EXPECT_TRUE(pdx::isNull(bcd.rows[2][1]));
     const auto date = readTable(fixtures() / "fields", "date5");
     EXPECT_EQ(textAt(date, 0, 0), "2018-01-01");
     EXPECT_EQ(textAt(date, 0, 1), "10:00:00");
     const auto stamp = readTable(fixtures() / "fields", "timestamp");
-    EXPECT_TRUE(db::isNull(stamp.rows[0][0]));
+    EXPECT_TRUE(pdx::isNull(stamp.rows[0][0]));
     EXPECT_EQ(textAt(stamp, 1, 0), "2020-02-01 01:00:01");
     const auto logical = readTable(fixtures() / "fields", "logical");
     EXPECT_EQ(textAt(logical, 0, 0), "True");
@@ -82,13 +87,13 @@ TEST(ParadoxTable, RecordCountIsExactAndValuesKeepTheirKinds) {
     EXPECT_EQ(customer.count, 20);
     EXPECT_EQ(customer.rows.size(), 20u);
     EXPECT_EQ(customer.names[1], "FirstName");
-    EXPECT_EQ(customer.rows[0][0], db::Variant(std::int64_t{1}));
+    EXPECT_EQ(customer.rows[0][0], pdx::Value(std::int64_t{1}));
     EXPECT_EQ(textAt(customer, 0, 1), "Luke");
     EXPECT_EQ(textAt(customer, 0, 9), "1996-02-02");
     EXPECT_EQ(customer.schema.keyFields, 1);
     EXPECT_EQ(customer.schema.fields.size(), 10u);
     const auto longs = readTable(fixtures() / "fields", "long");
-    EXPECT_TRUE(db::isNull(longs.rows[2][1]));
+    EXPECT_TRUE(pdx::isNull(longs.rows[2][1]));
     const auto area = readTable(fixtures() / "db", "AREACODE");
     EXPECT_EQ(area.count, 135);
     EXPECT_EQ(area.rows.size(), 135u);
@@ -97,17 +102,17 @@ TEST(ParadoxTable, RecordCountIsExactAndValuesKeepTheirKinds) {
 TEST(ParadoxTable, BlobsComeAsBytes) {
     const auto graphic = readTable(fixtures() / "fields", "graphic");
     ASSERT_EQ(graphic.rows.size(), 3u);
-    const auto& gif = std::get<db::Bytes>(graphic.rows[0][1]);
+    const auto& gif = std::get<pdx::Bytes>(graphic.rows[0][1]);
     EXPECT_EQ(gif.size(), 20086u);
     const auto ole = readTable(fixtures() / "fields", "ole");
-    EXPECT_EQ(std::get<db::Bytes>(ole.rows[0][1]).size(), 365928u);
+    EXPECT_EQ(std::get<pdx::Bytes>(ole.rows[0][1]).size(), 365928u);
     const auto memo = readTable(fixtures() / "fields", "memo");
     EXPECT_TRUE(std::holds_alternative<std::string>(memo.rows[1][1]));
 }
 
 TEST(ParadoxTable, ReadingPastTheEndIsAnError) {
     const auto table = db::openParadoxTable(fixtures() / "fields", "date5");
-    EXPECT_EQ(db::toText(table->value(1)), "10:00:00");
+    EXPECT_EQ(pdx::toText(table->value(1)), "10:00:00");
     while (!table->eof()) table->moveNext();
     EXPECT_THROW(table->moveNext(), vts::Error);
     EXPECT_THROW(table->value(0), vts::Error);

@@ -4,7 +4,7 @@
 
 #include "db_test_support.h"
 #include "platform/db/row_inserter.h"
-#include "platform/db/value_text.h"
+#include "platform/pdx/value_text.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;
@@ -25,7 +25,7 @@ std::string insertInto(const std::string& table, const std::string& literal) {
 }
 
 // The value a literal of the old statement text stood for, as the import now binds it.
-db::Variant boundValue(const std::string& literal) {
+pdx::Value boundValue(const std::string& literal) {
     if (literal == "NULL" || literal == "null" || literal == "Null") return {};
     if (literal.front() == '\'') {
         std::string text;
@@ -35,13 +35,13 @@ db::Variant boundValue(const std::string& literal) {
         }
         return text;
     }
-    if (literal[0] == 'X' || literal[0] == 'x') return *db::parseHex(literal.substr(2, literal.size() - 3));
+    if (literal[0] == 'X' || literal[0] == 'x') return *pdx::parseHex(literal.substr(2, literal.size() - 3));
     return std::int64_t{std::stoll(literal)};
 }
 
 struct Stored {
     std::string type;
-    db::Variant value;
+    pdx::Value value;
     bool operator==(const Stored&) const = default;
 };
 
@@ -53,7 +53,7 @@ std::vector<Stored> storedRows(const db::SqliteDb& db, const std::string& table)
     db::Statement st(db, sql);
     std::vector<Stored> out;
     while (st.step())
-        for (int i = 0; i < kColumnCount; ++i) out.push_back({db::toText(st.column(2 * i)), st.column(2 * i + 1)});
+        for (int i = 0; i < kColumnCount; ++i) out.push_back({pdx::toText(st.column(2 * i)), st.column(2 * i + 1)});
     return out;
 }
 
@@ -133,7 +133,7 @@ TEST_F(RowInserterTest, ValuesStoreWhatSqliteStoresForTheSameLiteral) {
     db::RowInserter fast(db_, "FAST");
     for (const auto& literal : literals) {
         SCOPED_TRACE(literal);
-        fast.insert(std::vector<db::Variant>(kColumnCount, boundValue(literal)));
+        fast.insert(std::vector<pdx::Value>(kColumnCount, boundValue(literal)));
         db_.exec(insertInto("PLAIN", literal));
         const auto fast = storedRows(db_, "FAST"), plain = storedRows(db_, "PLAIN");
         ASSERT_EQ(fast.size(), plain.size());
@@ -155,10 +155,32 @@ TEST_F(RowInserterTest, FloatColumnsGetTheNearestDouble) {
     db::Statement st(db_, "SELECT typeof(F), F, S FROM `R` ORDER BY rowid");
     for (const auto& t : texts) {
         ASSERT_TRUE(st.step());
-        EXPECT_EQ(db::toText(st.column(0)), "real") << t;
+        EXPECT_EQ(pdx::toText(st.column(0)), "real") << t;
         EXPECT_EQ(std::get<double>(st.column(1)), std::strtod(t.c_str(), nullptr)) << t;
-        EXPECT_EQ(db::toText(st.column(2)), t);  // a TEXT column keeps the text
+        EXPECT_EQ(pdx::toText(st.column(2)), t);  // a TEXT column keeps the text
     }
+}
+
+// A logical, date, time, timestamp or decimal goes in as the text the import stores for it, from
+// the prepared insert and from a statement's own binding alike.
+TEST_F(RowInserterTest, OtherValuesAreStoredAsTheirText) {
+    db_.exec("CREATE TABLE `V`(`A`, `B`, `C`, `D`, `E` FLOAT)");
+    db::RowInserter r(db_, "V");
+    r.insert({pdx::Date{728783}, true, pdx::Time{3601250}, pdx::Timestamp{63716202001000.0}, pdx::Decimal{"-2.50"}});
+    db::Statement st(db_, "SELECT A, B, C, D, typeof(E), E FROM `V`");
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.column(0), pdx::Value(std::string("1996-05-04")));
+    EXPECT_EQ(st.column(1), pdx::Value(std::string("True")));
+    EXPECT_EQ(st.column(2), pdx::Value(std::string("01:00:01.250")));
+    EXPECT_EQ(st.column(3), pdx::Value(std::string("2020-02-01 01:00:01")));
+    EXPECT_EQ(st.column(4), pdx::Value(std::string("real")));
+    EXPECT_EQ(st.column(5), pdx::Value(-2.5));
+    db::Statement match(db_, "SELECT count(*) FROM `V` WHERE A = ? AND B = ? AND D = ?");
+    match.bind(1, pdx::Date{728783});
+    match.bind(2, true);
+    match.bind(3, pdx::Timestamp{63716202001000.0});
+    ASSERT_TRUE(match.step());
+    EXPECT_EQ(match.columnInt(0), 1);
 }
 
 TEST_F(RowInserterTest, TheStatementFollowsItsTableAndFailuresSayWhy) {
@@ -166,7 +188,7 @@ TEST_F(RowInserterTest, TheStatementFollowsItsTableAndFailuresSayWhy) {
     db::RowInserter odd(db_, "a`b");  // a name with a quote character
     odd.insert({std::string("7"), std::string("p'")});
     try {
-        odd.insert({db::Variant{}, std::string("q")});
+        odd.insert({pdx::Value{}, std::string("q")});
         FAIL() << "NULL went into a NOT NULL column";
     } catch (const vts::Error& e) {
         EXPECT_STREQ(e.what(), "NOT NULL constraint failed: a`b.x");
@@ -174,22 +196,22 @@ TEST_F(RowInserterTest, TheStatementFollowsItsTableAndFailuresSayWhy) {
     EXPECT_THROW(odd.insert({std::string("1")}), vts::Error);  // one value for two columns
     db::Statement st(db_, "SELECT typeof(x), x, y, count(*) FROM `a``b`");
     ASSERT_TRUE(st.step());
-    EXPECT_EQ(db::toText(st.column(0)), "integer");
-    EXPECT_EQ(st.column(2), db::Variant(std::string("p'")));
+    EXPECT_EQ(pdx::toText(st.column(0)), "integer");
+    EXPECT_EQ(st.column(2), pdx::Value(std::string("p'")));
     EXPECT_EQ(st.columnInt(3), 1);
     st.reset();
     EXPECT_THROW(db::RowInserter(db_, "MISSING"), vts::Error);
 
     // Changed on the same connection: SQLite plans the statement again.
     db::RowInserter fast(db_, "FAST");
-    fast.insert(std::vector<db::Variant>(kColumnCount, std::string("1")));
+    fast.insert(std::vector<pdx::Value>(kColumnCount, std::string("1")));
     db_.exec("DROP TABLE `FAST`");
     db_.exec("CREATE TABLE `FAST`(`A` TEXT,`B` INT,`C`,`D`,`E`,`F`,`G`,`H`,`I`)");
-    fast.insert(std::vector<db::Variant>(kColumnCount, std::string("2")));
+    fast.insert(std::vector<pdx::Value>(kColumnCount, std::string("2")));
     db::Statement check(db_, "SELECT typeof(A), typeof(B), count(*) FROM `FAST`");
     ASSERT_TRUE(check.step());
-    EXPECT_EQ(db::toText(check.column(0)), "text");
-    EXPECT_EQ(db::toText(check.column(1)), "integer");
+    EXPECT_EQ(pdx::toText(check.column(0)), "text");
+    EXPECT_EQ(pdx::toText(check.column(1)), "integer");
     EXPECT_EQ(check.columnInt(2), 1);
 }
 
@@ -201,7 +223,7 @@ TEST(WorkingDatabaseInserts, FailuresNameTheirReasonAndTheTableCanBeMadeAnew) {
     sqlite(dir, "CREATE TABLE `T`(`A` INT NOT NULL)");
     c.InsertRow("T", {std::string("1")});
     try {
-        c.InsertRow("T", {db::Variant{}});
+        c.InsertRow("T", {pdx::Value{}});
         FAIL() << "NULL went into a NOT NULL column";
     } catch (const vts::Error& e) {
         EXPECT_STREQ(e.what(), "NOT NULL constraint failed: T.A");
@@ -218,5 +240,5 @@ TEST(WorkingDatabaseInserts, FailuresNameTheirReasonAndTheTableCanBeMadeAnew) {
     c.CreateTable("T", {{"A", "TEXT"}, {"B", "TEXT"}});
     c.InsertRow("T", {std::string("x"), std::string("y")});
     EXPECT_EQ(c.RowCount("T"), 1);
-    EXPECT_EQ(c.OpenGridSource("T")->Fetch(0, 1).at(0).values[1], db::Variant(std::string("y")));
+    EXPECT_EQ(c.OpenGridSource("T")->Fetch(0, 1).at(0).values[1], pdx::Value(std::string("y")));
 }

@@ -2,6 +2,8 @@
 // from the table it replaces, and failures.
 #include <gtest/gtest.h>
 
+#include "tests/support/error_of.h"
+
 #include "db_test_support.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
@@ -13,7 +15,7 @@ using namespace dbtest;
 
 namespace {
 
-using Rows = std::vector<std::vector<db::Variant>>;
+using Rows = std::vector<std::vector<pdx::Value>>;
 
 Rows readParadox(const fs::path& folder, const std::string& name, pdx::Schema* schema = nullptr) {
     const auto table = db::openParadoxTable(folder, name);
@@ -35,12 +37,12 @@ void importTable(db::Connection& work, const fs::path& folder, const std::string
     work.CreateTable(name, columns);
     work.RecordSourceStructure(name, schema);
     work.BeginTrans();
-    std::vector<db::Variant> values(columns.size());
+    std::vector<pdx::Value> values(columns.size());
     for (; !table->eof(); table->moveNext()) {
         for (std::size_t i = 0; i < values.size(); ++i) {
             const auto& v = table->value(static_cast<int>(i));
-            const bool bytes = std::holds_alternative<db::Bytes>(v);
-            values[i] = db::toText(v).empty() && !bytes ? db::Variant{} : bytes ? v : db::Variant(db::toText(v));
+            const bool bytes = std::holds_alternative<pdx::Bytes>(v);
+            values[i] = pdx::toText(v).empty() && !bytes ? pdx::Value{} : bytes ? v : pdx::Value(pdx::toText(v));
         }
         work.InsertRow(name, values);
     }
@@ -82,18 +84,32 @@ TEST_F(SelectIntoTest, RecordedStructureIsReusedAndExactlyOneTableRemains) {
     pdx::Schema original;
     const auto before = readParadox(paradox.path(), "CUSTOMER", &original);
     importTable(work, paradox.path(), "CUSTOMER");
-    sqlite(app, "UPDATE `CUSTOMER` SET `City` = 'Zürich' WHERE `CustNo` = 3");
+    sqlite(app, "UPDATE `CUSTOMER` SET `LastName` = 'Zürich' WHERE `CustNo` = 3");
     writeBack(work, paradox.path(), "CUSTOMER");
 
-    // Every file keeps its name; the secondary index goes with the old table.
-    EXPECT_EQ(filesIn(paradox.path()), (std::vector<std::string>{"Customer.DB", "Customer.MB", "Customer.PX"}));
+    // Every file keeps its name, the secondary index on City included.
+    EXPECT_EQ(filesIn(paradox.path()),
+              (std::vector<std::string>{"Customer.DB", "Customer.MB", "Customer.PX", "Customer.X06", "Customer.Y06"}));
     pdx::Schema written;
     auto after = readParadox(paradox.path(), "CUSTOMER", &written);
     EXPECT_EQ(written, original);
     ASSERT_EQ(after.size(), before.size());
-    EXPECT_EQ(db::toText(after[2][5]), "Zürich");
-    after[2][5] = before[2][5];
+    EXPECT_EQ(pdx::toText(after[2][2]), "Zürich");
+    after[2][2] = before[2][2];
     EXPECT_EQ(after, before);
+}
+
+// City is indexed under ANSII850, whose collation the engine does not implement: a value the
+// index did not hold cannot be placed, so the write stops and the table stays as it was.
+TEST_F(SelectIntoTest, AnIndexedValueTheSortOrderCannotPlaceIsRefused) {
+    copyTable("db", "CUSTOMER", paradox.path());
+    const auto before = folderContents(paradox.path());
+    importTable(work, paradox.path(), "CUSTOMER");
+    sqlite(app, "UPDATE `CUSTOMER` SET `City` = 'Zürich' WHERE `CustNo` = 3");
+    const std::string why = vts::test::errorOf([&] { writeBack(work, paradox.path(), "CUSTOMER"); });
+    EXPECT_NE(why.find("X06"), std::string::npos) << why;
+    EXPECT_NE(why.find("ANSII850"), std::string::npos) << why;
+    EXPECT_EQ(folderContents(paradox.path()), before);
 }
 
 TEST_F(SelectIntoTest, EveryFieldTypeSurvivesTheRoundTrip) {
@@ -153,9 +169,9 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
     const std::string longText(300, 'x');
     using S = std::string;
     work.InsertRow("NEW", {S("1"), S("5000000000"), S("1.5"), S("-123.4500"), S("2021-08-31"), S("2021-08-31 10:00:00"),
-                           S("héllo"), longText, S("memo"), db::Bytes{1, 2}});
-    work.InsertRow("NEW", {db::Variant{}, S("-3"), db::Variant{}, S("99999999999999999999.5"), db::Variant{},
-                           S("2021-09-01"), S("a"), db::Variant{}, db::Variant{}, db::Variant{}});
+                           S("héllo"), longText, S("memo"), pdx::Bytes{1, 2}});
+    work.InsertRow("NEW", {pdx::Value{}, S("-3"), pdx::Value{}, S("99999999999999999999.5"), pdx::Value{},
+                           S("2021-09-01"), S("a"), pdx::Value{}, pdx::Value{}, pdx::Value{}});
     work.WriteParadoxTable(selectInto("NEW", paradox.path(), 2));
     pdx::Schema s;
     const auto rows = readParadox(paradox.path(), "NEW", &s);
@@ -169,13 +185,13 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
         EXPECT_EQ(s.fields[i].size, expected[i].second) << s.fields[i].name;
     }
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(db::toText(rows[0][1]), "5000000000");
-    EXPECT_EQ(db::toText(rows[0][3]), "-123.4500");
-    EXPECT_EQ(db::toText(rows[1][3]), "99999999999999999999.5000");
-    EXPECT_EQ(db::toText(rows[0][5]), "2021-08-31 10:00:00");
-    EXPECT_EQ(db::toText(rows[0][6]), "héllo");
-    EXPECT_EQ(db::toText(rows[0][7]), longText);
-    EXPECT_EQ(rows[0][9], db::Variant(db::Bytes{1, 2}));
+    EXPECT_EQ(pdx::toText(rows[0][1]), "5000000000");
+    EXPECT_EQ(pdx::toText(rows[0][3]), "-123.4500");
+    EXPECT_EQ(pdx::toText(rows[1][3]), "99999999999999999999.5000");
+    EXPECT_EQ(pdx::toText(rows[0][5]), "2021-08-31 10:00:00");
+    EXPECT_EQ(pdx::toText(rows[0][6]), "héllo");
+    EXPECT_EQ(pdx::toText(rows[0][7]), longText);
+    EXPECT_EQ(rows[0][9], pdx::Value(pdx::Bytes{1, 2}));
 }
 
 TEST_F(SelectIntoTest, TopTakesTheFirstRowsInRowidOrderAndZeroGivesAnEmptyTable) {
@@ -184,7 +200,7 @@ TEST_F(SelectIntoTest, TopTakesTheFirstRowsInRowidOrderAndZeroGivesAnEmptyTable)
     work.WriteParadoxTable(selectInto("N", paradox.path(), 3));
     const auto rows = readParadox(paradox.path(), "N");
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[2][0], db::Variant(std::int64_t{30}));
+    EXPECT_EQ(rows[2][0], pdx::Value(std::int64_t{30}));
     TempDir empty;
     work.WriteParadoxTable(selectInto("N", empty.path(), 0));
     pdx::Schema s;
@@ -219,7 +235,8 @@ TEST_F(SelectIntoTest, ATableInPlaceIsReplacedWhole) {
     copyTable("db", "CUSTOMER", paradox.path());
     importTable(work, paradox.path(), "CUSTOMER");
     work.WriteParadoxTable(selectInto("CUSTOMER", paradox.path(), 20));
-    EXPECT_EQ(filesIn(paradox.path()), (std::vector<std::string>{"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX"}));
+    EXPECT_EQ(filesIn(paradox.path()),
+              (std::vector<std::string>{"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX", "CUSTOMER.X06", "CUSTOMER.Y06"}));
     EXPECT_EQ(readParadox(paradox.path(), "CUSTOMER").size(), 20u);
 }
 

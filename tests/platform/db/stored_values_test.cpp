@@ -1,5 +1,5 @@
-// Reading a stored column straight into a Paradox value gives what the Variant route gives:
-// the same value or the same refusal, for every stored form and field type.
+// Reading a stored column straight into a Paradox value gives what the route through the column's
+// value gives: the same value or the same refusal, for every stored form and field type.
 #include <gtest/gtest.h>
 
 #include "db_test_support.h"
@@ -25,7 +25,7 @@ Outcome outcomeOf(F&& read) {
 
 }  // namespace
 
-TEST(StoredValues, SameValueOrRefusalAsTheVariantRoute) {
+TEST(StoredValues, SameValueOrRefusalAsTheColumnValueRoute) {
     using T = pdx::FieldType;
     TempDir dir;
     db::SqliteDb db((dir.path() / "t.sqlite").string(), false, true);

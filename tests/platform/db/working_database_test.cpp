@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "db_test_support.h"
+#include "platform/db/jet_types.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;
@@ -39,25 +40,26 @@ TEST(WorkingDatabase, ColumnTypesKeepValuesExactly) {
                         {"O", "OLEOBJECT"}});
     c.InsertRow("T",
                 {std::string("7"), std::string("2.5"), std::string("007"), std::string("007"),
-                 std::string("12345678901234567890.123"), std::string("2020-02-01 01:00:01"), db::Bytes{0x00, 0xFF}});
-    c.InsertRow("T", {db::Variant{}, db::Variant{}, std::string("O'Brien"), db::Variant{}, std::string("0.10"),
-                      std::string("2018-01-01"), db::Variant{}});
+                 std::string("12345678901234567890.123"), std::string("2020-02-01 01:00:01"), pdx::Bytes{0x00, 0xFF}});
+    c.InsertRow("T", {pdx::Value{}, pdx::Value{}, std::string("O'Brien"), pdx::Value{}, std::string("0.10"),
+                      std::string("2018-01-01"), pdx::Value{}});
     const auto source = c.OpenGridSource("T");
-    const std::vector<int> types{3, 5, 202, 203, 131, 7, 205};
+    using namespace db::ado;
+    const std::vector<int> types{adInteger, adDouble, adVarWChar, adLongVarWChar, adNumeric, adDate, adLongVarBinary};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(source->ColumnType(i), types[std::size_t(i)]) << i;
     const auto rows = source->Fetch(0, 10);
     ASSERT_EQ(rows.size(), 2u);
-    const std::vector<db::Variant> first{std::int64_t{7},
-                                         2.5,
-                                         std::string("007"),
-                                         std::string("007"),
-                                         std::string("12345678901234567890.123"),
-                                         std::string("2020-02-01 01:00:01"),
-                                         db::Bytes{0x00, 0xFF}};
+    const std::vector<pdx::Value> first{std::int64_t{7},
+                                        2.5,
+                                        std::string("007"),
+                                        std::string("007"),
+                                        std::string("12345678901234567890.123"),
+                                        std::string("2020-02-01 01:00:01"),
+                                        pdx::Bytes{0x00, 0xFF}};
     EXPECT_EQ(rows[0].values, first);
-    EXPECT_TRUE(db::isNull(rows[1].values[0]));
-    EXPECT_EQ(rows[1].values[2], db::Variant(std::string("O'Brien")));
-    EXPECT_EQ(rows[1].values[4], db::Variant(std::string("0.10")));
+    EXPECT_TRUE(pdx::isNull(rows[1].values[0]));
+    EXPECT_EQ(rows[1].values[2], pdx::Value(std::string("O'Brien")));
+    EXPECT_EQ(rows[1].values[4], pdx::Value(std::string("0.10")));
     EXPECT_EQ(c.RowCount("T"), 2);
 }
 
@@ -70,7 +72,7 @@ TEST(WorkingDatabase, NamesWithQuotesAndBracketsNeverLeaveTheirQuoting) {
     c.InsertRow(name, {std::string("v")});
     EXPECT_TRUE(c.TableExists(name));
     ASSERT_EQ(rowsOf(c, name).size(), 1u);
-    EXPECT_EQ(rowsOf(c, name)[0].values[0], db::Variant(std::string("v")));
+    EXPECT_EQ(rowsOf(c, name)[0].values[0], pdx::Value(std::string("v")));
     c.DropTable(name);
     EXPECT_FALSE(c.TableExists(name));
     EXPECT_THROW(c.DropTable(name), vts::Error);
@@ -119,7 +121,7 @@ TEST(WorkingDatabase, TransactionsCommitAndRollBack) {
     c.InsertRow("T", {std::string("2")});
     c.CommitTrans();
     ASSERT_EQ(rowsOf(c, "T").size(), 1u);
-    EXPECT_EQ(rowsOf(c, "T")[0].values[0], db::Variant(std::int64_t{2}));
+    EXPECT_EQ(rowsOf(c, "T")[0].values[0], pdx::Value(std::int64_t{2}));
     EXPECT_THROW(c.CommitTrans(), vts::Error);
 }
 

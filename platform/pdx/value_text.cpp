@@ -1,6 +1,5 @@
-// Text forms of whole numbers, decimals, dates, times and bytes: parsing and formatting, the
-// same under every locale.
-#include "platform/db/value_text.h"
+// Text forms of values, parsed and formatted the same under every locale.
+#include "platform/pdx/value_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,7 +7,7 @@
 
 #include "platform/pdx/codec.h"
 
-namespace db {
+namespace pdx {
 
 namespace {
 
@@ -38,8 +37,8 @@ std::optional<std::int32_t> dateAt(std::string_view s, std::size_t& pos) {
     auto m = digits(s, pos, 2);
     if (!m || !expect(s, pos, '-')) return std::nullopt;
     auto d = digits(s, pos, 2);
-    if (!d || !pdx::isValidYmd(*y, *m, *d)) return std::nullopt;
-    return pdx::dayNumberFromYmd(*y, *m, *d);
+    if (!d || !isValidYmd(*y, *m, *d)) return std::nullopt;
+    return dayNumberFromYmd(*y, *m, *d);
 }
 
 std::optional<std::int32_t> timeAt(std::string_view s, std::size_t& pos) {
@@ -114,6 +113,13 @@ std::optional<std::string> parseDecimal(std::string_view s) {
     return out;
 }
 
+std::optional<bool> parseLogical(std::string_view s) {
+    s = trimBlanks(s);
+    if (s == "True" || s == "true" || s == "TRUE" || s == "1") return true;
+    if (s == "False" || s == "false" || s == "FALSE" || s == "0") return false;
+    return std::nullopt;
+}
+
 std::optional<Bytes> parseHex(std::string_view s) {
     if (s.size() % 2) return std::nullopt;
     Bytes out;
@@ -157,6 +163,12 @@ std::optional<DateTimeValue> parseDateTime(std::string_view s) {
     return out;
 }
 
+std::optional<Timestamp> parseTimestamp(std::string_view s) {
+    const auto dt = parseDateTime(s);
+    if (!dt) return std::nullopt;
+    return Timestamp{static_cast<double>(dt->day) * kMsPerDay + dt->ms};
+}
+
 namespace {
 
 // The zero-padded decimal digits of v (0 <= v < 10^width) at out[0..width).
@@ -165,7 +177,7 @@ void putDigits(char* out, int v, int width) {
 }
 
 // snprintf's "%04d-%02d-%02d" for the years most tables hold; printf itself for the rest.
-std::string dateText(const pdx::Ymd& ymd) {
+std::string dateText(const Ymd& ymd) {
     if (ymd.year < 0 || ymd.year > 9999) {
         char buf[32];
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
@@ -203,7 +215,7 @@ void appendTime(std::int32_t ms, std::string& out) {
 
 }  // namespace
 
-std::string formatDate(std::int32_t day) { return dateText(pdx::ymdFromDayNumber(day)); }
+std::string formatDate(std::int32_t day) { return dateText(ymdFromDayNumber(day)); }
 
 std::string formatTime(std::int32_t ms) {
     std::string out;
@@ -213,13 +225,62 @@ std::string formatTime(std::int32_t ms) {
 
 std::string formatTimestamp(double msSinceDayZero) {
     const auto total = static_cast<std::int64_t>(std::llround(msSinceDayZero));
-    const auto day = static_cast<std::int32_t>(total / pdx::kMsPerDay);
-    const auto ms = static_cast<std::int32_t>(total % pdx::kMsPerDay);
+    const auto day = static_cast<std::int32_t>(total / kMsPerDay);
+    const auto ms = static_cast<std::int32_t>(total % kMsPerDay);
     std::string out = formatDate(day);
     out += ' ';
     appendTime(ms, out);
     return out;
 }
+
+std::string formatDouble(double d) {
+    if (std::isnan(d)) return "NaN";
+    if (std::isinf(d)) return d < 0 ? "-Infinity" : "Infinity";
+    const double mag = std::fabs(d);
+    // Fixed notation for ordinary magnitudes; the shortest form (maybe with exponent) otherwise.
+    if (mag != 0 && (mag < 1e-7 || mag >= 1e21)) return shortestDouble(d);
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed);
+    std::string out(buf, res.ptr);
+    if (out == "-0") out = "0";
+    return out;
+}
+
+std::string shortestDouble(double d) {
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, d);
+    return std::string(buf, res.ptr);
+}
+
+std::string hexText(const Bytes& b, HexCase letters) {
+    const char* digits = letters == HexCase::Upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string out;
+    out.reserve(b.size() * 2);
+    for (auto byte : b) {
+        out += digits[byte >> 4];
+        out += digits[byte & 0x0F];
+    }
+    return out;
+}
+
+namespace {
+
+struct TextOf {
+    std::string operator()(std::monostate) const { return {}; }
+    std::string operator()(std::int64_t v) const { return std::to_string(v); }
+    std::string operator()(double v) const { return formatDouble(v); }
+    std::string operator()(bool v) const { return v ? "True" : "False"; }
+    std::string operator()(const std::string& v) const { return v; }
+    std::string operator()(const Bytes& v) const { return hexText(v); }
+    std::string operator()(Date v) const { return formatDate(v.day); }
+    std::string operator()(Time v) const { return formatTime(v.ms); }
+    std::string operator()(Timestamp v) const { return formatTimestamp(v.ms); }
+    std::string operator()(const Decimal& v) const { return v.text; }
+};
+
+}  // namespace
+
+std::string toText(const Value& v) { return std::visit(TextOf{}, v); }
 
 std::size_t characterCount(std::string_view utf8) {
     std::size_t n = 0;
@@ -228,4 +289,4 @@ std::size_t characterCount(std::string_view utf8) {
     return n;
 }
 
-}  // namespace db
+}  // namespace pdx

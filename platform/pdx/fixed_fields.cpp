@@ -1,0 +1,42 @@
+#include "platform/pdx/fixed_fields.h"
+
+#include "platform/pdx/reader.h"
+#include "platform/pdx/secondary_index.h"
+#include "platform/pdx/secondary_index_writer.h"
+#include "platform/pdx/sort_order.h"
+
+namespace pdx {
+
+namespace {
+
+std::string indexName(const SecondaryIndexDef& d) {
+    return d.name.empty() ? "index " + d.extension : "index \"" + d.name + "\" (" + d.extension + ")";
+}
+
+}  // namespace
+
+std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile) {
+    std::map<std::string, std::string> fixed;
+    try {
+        const Schema schema = TableReader(dbFile).info().schema;
+        const std::string order = "the table's sort order " + schema.sortOrderId;
+        if (!keyOrdersByBytes(schema))
+            for (int i = 0; i < schema.keyFields; ++i)
+                fixed.emplace(schema.fields[static_cast<std::size_t>(i)].name,
+                              "This field is part of the table's key. Keys are kept in the order of " + order +
+                                  ", which this program cannot reproduce, so key values cannot be changed here.");
+        for (const SecondaryIndexDef& d : readSecondaryIndexes(dbFile)) {
+            if (!indexMayNeedKeptOrder(d, schema)) continue;
+            const std::string how =
+                ordersByBytes(schema.sortOrderId) ? "without regard to letter case" : "under " + order;
+            for (const Field& f : d.fields)
+                fixed.emplace(f.name, "This field is in the " + indexName(d) + " of the table, whose order " + how +
+                                          " this program cannot reproduce, so its values cannot be changed here.");
+        }
+    } catch (const Error&) {
+        return {};
+    }
+    return fixed;
+}
+
+}  // namespace pdx

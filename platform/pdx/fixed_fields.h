@@ -1,0 +1,15 @@
+// The fields of a table whose values this program cannot change without writing an index that
+// contradicts the table's sort order: its key, and fields of its secondary indexes, under a sort
+// order whose collation the engine does not implement.
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace pdx {
+
+// Field name -> why it cannot be changed (for the user). Empty for a table that cannot be read:
+// the write-back refuses such values anyway.
+std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile);
+
+}  // namespace pdx

@@ -1,0 +1,103 @@
+// The installed program: `cmake --install` into a temporary prefix, then the program run from
+// that read-only folder opens the samples, edits and writes back, and the installed files stay
+// exactly as installed.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "platform/shell/data_folder.h"
+#include "tests/pages/page_rig.h"
+
+namespace vts::test {
+namespace {
+
+// Every installed file (links as their target text) with its bytes.
+std::map<fs::path, std::string> snapshot(const fs::path& root) {
+    std::map<fs::path, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        if (e.is_symlink()) files[e.path()] = "-> " + fs::read_symlink(e.path()).string();
+        else if (e.is_regular_file()) files[e.path()] = fileBytes(e.path());
+    }
+    return files;
+}
+
+void takeAwayWrite(const fs::path& root) {
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (!e.is_symlink())
+            fs::permissions(e.path(), (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
+                            fs::perm_options::remove);
+    fs::permissions(root, (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
+                    fs::perm_options::remove);
+}
+
+struct Installed : ::testing::Test {
+    TempDir tmp;
+    fs::path prefix = tmp / "prefix";
+    fs::path appFolder = prefix / "lib/verdalith-table-studio";
+
+    void SetUp() override {
+        const std::string cmd = "cmake --install \"" VTS_BUILD_DIR "\" --prefix \"" + prefix.string() + "\" >/dev/null";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    }
+};
+
+TEST_F(Installed, LaysOutTheProgramForTheDesktop) {
+    for (const char* file :
+         {"bin/pdxtool", "lib/verdalith-table-studio/verdalith", "lib/verdalith-table-studio/HAND-M.CUR",
+          "lib/verdalith-table-studio/x/o.cjs", "lib/verdalith-table-studio/Samples/CUSTOMER.db",
+          "share/applications/verdalith-table-studio.desktop",
+          "share/icons/hicolor/48x48/apps/verdalith-table-studio.png",
+          "share/icons/hicolor/256x256/apps/verdalith-table-studio.png"})
+        EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
+    EXPECT_EQ(fs::canonical(prefix / "bin/verdalith"), fs::canonical(appFolder / "verdalith"));
+    const std::string entry = fileBytes(prefix / "share/applications/verdalith-table-studio.desktop");
+    EXPECT_NE(entry.find("Exec=verdalith %f"), std::string::npos);
+    EXPECT_NE(entry.find("Icon=verdalith-table-studio"), std::string::npos);
+}
+
+TEST_F(Installed, EditsTheSamplesWithoutChangingAnInstalledFile) {
+    takeAwayWrite(prefix);
+    const auto installed = snapshot(prefix);
+    // Root may write anywhere: the program is then told what a user's write check would say.
+    const auto writable = [](const fs::path& p) { return ::geteuid() != 0 && isWritableFolder(p); };
+    ::setenv("XDG_DATA_HOME", (tmp / "xdg").c_str(), 1);
+    const fs::path dataFolder = chooseDataFolder(appFolder, writable);
+    ASSERT_EQ(dataFolder, tmp / "xdg/verdalith-table-studio");
+
+    PageRig rig(false);
+    rig.program = std::make_unique<Program>(ProgramServices{rig.dialogs, rig.launcher, rig.settings, appFolder,
+                                                            [&rig] { ++rig.ended; }, [] {}, rig.exporters,
+                                                            [](AppContext&) {}, dataFolder});
+    rig.program->start();
+    rig.form1().PushButton1_Click();  // Load Sample/Example Database
+    const fs::path samples = dataFolder / "Samples";
+    ASSERT_EQ(rig.form1().Text1->text().toStdString(), samples.string());
+    rig.form1().PushButton3_Click();
+    rig.openTable("CUSTOMER");
+    rig.editCell(0, "Company", "Edited Outfitters");
+    rig.form3().close();
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+
+    EXPECT_EQ(std::get<std::string>(readAll(samples / "CUSTOMER.db").at(0).at(1)), "Edited Outfitters");
+    EXPECT_TRUE(fs::exists(dataFolder / "dbTemp.mdb"));
+    EXPECT_EQ(snapshot(prefix), installed);
+}
+
+TEST_F(Installed, TheInstalledProgramStartsOnAFolderGivenToIt) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes beside the program; the data folder check needs a user";
+    takeAwayWrite(prefix);
+    const fs::path home = tmp / "home";
+    fs::create_directories(home);
+    // Still running after three seconds is a start; a crash ends it sooner.
+    const std::string cmd = "cd \"" + tmp.str() + "\" && HOME=\"" + home.string() +
+                            "\" XDG_DATA_HOME= XDG_CONFIG_HOME= QT_QPA_PLATFORM=offscreen timeout -s KILL 3 \"" +
+                            (prefix / "bin/verdalith").string() + "\" \"" + VTS_FIXTURES "/db\" >/dev/null 2>&1";
+    const int status = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 137) << status;
+    EXPECT_TRUE(fs::is_directory(home / ".local/share/verdalith-table-studio"));
+}
+
+}  // namespace
+}  // namespace vts::test

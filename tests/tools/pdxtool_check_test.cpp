@@ -1,0 +1,121 @@
+// pdxtool check and info, run as a process: one line per fault with its place, a summary line,
+// exit status 0 for a clean table, 1 for faults, 2 for a wrong command line.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/support/fixture_copy.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTURES) / relative; }
+
+struct ToolRun {
+    int status = -1;
+    std::vector<std::string> lines;  // stdout and stderr
+};
+
+ToolRun pdxtool(const std::string& args) {
+    ToolRun run;
+    const std::string command = std::string("'") + PDXTOOL_BINARY + "' " + args + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::string line;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        run.lines.push_back(line);
+        line.clear();
+    }
+    if (!line.empty()) run.lines.push_back(line);
+    const int raw = ::pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+std::string joined(const ToolRun& r) {
+    std::string s;
+    for (const auto& l : r.lines) s += l + "\n";
+    return s;
+}
+
+TEST(PdxtoolCheck, CleanTableExitsZeroWithASummary) {
+    const ToolRun r = pdxtool("check " + quoted(fixture("db/ORDERS.DB")));
+    EXPECT_EQ(r.status, 0) << joined(r);
+    ASSERT_EQ(r.lines.size(), 1u) << joined(r);
+    EXPECT_NE(r.lines[0].find("ORDERS.DB: OK: 0 faults, 0 notes; 224 records in 8 blocks, 2 files checked"),
+              std::string::npos)
+        << r.lines[0];
+}
+
+TEST(PdxtoolCheck, EachFaultOnALineWithItsPlace) {
+    vts::test::TempDir tmp;
+    const fs::path db = vts::test::copyFamily(fixture("db/ORDERS.DB"), tmp.path());
+    {
+        std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(0x06);
+        f.put(static_cast<char>(225 & 0xFF));  // one record more than the blocks hold
+        f.seekp(0x800 + 2048 * 5 + 4);         // block 6: an impossible record count
+        f.put(5);
+        f.put(0);
+    }
+    const ToolRun r = pdxtool("check " + quoted(db));
+    EXPECT_EQ(r.status, 1) << joined(r);
+    const std::string text = joined(r);
+    EXPECT_NE(text.find(db.string() + " block 6: fault: the record count in the block header is invalid"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(db.string() + ": fault: the header (0x06) counts 225 records"), std::string::npos) << text;
+    ASSERT_FALSE(r.lines.empty());
+    EXPECT_NE(r.lines.back().find(": DAMAGED: "), std::string::npos) << text;
+}
+
+TEST(PdxtoolCheck, UnopenableAndPasswordProtectedTables) {
+    const ToolRun missing = pdxtool("check /nonexistent/NOPE.DB");
+    EXPECT_EQ(missing.status, 1);
+    ASSERT_EQ(missing.lines.size(), 2u) << joined(missing);
+    EXPECT_NE(missing.lines[0].find("/nonexistent/NOPE.DB: fault: "), std::string::npos) << joined(missing);
+
+    const ToolRun locked = pdxtool("check " + quoted(fixture("encrypt/encrypted.db")));
+    EXPECT_EQ(locked.status, 1);
+    EXPECT_NE(joined(locked).find("password-protected"), std::string::npos) << joined(locked);
+    EXPECT_NE(joined(locked).find("NOT CHECKED"), std::string::npos) << joined(locked);
+}
+
+TEST(PdxtoolCheck, WrongCommandLinesShowUsage) {
+    for (const char* args : {"check", "check a.db b.db", "chek a.db"}) {
+        const ToolRun r = pdxtool(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(joined(r).find("pdxtool check TABLE.db"), std::string::npos) << joined(r);
+    }
+}
+
+TEST(PdxtoolInfo, ListsTheIndexes) {
+    const ToolRun r = pdxtool("info " + quoted(fixture("db/CUSTOMER.DB")));
+    EXPECT_EQ(r.status, 0) << joined(r);
+    const std::string text = joined(r);
+    EXPECT_NE(text.find("indexes:\n  CUSTOMER.PX  primary index on CustNo; 1 level, 4 entries\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("  CUSTOMER.X06 + CUSTOMER.Y06  on City; case-sensitive; maintained; sort order ANSII850"),
+              std::string::npos)
+        << text;
+    const std::string group = joined(pdxtool("info " + quoted(fixture("db/AREACODES.DB"))));
+    EXPECT_NE(group.find("AREACODES.XG0 + AREACODES.YG0  \"ste\" on State; case-insensitive; maintained"),
+              std::string::npos)
+        << group;
+}
+
+}  // namespace
