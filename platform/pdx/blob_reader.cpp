@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/pdx/codec.h"
+#include "platform/pdx/table_cipher.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -64,7 +65,20 @@ void BlobReader::copy(const Span& span, std::uint32_t length, void* dest) {
         std::memcpy(dest, span.cached, length);
         return;
     }
-    if (file().readAt(span.offset, dest, length) != length) fail("a blob value is cut short");
+    if (readPlain(span.offset, dest, length) != length) fail("a blob value is cut short");
+}
+
+// Scrambling works on whole 256-byte pieces from the start of the file.
+std::size_t BlobReader::readPlain(std::uint64_t offset, void* dest, std::size_t length) {
+    if (!key_) return file().readAt(offset, dest, length);
+    const std::uint64_t start = offset / 256 * 256;
+    scratch_.resize(static_cast<std::size_t>((offset + length + 255) / 256 * 256 - start));
+    const std::size_t got = file().readAt(start, scratch_.data(), scratch_.size()) / 256 * 256;
+    decryptMbBytes({scratch_.data(), got}, key_);
+    const std::size_t skip = static_cast<std::size_t>(offset - start);
+    const std::size_t n = got > skip ? std::min(length, got - skip) : 0;
+    std::memcpy(dest, scratch_.data() + skip, n);
+    return n;
 }
 
 BlobReader::Span BlobReader::locate(std::uint32_t locator, std::uint32_t length) {
@@ -74,7 +88,7 @@ BlobReader::Span BlobReader::locate(std::uint32_t locator, std::uint32_t length)
     if (base == 0 || base % kUnit != 0) fail("invalid blob locator " + hex32(locator));
     if (base + kUnit > f.size()) fail("blob locator " + hex32(locator) + " points beyond the end of the file");
     std::uint8_t type = 0;
-    if (f.readAt(base, &type, 1) != 1) fail("blob locator " + hex32(locator) + " points beyond the end of the file");
+    if (readPlain(base, &type, 1) != 1) fail("blob locator " + hex32(locator) + " points beyond the end of the file");
     if (type == kSingleBlob) return locateSingle(base, index, length);
     if (type == kSubAllocated) return locateSlot(base, index, length);
     fail("blob locator " + hex32(locator) + " leads to a block of type " + std::to_string(type) +
@@ -83,7 +97,7 @@ BlobReader::Span BlobReader::locate(std::uint32_t locator, std::uint32_t length)
 
 BlobReader::Span BlobReader::locateSingle(std::uint64_t base, std::uint32_t index, std::uint32_t length) {
     std::uint8_t head[9];
-    if (file().readAt(base, head, sizeof head) != sizeof head) fail("a blob block is cut short");
+    if (readPlain(base, head, sizeof head) != sizeof head) fail("a blob block is cut short");
     const std::uint64_t units = loadLE16(head + 1);
     const std::uint32_t stored = loadLE32(head + 3);
     if (index != kSingleIndex)
@@ -100,7 +114,7 @@ BlobReader::Span BlobReader::locateSingle(std::uint64_t base, std::uint32_t inde
 BlobReader::Span BlobReader::locateSlot(std::uint64_t base, std::uint32_t index, std::uint32_t length) {
     if (cachedBase_ != base) {
         cachedBase_ = 0;
-        if (file().readAt(base, cache_.data(), cache_.size()) != cache_.size()) fail("a blob block is cut short");
+        if (readPlain(base, cache_.data(), cache_.size()) != cache_.size()) fail("a blob block is cut short");
         cachedBase_ = base;
     }
     const std::string where = "blob block at " + std::to_string(base);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/pdx/codec.h"
+#include "platform/pdx/table_cipher.h"
 
 namespace pdx {
 
@@ -61,6 +62,7 @@ std::vector<ChainBlock> walkChain(const InputFile& file, const TableHeader& h, B
 
 BlockSource::BlockSource(const InputFile& file, const TableHeader& h)
     : file_(file),
+      key_(h.key),
       headerSize_(static_cast<std::uint64_t>(h.headerSize)),
       blockSize_(static_cast<std::uint64_t>(h.blockSize())),
       window_(std::max<std::size_t>(kWindow / blockSize_, 1) * blockSize_) {}
@@ -71,9 +73,20 @@ const std::uint8_t* BlockSource::block(std::uint16_t number, std::size_t need) {
         windowLen_ = 0;
         windowStart_ = at;
         windowLen_ = file_.readAt(at, window_.data(), window_.size());
+        if (key_) windowLen_ = unscrambleWindow(number);
         if (windowLen_ < need) throw Error("block " + std::to_string(number) + " is cut short");
     }
     return window_.data() + (at - windowStart_);
+}
+
+// Scrambling works on whole 256-byte pieces: a piece the file cuts short counts as missing.
+std::size_t BlockSource::unscrambleWindow(std::uint16_t first) {
+    for (std::size_t at = 0; at < windowLen_; at += blockSize_) {
+        const std::size_t len = std::min<std::size_t>(blockSize_, windowLen_ - at) / 256 * 256;
+        if (len) decryptBlock({window_.data() + at, len}, key_, first + static_cast<std::uint32_t>(at / blockSize_));
+        if (len < blockSize_) return at + len;
+    }
+    return windowLen_;
 }
 
 }  // namespace pdx

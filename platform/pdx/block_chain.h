@@ -15,6 +15,7 @@ struct ChainBlock {
 };
 
 // Reads blocks through one window of at least 256 KiB, so consecutive blocks cost one read.
+// Blocks of a password-protected table (h.key) are unscrambled as they are read.
 class BlockSource {
 public:
     BlockSource(const InputFile& file, const TableHeader& h);
@@ -22,7 +23,10 @@ public:
     const std::uint8_t* block(std::uint16_t number, std::size_t need);
 
 private:
+    std::size_t unscrambleWindow(std::uint16_t first);
+
     const InputFile& file_;
+    std::uint32_t key_;
     std::uint64_t headerSize_;
     std::uint64_t blockSize_;
     std::vector<std::uint8_t> window_;

@@ -13,7 +13,10 @@ KeyOrderCheck::KeyOrderCheck(const TableHeader& h, std::filesystem::path db, Che
       sortOrderId_(h.sortOrderId),
       db_(std::move(db)),
       out_(out),
-      byteOrder_(ordersByBytes(h.sortOrderId)) {}
+      // The sort order decides the order of text only.
+      byteOrder_(ordersByBytes(h.sortOrderId) ||
+                 std::none_of(keyFields_.begin(), keyFields_.end(),
+                              [](const HeaderField& f) { return f.type == FieldType::Alpha; })) {}
 
 std::string KeyOrderCheck::text(const std::string& key) const { return keyText(keyFields_, key); }
 

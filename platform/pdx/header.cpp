@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/pdx/codec.h"
+#include "platform/pdx/header_key.h"
 
 namespace pdx {
 
@@ -166,7 +167,7 @@ int fieldStorageSize(FieldType type, int size) {
     }
 }
 
-TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size) {
+TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size, bool protectedOk) {
     if (size < kFixedHeaderSize) throw Error("the file is too short for a Paradox table header");
     TableHeader h;
     readFixedPart(b, h);
@@ -178,7 +179,10 @@ TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size) {
     const bool level4 = h.versionByte >= 0x05;
     const std::size_t variableStart = level4 ? kLevel4VariableStart : kLevel3VariableStart;
     if (size < variableStart) throw Error("the file is too short for a Paradox table header");
-    if (isEncrypted(b, level4)) throw Error(kPasswordMessage);
+    if (isEncrypted(b, level4)) {
+        if (!protectedOk) throw Error(kPasswordMessage);
+        h.key = storedKey({b, size});
+    }
     checkFixedPart(h, size, variableStart);
 
     const int n = static_cast<std::int16_t>(loadLE16(b + 0x21));

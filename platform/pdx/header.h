@@ -36,6 +36,7 @@ struct TableHeader {
     std::uint8_t changeCount2 = 0;
     std::uint32_t autoIncCounter = 0;  // 0x49: the highest autoincrement value handed out
     bool needsRebuild = false;         // 0x14 or 0x2A set: the engine wants the table rebuilt
+    std::uint32_t key = 0;             // password protection: the key that scrambles the blocks
     bool hasCodePage = false;          // 3.x tables store none
     int codePage = 0;                  // 0x6A when hasCodePage
     std::string sortOrderId;           // item 7 of the variable part ("" for 3.x)
@@ -49,9 +50,9 @@ constexpr std::size_t kFixedHeaderSize = 0x58;
 
 // Parses and checks the header held in bytes[0, size) (the file's start, at least headerSize
 // bytes when the file has them). Throws pdx::Error describing the fault (without the file name);
-// a password-protected table throws kPasswordMessage.
-TableHeader parseTableHeader(const std::uint8_t* bytes, std::size_t size);
+// a password-protected table throws kPasswordMessage unless `protectedOk`, which gives its key.
+TableHeader parseTableHeader(const std::uint8_t* bytes, std::size_t size, bool protectedOk = false);
 
-inline constexpr const char* kPasswordMessage = "the table is password-protected; remove the password in Paradox first";
+inline constexpr const char* kPasswordMessage = "the table is password-protected: its password is needed to open it";
 
 }  // namespace pdx

@@ -12,6 +12,7 @@
 #include "platform/pdx/family_lock.h"
 #include "platform/pdx/header.h"
 #include "platform/pdx/input_file.h"
+#include "platform/pdx/password_key.h"
 #include "platform/pdx/record_decoder.h"
 
 namespace pdx {
@@ -31,10 +32,19 @@ std::string levelText(int versionByte) {
 TableHeader readHeader(const InputFile& file) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kMaxHeader)));
     const std::size_t got = file.readAt(0, bytes.data(), bytes.size());
-    return parseTableHeader(bytes.data(), got);
+    return parseTableHeader(bytes.data(), got, true);
 }
 
 int effectiveCodePage(const TableHeader& h) { return h.hasCodePage ? h.codePage : kDefaultDosCodePage; }
+
+// A protected table opens only with its password (or the key of one opened with it).
+TableHeader unlocked(TableHeader h, const Unlock& unlock) {
+    if (!h.key || unlock.storedKey) return h;
+    if (unlock.password.empty()) throw Error(kPasswordMessage);
+    CodePage cp(effectiveCodePage(h), h.sortOrderId);
+    if (!passwordMatches(cp.encode(unlock.password), h.key)) throw Error(kWrongPasswordMessage);
+    return h;
+}
 
 Schema makeSchema(const TableHeader& h, CodePage& cp, std::vector<std::string>& names) {
     Schema s;
@@ -57,7 +67,9 @@ BlobReader makeBlobReader(const std::filesystem::path& dbFile, const TableHeader
     std::filesystem::path expected = dbFile;
     expected.replace_extension(".MB");
     if (!hasBlobField(h)) return BlobReader(std::nullopt, expected.string());
-    return BlobReader(findCompanion(dbFile, "MB"), expected.string());
+    BlobReader blobs(findCompanion(dbFile, "MB"), expected.string());
+    blobs.setKey(h.key);
+    return blobs;
 }
 
 // Messages from inside name the detail; the caller sees which table it was.
@@ -94,10 +106,10 @@ struct TableReader::Impl {
     const std::uint8_t* blockData = nullptr;
     std::uint64_t row = 0;
 
-    explicit Impl(const std::filesystem::path& dbFile)
+    Impl(const std::filesystem::path& dbFile, const Unlock& unlock)
         : lock(openingLock(dbFile)),
           file(dbFile),
-          header(readHeader(file)),
+          header(unlocked(readHeader(file), unlock)),
           codePage(effectiveCodePage(header), header.sortOrderId),
           names(),
           info{dbFile,
@@ -107,7 +119,8 @@ struct TableReader::Impl {
                header.numRecords,
                header.blockSizeKiB,
                header.changeCount2,
-               header.autoIncCounter},
+               header.autoIncCounter,
+               header.key},
           blobs(makeBlobReader(dbFile, header)),
           blocks(file, header),
           chain(walkChain(file, header, blocks)),
@@ -129,14 +142,22 @@ struct TableReader::Impl {
     }
 };
 
-TableReader::TableReader(const std::filesystem::path& dbFile) {
+TableReader::TableReader(const std::filesystem::path& dbFile, const Unlock& unlock) {
     try {
-        impl_ = std::make_unique<Impl>(dbFile);
+        impl_ = std::make_unique<Impl>(dbFile, unlock);
         impl_->lock.reset();
     } catch (const Error& e) {
         rethrowForFile(dbFile, "", e);
     } catch (const std::bad_alloc&) {
         throw Error(dbFile.string() + ": not enough memory to open the table");
+    }
+}
+
+bool isPasswordProtected(const std::filesystem::path& dbFile) {
+    try {
+        return readHeader(InputFile(dbFile)).key != 0;
+    } catch (const Error& e) {
+        rethrowForFile(dbFile, "", e);
     }
 }
 

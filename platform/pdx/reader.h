@@ -16,13 +16,22 @@ struct TableInfo {
     int blockSizeKiB = 0;
     std::uint8_t changeCount2 = 0;     // header 0x2E, ties a .VAL to its table
     std::uint32_t autoIncCounter = 0;  // header 0x49, the highest autoincrement value handed out
+    std::uint32_t key = 0;             // non-zero: password-protected, its blocks scrambled with this key
+};
+
+// How a password-protected table is opened: with its password, checked against the key its
+// header keeps; or, for the program's own rewrite of a table it has opened that way, with that key.
+struct Unlock {
+    std::string password;  // UTF-8, taken in the table's code page
+    bool storedKey = false;
 };
 
 class TableReader {
 public:
-    // Opens the table; throws pdx::Error naming the file for a damaged, foreign or
-    // password-protected table ("... is password-protected ...").
-    explicit TableReader(const std::filesystem::path& dbFile);
+    // Opens the table; throws pdx::Error naming the file for a damaged or foreign table, for a
+    // password-protected one opened without its password (kPasswordMessage) and for a wrong
+    // password (kWrongPasswordMessage).
+    explicit TableReader(const std::filesystem::path& dbFile, const Unlock& unlock = {});
     ~TableReader();
     TableReader(TableReader&&) noexcept;
     TableReader& operator=(TableReader&&) noexcept;
@@ -35,5 +44,11 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+inline constexpr const char* kWrongPasswordMessage = "the password is not the table's password";
+
+// True when the table is password-protected (read from its header only). Throws pdx::Error
+// naming the file when the header cannot be read.
+bool isPasswordProtected(const std::filesystem::path& dbFile);
 
 }  // namespace pdx

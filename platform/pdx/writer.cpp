@@ -19,6 +19,7 @@
 #include "platform/pdx/schema_writer.h"
 #include "platform/pdx/secondary_index_writer.h"
 #include "platform/pdx/staged_file_writer.h"
+#include "platform/pdx/table_protection.h"
 
 namespace pdx {
 
@@ -30,6 +31,16 @@ Schema checked(Schema s, const std::string& table) {
     s = withSortOrder(std::move(s));
     checkSchema(s, table);
     return s;
+}
+
+// The secondary indexes of a protected table are left out: whether its engine scrambles them is
+// not known, and plain ones would show the indexed values to anyone.
+IndexPlan planIndexes(const WriterOptions& opt, const Schema& schema) {
+    if (!opt.key) return planSecondaryIndexes(opt.secondaryIndexes, schema);
+    IndexPlan plan;
+    for (const auto& d : opt.secondaryIndexes)
+        plan.dropped.push_back({d.extension, "the indexes of a password-protected table are not written again"});
+    return plan;
 }
 
 }  // namespace
@@ -72,7 +83,7 @@ struct TableWriter::Impl {
           recordSize(static_cast<std::size_t>(encoder.recordSize())),
           keySize(static_cast<std::size_t>(keyBytes(schema))),
           headerSize(static_cast<std::uint16_t>(dbHeaderSize(header))),
-          indexes(planSecondaryIndexes(opt.secondaryIndexes, schema)),
+          indexes(planIndexes(opt, schema)),
           rows(recordSize, keySize),
           row(recordSize) {
         header.recordSize = static_cast<std::uint16_t>(recordSize);
@@ -260,6 +271,9 @@ void TableWriter::Impl::finish() {
         if (mb) mb->finish();
         if (keyed()) writeIndex();
         if (!indexes.kept.empty()) writeSecondaryIndexes();
+        if (opt.key)
+            protectStagedTable(opt.key, {headerSize, blocks->blockSizeKiB() * 1024}, blocks->file(), px.get(),
+                               mb ? &mb->file() : nullptr);
         blocks->file().sync();
         for (StagedFile* f : companions()) f->sync();
     } catch (...) {

@@ -29,6 +29,8 @@ struct WriterOptions {
     // schema cannot carry are left out (droppedIndexes() says which and why); the others keep
     // the order of their old file wherever this program cannot order their values itself.
     std::vector<SecondaryIndexDef> secondaryIndexes;
+    // Non-zero: the table is written password-protected with this key (keyFromPassword).
+    std::uint32_t key = 0;
     // Test hook: called before every file-system call; throwing simulates an I/O error.
     WriteHook beforeWrite;
     // Where each file goes, by extension ("db", "MB", "PX", "VAL", "X06", "YG0" ...), and its

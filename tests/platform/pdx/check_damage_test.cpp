@@ -112,12 +112,17 @@ TEST_F(CheckDamage, SwappedRecordsBreakTheKeyOrder) {
 }
 
 TEST_F(CheckDamage, DuplicateKeysAreFoundUnderEverySortOrder) {
-    // CUSTOMER sorts by ANSII850, whose order is not checked: duplicates still are.
-    const fs::path db = copy("db/CUSTOMER.DB");
+    // HERCULES has a text key under ANSII850, whose order is not checked: duplicates still are.
+    const fs::path db = copy("db/HERCULES.DB");
     patch(db, ".DB",
-          [](Bytes& b) { std::copy_n(b.begin() + recordAt(1, 1, 394), 4, b.begin() + recordAt(1, 3, 394)); });
+          [](Bytes& b) { std::copy_n(b.begin() + recordAt(1, 1, 190), 80, b.begin() + recordAt(1, 3, 190)); });
     const auto r = pdx::checkTable(db);
     expectFault(r, pdx::atRecord(db, 1, 3, 3), "repeats the key of row 1");
+    // CUSTOMER's key is a number, in the same order under every sort order: checked in full.
+    const fs::path customer = copy("db/CUSTOMER.DB");
+    patch(customer, ".DB",
+          [](Bytes& b) { std::copy_n(b.begin() + recordAt(1, 1, 394), 4, b.begin() + recordAt(1, 3, 394)); });
+    expectFault(pdx::checkTable(customer), pdx::atRecord(customer, 1, 3, 3), "out of key order");
     // Equal keys in ORDERS ("ascii") are a fault of the order check.
     const fs::path orders = copy("db/ORDERS.DB");
     patch(orders, ".DB", [](Bytes& b) {
