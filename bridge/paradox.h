@@ -25,6 +25,10 @@ bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name);
 // The fields of the Paradox table `name` in `folder` whose values cannot be changed, each with
 // the reason (its key or an index under a sort order the engine cannot reproduce).
 std::map<std::string, std::string> FieldsKeptInPlace(const std::string& folder, const std::string& name);
+// Password protection of the Paradox table `name` in `folder`: whether it has one, and whether
+// `password` is its password. Throw vts::Error when the table cannot be read.
+bool TableIsPasswordProtected(const std::string& folder, const std::string& name);
+bool IsTablePassword(const std::string& folder, const std::string& name, const std::string& password);
 // True when the Paradox folder itself (not its sub-folders) holds a file matching "*.db".
 bool FolderHasParadoxTables(AppContext& ctx);
 
@@ -35,8 +39,9 @@ void AddTablesToParadoxListbox(AppContext& ctx, TableList& list);
 // Copies the Paradox table `name` of `folder` (the Paradox folder or a folder below it, as
 // discovery found it) into the working table of the same name, replacing it.
 // Throws on failure; rows inserted before a failure stay in the working table.
+// `password` opens a password-protected table; it is used for this import only, never kept.
 void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder,
-                        const Progress& progress = {});
+                        const Progress& progress = {}, const std::string& password = {});
 // The same for a table of the Paradox folder itself.
 inline void ImportParadoxTable(AppContext& ctx, const std::string& name, const Progress& progress = {}) {
     ImportParadoxTable(ctx, name, ctx.folderText(), progress);

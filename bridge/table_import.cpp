@@ -77,7 +77,8 @@ void copyRows(const std::string& name, db::Cursor& table, db::Connection& workin
 
 }  // namespace
 
-void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder, const Progress& progress) {
+void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder, const Progress& progress,
+                        const std::string& password) {
     // 1.
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
@@ -89,7 +90,7 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
     // 4.
     if (WorkingTableExists(ctx, name)) working.DropTable(name);
     // 5.
-    const std::unique_ptr<db::Cursor> table = db::openParadoxTable(folder, name);
+    const std::unique_ptr<db::Cursor> table = db::openParadoxTable(folder, name, password);
     // 6. and 7., then the source structure, which the write-back writes the table with.
     working.CreateTable(name, tableColumns(*table, yield));
     working.RecordSourceStructure(name, *table->sourceSchema());

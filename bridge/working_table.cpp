@@ -5,6 +5,7 @@
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/fixed_fields.h"
+#include "platform/pdx/reader.h"
 
 namespace vts {
 
@@ -29,6 +30,30 @@ bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
 std::map<std::string, std::string> FieldsKeptInPlace(const std::string& folder, const std::string& name) {
     const auto table = pdx::findTable(folder, name);
     return table ? pdx::fieldsKeptInPlace(*table) : std::map<std::string, std::string>{};
+}
+
+namespace {
+
+std::filesystem::path paradoxTable(const std::string& folder, const std::string& name) {
+    const auto table = pdx::findTable(folder, name);
+    if (!table) throw Error("The table \"" + name + "\" does not exist in the folder \"" + folder + "\".");
+    return *table;
+}
+
+}  // namespace
+
+bool TableIsPasswordProtected(const std::string& folder, const std::string& name) {
+    return pdx::isPasswordProtected(paradoxTable(folder, name));
+}
+
+bool IsTablePassword(const std::string& folder, const std::string& name, const std::string& password) {
+    try {
+        pdx::TableReader(paradoxTable(folder, name), {password, false});
+        return true;
+    } catch (const Error& e) {
+        if (std::string(e.what()).find(pdx::kWrongPasswordMessage) != std::string::npos) return false;
+        throw;
+    }
 }
 
 bool FolderHasParadoxTables(AppContext& ctx) {

@@ -105,6 +105,28 @@ bool Form2::mayReplaceWorkingTable(ErrorTrap& trap, const std::string& name) {
                                     mb::YesNo | mb::Question) == mb::Yes;
 }
 
+// A password-protected table opens with its password, asked for each time and checked before
+// anything in the working database changes.
+bool Form2::unlockTable(ErrorTrap& trap, std::string& password) {
+    const std::string& name = state_.currentTableName;
+    const std::string& folder = state_.currentTableFolder;
+    bool isProtected = false;
+    if (!trap.step(109, [&] { isProtected = TableIsPasswordProtected(folder, name); })) return false;
+    if (!isProtected) return true;
+    const auto typed =
+        ctx_.dialogs.askPassword("The table " + name + " is password-protected. Enter its password:", ctx_.appTitle);
+    if (!typed) return false;
+    bool right = false;
+    if (!trap.step(111, [&] { right = IsTablePassword(folder, name, *typed); })) return false;
+    if (!right) {
+        ctx_.message("That is not the password of the table " + name + ". The table was not opened.",
+                     mb::OkOnly | mb::Exclamation);
+        return false;
+    }
+    password = *typed;
+    return true;
+}
+
 void Form2::PushButton2_Click() {
     ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "PushButton2_Click"));
     trap.step(100, [&] { services_.showForm1(); });
@@ -130,10 +152,16 @@ void Form2::PushButton3_Click() {
         state_.currentTableName = chosen->text(0).toStdString();
         state_.currentTableFolder = ListViewTables::folderOf(chosen);
     });
+    std::string password;  // held for the import only
+    if (!unlockTable(trap, password)) {
+        trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
+        return;
+    }
     const bool imported = trap.step(110, [&] {
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
-        ImportParadoxTable(ctx_, state_.currentTableName, state_.currentTableFolder,
-                           [&](long done, long total) { progress.update(done, total); });
+        ImportParadoxTable(
+            ctx_, state_.currentTableName, state_.currentTableFolder,
+            [&](long done, long total) { progress.update(done, total); }, password);
     });
     if (!imported) {  // a part of the table must not be edited and then written back as the whole
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });

@@ -61,6 +61,8 @@ private:
     void buildControls();
     void fillList(ErrorTrap& trap);
     bool mayReplaceWorkingTable(ErrorTrap& trap, const std::string& name);
+    // Asks for the password of a protected chosen table; false when it is not given or wrong.
+    bool unlockTable(ErrorTrap& trap, std::string& password);
 
     AppContext& ctx_;
     PageState& state_;

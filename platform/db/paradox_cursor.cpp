@@ -18,7 +18,7 @@ pdx::Value importForm(const pdx::Value& v, pdx::FieldType type) {
 
 }  // namespace
 
-ParadoxCursor::ParadoxCursor(const std::filesystem::path& dbFile) : reader_(dbFile) {
+ParadoxCursor::ParadoxCursor(const std::filesystem::path& dbFile, const pdx::Unlock& unlock) : reader_(dbFile, unlock) {
     for (const auto& f : reader_.info().schema.fields) columns_.push_back({f.name, adoTypeOf(f.type)});
     readNext();
 }

@@ -11,7 +11,8 @@ namespace db {
 // fields as hexadecimal text, blobs as bytes (see storedForm).
 class ParadoxCursor : public Cursor {
 public:
-    explicit ParadoxCursor(const std::filesystem::path& dbFile);  // throws vts::Error
+    // unlock: the password of a protected table. Throws vts::Error.
+    explicit ParadoxCursor(const std::filesystem::path& dbFile, const pdx::Unlock& unlock = {});
     bool eof() override { return eof_; }
     void moveNext() override;
     std::int64_t recordCount() const override { return reader_.info().recordCount; }

@@ -13,14 +13,15 @@ void requireParadoxFolder(const std::filesystem::path& folder) {
         throw vts::Error("The Paradox folder \"" + folder.string() + "\" does not exist.");
 }
 
-std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, const std::string& name) {
+std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, const std::string& name,
+                                         const std::string& password) {
     requireParadoxFolder(folder);
     pdx::recoverTable(folder, name);  // a replacement a crash cut short is settled first
     const std::optional<std::filesystem::path> file = pdx::findTable(folder, name);
     if (!file)
         throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() +
                          "\".");
-    return std::make_unique<ParadoxCursor>(*file);
+    return std::make_unique<ParadoxCursor>(*file, pdx::Unlock{password, false});
 }
 
 }  // namespace db

@@ -27,7 +27,8 @@ void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, 
                pdx::WriterOptions& options) {
     const auto oldDb = replace.oldFile("db");
     if (!oldDb) return;
-    const pdx::TableReader old(*oldDb);
+    const pdx::TableReader old(*oldDb, {"", true});  // opened with its password by the import
+    options.key = old.info().key;                    // protected again with the same password
     options.keyOrderFrom = *oldDb;
     options.secondaryIndexes = pdx::readSecondaryIndexes(*oldDb);
     const auto& fields = schema.fields;

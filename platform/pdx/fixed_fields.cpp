@@ -18,7 +18,7 @@ std::string indexName(const SecondaryIndexDef& d) {
 std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile) {
     std::map<std::string, std::string> fixed;
     try {
-        const Schema schema = TableReader(dbFile).info().schema;
+        const Schema schema = TableReader(dbFile, {"", true}).info().schema;
         const std::string order = "the table's sort order " + schema.sortOrderId;
         if (!keyOrdersByBytes(schema))
             for (int i = 0; i < schema.keyFields; ++i)

@@ -26,7 +26,7 @@ bool sameKey(const Schema& a, const Schema& b) {
 }  // namespace
 
 std::optional<KeptOrder> keptKeyOrder(const std::filesystem::path& dbFile, const Schema& schema) {
-    TableReader reader(dbFile);
+    TableReader reader(dbFile, {"", true});  // the table being replaced, already opened by the program
     if (schema.keyFields == 0 || !sameKey(reader.info().schema, schema)) return std::nullopt;
     const Schema key = keyPart(schema);
     CodePage codePage(key.codePage, key.sortOrderId);

@@ -190,7 +190,7 @@ std::vector<IndexEntry> readEntries(const SecondaryIndexDef& def) {
 }  // namespace
 
 std::vector<SecondaryIndexDef> readSecondaryIndexes(const fs::path& dbFile) {
-    const TableInfo table = TableReader(dbFile).info();
+    const TableInfo table = TableReader(dbFile, {"", true}).info();
     CodePage codePage(table.schema.codePage, table.schema.sortOrderId);
     const fs::path dir = dbFile.parent_path().empty() ? fs::path(".") : dbFile.parent_path();
     DefReader reader(table, codePage);

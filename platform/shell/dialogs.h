@@ -1,6 +1,7 @@
 // Message boxes and the file dialogs, behind one interface so that tests can script them.
 #pragma once
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ public:
     // Filter in the "Name (*.ext)|*.ext" form. Returns the chosen path, or "" on cancel.
     virtual std::string saveFileName(const std::string& title, const std::string& filter,
                                      const std::string& initialName) = 0;
+    // A password typed into a field that never shows it; nothing on cancel.
+    virtual std::optional<std::string> askPassword(const std::string& prompt, const std::string& caption) = 0;
 };
 
 // Records every request and answers from queues; an empty queue answers Ok / cancel.
@@ -47,6 +50,8 @@ public:
     std::deque<int> answers;
     std::deque<std::string> folders;
     std::deque<std::string> saveNames;
+    std::vector<std::string> passwordPrompts;
+    std::deque<std::optional<std::string>> passwords;
 
     int messageBox(const std::string& text, int style, const std::string& caption) override {
         messages.push_back({text, caption, style});
@@ -63,6 +68,13 @@ public:
                              const std::string& initialName) override {
         saveRequests.push_back({title, filter, initialName});
         return pop(saveNames);
+    }
+    std::optional<std::string> askPassword(const std::string& prompt, const std::string&) override {
+        passwordPrompts.push_back(prompt);
+        if (passwords.empty()) return std::nullopt;
+        auto p = passwords.front();
+        passwords.pop_front();
+        return p;
     }
 
 private:

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QStringList>
@@ -81,6 +83,14 @@ std::string QtDialogs::browseForFolder(const std::string& prompt, const std::str
 std::string QtDialogs::saveFileName(const std::string& title, const std::string& filter,
                                     const std::string& initialName) {
     return QFileDialog::getSaveFileName(owner(), q(title), q(initialName), qtFilterFromPipes(filter)).toStdString();
+}
+
+std::optional<std::string> QtDialogs::askPassword(const std::string& prompt, const std::string& caption) {
+    bool ok = false;
+    ArrowWhileShown arrow;
+    const QString typed = QInputDialog::getText(owner(), q(caption), q(prompt), QLineEdit::Password, {}, &ok);
+    if (!ok) return std::nullopt;
+    return typed.toStdString();
 }
 
 QString qtFilterFromPipes(const std::string& filter) {

@@ -119,3 +119,29 @@ TEST(PdxtoolInfo, ListsTheIndexes) {
 }
 
 }  // namespace
+
+namespace {
+
+// --password opens a protected table, from the command line or from standard input; a copy of
+// it is protected with the same password.
+TEST(PdxtoolPassword, OpensCopiesAndRefuses) {
+    const std::string table = quoted(fixture("encrypt/encrypted35.db"));
+    EXPECT_EQ(pdxtool("dump " + table).status, 1);
+    const ToolRun wrong = pdxtool("dump " + table + " --password 12");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(joined(wrong).find("the password is not the table's password"), std::string::npos) << joined(wrong);
+
+    const ToolRun given = pdxtool("dump " + table + " --password 123");
+    EXPECT_EQ(given.status, 0) << joined(given);
+    EXPECT_EQ(joined(given), "A,B\r\n1,Test 1\r\n2,Test2\r\n");  // CSV lines end in CR LF
+    vts::test::TempDir tmp;
+    std::ofstream(tmp / "pw") << "123\n";
+    EXPECT_EQ(joined(pdxtool("dump " + table + " --password - < " + quoted(tmp / "pw"))), joined(given));
+
+    const ToolRun copied = pdxtool("copy " + table + " " + quoted(tmp / "COPY.db") + " --password 123");
+    EXPECT_EQ(copied.status, 0) << joined(copied);
+    EXPECT_EQ(pdxtool("dump " + quoted(tmp / "COPY.db")).status, 1) << "the copy is protected too";
+    EXPECT_EQ(joined(pdxtool("dump " + quoted(tmp / "COPY.db") + " --password 123")), joined(given));
+}
+
+}  // namespace

@@ -4,12 +4,17 @@
 #include <iosfwd>
 #include <string>
 
+#include "platform/pdx/reader.h"
+
 namespace pdxtool {
 
-void runInfo(const std::filesystem::path& table, std::ostream& out);
+// `unlock` opens password-protected tables (--password).
+void runInfo(const std::filesystem::path& table, const pdx::Unlock& unlock, std::ostream& out);
 // format: "csv" or "json"
-void runDump(const std::filesystem::path& table, const std::string& format, std::ostream& out);
-void runCopy(const std::filesystem::path& source, const std::filesystem::path& destination);
+void runDump(const std::filesystem::path& table, const pdx::Unlock& unlock, const std::string& format,
+             std::ostream& out);
+// A protected source gives a copy protected with the same password.
+void runCopy(const std::filesystem::path& source, const pdx::Unlock& unlock, const std::filesystem::path& destination);
 // Prints each fault and note of the table's family on one line, then a summary line; returns
 // true when there is no fault. Faults in the files are printed, not thrown.
 bool runCheck(const std::filesystem::path& table, std::ostream& out);

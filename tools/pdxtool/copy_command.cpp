@@ -6,8 +6,8 @@
 
 namespace pdxtool {
 
-void runCopy(const std::filesystem::path& source, const std::filesystem::path& destination) {
-    pdx::TableReader reader(source);
+void runCopy(const std::filesystem::path& source, const pdx::Unlock& unlock, const std::filesystem::path& destination) {
+    pdx::TableReader reader(source, unlock);
     const auto dir = destination.parent_path().empty() ? std::filesystem::path(".") : destination.parent_path();
     const std::string name = destination.stem().string();
     // Never replace an existing table: the copy goes only where nothing of that name lives.
@@ -15,6 +15,7 @@ void runCopy(const std::filesystem::path& source, const std::filesystem::path& d
         throw pdx::Error(destination.string() + ": a table of that name already exists");
     pdx::WriterOptions options;
     options.keyOrderFrom = source;  // the copy's keys keep the source's order
+    options.key = reader.info().key;
     pdx::TableWriter writer(dir, name, reader.info().schema, options);
     pdx::Record r;
     while (reader.next(r)) writer.append(r);

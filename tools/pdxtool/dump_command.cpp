@@ -115,9 +115,10 @@ void dumpJson(pdx::TableReader& reader, std::ostream& out) {
 
 }  // namespace
 
-void runDump(const std::filesystem::path& table, const std::string& format, std::ostream& out) {
+void runDump(const std::filesystem::path& table, const pdx::Unlock& unlock, const std::string& format,
+             std::ostream& out) {
     if (format != "csv" && format != "json") throw pdx::Error("unknown dump format \"" + format + "\" (csv or json)");
-    pdx::TableReader reader(table);
+    pdx::TableReader reader(table, unlock);
     if (format == "csv") dumpCsv(reader, out);
     else dumpJson(reader, out);
 }

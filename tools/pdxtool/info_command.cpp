@@ -70,8 +70,8 @@ void listIndexes(const std::filesystem::path& table, const pdx::Schema& s, std::
 
 }  // namespace
 
-void runInfo(const std::filesystem::path& table, std::ostream& out) {
-    pdx::TableReader reader(table);
+void runInfo(const std::filesystem::path& table, const pdx::Unlock& unlock, std::ostream& out) {
+    pdx::TableReader reader(table, unlock);
     const pdx::TableInfo& info = reader.info();
     const pdx::Schema& s = info.schema;
     out << "file:       " << info.file.string() << "\n"

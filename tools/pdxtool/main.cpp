@@ -1,4 +1,5 @@
 // pdxtool command line: info, dump, check and copy of Paradox tables.
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,10 +10,12 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: pdxtool info TABLE.db\n"
-                 "       pdxtool dump TABLE.db [--format csv|json]\n"
+    std::cerr << "usage: pdxtool info TABLE.db [--password PW|-]\n"
+                 "       pdxtool dump TABLE.db [--format csv|json] [--password PW|-]\n"
                  "       pdxtool check TABLE.db\n"
-                 "       pdxtool copy SRC.db DST.db\n"
+                 "       pdxtool copy SRC.db DST.db [--password PW|-]\n"
+                 "--password opens a password-protected table; \"-\" reads the password from the first\n"
+                 "line of standard input (so it stays out of the process list); a copy keeps it.\n"
                  "check lists every fault of the table and its companion files (.MB, .PX, .Xnn/.Ynn)\n"
                  "with its place, then a summary; exit status 0 when clean, 1 on any fault.\n";
     return 2;
@@ -25,9 +28,23 @@ std::string oneLine(std::string s) {
     return s;
 }
 
-int run(const std::vector<std::string>& args) {
+// Takes "--password PW" (or "--password -": one line of standard input) out of args.
+bool takePassword(std::vector<std::string>& args, pdx::Unlock& unlock) {
+    const auto it = std::find(args.begin(), args.end(), "--password");
+    if (it == args.end()) return true;
+    if (it + 1 == args.end()) return false;
+    unlock.password = *(it + 1);
+    if (unlock.password == "-" && !std::getline(std::cin, unlock.password)) return false;
+    if (!unlock.password.empty() && unlock.password.back() == '\r') unlock.password.pop_back();
+    args.erase(it, it + 2);
+    return true;
+}
+
+int run(std::vector<std::string> args) {
+    pdx::Unlock unlock;
+    if (!takePassword(args, unlock)) return usage();
     if (args.size() == 2 && args[0] == "info") {
-        pdxtool::runInfo(args[1], std::cout);
+        pdxtool::runInfo(args[1], unlock, std::cout);
         return 0;
     }
     if (args.size() >= 2 && args[0] == "dump") {
@@ -35,7 +52,7 @@ int run(const std::vector<std::string>& args) {
         if (args.size() == 4 && args[2] == "--format") format = args[3];
         else if (args.size() != 2) return usage();
         std::ios::sync_with_stdio(false);
-        pdxtool::runDump(args[1], format, std::cout);
+        pdxtool::runDump(args[1], unlock, format, std::cout);
         std::cout.flush();
         return std::cout ? 0 : 1;
     }
@@ -45,7 +62,7 @@ int run(const std::vector<std::string>& args) {
         return clean && std::cout ? 0 : 1;
     }
     if (args.size() == 3 && args[0] == "copy") {
-        pdxtool::runCopy(args[1], args[2]);
+        pdxtool::runCopy(args[1], unlock, args[2]);
         return 0;
     }
     return usage();
