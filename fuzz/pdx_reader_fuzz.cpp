@@ -74,7 +74,7 @@ std::string indexExtension(char lead, bool group, const Piece& indexTable) {
 
 void readTable(const fs::path& db) {
     try {
-        pdx::TableReader reader(db);
+        pdx::TableReader reader(db, {"", true});  // protected tables too: their blocks get unscrambled
         pdx::Record record;
         while (reader.next(record)) {}
     } catch (const pdx::Error&) {}
