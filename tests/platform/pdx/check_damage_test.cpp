@@ -9,6 +9,7 @@
 #include "platform/pdx/header.h"
 #include "platform/pdx/table_check.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -21,15 +22,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTURES) / relative; }
 
-Bytes readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& file, const Bytes& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using pdxtest::readBytes;
+using pdxtest::writeBytes;
 
 void put16(Bytes& b, std::size_t at, std::uint16_t v) { pdx::storeLE16(v, b.data() + at); }
 void put32(Bytes& b, std::size_t at, std::uint32_t v) { pdx::storeLE32(v, b.data() + at); }

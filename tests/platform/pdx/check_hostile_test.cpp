@@ -9,6 +9,7 @@
 
 #include "platform/pdx/table_check.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -16,15 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& file, const Bytes& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+using pdxtest::readBytes;
+using pdxtest::writeBytes;
 
 // Every file of the copied family in turn gets `damage`, then its bytes back.
 template <class Damage>

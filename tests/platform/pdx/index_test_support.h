@@ -22,6 +22,7 @@ extern "C" {
 #include "platform/pdx/secondary_index.h"
 #include "platform/pdx/secondary_index_writer.h"
 #include "tests/platform/pdx/pdx_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace pdxtest {
 
@@ -116,36 +117,9 @@ inline std::vector<TreeLeaf> treeLeaves(const fs::path& tree, std::size_t keySiz
     return out;
 }
 
-// Runs fn in a child process (pxlib may crash) and returns what it printed, or nullopt.
-template <typename Fn>
-std::optional<std::string> inChildProcess(Fn fn) {
-    int fds[2];
-    if (pipe(fds) != 0) return std::nullopt;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const std::string out = fn();
-        for (std::size_t done = 0; done < out.size();) {
-            const ssize_t n = write(fds[1], out.data() + done, out.size() - done);
-            if (n <= 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        _exit(0);
-    }
-    close(fds[1]);
-    std::string out;
-    char buf[4096];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return out;
-}
-
 // pxlib's view of an index table: its record count, then each record's bytes in hex, one a line.
 inline std::optional<std::string> pxlibIndexRecords(const fs::path& x) {
-    return inChildProcess([&] {
+    return vts::test::inChild([&] {
         pxdoc_t* d = PX_new();
         if (PX_open_file(d, x.c_str()) < 0) return std::string("ERR open\n");
         const int n = PX_get_num_records(d);

@@ -19,6 +19,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/fixture_copy.h"
 #include "platform/pdx/codec.h"
 #include "platform/pdx/family.h"
@@ -106,35 +107,7 @@ inline RawTable rawTable(const fs::path& db) {
 
 // ---- pxlib ------------------------------------------------------------------------------------
 
-// Runs fn in a child process and returns what it printed, or nullopt when it crashed.
-template <typename Fn>
-std::optional<std::string> inChild(Fn fn) {
-    int fds[2];
-    if (pipe(fds) != 0) return std::nullopt;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        std::string out = fn();
-        const char* p = out.data();
-        std::size_t left = out.size();
-        while (left > 0) {
-            const ssize_t n = write(fds[1], p, left);
-            if (n <= 0) break;
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
-        _exit(0);
-    }
-    close(fds[1]);
-    std::string out;
-    char buf[65536];
-    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return out;
-}
+using vts::test::inChild;
 
 inline void collectPxMessages(pxdoc_t*, int level, const char* msg, void* data) {
     *static_cast<std::string*>(data) += "pxlib " + std::to_string(level) + ": " + msg + "\n";
