@@ -19,14 +19,14 @@ inline fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTU
 
 struct Table {
     pdx::TableInfo info;
-    std::vector<pdx::Record> rows;
+    std::vector<pdx::Record> records;
 };
 
 inline Table readAll(const fs::path& file) {
     pdx::TableReader reader(file);
     Table t{reader.info(), {}};
     pdx::Record r;
-    while (reader.next(r)) t.rows.push_back(r);
+    while (reader.next(r)) t.records.push_back(r);
     return t;
 }
 

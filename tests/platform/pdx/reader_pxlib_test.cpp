@@ -103,18 +103,18 @@ TEST(ReaderPxlib, ValuesAgreeWithPxlibOnTablesWithoutBlobs) {
         SCOPED_TRACE(e.path().string());
         PxDoc px;
         ASSERT_EQ(PX_open_file(px.doc, e.path().c_str()), 0) << px.errors;
-        ASSERT_EQ(PX_get_num_records(px.doc), static_cast<int>(t.rows.size()));
+        ASSERT_EQ(PX_get_num_records(px.doc), static_cast<int>(t.records.size()));
         ASSERT_EQ(PX_get_num_fields(px.doc), static_cast<int>(t.info.schema.fields.size()));
         // Raw bytes from pxlib, decoded with our code page: this compares the field layout and
         // values, not the two libraries' code-page tables.
         pdx::CodePage cp(t.info.schema.codePage, t.info.schema.sortOrderId);
-        for (std::size_t row = 0; row < t.rows.size(); ++row) {
+        for (std::size_t row = 0; row < t.records.size(); ++row) {
             pxval_t** vals = PX_retrieve_record(px.doc, static_cast<int>(row));
             ASSERT_NE(vals, nullptr) << px.errors;
             PxRecord guard{px.doc, vals, PX_get_num_fields(px.doc)};
-            for (std::size_t f = 0; f < t.rows[row].size(); ++f) {
+            for (std::size_t f = 0; f < t.records[row].size(); ++f) {
                 const auto& field = t.info.schema.fields[f];
-                EXPECT_EQ(compare(field, t.rows[row][f], vals[f], cp), "")
+                EXPECT_EQ(compare(field, t.records[row][f], vals[f], cp), "")
                     << "row " << row + 1 << " field " << field.name;
             }
         }

@@ -19,6 +19,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fixture_copy.h"
 #include "platform/pdx/codec.h"
@@ -47,23 +48,7 @@ inline std::vector<fs::path> fixtureTables() {
 
 using vts::test::copyFamily;
 
-inline std::vector<std::uint8_t> fileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct Table {
-    pdx::TableInfo info;
-    std::vector<pdx::Record> records;
-};
-
-inline Table readAll(const fs::path& db) {
-    pdx::TableReader r(db);
-    Table t{r.info(), {}};
-    pdx::Record rec;
-    while (r.next(rec)) t.records.push_back(rec);
-    return t;
-}
+inline std::vector<std::uint8_t> fileBytes(const fs::path& p) { return readBytes(p); }
 
 inline void writeAll(const fs::path& dir, const std::string& name, const pdx::Schema& s,
                      const std::vector<pdx::Record>& records, pdx::WriterOptions opt = {}) {
