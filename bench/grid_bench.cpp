@@ -1,6 +1,7 @@
 // Grid benchmark: a generated table of N records (default 1,000,000) is imported, then the
 // time from the end of the import to the first painted grid, the time to scroll to the last
-// row, and the program's peak memory are printed next to their goals.
+// row, to sort by a column heading, to find a text that is not there, to delete a row and to
+// undo that, and the program's peak memory are printed next to their goals.
 #include <QApplication>
 #include <QScrollBar>
 #include <chrono>
@@ -64,11 +65,45 @@ int main(int argc, char** argv) {
     const double toLast = since(t);
     const bool atEnd = view.verticalScrollBar()->value() == view.verticalScrollBar()->maximum();
 
+    const int textColumn = view.gridModel()->columnCount() > 1 ? 1 : 0;
+    t = Clock::now();
+    view.sortByHeading(textColumn);
+    paint(view);
+    const double sorted = since(t);
+    t = Clock::now();
+    view.scrollToBottom();
+    paint(view);
+    const double sortedToLast = since(t);
+    view.sortByHeading(textColumn);
+    view.sortByHeading(textColumn);  // back to the table's order
+
+    view.setCurrentIndex(view.model()->index(0, 0));
+    t = Clock::now();
+    bool wrapped = false;
+    const bool found = view.findText("no such text anywhere", true, wrapped);
+    const double findAll = since(t);
+
+    view.setConfirmer([](const std::string&) { return true; });  // the question answered Yes
+    view.setCurrentIndex(view.model()->index(static_cast<int>(rows / 2), 0));
+    t = Clock::now();
+    view.deleteSelectedRows();
+    paint(view);
+    const double deleted = since(t);
+    t = Clock::now();
+    view.undoLastChange();
+    paint(view);
+    const double undone = since(t);
+
     std::cout << "rows: " << rows << " (import took " << import << " s)\n"
               << "first painted grid after import: " << firstPaint << " s (goal < 0.3 s, ratio " << firstPaint / 0.3
               << ")\n"
               << "scroll to the last row: " << toLast << " s (goal < 0.3 s, ratio " << toLast / 0.3 << ")"
               << (atEnd ? "" : " [not at end!]") << "\n"
+              << "sort by a text column heading, painted: " << sorted << " s; then to the last row: " << sortedToLast
+              << " s\n"
+              << "find a text that is not there (every cell): " << findAll << " s" << (found ? " [found?!]" : "")
+              << ", per 100,000 rows " << findAll * 100000.0 / static_cast<double>(rows) << " s\n"
+              << "delete a row after the question: " << deleted << " s; undo it: " << undone << " s\n"
               << "grid memory: " << (bench::statusKiB("VmRSS:") - beforeGridKiB) / 1024
               << " MB; program peak: " << bench::statusKiB("VmHWM:") / 1024 << " MB (goal < 250 MB, ratio "
               << bench::statusKiB("VmHWM:") / 1024.0 / 250 << ")\n";

@@ -2,8 +2,10 @@
 // The exporters' walk moves a window of its own over the rows, so every row is visited once in
 // display order whatever the user scrolled to. The walk reads the rows in large batches straight
 // from the table; the view stays where the user left it (moving it per row would cost more than
-// the export itself).
+// the export itself). The grid adds rows (its last row), deletes the selected ones after a
+// question, sorts the view by a column heading, and undoes the changes of this session.
 #pragma once
+#include <QMenu>
 #include <QPointer>
 #include <QTableView>
 #include <functional>
@@ -30,6 +32,10 @@ public:
     GridModel* gridModel() const { return model_.get(); }
     // Where the grid reports a refused edit or a failed write (default: a message box).
     void setErrorReporter(std::function<void(const std::string&)> report) { report_ = std::move(report); }
+    // Asks a Yes/No question; true for Yes (default: a message box).
+    void setConfirmer(std::function<bool(const std::string&)> confirm) { confirm_ = std::move(confirm); }
+    // Called for Ctrl+F in the grid.
+    void setFindRequest(std::function<void()> find) { findRequest_ = std::move(find); }
 
     // Stores what the open cell editor holds, if one is open, and closes it. A value its column
     // refuses keeps the editor open with the reason shown; the result is then false.
@@ -38,6 +44,16 @@ public:
     const std::string& lastRefusal() const { return lastRefusal_; }
     // Sets the selected cells of editable columns to nothing (Null), as the Delete key does.
     void clearSelectedCells();
+    // Deletes the records of the selected rows after asking, as Ctrl+Delete and "Delete Rows" do.
+    void deleteSelectedRows();
+    // Undoes the last change of this session, as Ctrl+Z does.
+    void undoLastChange();
+    // A column heading's click: sorts ascending, then descending, then back to the table's order.
+    void sortByHeading(int column);
+    // Finds text (case ignored) after or before the current cell and makes that cell current.
+    // Returns whether found; wrapped tells that the search went past the end (or the top).
+    bool findText(const QString& text, bool forward, bool& wrapped);
+    QMenu* rowMenu() const { return rowMenu_; }
 
     void beginWalk() override;
     long ApproxCount() override;
@@ -52,8 +68,13 @@ protected:
     void commitData(QWidget* editor) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    bool commitNewRow();
+    void refuseNewRow(const std::string& reason);
+    bool handleKey(QKeyEvent* event);
     void keepEditorOpen(QWidget* editor);
     QWidget* openEditor() const;
     void fitColumns();
@@ -61,6 +82,9 @@ private:
 
     std::unique_ptr<GridModel> model_;
     std::function<void(const std::string&)> report_;
+    std::function<bool(const std::string&)> confirm_;
+    std::function<void()> findRequest_;
+    QMenu* rowMenu_;
     CellEditorDelegate* delegate_;
     QPointer<QWidget> refusedEditor_;  // an editor kept open because its value was refused
     std::string lastRefusal_;

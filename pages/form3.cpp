@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHeaderView>
+#include <QShortcut>
 #include <algorithm>
 
 #include "app/display_helpers.h"
@@ -47,12 +48,21 @@ void Form3::buildControls() {
     DataGrid1->setGeometry(place(kGrid));
     DataGrid1->setFont(arial(9, true));
     DataGrid1->setErrorReporter([this](const std::string& text) { ctx_.message(text, mb::OkOnly | mb::Exclamation); });
+    DataGrid1->setConfirmer(
+        [this](const std::string& text) { return ctx_.message(text, mb::YesNo | mb::Question) == mb::Yes; });
     Label1 = new QLabel("Table changes you make are saved as you type", this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(place(kHint));
     QPalette red = Label1->palette();
     red.setColor(QPalette::WindowText, QColor(192, 0, 0));
     Label1->setPalette(red);
+    FindBar1 = new FindBar(this, *DataGrid1);
+    FindBar1->setGeometry(place(kHint));
+    FindBar1->setAutoFillBackground(true);
+    paintWhite(FindBar1);
+    DataGrid1->setFindRequest([this] { FindBar1->open(); });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] { FindBar1->open(); });
     PushButton6 = pointer_.addButton(this, "PushButton6", "Save Results As", place(kSaveAs));
     PushButton1 = pointer_.addButton(this, "PushButton1", "< Back", place(kBack));
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
@@ -69,7 +79,7 @@ void Form3::layoutControls() {
     const int dy = std::max(0, height() - twips(kDesignHeight));
     DataGrid1->setGeometry(place(kGrid).adjusted(0, 0, dx, dy));
     for (auto [control, design] :
-         {std::pair<QWidget*, QRect>{Label1, kHint}, {PushButton6, kSaveAs}, {PushButton1, kBack}})
+         {std::pair<QWidget*, QRect>{Label1, kHint}, {FindBar1, kHint}, {PushButton6, kSaveAs}, {PushButton1, kBack}})
         control->setGeometry(place(design).translated(0, dy).adjusted(0, 0, dx, 0));
 }
 

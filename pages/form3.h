@@ -11,6 +11,7 @@
 #include "export/common_dialog.h"
 #include "export/export_context.h"
 #include "pages/data_grid_view.h"
+#include "pages/find_bar.h"
 #include "pages/page_state.h"
 #include "platform/shell/app_context.h"
 
@@ -40,6 +41,7 @@ public:
     QLabel* Label2;
     DataGridView* DataGrid1;
     QLabel* Label1;
+    FindBar* FindBar1;  // over the hint line while open
     QPushButton* PushButton6;
     QPushButton* PushButton1;
     QMenu* mnuSaveAs;

@@ -1,6 +1,8 @@
 // The grid's table model over the working table: rows are fetched in windows as they are shown,
 // so memory stays bounded by a few windows whatever the table's size; each accepted edit is
-// written to the working table at once.
+// written to the working table at once. A last, empty row takes a new record: its values are
+// held here until the row is committed, then inserted as one row. Every change of this session
+// can be undone, last first.
 #pragma once
 #include <QAbstractTableModel>
 #include <functional>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "pages/cell_rules.h"
+#include "pages/grid_undo.h"
 #include "platform/db/grid_source.h"
 
 namespace vts {
@@ -33,6 +36,31 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+    // Rows of the table, without the new row at the bottom.
+    int dataRows() const { return rows_; }
+    bool isNewRow(int row) const { return row == rows_; }
+    bool newRowHasValues() const { return !pending_.empty(); }
+    // Inserts the new row's values as a record: true when done or nothing was typed; else false
+    // with the reason (a missing or repeated key, a column whose values must stay, a failed write).
+    bool commitNewRow(std::string& reason);
+    void discardNewRow();
+    // Deletes the records at these rows (the new row is ignored) as one step; throws vts::Error.
+    void deleteRows(std::vector<int> rows);
+    // Sorts the view by a column (-1: the table's own order). Throws vts::Error.
+    void sortBy(int column, bool descending);
+    int sortColumn() const { return source_->OrderColumn(); }
+    bool sortDescending() const { return source_->OrderDescending(); }
+    // Edits made between beginStep and endStep are undone together.
+    void beginStep() { undo_.begin(); }
+    void endStep() { undo_.end(); }
+    bool canUndo() const { return undo_.canUndo(); }
+    // Undoes the last change of this session. Throws vts::Error when the table no longer holds
+    // what the change left (the step is then dropped).
+    void undo();
+    // The first cell after (forward) or before `from`, in display order and wrapping around,
+    // whose text holds `text` (case ignored). Sets wrapped when the search passed the end.
+    QModelIndex find(const QString& text, const QModelIndex& from, bool forward, bool& wrapped) const;
+
     const CellRule& rule(int column) const { return rules_.at(static_cast<size_t>(column)); }
     std::string displayText(int row, int column) const;
     // A value's text as the grid shows it in that column.
@@ -45,11 +73,25 @@ public:
 
 private:
     db::GridSource::Row* row(int r) const;  // the cached row, fetching its window when needed
+    std::string newRowRefusal() const;
+    std::string keptValueRefusal(int column) const;
+    bool keptChoice(const QModelIndex& index) const;
+    std::vector<int> keyColumns() const;
+    void reload();  // after rows were added or deleted elsewhere than at the bottom
+    void forgetRows();
+    void undoStep(const GridUndoStep& step);
+    bool matches(const db::GridSource::Row& r, int column, const QString& text, const std::string& asciiNeedle) const;
 
     std::shared_ptr<db::GridSource> source_;
     std::vector<CellRule> rules_;
     std::function<void(const std::string&)> reportError_;
     int rows_ = 0;
+    int keyFields_ = 0;  // leading columns forming the table's key
+    // Columns numbered by the table in a new row, each with the next number to give: a number
+    // once given is not given again in this session, even when its row is deleted.
+    std::map<int, std::int64_t> autoIncrement_;
+    std::vector<pdx::Value> pending_;  // the new row's values, empty until one is typed
+    GridUndoLog undo_;
     // Fetched windows by window number, least recently used at the back.
     mutable std::unordered_map<std::int64_t, std::vector<db::GridSource::Row>> windows_;
     mutable std::list<std::int64_t> recent_;

@@ -19,7 +19,7 @@ TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
     ASSERT_EQ(rig.listed(), std::vector<std::string>{"ORDERS"});
     rig.openTable("ORDERS");
     ASSERT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
-    ASSERT_EQ(rig.form3().DataGrid1->model()->rowCount(), 224);
+    ASSERT_EQ(rig.form3().DataGrid1->gridModel()->dataRows(), 224);
     rig.editCell(0, "Amount Paid", "77.5");
     rig.form3().close();
     ASSERT_EQ(rig.ended, 1);
@@ -57,7 +57,7 @@ TEST(Chooser, TheListIsRefilledWhenTheFolderPageNamesAnotherFolder) {
     EXPECT_EQ(rig.form2().selectedIndex(), 1);
     rig.openTable("ORDERS");
     EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
-    EXPECT_EQ(rig.form3().DataGrid1->model()->rowCount(), 224);
+    EXPECT_EQ(rig.form3().DataGrid1->gridModel()->dataRows(), 224);
 
     // Back to the first folder, after a selection in the list: the same folder keeps the list.
     rig.form3().PushButton1_Click();

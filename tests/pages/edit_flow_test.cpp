@@ -24,7 +24,7 @@ TEST(EditFlow, EditsReachTheParadoxTableWhenTheGridEditorCloses) {
     ASSERT_TRUE(f3.isVisible());
     EXPECT_FALSE(f2.isVisible());
     EXPECT_EQ(f3.Label2->text(), " Now Editing: CUSTOMER");
-    ASSERT_EQ(f3.DataGrid1->model()->rowCount(), 20);
+    ASSERT_EQ(f3.DataGrid1->gridModel()->dataRows(), 20);
     const std::string firstCustNo = rig.shown(0, "CustNo");
 
     rig.editCell(0, "FirstName", "Zoë");

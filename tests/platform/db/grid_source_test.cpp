@@ -148,3 +148,98 @@ TEST(GridSourceNames, AColumnNamedRowidDoesNotHideTheRowIdentity) {
     EXPECT_EQ(rows[0].values[0], pdx::Value(std::string("second")));
     EXPECT_EQ(src->Update(2, 0, std::string("second"), std::string("changed")), pdx::Value(std::string("changed")));
 }
+
+// Sorted positions: by one column, ties by rowid; edits leave rows where they are and added
+// rows come last until the next sort; the table itself keeps its order.
+TEST_F(GridSourceTest, RowsSortedByAColumnThenBackInTheTableOrder) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    src->SetOrder(1, false);  // text: "row 1", "row 10", "row 100", ...
+    EXPECT_EQ(src->OrderColumn(), 1);
+    auto rows = src->Fetch(0, 3);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(text(rows[0].values[1]), "row 1");
+    EXPECT_EQ(text(rows[1].values[1]), "row 10");
+    EXPECT_EQ(text(rows[2].values[1]), "row 100");
+    EXPECT_EQ(text(src->Fetch(kRows - 1, 5).at(0).values[1]), "row 99999");
+
+    src->SetOrder(0, true);
+    EXPECT_TRUE(src->OrderDescending());
+    EXPECT_EQ(src->Fetch(0, 1).at(0).values[0], pdx::Value(std::int64_t{kRows}));
+    EXPECT_EQ(src->Fetch(kRows - 1, 1).at(0).values[0], pdx::Value(std::int64_t{1}));
+
+    // Equal values keep the rowid order; decimals sort by number, text ignores letter case.
+    sqlite(app, "UPDATE `BIG` SET `D` = '10.5', `S` = 'ZZ' WHERE rowid = 7");
+    sqlite(app, "UPDATE `BIG` SET `D` = '9', `S` = 'aa' WHERE rowid = 8");
+    src->SetOrder(2, true);
+    rows = src->Fetch(0, 4);
+    EXPECT_EQ(rows[0].rowid, 7);
+    EXPECT_EQ(rows[1].rowid, 8);
+    EXPECT_EQ(rows[2].rowid, 1);
+    EXPECT_EQ(rows[3].rowid, 2);
+    src->SetOrder(1, false);
+    EXPECT_EQ(src->Fetch(0, 1).at(0).rowid, 8);          // "aa" before "row ..."
+    EXPECT_EQ(src->Fetch(kRows - 1, 1).at(0).rowid, 7);  // "ZZ" last
+
+    // An edit stays in its place; an added row comes last.
+    src->Update(8, 1, std::string("aa"), std::string("zzz"));
+    EXPECT_EQ(src->Fetch(0, 1).at(0).rowid, 8);
+    const auto added = src->Insert({std::string("0"), std::string("a new row"), pdx::Value{}});
+    EXPECT_EQ(src->RowCount(), kRows + 1);
+    EXPECT_EQ(src->Fetch(kRows, 1).at(0).rowid, added);
+
+    src->SetOrder(-1, true);
+    EXPECT_EQ(src->OrderColumn(), -1);
+    expectRows(src->Fetch(0, 5), 1, 5);
+    EXPECT_EQ(src->Fetch(kRows, 1).at(0).rowid, added);
+    EXPECT_THROW(src->SetOrder(3, false), vts::Error);
+}
+
+TEST_F(GridSourceTest, AddedAndDeletedRowsMarkTheTableAndDeletedOnesReturnInTheirPlace) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    // A value that does not suit its column adds nothing and marks nothing.
+    EXPECT_THROW(src->Insert({std::string("not a number"), std::string("x"), pdx::Value{}}), vts::Error);
+    EXPECT_THROW(src->Insert({std::string("1")}), vts::Error);
+    EXPECT_EQ(src->RowCount(), kRows);
+    EXPECT_FALSE(work.HasUnsavedEdits("BIG"));
+
+    const auto added = src->Insert({std::string("7"), std::string("added"), std::string("2.50")});
+    EXPECT_EQ(added, kRows + 1);
+    EXPECT_TRUE(work.HasUnsavedEdits("BIG"));
+    const auto last = src->Fetch(kRows, 1).at(0);
+    EXPECT_EQ(last.values[0], pdx::Value(std::int64_t{7}));
+    EXPECT_EQ(text(last.values[2]), "2.50");
+
+    const auto gone = src->Delete({3, 5});
+    ASSERT_EQ(gone.size(), 2u);
+    EXPECT_EQ(gone[1].rowid, 5);
+    EXPECT_EQ(text(gone[1].values[1]), "row 5");
+    EXPECT_EQ(src->RowCount(), kRows - 1);
+    EXPECT_EQ(src->Fetch(2, 1).at(0).rowid, 4);
+    // All or none: a row that is not there any more stops the whole deletion.
+    EXPECT_THROW(src->Delete({6, 5}), vts::Error);
+    EXPECT_EQ(src->RowCount(), kRows - 1);
+
+    for (const auto& row : gone) src->Insert(row.values, row.rowid);
+    expectRows(src->Fetch(0, 6), 1, 6);
+    EXPECT_EQ(src->Fetch(2, 1).at(0).values, gone[0].values);
+    EXPECT_EQ(src->RowCount(), kRows + 1);
+    EXPECT_THROW(src->Insert(gone[0].values, gone[0].rowid), vts::Error);  // the rowid is taken
+}
+
+TEST_F(GridSourceTest, HoldsValuesComparesStoredValues) {
+    db::Connection grid;
+    grid.Open(workingString(app));
+    auto src = open(grid);
+    EXPECT_TRUE(src->HoldsValues({0}, {std::string("17")}));
+    EXPECT_TRUE(src->HoldsValues({0, 1}, {std::int64_t{17}, std::string("row 17")}));
+    EXPECT_FALSE(src->HoldsValues({0, 1}, {std::int64_t{17}, std::string("row 18")}));
+    EXPECT_FALSE(src->HoldsValues({0}, {std::string("0")}));
+    EXPECT_FALSE(src->HoldsValues({1}, {pdx::Value{}}));
+    EXPECT_EQ(src->NextNumber(0), kRows + 1);
+    sqlite(app, "UPDATE `BIG` SET `N` = NULL");
+    EXPECT_EQ(src->NextNumber(0), 1);
+}
