@@ -1,6 +1,8 @@
 // Walks the real program through its three pages on the current display and saves a picture of
 // the screen at each page (used under Xvfb for the README).
 #include <QApplication>
+#include <QLineEdit>
+#include <QTest>
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPixmap>
@@ -13,6 +15,7 @@
 
 #include "app/program.h"
 #include "pages/form2.h"
+#include "pages/find_bar.h"
 #include "pages/form3.h"
 #include "pages/grid_model.h"
 #include "platform/ui/qt_dialogs.h"
@@ -78,10 +81,41 @@ int main(int argc, char** argv) {
     shoot(out + "/form3-maximized.png");
     std::cout << "grid editor: " << f3.width() << " x " << f3.height() << "\n";
     f3.showNormal();
+    settle();
+
+    // The editing beyond the cells: sorted by a heading, a text found, a row being added.
+    GridModel* grid = f3.DataGrid1->gridModel();
+    int city = 0;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        if (grid->caption(c) == "City") city = c;
+    f3.DataGrid1->sortByHeading(city);
+    settle();
+    shoot(out + "/grid-sorted.png");
+    f3.DataGrid1->sortByHeading(city);
+    f3.DataGrid1->sortByHeading(city);  // back to the table's own order
+    f3.FindBar1->open();
+    f3.FindBar1->text->setText("books");
+    f3.FindBar1->findNext(true);
+    settle();
+    shoot(out + "/grid-find.png");
+    f3.FindBar1->dismiss();
+    const QModelIndex added = grid->index(grid->rowCount() - 1, 1);
+    f3.DataGrid1->scrollToBottom();
+    f3.DataGrid1->setCurrentIndex(added);
+    f3.DataGrid1->edit(added);
+    settle();
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : f3.DataGrid1->viewport()->findChildren<QLineEdit*>())
+        if (e->isVisible()) editor = e;
+    if (editor) editor->setText("Lantern Cartography");
+    settle();
+    shoot(out + "/grid-new-row.png");
+    if (editor) QTest::keyClick(editor, Qt::Key_Escape);
+    grid->discardNewRow();
+    settle();
 
     // An edit, "< Back" and Next again: the question before the edits would be discarded.
-    GridModel* model = f3.DataGrid1->gridModel();
-    model->setData(model->index(0, 5), "Edited", Qt::EditRole);
+    grid->setData(grid->index(0, 5), "Edited", Qt::EditRole);
     f3.PushButton1_Click();
     QTimer::singleShot(300, [&] {
         shoot(out + "/discard-question.png");
