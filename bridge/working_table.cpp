@@ -56,6 +56,15 @@ bool IsTablePassword(const std::string& folder, const std::string& name, const s
     }
 }
 
+std::int64_t LastAutoIncNumber(const std::string& folder, const std::string& name) {
+    try {
+        const auto table = pdx::findTable(folder, name);
+        return table ? pdx::TableReader(*table, {"", true}).info().autoIncCounter : 0;
+    } catch (const Error&) {
+        return 0;
+    }
+}
+
 bool FolderHasParadoxTables(AppContext& ctx) {
     // 1.
     const std::string folder = ctx.folderText();

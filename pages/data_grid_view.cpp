@@ -61,7 +61,7 @@ DataGridView::DataGridView(QWidget* parent) : QTableView(parent) {
 DataGridView::~DataGridView() { setModel(nullptr); }
 
 void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
-                                 const std::map<std::string, std::string>& keptFields) {
+                                 const TableFacts& facts) {
     setModel(nullptr);
     model_.reset();
     walkTop_ = 0;
@@ -70,7 +70,7 @@ void DataGridView::setDataSource(std::shared_ptr<db::GridSource> source, const s
     horizontalHeader()->setSortIndicatorShown(false);
     if (!source) return;
     model_ = std::make_unique<GridModel>(
-        std::move(source), structure, [this](const std::string& text) { report_(text); }, keptFields);
+        std::move(source), structure, [this](const std::string& text) { report_(text); }, facts);
     setModel(model_.get());
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     fitColumns();

@@ -25,9 +25,9 @@ public:
     ~DataGridView() override;
 
     // Binds the grid to a data source, or unbinds it (nullptr): the grid then holds nothing open.
-    // keptFields: column name -> why its values must stay as they are (shown on hover).
+    // facts: columns whose values must stay (shown on hover), the table's autoincrement counter.
     void setDataSource(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure = {},
-                       const std::map<std::string, std::string>& keptFields = {});
+                       const TableFacts& facts = {});
     bool isBound() const { return model_ != nullptr; }
     GridModel* gridModel() const { return model_.get(); }
     // Where the grid reports a refused edit or a failed write (default: a message box).

@@ -183,8 +183,9 @@ void Form2::PushButton3_Click() {
         trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });
         trap.step(126, [&] {
             if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");
-            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName),
-                                            FieldsKeptInPlace(state_.currentTableFolder, state_.currentTableName));
+            const TableFacts facts{FieldsKeptInPlace(state_.currentTableFolder, state_.currentTableName),
+                                   LastAutoIncNumber(state_.currentTableFolder, state_.currentTableName)};
+            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName), facts);
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
     }

@@ -42,17 +42,17 @@ bool holdsAscii(const std::string& text, const std::string& lowerNeedle) {
 }  // namespace
 
 GridModel::GridModel(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
-                     std::function<void(const std::string&)> reportError,
-                     const std::map<std::string, std::string>& keptFields)
+                     std::function<void(const std::string&)> reportError, const TableFacts& facts)
     : source_(std::move(source)), reportError_(std::move(reportError)) {
     const auto codePage =
         structure ? std::make_shared<pdx::CodePage>(structure->codePage, structure->sortOrderId) : nullptr;
     for (int c = 0; c < source_->ColumnCount(); ++c) {
         rules_.push_back(cellRuleFor(source_->ColumnJetType(c), sourceField(structure, *source_, c), codePage));
-        if (const auto kept = keptFields.find(source_->ColumnName(c)); kept != keptFields.end())
+        if (const auto kept = facts.keptFields.find(source_->ColumnName(c)); kept != facts.keptFields.end())
             rules_.back().keptBecause = kept->second;
         if (const auto f = sourceField(structure, *source_, c); f && f->type == pdx::FieldType::AutoInc)
-            autoIncrement_[c] = source_->NextNumber(c);
+            // Numbers of deleted records stay unused: other tables may still refer to them.
+            autoIncrement_[c] = std::max(source_->NextNumber(c), facts.lastNumber + 1);
     }
     keyFields_ = keyFieldsOf(structure, *source_);
     rows_ = static_cast<int>(std::min<std::int64_t>(source_->RowCount(), INT32_MAX - 1));

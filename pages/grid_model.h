@@ -19,6 +19,12 @@
 
 namespace vts {
 
+// What the Paradox table says about its columns beyond their types.
+struct TableFacts {
+    std::map<std::string, std::string> keptFields;  // column -> why its values must stay as they are
+    std::int64_t lastNumber = 0;                    // the highest autoincrement number the table has handed out
+};
+
 class GridModel : public QAbstractTableModel {
 public:
     static constexpr int kWindowRows = 256;
@@ -26,8 +32,7 @@ public:
 
     // source: the table's original Paradox structure when the columns still match it.
     GridModel(std::shared_ptr<db::GridSource> source, const std::optional<pdx::Schema>& structure,
-              std::function<void(const std::string&)> reportError,
-              const std::map<std::string, std::string>& keptFields = {});
+              std::function<void(const std::string&)> reportError, const TableFacts& facts = {});
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
