@@ -25,12 +25,14 @@ std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path
                 fixed.emplace(schema.fields[static_cast<std::size_t>(i)].name,
                               "This field is part of the table's key. Keys are kept in the order of " + order +
                                   ", which this program cannot reproduce, so key values cannot be changed here.");
+        // A case-blind index under a byte order places plain text itself; only the rare text it
+        // cannot fold for sure is refused, when the table is written back.
+        if (ordersByBytes(schema.sortOrderId)) return fixed;
         for (const SecondaryIndexDef& d : readSecondaryIndexes(dbFile)) {
             if (!indexMayNeedKeptOrder(d, schema)) continue;
-            const std::string how =
-                ordersByBytes(schema.sortOrderId) ? "without regard to letter case" : "under " + order;
             for (const Field& f : d.fields)
-                fixed.emplace(f.name, "This field is in the " + indexName(d) + " of the table, whose order " + how +
+                fixed.emplace(f.name, "This field is in the " + indexName(d) + " of the table, whose order under " +
+                                          order +
                                           " this program cannot reproduce, so its values cannot be changed here.");
         }
     } catch (const Error&) {

@@ -9,6 +9,7 @@
 #include "export/export_context.h"
 #include "export/text_export_menu.h"
 #include "pages/grid_model.h"
+#include "platform/pdx/secondary_index.h"
 #include "tests/pages/page_rig.h"
 
 namespace vts {
@@ -280,6 +281,25 @@ TEST(GridEditor, KeyAndIndexedTextUnderAnUnimplementedSortOrderStayAsTheyAre) {
     const QModelIndex key = rig.cell(0, "TEMPLATE");
     EXPECT_FALSE(key.flags() & Qt::ItemIsEditable);
     EXPECT_NE(key.data(Qt::ToolTipRole).toString().toStdString().find("part of the table's key"), std::string::npos);
+}
+
+// A case-blind index under a byte order ("ste" on State) places plain text itself: the column is
+// editable, and the index written back holds the edited value in its place.
+TEST(GridEditor, TextOfACaseBlindIndexUnderAByteOrderIsEditedAndIndexed) {
+    PageRig rig(false);
+    copyFamily(fixtures() / "db", "AREACODES", rig.data);
+    rig.chooseFolder(rig.data);
+    rig.openTable("AREACODES");
+    ASSERT_TRUE(rig.cell(0, "State").flags() & Qt::ItemIsEditable);
+    rig.editCell(0, "State", "zz");
+    rig.form3().close();
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages[0].text;
+    const auto indexes = pdx::readSecondaryIndexes(rig.data / "AREACODES.DB");
+    ASSERT_EQ(indexes.size(), 1u);
+    const auto entries = pdx::readIndexEntries(indexes[0]);
+    ASSERT_EQ(entries.size(), 370u);
+    EXPECT_EQ(std::string(entries.back().values.begin(), entries.back().values.begin() + 2), "zz")
+        << "folded, zz sorts after every other state";
 }
 
 }  // namespace
