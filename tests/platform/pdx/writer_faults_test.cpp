@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/pdx/password_key.h"
 #include "platform/pdx/table_replace.h"
 
 #include "tests/platform/pdx/writer_test_support.h"
@@ -37,6 +38,7 @@ class FaultScenario {
 protected:
     virtual ~FaultScenario() = default;
     virtual bool replaced() const = 0;
+    virtual std::uint32_t key() const { return 0; }  // non-zero: the new table is password-protected
 
     void prepare(const fs::path& dir) {
         copyFamily(fs::path(VTS_FIXTURES) / "fields/memo.db", dir);
@@ -54,6 +56,7 @@ protected:
         opt.keepVal = dir / "kept.VAL";
         opt.changeCount2 = 9;
         opt.beforeWrite = hook;
+        opt.key = key();
         if (replaced()) {
             replace.emplace(dir, "memo", pdx::ReplaceOptions{hook});
             opt.place = [&replace](const std::string& ext) { return replace->place(ext); };
@@ -70,10 +73,24 @@ protected:
     int calls = 0;
 };
 
-class WriterFaults : public FaultScenario, public ::testing::TestWithParam<bool> {
-protected:
-    bool replaced() const override { return GetParam(); }
+struct FaultCase {
+    bool replaced;
+    bool protect;
 };
+
+class WriterFaults : public FaultScenario, public ::testing::TestWithParam<FaultCase> {
+protected:
+    bool replaced() const override { return GetParam().replaced; }
+    std::uint32_t key() const override { return GetParam().protect ? pdx::keyFromPassword("pw") : 0; }
+};
+
+// Records of the table as written, protected or not.
+std::size_t recordsIn(const fs::path& db) {
+    pdx::TableReader r(db, {"", true});
+    std::size_t n = 0;
+    for (pdx::Record rec; r.next(rec);) ++n;
+    return n;
+}
 
 class WriterReplacement : public FaultScenario, public ::testing::Test {
 protected:
@@ -115,7 +132,7 @@ TEST_P(WriterFaults, EveryFailedCallLeavesTheOldOrTheNewTable) {
         pdx::recoverTable(tmp.path(), "memo");
         Snapshot after = snapshot(tmp.path());
         EXPECT_EQ(after.size(), before.size() + 1) << "the new .VAL and nothing else";
-        EXPECT_EQ(readAll(tmp / "memo.db").records.size(), table.records.size() + 1);
+        EXPECT_EQ(recordsIn(tmp / "memo.db"), table.records.size() + 1);
     }
     EXPECT_GT(reportedFailures, total / 2);
 }
@@ -162,8 +179,12 @@ TEST_F(WriterReplacement, AnOldSecondaryIndexGoesWithTheOldTable) {
     EXPECT_EQ(readAll(tmp / "memo.db").records.size(), table.records.size() + 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(EarlierTable, WriterFaults, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Replaced" : "InPlace"; });
+INSTANTIATE_TEST_SUITE_P(EarlierTable, WriterFaults,
+                         ::testing::Values(FaultCase{true, false}, FaultCase{false, false}, FaultCase{true, true}),
+                         [](const auto& info) {
+                             return std::string(info.param.replaced ? "Replaced" : "InPlace") +
+                                    (info.param.protect ? "Protected" : "");
+                         });
 
 TEST(WriterCleanup, UnfinishedWriterLeavesNothing) {
     vts::test::TempDir tmp;
