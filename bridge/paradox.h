@@ -22,12 +22,6 @@ bool WorkingTableExists(AppContext& ctx, const std::string& name);
 // True when the working table of that name was edited since its import and the edits have not
 // been written back: importing the table again would discard them.
 bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name);
-// The fields of the Paradox table `name` in `folder` whose values cannot be changed, each with
-// the reason (its key or an index under a sort order the engine cannot reproduce).
-std::map<std::string, std::string> FieldsKeptInPlace(const std::string& folder, const std::string& name);
-// The highest autoincrement number the table has handed out (its header's counter); 0 when the
-// table cannot be read.
-std::int64_t LastAutoIncNumber(const std::string& folder, const std::string& name);
 // Password protection of the Paradox table `name` in `folder`: whether it has one, and whether
 // `password` is its password. Throw vts::Error when the table cannot be read.
 bool TableIsPasswordProtected(const std::string& folder, const std::string& name);

@@ -1,6 +1,7 @@
 // The probes of the data sources: a table in the working database, tables in the folder, fields
 // whose values must stay.
 #include "bridge/paradox.h"
+#include "bridge/table_facts.h"
 #include "fsutil/folder_scan.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
@@ -27,9 +28,15 @@ bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
     return connection.HasUnsavedEdits(name);
 }
 
-std::map<std::string, std::string> FieldsKeptInPlace(const std::string& folder, const std::string& name) {
+TableFacts ParadoxTableFacts(const std::string& folder, const std::string& name) {
     const auto table = pdx::findTable(folder, name);
-    return table ? pdx::fieldsKeptInPlace(*table) : std::map<std::string, std::string>{};
+    if (!table) return {};
+    try {
+        const pdx::TableInfo info = pdx::TableReader(*table, {"", true}).info();
+        return {pdx::fieldsKeptInPlace(*table, info.schema), info.autoIncCounter};
+    } catch (const Error&) {
+        return {};
+    }
 }
 
 namespace {
@@ -53,15 +60,6 @@ bool IsTablePassword(const std::string& folder, const std::string& name, const s
     } catch (const Error& e) {
         if (std::string(e.what()).find(pdx::kWrongPasswordMessage) != std::string::npos) return false;
         throw;
-    }
-}
-
-std::int64_t LastAutoIncNumber(const std::string& folder, const std::string& name) {
-    try {
-        const auto table = pdx::findTable(folder, name);
-        return table ? pdx::TableReader(*table, {"", true}).info().autoIncCounter : 0;
-    } catch (const Error&) {
-        return 0;
     }
 }
 

@@ -183,9 +183,8 @@ void Form2::PushButton3_Click() {
         trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });
         trap.step(126, [&] {
             if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");
-            const TableFacts facts{FieldsKeptInPlace(state_.currentTableFolder, state_.currentTableName),
-                                   LastAutoIncNumber(state_.currentTableFolder, state_.currentTableName)};
-            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName), facts);
+            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName),
+                                            ParadoxTableFacts(state_.currentTableFolder, state_.currentTableName));
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
     }

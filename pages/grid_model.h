@@ -15,15 +15,10 @@
 
 #include "pages/cell_rules.h"
 #include "pages/grid_undo.h"
+#include "bridge/table_facts.h"
 #include "platform/db/grid_source.h"
 
 namespace vts {
-
-// What the Paradox table says about its columns beyond their types.
-struct TableFacts {
-    std::map<std::string, std::string> keptFields;  // column -> why its values must stay as they are
-    std::int64_t lastNumber = 0;                    // the highest autoincrement number the table has handed out
-};
 
 class GridModel : public QAbstractTableModel {
 public:

@@ -1,6 +1,5 @@
 #include "platform/pdx/fixed_fields.h"
 
-#include "platform/pdx/reader.h"
 #include "platform/pdx/secondary_index.h"
 #include "platform/pdx/secondary_index_writer.h"
 #include "platform/pdx/sort_order.h"
@@ -15,19 +14,18 @@ std::string indexName(const SecondaryIndexDef& d) {
 
 }  // namespace
 
-std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile) {
+std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile, const Schema& schema) {
     std::map<std::string, std::string> fixed;
+    const std::string order = "the table's sort order " + schema.sortOrderId;
+    if (!keyOrdersByBytes(schema))
+        for (int i = 0; i < schema.keyFields; ++i)
+            fixed.emplace(schema.fields[static_cast<std::size_t>(i)].name,
+                          "This field is part of the table's key. Keys are kept in the order of " + order +
+                              ", which this program cannot reproduce, so key values cannot be changed here.");
+    // A case-blind index under a byte order places plain text itself; only the rare text it
+    // cannot fold for sure is refused, when the table is written back.
+    if (ordersByBytes(schema.sortOrderId)) return fixed;
     try {
-        const Schema schema = TableReader(dbFile, {"", true}).info().schema;
-        const std::string order = "the table's sort order " + schema.sortOrderId;
-        if (!keyOrdersByBytes(schema))
-            for (int i = 0; i < schema.keyFields; ++i)
-                fixed.emplace(schema.fields[static_cast<std::size_t>(i)].name,
-                              "This field is part of the table's key. Keys are kept in the order of " + order +
-                                  ", which this program cannot reproduce, so key values cannot be changed here.");
-        // A case-blind index under a byte order places plain text itself; only the rare text it
-        // cannot fold for sure is refused, when the table is written back.
-        if (ordersByBytes(schema.sortOrderId)) return fixed;
         for (const SecondaryIndexDef& d : readSecondaryIndexes(dbFile)) {
             if (!indexMayNeedKeptOrder(d, schema)) continue;
             for (const Field& f : d.fields)
@@ -35,9 +33,7 @@ std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path
                                           order +
                                           " this program cannot reproduce, so its values cannot be changed here.");
         }
-    } catch (const Error&) {
-        return {};
-    }
+    } catch (const Error&) {}
     return fixed;
 }
 

@@ -6,10 +6,12 @@
 #include <map>
 #include <string>
 
+#include "platform/pdx/types.h"
+
 namespace pdx {
 
-// Field name -> why it cannot be changed (for the user). Empty for a table that cannot be read:
-// the write-back refuses such values anyway.
-std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile);
+// Field name -> why it cannot be changed (for the user), for the table dbFile with that schema.
+// Without the secondary indexes when they cannot be read: the write-back refuses such values anyway.
+std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile, const Schema& schema);
 
 }  // namespace pdx
