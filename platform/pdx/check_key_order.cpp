@@ -14,9 +14,7 @@ KeyOrderCheck::KeyOrderCheck(const TableHeader& h, std::filesystem::path db, Che
       db_(std::move(db)),
       out_(out),
       // The sort order decides the order of text only.
-      byteOrder_(ordersByBytes(h.sortOrderId) ||
-                 std::none_of(keyFields_.begin(), keyFields_.end(),
-                              [](const HeaderField& f) { return f.type == FieldType::Alpha; })) {}
+      byteOrder_(fieldsOrderByBytes(keyFields_, h.sortOrderId)) {}
 
 std::string KeyOrderCheck::text(const std::string& key) const { return keyText(keyFields_, key); }
 

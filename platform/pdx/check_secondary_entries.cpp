@@ -136,7 +136,7 @@ private:
             out_.note(atFile(def_.xFile), "the order of a descending index is not checked");
             return;
         }
-        if (!valuesOrderByBytes(def_.fields, def_.sortOrderId)) {
+        if (!fieldsOrderByBytes(def_.fields, def_.sortOrderId)) {
             out_.note(atFile(def_.xFile), "the order of the entries under the sort order \"" + def_.sortOrderId +
                                               "\" is not checked (only byte orders are)");
             return;
@@ -145,11 +145,7 @@ private:
         for (std::size_t i = 1; i < entries.size(); ++i) comparePair(entries[i - 1], entries[i], keysByBytes, i);
     }
 
-    bool keyOrderByBytes() const {
-        const bool text = std::any_of(keyFields_.begin(), keyFields_.end(),
-                                      [](const HeaderField& f) { return f.type == FieldType::Alpha; });
-        return !text || ordersByBytes(in_.header.sortOrderId);
-    }
+    bool keyOrderByBytes() const { return fieldsOrderByBytes(keyFields_, in_.header.sortOrderId); }
 
     void comparePair(const IndexEntry& a, const IndexEntry& b, bool keysByBytes, std::size_t i) {
         const bool fold = def_.caseInsensitive();

@@ -10,6 +10,7 @@
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/header.h"
 #include "platform/pdx/index_order.h"
+#include "platform/pdx/sort_order.h"
 
 namespace pdx {
 
@@ -130,7 +131,7 @@ private:
 std::vector<std::uint32_t> EntryOrder::order(const Bytes& rows, std::uint32_t count, bool plainFold,
                                              const KeptOrder* kept) const {
     Ordering o(*this, rows, count);
-    const bool bytesOrder = valuesOrderByBytes(layout.indexed, schema.sortOrderId);
+    const bool bytesOrder = fieldsOrderByBytes(layout.indexed, schema.sortOrderId);
     if ((bytesOrder && plainFold) || o.oneValue()) {
         o.sortByValues();
     } else {

@@ -50,10 +50,4 @@ bool foldIsPlain(const std::vector<Field>& fields, const std::uint8_t* values) {
     return true;
 }
 
-bool valuesOrderByBytes(const std::vector<Field>& fields, const std::string& sortOrderId) {
-    const bool text =
-        std::any_of(fields.begin(), fields.end(), [](const Field& f) { return f.type == FieldType::Alpha; });
-    return !text || ordersByBytes(sortOrderId);
-}
-
 }  // namespace pdx

@@ -22,8 +22,4 @@ Bytes comparedBytes(const std::vector<Field>& fields, bool caseInsensitive, cons
 // upper- and lower-case letters).
 bool foldIsPlain(const std::vector<Field>& fields, const std::uint8_t* values);
 
-// True when the engine orders the indexed fields by their stored bytes: always for non-text
-// fields, for Alpha fields only under a sort order that compares bytes.
-bool valuesOrderByBytes(const std::vector<Field>& fields, const std::string& sortOrderId);
-
 }  // namespace pdx

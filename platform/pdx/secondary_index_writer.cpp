@@ -13,6 +13,7 @@
 #include "platform/pdx/index_header.h"
 #include "platform/pdx/index_layout.h"
 #include "platform/pdx/index_order.h"
+#include "platform/pdx/sort_order.h"
 #include "platform/pdx/px_writer.h"
 #include "platform/pdx/schema_writer.h"
 
@@ -72,7 +73,7 @@ bool indexMayNeedKeptOrder(const SecondaryIndexDef& def, const Schema& schema) {
     if (!layout) return false;
     const bool text = std::any_of(layout->indexed.begin(), layout->indexed.end(),
                                   [](const Field& f) { return f.type == FieldType::Alpha; });
-    return text && (def.caseInsensitive() || !valuesOrderByBytes(layout->indexed, s.sortOrderId));
+    return text && (def.caseInsensitive() || !fieldsOrderByBytes(layout->indexed, s.sortOrderId));
 }
 
 struct SecondaryIndexWriter::Impl {

@@ -1,7 +1,5 @@
 #include "platform/pdx/sort_order.h"
 
-#include <vector>
-
 #include "platform/shell/ascii_case.h"
 
 namespace pdx {
@@ -21,17 +19,9 @@ bool ordersByBytes(const std::string& sortOrderId) {
     return id == "ascii" || id == "dbwinus0";
 }
 
-bool ordersByBytes(const Schema& schema, std::span<const int> fields) {
-    for (int f : fields)
-        if (schema.fields.at(static_cast<std::size_t>(f)).type == FieldType::Alpha)
-            return ordersByBytes(schema.sortOrderId);
-    return true;
-}
-
 bool keyOrdersByBytes(const Schema& schema) {
-    std::vector<int> key(static_cast<std::size_t>(schema.keyFields));
-    for (int i = 0; i < schema.keyFields; ++i) key[static_cast<std::size_t>(i)] = i;
-    return ordersByBytes(schema, key);
+    return fieldsOrderByBytes(std::span(schema.fields).first(static_cast<std::size_t>(schema.keyFields)),
+                              schema.sortOrderId);
 }
 
 void KeptOrder::add(std::span<const std::uint8_t> key) {

@@ -16,10 +16,15 @@ namespace pdx {
 // implement: keys are then only ever placed where an existing index already put them.
 bool ordersByBytes(const std::string& sortOrderId);
 
-// True when records ordered by these fields (numbers into schema.fields) are in the byte order
-// of their stored form: always when none of them holds text, whose order alone the sort order
-// decides; otherwise as ordersByBytes(schema.sortOrderId).
-bool ordersByBytes(const Schema& schema, std::span<const int> fields);
+// True when values of these fields (anything with a FieldType `type`) are ordered by the bytes of
+// their stored form: always when none of them holds text, whose order alone the sort order
+// decides; otherwise as ordersByBytes(sortOrderId).
+template <class Fields>
+bool fieldsOrderByBytes(const Fields& fields, const std::string& sortOrderId) {
+    for (const auto& f : fields)
+        if (f.type == FieldType::Alpha) return ordersByBytes(sortOrderId);
+    return true;
+}
 // The same for the schema's key fields.
 bool keyOrdersByBytes(const Schema& schema);
 
