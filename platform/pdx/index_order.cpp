@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "platform/pdx/header.h"
-#include "platform/pdx/sort_order.h"
 
 namespace pdx {
 
