@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QAbstractButton>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
@@ -18,6 +19,9 @@
 #include "pages/find_bar.h"
 #include "pages/form3.h"
 #include "pages/grid_model.h"
+#include "platform/pdx/password_key.h"
+#include "platform/pdx/reader.h"
+#include "platform/pdx/writer.h"
 #include "platform/ui/qt_dialogs.h"
 #include "platform/ui/qt_launcher.h"
 #include "platform/ui/settings_store.h"
@@ -37,6 +41,17 @@ void shoot(const QString& file) {
     settle();
     QApplication::primaryScreen()->grabWindow(0).save(file);
     std::cout << file.toStdString() << "\n";
+}
+
+// The table copied, password-protected, into folder as `name`.
+void writeProtectedCopy(const std::string& table, const std::string& folder, const std::string& name) {
+    pdx::TableReader source(table);
+    pdx::WriterOptions options;
+    options.key = pdx::keyFromPassword("secret");
+    pdx::TableWriter copy(folder, name, source.info().schema, options);
+    for (pdx::Record r; source.next(r);) copy.append(r);
+    copy.finish();
+    copy.install();
 }
 
 }  // namespace
@@ -121,6 +136,21 @@ int main(int argc, char** argv) {
         shoot(out + "/discard-question.png");
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
             box->button(QMessageBox::No)->click();
+    });
+    f2.PushButton3_Click();
+
+    // A password-protected table, chosen from another folder: the password question.
+    const std::string locked = home.filePath("locked").toStdString();
+    std::filesystem::create_directories(locked);
+    writeProtectedCopy(appDir + "/Samples/CUSTOMER.db", locked, "SECRET");
+    f2.PushButton2_Click();
+    program.form1().Text1->setText(QString::fromStdString(locked));
+    program.form1().PushButton3_Click();
+    f2.ListView1->clearSelection();
+    f2.ListView1->topLevelItem(0)->setSelected(true);
+    QTimer::singleShot(300, [&] {
+        shoot(out + "/password-question.png");
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
     });
     f2.PushButton3_Click();
     return 0;
