@@ -1,12 +1,12 @@
 #!/bin/sh
 # Usage: fuzz/run.sh SECONDS
-# Builds the fuzz target, adds seeds made from the fixture table families to fuzz/corpus (those
-# missing) and fuzzes for SECONDS. Findings land in fuzz/ as crash-*, timeout-*, leak-* or oom-*.
+# Builds the fuzz target, adds seeds made from the table families of the shared fixtures (read
+# where they lie) to fuzz/corpus (those missing) and fuzzes for SECONDS. Findings land in fuzz/ as crash-*, timeout-*, leak-* or oom-*.
 set -eu
 seconds=${1:?usage: fuzz/run.sh SECONDS}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-fixtures=${VTS_FIXTURES:-$root/tests/fixtures/paradox}
+fixtures=${VTS_SHARED_DIR:-$root/../shared}/fixtures
 "$here/build.sh" >/dev/null
 corpus="$here/corpus"
 mkdir -p "$corpus"

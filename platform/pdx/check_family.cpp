@@ -43,24 +43,9 @@ bool isSecondaryIndexFile(const fs::path& file) {
     return ext.size() >= 3 && (ext[0] == 'X' || ext[0] == 'Y');
 }
 
-}  // namespace
-
-std::string upperExtension(const fs::path& file) {
-    const std::string ext = file.extension().string();
-    return upperName(ext.empty() ? ext : ext.substr(1));
-}
-
-CheckFamily openCheckFamily(const fs::path& dbFile, CheckFindings& out) {
+// The files of the table as they are now; a fault where one cannot be opened.
+CheckFamily openFiles(const fs::path& dbFile, const fs::path& dir, CheckFindings& out) {
     CheckFamily fam;
-    const fs::path dir = dbFile.parent_path().empty() ? fs::path(".") : dbFile.parent_path();
-    std::optional<FamilyLock> lock;
-    try {
-        lock.emplace(dir, dbFile.stem().string(), FamilyLock::Kind::Files, FamilyLock::Mode::Shared,
-                     std::chrono::milliseconds(10000));
-    } catch (const Error& e) {
-        out.fault(atFile(dbFile), e.what());
-        return fam;
-    }
     fam.db.path = dbFile;
     fam.db.found = true;
     open(fam.db, out);
@@ -78,6 +63,33 @@ CheckFamily openCheckFamily(const fs::path& dbFile, CheckFindings& out) {
         out.fault(atFile(dir), e.what());
     }
     return fam;
+}
+
+}  // namespace
+
+std::string upperExtension(const fs::path& file) {
+    const std::string ext = file.extension().string();
+    return upperName(ext.empty() ? ext : ext.substr(1));
+}
+
+CheckFamily openCheckFamily(const fs::path& dbFile, CheckFindings& out) {
+    const fs::path dir = dbFile.parent_path().empty() ? fs::path(".") : dbFile.parent_path();
+    const bool lockFile = FamilyLock::fileExists(dir);
+    for (int attempt = 0;; ++attempt) {
+        std::optional<FamilyLock> lock;
+        try {
+            lock.emplace(dir, dbFile.stem().string(), FamilyLock::Kind::Files, FamilyLock::Mode::Shared,
+                         std::chrono::milliseconds(10000));
+        } catch (const Error& e) {
+            out.fault(atFile(dbFile), e.what());
+            return {};
+        }
+        CheckFindings found;
+        CheckFamily fam = openFiles(dbFile, dir, found);
+        if (attempt == 0 && !lockFile && FamilyLock::fileExists(dir)) continue;  // a writer began: again
+        for (CheckFinding& f : found.take(dbFile)) out.add(std::move(f));
+        return fam;
+    }
 }
 
 }  // namespace pdx

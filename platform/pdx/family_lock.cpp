@@ -32,15 +32,17 @@ off_t lockOffset(const std::string& table, FamilyLock::Kind kind) {
 
 int openLockFile(const std::filesystem::path& dir, bool forWriting) {
     const std::filesystem::path file = dir / kLockFile;
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd >= 0) {
-        // Everyone who may write in the folder must be able to lock it.
-        struct stat st {};
-        if (::stat(dir.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 0666);
-        return fd;
+    if (forWriting) {
+        const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0) {
+            // Everyone who may write in the folder must be able to lock it.
+            struct stat st {};
+            if (::stat(dir.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 0666);
+            return fd;
+        }
     }
-    fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0 && !forWriting) fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && !forWriting && errno != ENOENT) fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     return fd;
 }
 
@@ -99,6 +101,11 @@ bool FamilyLock::take(const std::filesystem::path& dir, const std::string& table
         pause = std::min(pause * 2, std::chrono::milliseconds(50));
     }
     return true;
+}
+
+bool FamilyLock::fileExists(const std::filesystem::path& dir) {
+    struct stat st {};
+    return ::lstat((dir / kLockFile).c_str(), &st) == 0 || errno != ENOENT;
 }
 
 FamilyLock::~FamilyLock() {

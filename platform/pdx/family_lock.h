@@ -15,9 +15,10 @@ public:
     enum class Kind { Writer, Files };
     enum class Mode { Shared, Exclusive };
 
-    // Waits up to `wait` for the lock; throws pdx::Error saying the table is busy. Where the lock
-    // file can be neither created nor opened (a read-only folder), a shared lock is skipped: no
-    // one can replace files there either. An exclusive lock is never skipped.
+    // Waits up to `wait` for the lock; throws pdx::Error saying the table is busy. An exclusive
+    // lock makes the lock file where it is missing, and is never skipped. A shared lock never
+    // makes it (a reader leaves no trace in a folder), so where the file is missing or cannot be
+    // opened (a read-only folder) it holds nothing: see writerBegan().
     FamilyLock(const std::filesystem::path& dir, const std::string& table, Kind kind, Mode mode,
                std::chrono::milliseconds wait);
     // Like the above, but gives up at once and quietly when the lock is taken: held() tells.
@@ -28,6 +29,11 @@ public:
     FamilyLock(const FamilyLock&) = delete;
 
     bool held() const { return fd_ >= 0; }
+    // Whether the folder has a lock file (or it cannot be told). Every writer makes it before it
+    // renames anything, so a reader that took its shared lock where there was none, and still
+    // finds none once its files are open, opened one generation of them; otherwise it opens
+    // them again under a lock that holds.
+    static bool fileExists(const std::filesystem::path& dir);
 
 private:
     FamilyLock() = default;

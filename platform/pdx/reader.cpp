@@ -142,9 +142,26 @@ struct TableReader::Impl {
     }
 };
 
+// Where no writer has made the folder's lock file yet, the files are opened without a lock; if a
+// writer made it meanwhile (and may have renamed files under the reader), they are opened again
+// under the lock.
+std::unique_ptr<TableReader::Impl> TableReader::openOneGeneration(const std::filesystem::path& dbFile,
+                                                                  const Unlock& unlock) {
+    const auto dir = dbFile.parent_path().empty() ? std::filesystem::path(".") : dbFile.parent_path();
+    const bool lockFile = FamilyLock::fileExists(dir);
+    std::unique_ptr<Impl> impl;
+    try {
+        impl = std::make_unique<Impl>(dbFile, unlock);
+    } catch (const Error&) {
+        if (lockFile || !FamilyLock::fileExists(dir)) throw;
+    }
+    if (!impl || (!lockFile && FamilyLock::fileExists(dir))) impl = std::make_unique<Impl>(dbFile, unlock);
+    return impl;
+}
+
 TableReader::TableReader(const std::filesystem::path& dbFile, const Unlock& unlock) {
     try {
-        impl_ = std::make_unique<Impl>(dbFile, unlock);
+        impl_ = openOneGeneration(dbFile, unlock);
         impl_->lock.reset();
     } catch (const Error& e) {
         rethrowForFile(dbFile, "", e);

@@ -42,6 +42,7 @@ public:
 
 private:
     struct Impl;
+    static std::unique_ptr<Impl> openOneGeneration(const std::filesystem::path& dbFile, const Unlock& unlock);
     std::unique_ptr<Impl> impl_;
 };
 

@@ -123,22 +123,45 @@ bool clearDebris(const fs::path& folder, const std::string& name, const WriteHoo
     return changed;
 }
 
-// With the writer lock held.
-bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook& hook) {
-    bool changed = false;
-    for (const auto& f : listFolder(dir)) {
-        if (!f.ends_with(kJournalSuffix)) continue;
-        if (!equalsNoCase(f.substr(0, f.size() - std::strlen(kJournalSuffix)), name)) continue;
-        const FamilyLock files(dir, name, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
-        settle(readJournal(dir / f), dir / f, hook);
-        changed = true;
-    }
+bool isJournalOf(const std::string& file, const std::string& name) {
+    return file.ends_with(kJournalSuffix) &&
+           equalsNoCase(file.substr(0, file.size() - std::strlen(kJournalSuffix)), name);
+}
+
+// The table's folder and the folders its linked files lie in: where its replacements leave files.
+std::set<fs::path> familyFolders(const fs::path& dir, const std::string& name) {
     std::set<fs::path> folders{dir};
     for (const auto& file : findFamily(dir, name)) {
         std::error_code ec;
         if (fs::is_symlink(file, ec)) folders.insert(fs::canonical(file, ec).parent_path());
     }
-    for (const auto& folder : folders) changed = clearDebris(folder, name, hook) || changed;
+    return folders;
+}
+
+// Whether a replacement of the table left anything to settle: a journal, staged or set-aside files.
+bool leftoversOf(const fs::path& dir, const std::string& name) {
+    for (const auto& folder : familyFolders(dir, name))
+        for (const auto& f : listFolder(folder)) {
+            if (folder == dir && isJournalOf(f, name)) return true;
+            const std::string staged = beforeMarker(f, kStagedMarker);
+            std::string aside = beforeMarker(f, kAsideMarker);
+            if (aside.empty() && f.ends_with(kAsideMarker)) aside = f.substr(0, f.size() - std::strlen(kAsideMarker));
+            if ((!staged.empty() && belongsTo(staged, name)) || (!aside.empty() && isFamilyFile(aside, name)))
+                return true;
+        }
+    return false;
+}
+
+// With the writer lock held.
+bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook& hook) {
+    bool changed = false;
+    for (const auto& f : listFolder(dir)) {
+        if (!isJournalOf(f, name)) continue;
+        const FamilyLock files(dir, name, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
+        settle(readJournal(dir / f), dir / f, hook);
+        changed = true;
+    }
+    for (const auto& folder : familyFolders(dir, name)) changed = clearDebris(folder, name, hook) || changed;
     return changed;
 }
 
@@ -233,6 +256,9 @@ void TableReplacement::commit(TableWriter& writer) {
 }
 
 bool recoverTable(const fs::path& dir, const std::string& name, const WriteHook& hook) {
+    // Opening a sound table leaves no trace in its folder: the lock is taken only where there is
+    // something to settle.
+    if (!leftoversOf(dir, name)) return false;
     const FamilyLock writer = FamilyLock::tryTake(dir, name, FamilyLock::Kind::Writer, FamilyLock::Mode::Exclusive);
     if (!writer.held()) return false;  // being written right now, or a folder we may not change
     return recoverLocked(dir, name, hook);

@@ -101,7 +101,8 @@ TEST_F(Installed, TheInstalledProgramStartsOnAFolderGivenToIt) {
     const std::string as = root ? "runuser -u nobody -- " : "";
     const std::string cmd = "cd \"" + tmp.str() + "\" && timeout -s KILL 3 " + as + "env HOME=\"" + home.string() +
                             "\" XDG_DATA_HOME= XDG_CONFIG_HOME= QT_QPA_PLATFORM=offscreen \"" +
-                            (prefix / "bin/verdalith").string() + "\" \"" + VTS_FIXTURES "/db\" >/dev/null 2>&1";
+                            (prefix / "bin/verdalith").string() + "\" \"" + (vts::test::fixtures() / "db").string() +
+                            "\" >/dev/null 2>&1";
     const int status = std::system(cmd.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 137) << status;
     EXPECT_TRUE(fs::is_directory(home / ".local/share/verdalith-table-studio"));

@@ -12,12 +12,13 @@
 #include "platform/shell/dialogs.h"
 #include "platform/shell/launcher.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/support/fixtures.h"
 
 namespace vts::test {
 
 namespace fs = std::filesystem;
 
-inline const fs::path kFixtures = VTS_FIXTURES;
+using vts::test::fixtures;
 
 using TempFolder = TempDir;
 

@@ -41,8 +41,8 @@ struct Scene {
     std::string column;
 
     Scene() {
-        copyFamily(kFixtures / "db", "CUSTOMER", env.paradoxFolder);
-        copyWritable(kFixtures / "db" / "AREACODE.VAL", env.paradoxFolder / "CUSTOMER.VAL");
+        copyFamily(fixtures() / "db", "CUSTOMER", env.paradoxFolder);
+        copyWritable(fixtures() / "db" / "AREACODE.VAL", env.paradoxFolder / "CUSTOMER.VAL");
         before = folderFiles(env.paradoxFolder);
         original = readTable(env.paradoxFolder / "CUSTOMER.DB");
         ImportParadoxTable(env.ctx, "CUSTOMER");

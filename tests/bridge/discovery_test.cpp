@@ -141,9 +141,9 @@ TEST(Discovery, MissingFolderListsNothing) {
 TEST(Discovery, EveryFixtureTableIsListed) {
     for (const char* sub : {"db", "fields", "joins", "encrypt"}) {
         BridgeEnv env;
-        copyFiles(kFixtures / sub, env.paradoxFolder);
+        copyFiles(fixtures() / sub, env.paradoxFolder);
         const auto names = discover(env);
-        for (const auto& entry : fs::directory_iterator(kFixtures / sub)) {
+        for (const auto& entry : fs::directory_iterator(fixtures() / sub)) {
             std::string file = entry.path().filename().string();
             std::string ext = entry.path().extension().string();
             for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

@@ -27,8 +27,8 @@ std::string errorOf(const std::function<void()>& f) {
 class WriteBackFailure : public ::testing::Test {
 protected:
     void SetUp() override {
-        copyFamily(kFixtures / "db", "CUSTOMER", env.paradoxFolder);
-        original = readTable(kFixtures / "db" / "CUSTOMER.DB");
+        copyFamily(fixtures() / "db", "CUSTOMER", env.paradoxFolder);
+        original = readTable(fixtures() / "db" / "CUSTOMER.DB");
         filesBefore = fileNames(env.paradoxFolder);
         ImportParadoxTable(env.ctx, "CUSTOMER");
         const std::string column = original.schema.fields.at(1).name;

@@ -100,7 +100,7 @@ TEST(Import, BlobsArriveIntact) {
 
 TEST(Import, RecordsTheSourceStructure) {
     BridgeEnv env;
-    copyFamily(kFixtures / "db", "CUSTOMER", env.paradoxFolder);
+    copyFamily(fixtures() / "db", "CUSTOMER", env.paradoxFolder);
     ImportParadoxTable(env.ctx, "CUSTOMER");
     db::Connection working;
     working.Open(WorkingConnectionString(env.appFolder));
@@ -138,7 +138,7 @@ TEST(Import, RowsBeforeAFailureStay) {
 
 TEST(Import, UnreadableTablesGiveClearErrors) {
     BridgeEnv env;
-    copyFamily(kFixtures / "encrypt", "encrypted", env.paradoxFolder);
+    copyFamily(fixtures() / "encrypt", "encrypted", env.paradoxFolder);
     try {
         ImportParadoxTable(env.ctx, "ENCRYPTED");
         FAIL() << "a password-protected table was imported";

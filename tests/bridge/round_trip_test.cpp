@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
@@ -16,12 +17,6 @@ namespace {
 std::string upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
-}
-
-std::optional<fs::path> fixtureFile(const fs::path& dir, const std::string& table) {
-    for (const auto& entry : fs::directory_iterator(dir))
-        if (upper(entry.path().filename().string()) == table + ".DB") return entry.path();
-    return std::nullopt;
 }
 
 struct Edit {
@@ -66,78 +61,92 @@ std::optional<Edit> chooseEdit(const pdx::Schema& schema, const pdx::Record& fir
     return std::nullopt;
 }
 
-// False when pxlib cannot read the original, so there is nothing to compare with.
-bool expectSameAsPxlibSees(const fs::path& original, const fs::path& written, const std::string& table) {
+void expectSameAsPxlibSees(const fs::path& original, const fs::path& written, const std::string& table) {
     const auto before = pxlibDump(original);
     if (before.empty()) {
         std::cout << "pxlib cannot read the original " << table << "; cross-check skipped\n";
-        return false;
+        return;
     }
     EXPECT_EQ(pxlibDump(written), before) << table;
-    return true;
 }
 
-class RoundTrip : public ::testing::TestWithParam<const char*> {};
+// The family's file kinds, upper case: an unchanged table keeps every companion.
+std::set<std::string> familyKinds(const fs::path& dir, const std::string& table) {
+    std::set<std::string> kinds;
+    for (const auto& f : pdx::findFamily(dir, table)) kinds.insert(upper(f.extension().string()));
+    return kinds;
+}
 
-TEST_P(RoundTrip, EveryReadableTable) {
-    const fs::path fixtures = kFixtures / GetParam();
+const KnownFailures kKnown = {
+    {"wild_delphibook_UYE_DB", "#24: text under the sort order turk in a case-insensitive index"},
+    {"wild_delphibook_musteri_DB", "#24: the index holds the engine's folded text"},
+    {"wild_electro_store_Categorias_DB", "#24: text under ANSII850 in a case-insensitive index"},
+    {"wild_electro_store_Entrada_DB", "#24: text under ANSII850 in a case-insensitive index"},
+    {"wild_electro_store_Historico_DB", "#24: text under ANSII850 in a case-insensitive index"},
+    {"wild_electro_store_Produtos_DB", "#24: text under ANSII850 in a case-insensitive index"},
+    {"wild_hr_personal_appartient_db", "#24: an index starting with the key field is dropped"},
+    {"wild_hr_personal_avoir_m_db", "#24: an index starting with the key field is dropped"},
+    {"wild_hr_personal_avoir_r_db", "#24: an index starting with the key field is dropped"},
+    {"wild_hr_personal_employe_db", "#24: an index starting with the key field is dropped"},
+    {"wild_hr_personal_m_dispo_db", "#24: an index starting with the key field is dropped"},
+    {"wild_hr_personal_r__int__gration_db", "#24: an index starting with the key field is dropped"},
+    {"wild_hr_personal_pointage_db", "#24 and #23: an index is dropped, the .TV and .FAM files are deleted"},
+    {"wild_lazarus_paradox_Test_DB", "#23: the .TV and .FAM files are deleted"},
+};
+
+class RoundTrip : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
+    if (const auto why = knownFailure(kKnown, GetParam())) GTEST_SKIP() << *why;
+    const fs::path source = GetParam();
     BridgeEnv env;
-    copyFiles(fixtures, env.paradoxFolder);
+    copyFamily(source, env.paradoxFolder);
     VectorTableList list;
     AddTablesToParadoxListbox(env.ctx, list);
-    ASSERT_GT(list.count(), 0);
-    int roundTrips = 0, edits = 0, pxlibChecks = 0;
-    for (const std::string& table : list.items) {
-        SCOPED_TRACE(table);
-        const auto source = fixtureFile(fixtures, table);
-        ASSERT_TRUE(source);
-        std::optional<TableContents> original;
-        try {
-            original = readTable(*source);
-        } catch (const pdx::Error& e) {
-            // Unreadable for our engine too (password): the import must refuse it clearly.
-            EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, table));
-            std::cout << table << " not readable: " << e.what() << "\n";
-            continue;
-        }
-        // Unchanged round trip.
-        ImportParadoxTable(env.ctx, table);
-        SaveTableToParadox(env.ctx, table, {});
-        const fs::path written = tableFile(env.paradoxFolder / (table + ".db"));
-        const auto back = readTable(written);
-        auto expectedSchema = original->schema;
-        // A level 3.x header has no sort order name; the level 5 table must carry one.
-        if (expectedSchema.sortOrderId.empty()) expectedSchema.sortOrderId = back.schema.sortOrderId;
-        EXPECT_EQ(back.schema, expectedSchema);
-        EXPECT_EQ(back.records, original->records);
-        EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
-        EXPECT_FALSE(WorkingTableExists(env.ctx, table));
-        if (!hasBlobFields(original->schema)) pxlibChecks += expectSameAsPxlibSees(*source, written, table);
-        ++roundTrips;
-
-        // One edited value.
-        if (original->records.empty()) continue;
-        const auto edit = chooseEdit(original->schema, original->records[0]);
-        if (!edit) continue;
-        ImportParadoxTable(env.ctx, table);
-        const std::string column = original->schema.fields[edit->field].name;
-        std::string quoted;
-        for (char c : column) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        sqliteExec(env.workingDb(), "UPDATE \"" + table + "\" SET \"" + quoted + "\" = " + edit->literal +
-                                        " WHERE rowid = (SELECT min(rowid) FROM \"" + table + "\")");
-        SaveTableToParadox(env.ctx, table, {});
-        auto expected = original->records;
-        expected[0][edit->field] = edit->expected;
-        EXPECT_EQ(readTable(written).records, expected);
-        ++edits;
+    ASSERT_EQ(list.items.size(), 1u);
+    const std::string table = list.items[0];
+    std::optional<TableContents> original;
+    try {
+        original = readTable(source);
+    } catch (const pdx::Error& e) {
+        // Unreadable for our engine too (password): the import must refuse it clearly.
+        EXPECT_TRUE(isProtectedFixture(source)) << e.what();
+        EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, table));
+        return;
     }
-    std::cout << GetParam() << ": " << roundTrips << " round trips, " << edits << " with an edit, " << pxlibChecks
-              << " checked with pxlib\n";
-    if (std::string(GetParam()) == "encrypt") EXPECT_EQ(roundTrips, 0);  // every table there is password-protected
-    else EXPECT_GT(roundTrips, 0);
+    // Unchanged round trip.
+    ImportParadoxTable(env.ctx, table);
+    SaveTableToParadox(env.ctx, table, {});
+    const fs::path written = tableFile(env.paradoxFolder / (table + ".db"));
+    const auto back = readTable(written);
+    auto expectedSchema = original->schema;
+    // A level 3.x header has no sort order name; the level 5 table must carry one.
+    if (expectedSchema.sortOrderId.empty()) expectedSchema.sortOrderId = back.schema.sortOrderId;
+    EXPECT_EQ(back.schema, expectedSchema);
+    EXPECT_EQ(back.records, original->records);
+    EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
+    EXPECT_EQ(familyKinds(env.paradoxFolder, table), familyKinds(source.parent_path(), source.stem().string()));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, table));
+    if (!hasBlobFields(original->schema)) expectSameAsPxlibSees(source, written, table);
+
+    // One edited value.
+    if (original->records.empty()) return;
+    const auto edit = chooseEdit(original->schema, original->records[0]);
+    if (!edit) return;
+    ImportParadoxTable(env.ctx, table);
+    const std::string column = original->schema.fields[edit->field].name;
+    std::string quoted;
+    for (char c : column) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    sqliteExec(env.workingDb(), "UPDATE \"" + table + "\" SET \"" + quoted + "\" = " + edit->literal +
+                                    " WHERE rowid = (SELECT min(rowid) FROM \"" + table + "\")");
+    SaveTableToParadox(env.ctx, table, {});
+    auto expected = original->records;
+    expected[0][edit->field] = edit->expected;
+    EXPECT_EQ(readTable(written).records, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::Values("db", "fields", "joins", "encrypt"));
+INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::ValuesIn(fixtureTables(true)),
+                         [](const auto& info) { return fixtureName(info.param); });
 
 }  // namespace
 }  // namespace vts::test

@@ -76,8 +76,8 @@ TEST(WriteBack, ReportsRowsWrittenOfTheRowCount) {
 // CUSTOMER's counter stands above its highest CustNo: deleted customers' numbers stay used.
 TEST(WriteBack, KeepsTheAutoincrementCounterOfTheTableItReplaces) {
     BridgeEnv env;
-    copyFamily(kFixtures / "db", "CUSTOMER", env.paradoxFolder);
-    const auto before = pdx::TableReader(kFixtures / "db" / "CUSTOMER.DB").info().autoIncCounter;
+    copyFamily(fixtures() / "db", "CUSTOMER", env.paradoxFolder);
+    const auto before = pdx::TableReader(fixtures() / "db" / "CUSTOMER.DB").info().autoIncCounter;
     ImportParadoxTable(env.ctx, "CUSTOMER");
     SaveTableToParadox(env.ctx, "CUSTOMER", {});
     EXPECT_EQ(pdx::TableReader(tableFile(env.paradoxFolder / "CUSTOMER.db")).info().autoIncCounter, before);
@@ -129,12 +129,12 @@ TEST(WriteBack, AFolderTextWithATrailingSlashIsTheSameFolder) {
 // Other programs on Linux open the files by their exact names: every name stays as it was.
 TEST(WriteBack, OtherLetterCaseIsReplacedUnderItsOwnNames) {
     BridgeEnv env;
-    for (const auto& entry : fs::directory_iterator(kFixtures / "db")) {
+    for (const auto& entry : fs::directory_iterator(fixtures() / "db")) {
         const std::string name = entry.path().filename().string();
         if (name.rfind("CUSTOMER.", 0) == 0)
             copyWritable(entry.path(), env.paradoxFolder / ("Customer" + name.substr(8)));
     }
-    const auto original = readTable(kFixtures / "db" / "CUSTOMER.DB");
+    const auto original = readTable(fixtures() / "db" / "CUSTOMER.DB");
     ImportParadoxTable(env.ctx, "CUSTOMER");
     SaveTableToParadox(env.ctx, "CUSTOMER", {});
     // The secondary index (.X06/.Y06) is written again for the new table, under its own names too.

@@ -18,6 +18,7 @@
 #include "platform/pdx/reader.h"
 #include "platform/ui/settings_store.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace vts::test {
@@ -39,8 +40,6 @@ inline std::vector<pdx::Record> readAll(const fs::path& p) {
     while (reader.next(r)) rows.push_back(r);
     return rows;
 }
-
-inline fs::path fixtures() { return fs::path(VTS_FIXTURES); }
 
 struct PageRig {
     TempDir dir;

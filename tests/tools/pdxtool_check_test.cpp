@@ -11,13 +11,14 @@
 #include <vector>
 
 #include "tests/support/fixture_copy.h"
+#include "tests/support/fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTURES) / relative; }
+fs::path fixture(const std::string& relative) { return vts::test::fixtures() / relative; }
 
 struct ToolRun {
     int status = -1;
@@ -60,6 +61,29 @@ TEST(PdxtoolCheck, CleanTableExitsZeroWithASummary) {
               std::string::npos)
         << r.lines[0];
 }
+
+// The engine's own indexes that the checker misjudges (folded text, block numbers of its own).
+const vts::test::KnownFailures kKnown = {
+    {"wild_delphibook_TAKSIT_DB", "#24: the checker misreads the block numbers of the engine's index"},
+    {"wild_delphibook_kisiex_DB", "#24: the checker compares the engine's folded index text with the record's"},
+    {"wild_delphibook_musteri_DB", "#24: the checker compares the engine's folded index text with the record's"},
+    {"wild_electro_store_Produtos_DB", "#24: the checker compares the engine's folded index text with the record's"},
+    {"wild_hr_personal_employe_db", "#24: the checker compares the engine's folded index text with the record's"},
+    {"wild_hr_personal_pointage_db", "#24: the checker compares the engine's folded index text with the record's"},
+};
+
+// Every table the Paradox engine wrote checks clean.
+class EveryTable : public ::testing::TestWithParam<fs::path> {};
+
+TEST_P(EveryTable, ChecksClean) {
+    if (const auto why = vts::test::knownFailure(kKnown, GetParam())) GTEST_SKIP() << *why;
+    const ToolRun r = pdxtool("check " + quoted(GetParam()));
+    EXPECT_EQ(r.status, 0) << joined(r);
+    EXPECT_NE(joined(r).find(": OK: 0 faults"), std::string::npos) << joined(r);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, EveryTable, ::testing::ValuesIn(vts::test::fixtureTables()),
+                         [](const auto& info) { return vts::test::fixtureName(info.param); });
 
 TEST(PdxtoolCheck, EachFaultOnALineWithItsPlace) {
     vts::test::TempDir tmp;

@@ -10,6 +10,7 @@
 
 #include "tests/support/temp_dir.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/support/fixtures.h"
 #include "platform/db/connection.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/value_text.h"
@@ -18,7 +19,7 @@ namespace dbtest {
 
 namespace fs = std::filesystem;
 
-inline fs::path fixtures() { return fs::path(VTS_FIXTURES); }
+using vts::test::fixtures;
 
 // A fresh folder under the system temp folder, removed with everything in it.
 using TempDir = vts::test::TempDir;

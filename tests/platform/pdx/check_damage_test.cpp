@@ -20,7 +20,7 @@ using pdx::CheckLocation;
 
 using Bytes = std::vector<std::uint8_t>;
 
-fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTURES) / relative; }
+fs::path fixture(const std::string& relative) { return vts::test::fixtures() / relative; }
 
 using pdxtest::readBytes;
 using pdxtest::writeBytes;

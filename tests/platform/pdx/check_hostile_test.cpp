@@ -44,7 +44,7 @@ const char* const kFamilies[] = {"db/ORDERS.DB",         "db/CUSTOMER.DB", "db/A
 TEST(CheckHostile, TruncatedFilesAreFaults) {
     for (const char* table : kFamilies) {
         vts::test::TempDir tmp;
-        const fs::path db = vts::test::copyFamily(fs::path(VTS_FIXTURES) / table, tmp.path());
+        const fs::path db = vts::test::copyFamily(vts::test::fixtures() / table, tmp.path());
         damageEachFile(db, [&](const fs::path& file, const Bytes& original) {
             for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{0x57}, std::size_t{0x100},
                                     std::size_t{0x806}, original.size() / 2, original.size() - 1}) {
@@ -64,7 +64,7 @@ TEST(CheckHostile, ScribbledFilesNeverStopTheCheck) {
     std::mt19937 random(20240611);
     for (const char* table : kFamilies) {
         vts::test::TempDir tmp;
-        const fs::path db = vts::test::copyFamily(fs::path(VTS_FIXTURES) / table, tmp.path());
+        const fs::path db = vts::test::copyFamily(vts::test::fixtures() / table, tmp.path());
         damageEachFile(db, [&](const fs::path& file, const Bytes& original) {
             for (int round = 0; round < 40; ++round) {
                 Bytes bytes = original;

@@ -9,13 +9,14 @@
 
 #include "tests/support/error_of.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/support/fixtures.h"
 #include "platform/pdx/reader.h"
 
 namespace pdxtest {
 
 namespace fs = std::filesystem;
 
-inline fs::path fixture(const std::string& relative) { return fs::path(VTS_FIXTURES) / relative; }
+inline fs::path fixture(const std::string& relative) { return vts::test::fixtures() / relative; }
 
 struct Table {
     pdx::TableInfo info;

@@ -182,28 +182,25 @@ TEST(ReaderFixtures, EmptyTablesHaveNoRecords) {
 // as password-protected.
 TEST(ReaderFixtures, EveryTableReadsCompletely) {
     int tables = 0;
-    for (const auto& e : fs::recursive_directory_iterator(VTS_FIXTURES)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (ext != ".db") continue;
+    for (const fs::path& db : vts::test::fixtureTables(true)) {
         ++tables;
         std::string msg;
         std::size_t rows = 0;
         std::uint32_t count = 0;
         msg = errorOf([&] {
-            const auto t = readAll(e.path());
+            const auto t = readAll(db);
             rows = t.records.size();
             count = t.info.recordCount;
             for (const auto& r : t.records) ASSERT_EQ(r.size(), t.info.schema.fields.size());
         });
-        if (e.path().parent_path().filename() == "encrypt") {
-            EXPECT_NE(msg.find("password-protected"), std::string::npos) << e.path() << ": " << msg;
+        if (vts::test::isProtectedFixture(db)) {
+            EXPECT_NE(msg.find("password-protected"), std::string::npos) << db << ": " << msg;
         } else {
-            EXPECT_EQ(msg, "") << e.path();
-            EXPECT_EQ(rows, count) << e.path();
+            EXPECT_EQ(msg, "") << db;
+            EXPECT_EQ(rows, count) << db;
         }
     }
-    EXPECT_EQ(tables, 46);
+    EXPECT_EQ(tables, 46 + 28);
 }
 
 TEST(ReaderFixtures, RecordsCanBeReusedBetweenCalls) {

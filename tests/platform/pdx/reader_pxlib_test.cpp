@@ -94,15 +94,12 @@ bool hasBlobs(const pdx::Schema& s) {
 
 TEST(ReaderPxlib, ValuesAgreeWithPxlibOnTablesWithoutBlobs) {
     int compared = 0;
-    for (const auto& e : fs::recursive_directory_iterator(VTS_FIXTURES)) {
-        std::string ext = e.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (ext != ".db" || e.path().parent_path().filename() == "encrypt") continue;
-        const auto t = readAll(e.path());
+    for (const fs::path& db : vts::test::fixtureTables()) {
+        const auto t = readAll(db);
         if (hasBlobs(t.info.schema)) continue;
-        SCOPED_TRACE(e.path().string());
+        SCOPED_TRACE(db.string());
         PxDoc px;
-        ASSERT_EQ(PX_open_file(px.doc, e.path().c_str()), 0) << px.errors;
+        ASSERT_EQ(PX_open_file(px.doc, db.c_str()), 0) << px.errors;
         ASSERT_EQ(PX_get_num_records(px.doc), static_cast<int>(t.records.size()));
         ASSERT_EQ(PX_get_num_fields(px.doc), static_cast<int>(t.info.schema.fields.size()));
         // Raw bytes from pxlib, decoded with our code page: this compares the field layout and

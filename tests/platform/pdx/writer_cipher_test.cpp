@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 using pdxtest::fileBytes;
 using Bytes = std::vector<std::uint8_t>;
 
-const fs::path kEncrypt = fs::path(VTS_FIXTURES) / "encrypt";
+const fs::path kEncrypt = vts::test::fixtures() / "encrypt";
 const std::vector<std::string> kProtectedTables = {"encrypted.db", "encrypted35.db", "encryptedmemo.db"};
 // The fixtures' password: their stored key is the engine's key for it.
 constexpr const char* kFixturePassword = "123";
@@ -245,23 +245,23 @@ TEST(CipherKey, EmptyAndOverlongPasswords) {
 // ---- Header key location ------------------------------------------------------------------------
 
 TEST(CipherHeaderKey, LevelAndFileTypeChooseThePlace) {
-    Bytes level5 = fileBytes(fs::path(VTS_FIXTURES) / "fields" / "date7.db");
+    Bytes level5 = fileBytes(vts::test::fixtures() / "fields" / "date7.db");
     ASSERT_EQ(pdx::storedKey(level5), 0u);
     pdx::storeKey(level5, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(level5.data() + 0x25), 0xFF00FF00u);
     EXPECT_EQ(pdx::loadLE32(level5.data() + 0x5C), 0x12345678u);
     EXPECT_EQ(pdx::storedKey(level5), 0x12345678u);
     pdx::storeKey(level5, 0);
-    EXPECT_EQ(level5, fileBytes(fs::path(VTS_FIXTURES) / "fields" / "date7.db"));
+    EXPECT_EQ(level5, fileBytes(vts::test::fixtures() / "fields" / "date7.db"));
 
     // A level-7 primary index has no 0x58 area: its key sits at 0x25.
-    Bytes px = fileBytes(fs::path(VTS_FIXTURES) / "db" / "ORDERS.PX");
+    Bytes px = fileBytes(vts::test::fixtures() / "db" / "ORDERS.PX");
     ASSERT_EQ(px[0x39], 0x0C);
     pdx::storeKey(px, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(px.data() + 0x25), 0x12345678u);
     EXPECT_EQ(pdx::storedKey(px), 0x12345678u);
 
-    Bytes level35 = fileBytes(fs::path(VTS_FIXTURES) / "fields" / "date35.db");
+    Bytes level35 = fileBytes(vts::test::fixtures() / "fields" / "date35.db");
     pdx::storeKey(level35, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(level35.data() + 0x25), 0x12345678u);
 
@@ -271,7 +271,7 @@ TEST(CipherHeaderKey, LevelAndFileTypeChooseThePlace) {
 }
 
 TEST(CipherHeaderKey, TooFewBytesAreRefused) {
-    Bytes level5 = fileBytes(fs::path(VTS_FIXTURES) / "fields" / "date7.db");
+    Bytes level5 = fileBytes(vts::test::fixtures() / "fields" / "date7.db");
     EXPECT_THROW(pdx::storedKey(std::span(level5).first(0x57)), pdx::Error);
     EXPECT_THROW(pdx::storedKey(std::span(level5).first(0x5F)), pdx::Error);  // marker set, key cut off
     EXPECT_THROW(pdx::storeKey(std::span(level5).first(0x5F), 1), pdx::Error);
@@ -358,7 +358,7 @@ TEST(CipherPxlib, PxlibReadsTablesWeProtect) {
     vts::test::TempDir dir;
     const std::uint32_t key = pdx::keyFromPassword("secret");
 
-    const fs::path level35 = vts::test::copyFamily(fs::path(VTS_FIXTURES) / "fields" / "date35.db", dir / "plain");
+    const fs::path level35 = vts::test::copyFamily(vts::test::fixtures() / "fields" / "date35.db", dir / "plain");
     const auto plain35 = pdxtest::pxlibRead(level35, {}, false);  // 3.x: no code page to convert from
     ASSERT_TRUE(plain35);
     ASSERT_EQ(pdxtest::splitLines(*plain35).size(), 3u) << *plain35;
@@ -366,7 +366,7 @@ TEST(CipherPxlib, PxlibReadsTablesWeProtect) {
     EXPECT_EQ(pdxtest::pxlibRead(level35, {}, false), plain35);
 
     // A level-7 keyed table over 8 blocks, read through its primary index, which is protected too.
-    const fs::path orders = vts::test::copyFamily(fs::path(VTS_FIXTURES) / "db" / "ORDERS.DB", dir / "orders");
+    const fs::path orders = vts::test::copyFamily(vts::test::fixtures() / "db" / "ORDERS.DB", dir / "orders");
     const fs::path index = dir / "orders" / "ORDERS.PX";
     const auto plainOrders = pdxtest::pxlibRead(orders, index);
     ASSERT_TRUE(plainOrders);

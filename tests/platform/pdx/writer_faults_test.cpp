@@ -41,8 +41,8 @@ protected:
     virtual std::uint32_t key() const { return 0; }  // non-zero: the new table is password-protected
 
     void prepare(const fs::path& dir) {
-        copyFamily(fs::path(VTS_FIXTURES) / "fields/memo.db", dir);
-        fs::copy_file(fs::path(VTS_FIXTURES) / "joins/A.VAL", dir / "kept.VAL");
+        copyFamily(vts::test::fixtures() / "fields/memo.db", dir);
+        fs::copy_file(vts::test::fixtures() / "joins/A.VAL", dir / "kept.VAL");
     }
 
     // Counts the hook calls in `calls`; the failAt-th one throws (0: none does).
@@ -69,7 +69,7 @@ protected:
         else w.install();
     }
 
-    Table table = readAll(fs::path(VTS_FIXTURES) / "fields/memo.db");
+    Table table = readAll(vts::test::fixtures() / "fields/memo.db");
     int calls = 0;
 };
 
@@ -173,7 +173,7 @@ TEST_F(WriterTableInPlace, InstallNeverReplacesAFileOfTheTable) {
 TEST_F(WriterReplacement, AnOldSecondaryIndexGoesWithTheOldTable) {
     vts::test::TempDir tmp;
     prepare(tmp.path());
-    fs::copy_file(fs::path(VTS_FIXTURES) / "db/CUSTOMER.X06", tmp / "MEMO.X06");
+    fs::copy_file(vts::test::fixtures() / "db/CUSTOMER.X06", tmp / "MEMO.X06");
     write(tmp.path(), 0);
     EXPECT_FALSE(fs::exists(tmp / "MEMO.X06"));
     EXPECT_EQ(readAll(tmp / "memo.db").records.size(), table.records.size() + 1);

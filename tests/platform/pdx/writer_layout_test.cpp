@@ -170,7 +170,7 @@ std::vector<std::uint8_t> mbWithoutUnknowns(std::vector<std::uint8_t> mb) {
 
 TEST_P(EngineFiles, AreReproduced) {
     vts::test::TempDir tmp;
-    const fs::path original = fs::path(VTS_FIXTURES) / GetParam();
+    const fs::path original = vts::test::fixtures() / GetParam();
     const Table t = readAll(copyFamily(original, tmp.path()));
     writeAll(tmp.path(), "COPY", t.info.schema, t.records, keepingOrderOf(original));
 

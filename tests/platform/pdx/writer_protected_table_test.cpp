@@ -12,12 +12,12 @@ namespace {
 
 using namespace pdxtest;
 
-const fs::path kEncrypt = fs::path(VTS_FIXTURES) / "encrypt";
+const fs::path kEncrypt = vts::test::fixtures() / "encrypt";
 const pdx::Unlock kPassword{"123", false};  // the fixtures' password
 
 TEST(ProtectedTable, OpensOnlyWithItsPassword) {
     EXPECT_TRUE(pdx::isPasswordProtected(kEncrypt / "encrypted35.db"));
-    EXPECT_FALSE(pdx::isPasswordProtected(fs::path(VTS_FIXTURES) / "db/ORDERS.DB"));
+    EXPECT_FALSE(pdx::isPasswordProtected(vts::test::fixtures() / "db/ORDERS.DB"));
     const std::string none = vts::test::errorOf([] { pdx::TableReader r(kEncrypt / "encrypted35.db"); });
     EXPECT_NE(none.find(pdx::kPasswordMessage), std::string::npos) << none;
     const std::string wrong = vts::test::errorOf([] {
@@ -57,7 +57,7 @@ TEST(ProtectedTable, EveryLevelReadsWholeWithItsPassword) {
 // password, none without it, and pxlib reads the same values with it.
 TEST(ProtectedTable, WrittenProtectedWithTheSameValues) {
     vts::test::TempDir tmp;
-    const Table orders = readAll(fs::path(VTS_FIXTURES) / "db/ORDERS.DB");
+    const Table orders = readAll(vts::test::fixtures() / "db/ORDERS.DB");
     pdx::WriterOptions opt;
     opt.key = pdx::keyFromPassword("s3cret");
     writeAll(tmp.path(), "SAFE", orders.info.schema, orders.records, opt);
@@ -79,7 +79,7 @@ TEST(ProtectedTable, WrittenProtectedWithTheSameValues) {
 
 TEST(ProtectedTable, BlobsOfAProtectedTableReadBack) {
     vts::test::TempDir tmp;
-    const Table memo = readAll(copyFamily(fs::path(VTS_FIXTURES) / "fields/memo.db", tmp.path()));
+    const Table memo = readAll(copyFamily(vts::test::fixtures() / "fields/memo.db", tmp.path()));
     pdx::WriterOptions opt;
     opt.key = pdx::keyFromPassword("m");
     writeAll(tmp.path(), "MEMO2", memo.info.schema, memo.records, opt);

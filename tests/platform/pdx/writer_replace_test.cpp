@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/pdx/replace_journal.h"
+#include "platform/pdx/table_check.h"
 #include "platform/pdx/table_replace.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
@@ -21,7 +22,7 @@ namespace {
 
 using namespace pdxtest;
 
-const fs::path kMemo = fs::path(VTS_FIXTURES) / "fields/memo.db";
+const fs::path kMemo = vts::test::fixtures() / "fields/memo.db";
 
 // The memo fixture's records with every text prefixed by `text`, so two versions differ in the
 // .db and in the .MB alike.
@@ -186,6 +187,30 @@ TEST_F(Replace, AReaderDuringAWriterReadsOneVersionWhole) {
         mixed += !(now == a || now == b);
     }
     EXPECT_GT(reads, 5);
+    EXPECT_EQ(mixed, 0);
+}
+
+// Readers make no lock file; one that starts before the folder's first writer made it still
+// reads one version whole.
+TEST_F(Replace, AReaderLeavesNoTraceAndMeetsTheFirstWriterWhole) {
+    readAll(dir / "memo.db");
+    pdx::checkTable(dir / "memo.db");
+    EXPECT_FALSE(fs::exists(dir / vts::test::kLockFileName));
+    const auto b = version(memo, "B");
+    int reads = 0, mixed = 0;
+    for (int round = 0; round < 10; ++round) {
+        fs::remove(dir / vts::test::kLockFileName);
+        const pid_t writer = ::fork();
+        if (writer == 0) {
+            replaceWith(dir.path(), "memo", memo.info.schema, round % 2 ? memo.records : b);
+            ::_exit(0);
+        }
+        for (int status = 0; ::waitpid(writer, &status, WNOHANG) == 0 || reads % 4; ++reads) {
+            const auto now = readAll(dir / "memo.db").records;
+            mixed += !(now == memo.records || now == b);
+        }
+    }
+    EXPECT_GT(reads, 10);
     EXPECT_EQ(mixed, 0);
 }
 

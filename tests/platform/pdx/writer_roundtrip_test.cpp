@@ -10,12 +10,7 @@ namespace {
 
 using namespace pdxtest;
 
-std::string testName(const ::testing::TestParamInfo<fs::path>& info) {
-    std::string name = info.param.lexically_relative(VTS_FIXTURES).string();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
-}
+std::string testName(const ::testing::TestParamInfo<fs::path>& info) { return vts::test::fixtureName(info.param); }
 
 // Tables older than level 4 have no sort order; the writer gives them their code page's binary one.
 pdx::Schema expectedSchema(pdx::Schema s) {

@@ -107,7 +107,7 @@ class RewriteWithIndexes : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(RewriteWithIndexes, carriesEveryIndexWithTheSameEntries) {
     vts::test::TempDir dir;
-    const fs::path db = copyFamily(fs::path(VTS_FIXTURES) / GetParam(), dir.path());
+    const fs::path db = copyFamily(vts::test::fixtures() / GetParam(), dir.path());
     const auto before = pdx::readSecondaryIndexes(db);
     std::vector<std::vector<pdx::IndexEntry>> entriesBefore;
     for (const auto& d : before) entriesBefore.push_back(pdx::readIndexEntries(d));
@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, RewriteWithIndexes,
 
 TEST(RewriteWithIndexes, anEditedValueMovesToItsPlace) {
     vts::test::TempDir dir;
-    const fs::path db = copyFamily(fs::path(VTS_FIXTURES) / "db/AREACODES.DB", dir.path());
+    const fs::path db = copyFamily(vts::test::fixtures() / "db/AREACODES.DB", dir.path());
     Table t = readAll(db);
     t.records[0][1] = std::string("zz");  // the index is case-insensitive: after "WY"
     t.records[1][1] = std::string("AA");
@@ -163,7 +163,7 @@ TEST(RewriteWithIndexes, anEditedValueMovesToItsPlace) {
 
 TEST(RewriteWithIndexes, aValueItCannotPlaceStopsTheWriteAndLeavesTheTable) {
     vts::test::TempDir dir;
-    const fs::path db = copyFamily(fs::path(VTS_FIXTURES) / "db/CUSTOMER.DB", dir.path());
+    const fs::path db = copyFamily(vts::test::fixtures() / "db/CUSTOMER.DB", dir.path());
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
     for (const auto& e : fs::directory_iterator(dir.path()))
         files.emplace_back(e.path().filename().string(), fileBytes(e.path()));
@@ -182,7 +182,7 @@ TEST(RewriteWithIndexes, aValueItCannotPlaceStopsTheWriteAndLeavesTheTable) {
 
 TEST(RewriteWithIndexes, anIndexWhoseFieldIsGoneIsDroppedAndSaid) {
     vts::test::TempDir dir;
-    const fs::path db = copyFamily(fs::path(VTS_FIXTURES) / "db/CUSTOMER.DB", dir.path());
+    const fs::path db = copyFamily(vts::test::fixtures() / "db/CUSTOMER.DB", dir.path());
     Table t = readAll(db);
     t.info.schema.fields.erase(t.info.schema.fields.begin() + 5);
     for (auto& r : t.records) r.erase(r.begin() + 5);
@@ -196,7 +196,7 @@ TEST(RewriteWithIndexes, anIndexWhoseFieldIsGoneIsDroppedAndSaid) {
 // Single-field indexes are named after their field's number: swapping two fields swaps the names.
 TEST(RewriteWithIndexes, singleFieldIndexesFollowTheirFieldsToNewNumbers) {
     vts::test::TempDir dir;
-    const fs::path db = copyFamily(fs::path(VTS_FIXTURES) / "joins/C.DB", dir.path());
+    const fs::path db = copyFamily(vts::test::fixtures() / "joins/C.DB", dir.path());
     Table t = readAll(db);
     std::swap(t.info.schema.fields[1], t.info.schema.fields[2]);
     for (auto& r : t.records) std::swap(r[1], r[2]);
@@ -215,7 +215,7 @@ TEST(RewriteWithIndexes, singleFieldIndexesFollowTheirFieldsToNewNumbers) {
 namespace {
 
 TEST(RewriteWithIndexes, aMaintainedIndexOfATableThatLostItsKeyIsDroppedAndNamed) {
-    const fs::path db = fs::path(VTS_FIXTURES) / "db/CUSTOMER.DB";
+    const fs::path db = vts::test::fixtures() / "db/CUSTOMER.DB";
     const auto defs = pdx::readSecondaryIndexes(db);
     ASSERT_FALSE(defs.empty());
     ASSERT_TRUE(defs.front().maintained());

@@ -36,15 +36,7 @@ inline std::string lower(std::string s) {
     return s;
 }
 
-// Every fixture table the reader accepts (the password-protected ones are refused).
-inline std::vector<fs::path> fixtureTables() {
-    std::vector<fs::path> out;
-    for (const auto& e : fs::recursive_directory_iterator(VTS_FIXTURES))
-        if (lower(e.path().extension().string()) == ".db" && e.path().parent_path().filename() != "encrypt")
-            out.push_back(e.path());
-    std::sort(out.begin(), out.end());
-    return out;
-}
+using vts::test::fixtureTables;
 
 using vts::test::copyFamily;
 

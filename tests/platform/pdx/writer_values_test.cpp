@@ -242,15 +242,15 @@ INSTANTIATE_TEST_SUITE_P(Writer, RefusedSchemas, ::testing::ValuesIn(kBadSchemas
 
 TEST(WriterValues, KeptValidityFileCarriesItsStamp) {
     vts::test::TempDir tmp;
-    fs::copy_file(fs::path(VTS_FIXTURES) / "joins/A.VAL", tmp / "old.VAL");
-    const Table a = readAll(fs::path(VTS_FIXTURES) / "joins/A.db");
-    pdx::WriterOptions opt = keepingOrderOf(fs::path(VTS_FIXTURES) / "joins/A.db");
+    fs::copy_file(vts::test::fixtures() / "joins/A.VAL", tmp / "old.VAL");
+    const Table a = readAll(vts::test::fixtures() / "joins/A.db");
+    pdx::WriterOptions opt = keepingOrderOf(vts::test::fixtures() / "joins/A.db");
     opt.keepVal = tmp / "old.VAL";  // no stamp given: the .VAL's own byte 0 is used
     writeAll(tmp.path(), "NEW", a.info.schema, a.records, opt);
     EXPECT_EQ(fileBytes(tmp / "NEW.VAL"), fileBytes(tmp / "old.VAL"));
     EXPECT_EQ(readAll(tmp / "NEW.db").info.changeCount2, fileBytes(tmp / "old.VAL").at(0));
 
-    writeAll(tmp.path(), "PLAIN", a.info.schema, a.records, keepingOrderOf(fs::path(VTS_FIXTURES) / "joins/A.db"));
+    writeAll(tmp.path(), "PLAIN", a.info.schema, a.records, keepingOrderOf(vts::test::fixtures() / "joins/A.db"));
     EXPECT_FALSE(fs::exists(tmp / "PLAIN.VAL"));
     EXPECT_EQ(readAll(tmp / "PLAIN.db").info.changeCount2, 1);
 }

@@ -1,0 +1,74 @@
+// Where the Paradox tables the tests read lie: the shared folder beside the repository. They are
+// others' work, read in place; a test copies a family to a temporary folder before anything writes.
+// A missing folder is a failure naming it, never a silent skip.
+#pragma once
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vts::test {
+
+namespace fixtures_detail {
+inline std::filesystem::path existing(const char* path) {
+    if (!std::filesystem::is_directory(path))
+        throw std::runtime_error(std::string("the test tables are missing: ") + path +
+                                 " (the shared folder must lie beside the repository)");
+    return path;
+}
+inline std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+}  // namespace fixtures_detail
+
+// Tables of the JDBC driver's test resources, one per field type and feature.
+inline std::filesystem::path fixtures() { return fixtures_detail::existing(VTS_FIXTURES); }
+// Tables the Paradox engine wrote in real use (Turkish, French, Portuguese data).
+inline std::filesystem::path wildFixtures() { return fixtures_detail::existing(VTS_WILD_FIXTURES); }
+
+inline bool isWildFixture(const std::filesystem::path& db) {
+    return db.string().rfind(std::string(VTS_WILD_FIXTURES) + "/", 0) == 0;
+}
+
+// The password-protected tables: the encrypt/ folder, and the wild sifreli (password "deneme").
+inline bool isProtectedFixture(const std::filesystem::path& db) {
+    return db.parent_path().filename() == "encrypt" || fixtures_detail::lower(db.stem().string()) == "sifreli";
+}
+
+// Every table of both sets, sorted; the password-protected ones only when asked for.
+inline std::vector<std::filesystem::path> fixtureTables(bool withProtected = false) {
+    std::vector<std::filesystem::path> out;
+    for (const auto& root : {fixtures(), wildFixtures()})
+        for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+            if (fixtures_detail::lower(e.path().extension().string()) == ".db" &&
+                (withProtected || !isProtectedFixture(e.path())))
+                out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// A test name for a table: its path below its set ("wild_" before the wild ones), letters and
+// digits kept, anything else '_'.
+inline std::string fixtureName(const std::filesystem::path& db) {
+    const bool wild = isWildFixture(db);
+    std::string name = (wild ? "wild_" : "") + db.lexically_relative(wild ? VTS_WILD_FIXTURES : VTS_FIXTURES).string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+// The tables a test is known to fail on, by fixtureName, each with the issue that will mend it:
+// the test is skipped there with that reason, so the work starts from a list of red tests.
+using KnownFailures = std::map<std::string, std::string>;
+inline std::optional<std::string> knownFailure(const KnownFailures& known, const std::filesystem::path& db) {
+    const auto hit = known.find(fixtureName(db));
+    if (hit == known.end()) return std::nullopt;
+    return "known to fail until issue " + hit->second;
+}
+
+}  // namespace vts::test
