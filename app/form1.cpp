@@ -151,6 +151,10 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
+    if (services_.mayClose && !services_.mayClose()) {
+        e->ignore();
+        return;
+    }
     e->accept();
     ctx_.endProgram();
 }

@@ -21,6 +21,7 @@ struct Form1Services {
     std::function<std::string(const std::string& prompt)> browseForFolder;
     std::function<void()> checkPdfPrinter;
     std::function<void()> showForm2;
+    std::function<bool()> mayClose;         // false keeps the program open (edits not yet settled)
     std::function<int()> drawOneToHundred;  // default: seeded from the time of day
 };
 

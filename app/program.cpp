@@ -6,6 +6,7 @@
 #include "bridge/copy_db.h"
 #include "bridge/paradox.h"
 #include "fsutil/folder_picker.h"
+#include "pages/kept_edits.h"
 
 namespace vts {
 
@@ -24,6 +25,7 @@ Program::Program(ProgramServices services)
     f.browseForFolder = [this](const std::string& prompt) { return BrowseForFolder(ctx_, prompt, ""); };
     f.checkPdfPrinter = [this] { services_.checkPdfPrinter(ctx_); };
     f.showForm2 = [this] { pages_->showForm2(); };
+    f.mayClose = [this] { return SettleSessionEdits(ctx_, state_); };
     form1_ = std::make_unique<Form1>(ctx_, services_.settings, f);
     ctx_.folderText = [this] { return form1_->Text1->text().toStdString(); };
     ctx_.setFolderText = [this](const std::string& text) { form1_->Text1->setText(QString::fromStdString(text)); };
@@ -36,6 +38,7 @@ void Program::start() {
         form1_->move(screen->availableGeometry().center() - form1_->rect().center());
     form1_->Form_Load();
     if (!form1_->hiddenAtLoad()) form1_->show();
+    OfferLeftEdits(ctx_);  // edits a crash kept are not left unsaid
 }
 
 }  // namespace vts

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "bridge/edit_session.h"
 #include "bridge/if_null.h"
 #include "bridge/path_text.h"
 #include "bridge/table_list.h"
@@ -17,11 +18,19 @@ namespace vts {
 // folder + "/dbTemp.mdb" (the data folder of AppContext::dataHome()), with an empty password.
 std::string WorkingConnectionString(const std::filesystem::path& folder);
 
-// True when the working database holds a base table of that name (letter case ignored).
+// True when the working database holds a base table of that name (letter case ignored); the
+// working table of a Paradox table is named by WorkingTableName (bridge/edit_session.h).
 bool WorkingTableExists(AppContext& ctx, const std::string& name);
 // True when the working table of that name was edited since its import and the edits have not
 // been written back: importing the table again would discard them.
 bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name);
+// Drops a working table with its unsaved edits (nothing when it is not there).
+void DiscardWorkingTable(AppContext& ctx, const std::string& working);
+// The Paradox tables (folder and name) whose working tables hold edits not yet written back.
+struct TableOfEdits {
+    std::string folder, name;
+};
+std::vector<TableOfEdits> TablesWithUnsavedEdits(AppContext& ctx);
 // Password protection of the Paradox table `name` in `folder`: whether it has one, and whether
 // `password` is its password. Throw vts::Error when the table cannot be read.
 bool TableIsPasswordProtected(const std::string& folder, const std::string& name);
@@ -46,7 +55,7 @@ inline void ImportParadoxTable(AppContext& ctx, const std::string& name, const P
 
 // What the write-back asks of the grid page.
 struct WriteBackHooks {
-    std::function<void()> releaseGrid;       // unbinds the grid from the working table
+    std::function<void()> releaseGrid;       // unbinds the grid from the working table once written
     std::function<void()> setWriteBackDone;  // sets the write-back done flag
     // Test hook: called before every write of the new Paradox table; throwing simulates an
     // I/O error.
@@ -55,9 +64,18 @@ struct WriteBackHooks {
     std::function<void(long done, long total)> progress;
 };
 
-// Replaces the Paradox table `name` of `folder` with the working table and ends the program
-// through ctx.endProgram(). Throws on failure; the edits then stay in the working table and a
-// later call can complete the write-back.
+// Replaces the Paradox table `name` of `folder` with its working table, then drops that. A table
+// without edits is left untouched. Throws on failure, vts::TableChanged when someone saved the
+// Paradox table since its import (nothing is written over theirs); the edits then stay in the
+// working table, the grid stays bound, and a later call can complete the write-back.
+void WriteBackTable(AppContext& ctx, const std::string& name, const std::string& folder, const WriteBackHooks& hooks);
+
+// Writes the working table of `name` as a new Paradox table in `folder`, under the first free
+// name of NAME_2, NAME_3 ..., then drops it; returns that name. For edits that cannot go over a
+// table someone else saved meanwhile.
+std::string WriteBackTableAsNew(AppContext& ctx, const std::string& name, const std::string& folder);
+
+// WriteBackTable, then ends the program through ctx.endProgram().
 void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::string& folder,
                         const WriteBackHooks& hooks);
 // The same for a table of the Paradox folder itself.

@@ -1,11 +1,15 @@
 // ImportParadoxTable: copies one Paradox table into the working table of the same name.
 #include <chrono>
 
+#include "bridge/edit_session.h"
 #include "bridge/paradox.h"
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
+#include "platform/pdx/family.h"
+#include "platform/pdx/family_signature.h"
+#include "platform/pdx/table_replace.h"
 #include "platform/pdx/value_text.h"
 
 namespace vts {
@@ -79,7 +83,8 @@ void copyRows(const std::string& name, db::Cursor& table, db::Connection& workin
 
 void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder, const Progress& progress,
                         const std::string& password) {
-    // 1.
+    // 1. The working table belongs to this folder's table alone.
+    const std::string target = WorkingTableName(folder, name);
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
     // 2. The Paradox folder, read by our engine.
@@ -88,18 +93,23 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
     working.Open(WorkingConnectionString(ctx.dataHome()));
     CommitOnExit transaction(working);
     // 4.
-    if (WorkingTableExists(ctx, name)) working.DropTable(name);
-    // 5.
+    if (WorkingTableExists(ctx, target)) working.DropTable(target);
+    // 5. What the table is before it is read: the write-back replaces it only while it is still
+    // that table (a change after this point is seen as one, never missed).
+    pdx::recoverTable(folder, name);  // what a crash cut short is settled before, not after
+    const auto paradox = pdx::findTable(folder, name);
+    const std::string signature = paradox ? pdx::familySignature(paradox->parent_path(), name) : std::string();
     const std::unique_ptr<db::Cursor> table = db::openParadoxTable(folder, name, password);
     // 6. and 7., then the source structure, which the write-back writes the table with.
-    working.CreateTable(name, tableColumns(*table, yield));
-    working.RecordSourceStructure(name, *table->sourceSchema());
+    working.CreateTable(target, tableColumns(*table, yield));
+    working.RecordSourceStructure(target, *table->sourceSchema());
+    working.RecordOrigin({target, folder, name, signature});
     // Until the last row is in, the rows are a part of the table: they stay for the user to
     // see, but the write-back must not put them in the table's place.
-    working.SetImportComplete(name, false);
+    working.SetImportComplete(target, false);
     // 8.
-    copyRows(name, *table, working, yield, progress);
-    working.SetImportComplete(name, true);
+    copyRows(target, *table, working, yield, progress);
+    working.SetImportComplete(target, true);
     transaction.commit();
     // 9.
     working.Close();

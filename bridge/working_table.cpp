@@ -28,6 +28,21 @@ bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
     return connection.HasUnsavedEdits(name);
 }
 
+void DiscardWorkingTable(AppContext& ctx, const std::string& working) {
+    db::Connection connection;
+    connection.Open(WorkingConnectionString(ctx.dataHome()));
+    if (connection.TableExists(working)) connection.DropTable(working);
+}
+
+std::vector<TableOfEdits> TablesWithUnsavedEdits(AppContext& ctx) {
+    db::Connection connection;
+    connection.Open(WorkingConnectionString(ctx.dataHome()));
+    std::vector<TableOfEdits> out;
+    for (const db::Origin& o : connection.Origins())
+        if (connection.TableExists(o.table) && connection.HasUnsavedEdits(o.table)) out.push_back({o.folder, o.name});
+    return out;
+}
+
 TableFacts ParadoxTableFacts(const std::string& folder, const std::string& name) {
     const auto table = pdx::findTable(folder, name);
     if (!table) return {};

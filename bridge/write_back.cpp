@@ -1,32 +1,55 @@
 // SaveTableToParadox: replaces the Paradox table with the working table, then ends the program.
+#include "bridge/edit_session.h"
 #include "bridge/paradox.h"
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/paradox_table.h"
+#include "platform/pdx/family.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
 
-void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::string& folderText,
-                        const WriteBackHooks& hooks) {
+namespace {
+
+// Steps 10 and 11: the edits are in the Paradox folder, so nothing may report the write-back as
+// failed from here on, or the page would offer a retry that can only fail on the missing table.
+void dropWorkingTable(db::Connection& working, const std::string& target) {
+    try {
+        if (working.TableExists(target)) working.DropTable(target);
+        working.Close();
+    } catch (const std::exception&) {
+        // A working table left behind is replaced by the next import of the table.
+    }
+}
+
+}  // namespace
+
+void WriteBackTable(AppContext& ctx, const std::string& name, const std::string& folderText,
+                    const WriteBackHooks& hooks) {
+    const std::string target = WorkingTableName(folderText, name);
     // 1.
     db::Connection working;
-    // 2.
-    if (hooks.releaseGrid) hooks.releaseGrid();
     // 3. The Paradox folder must be there.
     db::requireParadoxFolder(folderText);
     // 4.
     working.Open(WorkingConnectionString(ctx.dataHome()));
     if (hooks.beforeWrite) working.SetBeforeWrite(hooks.beforeWrite);
     // Writing back a table whose import stopped part-way would lose every row it did not reach.
-    if (!working.ImportComplete(name))
+    if (!working.ImportComplete(target))
         throw Error("The table " + name +
                     " was not copied completely from the Paradox folder, so it is not written "
                     "back; the Paradox table stays as it was.");
+    if (!working.TableExists(target)) throw Error("There are no edits of the table " + name + " to write back.");
+    // An unedited table stays exactly as its owner wrote it (level, block size, every file).
+    if (!working.HasUnsavedEdits(target)) {
+        if (hooks.releaseGrid) hooks.releaseGrid();
+        dropWorkingTable(working, target);
+        return;
+    }
     // 5. The table's files stay until step 9 replaces them in one step (a retry after a failure
     // further on finds them as they were).
     // 6. to 8. The rows to write.
-    const long rowCount = static_cast<long>(working.RowCount(name));
+    const long rowCount = static_cast<long>(working.RowCount(target));
     // The window keeps repainting and shows the progress while the table is written.
     UiThrottle yield(ctx.yieldToUi);
     ProgressThrottle report(hooks.progress, rowCount);
@@ -34,24 +57,38 @@ void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::str
         report(done);
         yield();
     });
-    // 9. The new table is in place once this succeeds.
-    const auto droppedIndexes = working.WriteParadoxTable({rowCount, folderText, name, name});
+    // 9. The new table is in place once this succeeds, and only over the table that was imported.
+    const auto origin = working.OriginOf(target);
+    const auto droppedIndexes =
+        working.WriteParadoxTable({rowCount, folderText, name, target, origin ? origin->signature : std::string()});
     report.finish(rowCount);
-    // From here on the edits are in the Paradox folder: nothing may report the write-back as
-    // failed, or the page would offer a retry that can only fail on the missing working table.
-    try {
-        // 10.
-        if (WorkingTableExists(ctx, name)) working.DropTable(name);
-        // 11.
-        working.Close();
-    } catch (const std::exception&) {
-        // A working table left behind is replaced by the next import of the table.
-    }
+    // 2. The grid lets go of the working table only now: a write that failed leaves it bound,
+    // with every edit and their undo.
+    if (hooks.releaseGrid) hooks.releaseGrid();
+    dropWorkingTable(working, target);
     if (!droppedIndexes.empty()) {
         std::string text = "The table " + name + " was written back to the Paradox folder without some of its indexes:";
         for (const auto& why : droppedIndexes) text += "\r\n- " + why;
         ctx.message(text, mb::OkOnly | mb::Exclamation);
     }
+}
+
+std::string WriteBackTableAsNew(AppContext& ctx, const std::string& name, const std::string& folderText) {
+    const std::string target = WorkingTableName(folderText, name);
+    db::requireParadoxFolder(folderText);
+    std::string free;
+    for (int n = 2; free.empty(); ++n)
+        if (!pdx::findTable(folderText, name + "_" + std::to_string(n))) free = name + "_" + std::to_string(n);
+    db::Connection working;
+    working.Open(WorkingConnectionString(ctx.dataHome()));
+    working.WriteParadoxTable({static_cast<long>(working.RowCount(target)), folderText, free, target, ""});
+    dropWorkingTable(working, target);
+    return free;
+}
+
+void SaveTableToParadox(AppContext& ctx, const std::string& name, const std::string& folderText,
+                        const WriteBackHooks& hooks) {
+    WriteBackTable(ctx, name, folderText, hooks);
     // 12.
     if (hooks.setWriteBackDone) hooks.setWriteBackDone();
     ctx.endProgram();

@@ -106,8 +106,9 @@ bool CellEditorDelegate::accepts(QWidget* editor, const QModelIndex& index) cons
     const GridModel* model = gridModel(index);
     if (!model || unchanged(editor, index)) return true;
     const CellInput input = parseCellInput(model->rule(index.column()), editorText(editor).toStdString());
-    if (!input.ok) refuse_(editor, input.reason);
-    return input.ok;
+    const std::string why = input.ok ? model->editRefusal(index, input.value) : input.reason;
+    if (!why.empty()) refuse_(editor, why);
+    return why.empty();
 }
 
 QModelIndex CellEditorDelegate::indexOf(QWidget* editor, const QAbstractItemModel* model) {

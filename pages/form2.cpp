@@ -8,6 +8,7 @@
 #include "bridge/paradox.h"
 #include "pages/busy_scope.h"
 #include "pages/form3.h"
+#include "pages/kept_edits.h"
 #include "pages/long_work_progress.h"
 #include "platform/db/grid_source.h"
 #include "platform/shell/error_trap.h"
@@ -95,14 +96,37 @@ void Form2::Form_Activate() {
     trap.step(120, [&] { pointer_.setMousePointer(pointer::Default); });
 }
 
+// The chosen table becomes this window's: another table's unsaved edits are settled first, and a
+// table another window is editing is left to that window.
+bool Form2::claimTable(const std::string& name, const std::string& folder) {
+    if (state_.session && state_.session->working() == WorkingTableName(folder, name)) return true;
+    if (!SettleSessionEdits(ctx_, state_)) return false;
+    std::optional<EditSession> claim = EditSession::claim(ctx_, folder, name);
+    if (!claim) {
+        ctx_.message("The table " + name +
+                         " is being edited in another window of this program. Finish there first: its changes are "
+                         "written back when its grid is closed.",
+                     mb::OkOnly | mb::Exclamation);
+        return false;
+    }
+    state_.session.emplace(std::move(*claim));
+    return true;
+}
+
 // Importing replaces the working table: edits in it that were not written back are discarded
-// only when the user says so.
-bool Form2::mayReplaceWorkingTable(ErrorTrap& trap, const std::string& name) {
+// only when the user says so; No goes on with them as they are.
+bool Form2::mayReplaceWorkingTable(ErrorTrap& trap, bool& keepEdits) {
     bool unsaved = true;
-    if (!trap.step(108, [&] { unsaved = WorkingTableHasUnsavedEdits(ctx_, name); })) return false;
-    return !unsaved || ctx_.message("The table " + name +
-                                        " has changes that are not yet saved to the Paradox folder. Discard them?",
-                                    mb::YesNo | mb::Question) == mb::Yes;
+    if (!trap.step(108, [&] { unsaved = WorkingTableHasUnsavedEdits(ctx_, state_.session->working()); })) return false;
+    keepEdits = false;
+    if (!unsaved) return true;
+    const int answer = ctx_.message("The table " + state_.currentTableName +
+                                        " has changes that are not yet saved to the Paradox folder. Discard them?"
+                                        "\r\n\r\nYes: discard them and open the table as it is in the folder. No: go "
+                                        "on with them. Cancel: stay here.",
+                                    mb::YesNoCancel | mb::Question);
+    keepEdits = answer == mb::No;
+    return answer != mb::Cancel;
 }
 
 // A password-protected table opens with its password, asked for each time and checked before
@@ -144,7 +168,8 @@ void Form2::PushButton3_Click() {
     BusyScope busy(busy_, {PushButton2, PushButton3});
     trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
     const QTreeWidgetItem* chosen = ListView1->selectedItems().first();
-    if (!mayReplaceWorkingTable(trap, chosen->text(0).toStdString())) {
+    bool keepEdits = false;
+    if (!claimTable(chosen->text(0).toStdString(), ListViewTables::folderOf(chosen))) {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
@@ -152,12 +177,16 @@ void Form2::PushButton3_Click() {
         state_.currentTableName = chosen->text(0).toStdString();
         state_.currentTableFolder = ListViewTables::folderOf(chosen);
     });
-    std::string password;  // held for the import only
-    if (!unlockTable(trap, password)) {
+    if (!mayReplaceWorkingTable(trap, keepEdits)) {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
-    const bool imported = trap.step(110, [&] {
+    std::string password;  // held for the import only
+    if (!keepEdits && !unlockTable(trap, password)) {
+        trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
+        return;
+    }
+    const bool imported = keepEdits || trap.step(110, [&] {
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
         ImportParadoxTable(
             ctx_, state_.currentTableName, state_.currentTableFolder,
@@ -180,10 +209,11 @@ void Form2::PushButton3_Click() {
                   [&] { form3->Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName)); });
         trap.step(120, [&] { form3->DataGrid1->setDataSource(nullptr); });
         // [122] The typed connection has no cursor location to set again.
-        trap.step(124, [&] { source = grid().OpenGridSource(state_.currentTableName); });
+        const std::string working = state_.session->working();
+        trap.step(124, [&] { source = grid().OpenGridSource(working); });
         trap.step(126, [&] {
             if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");
-            form3->DataGrid1->setDataSource(source, grid().SourceStructure(state_.currentTableName),
+            form3->DataGrid1->setDataSource(source, grid().SourceStructure(working),
                                             ParadoxTableFacts(state_.currentTableFolder, state_.currentTableName));
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
@@ -193,7 +223,7 @@ void Form2::PushButton3_Click() {
 }
 
 void Form2::closeEvent(QCloseEvent* e) {
-    if (busy_) {
+    if (busy_ || !SettleSessionEdits(ctx_, state_)) {
         e->ignore();
         return;
     }

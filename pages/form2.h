@@ -60,7 +60,8 @@ protected:
 private:
     void buildControls();
     void fillList(ErrorTrap& trap);
-    bool mayReplaceWorkingTable(ErrorTrap& trap, const std::string& name);
+    bool claimTable(const std::string& name, const std::string& folder);
+    bool mayReplaceWorkingTable(ErrorTrap& trap, bool& keepEdits);
     // Asks for the password of a protected chosen table; false when it is not given or wrong.
     bool unlockTable(ErrorTrap& trap, std::string& password);
 

@@ -155,14 +155,41 @@ bool Form3::Form_QueryUnload() {
             LongWorkProgress progress(
                 this, "Writing the table " + QString::fromStdString(state_.currentTableName) + " back...");
             WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
-                                 [this] { state_.writeBackDone = true; }};
+                                 [this] {
+                                     state_.writeBackDone = true;
+                                     state_.session.reset();
+                                 }};
             hooks.progress = [&](long done, long total) { progress.update(done, total); };
-            SaveTableToParadox(ctx_, state_.currentTableName, state_.currentTableFolder, hooks);
+            try {
+                SaveTableToParadox(ctx_, state_.currentTableName, state_.currentTableFolder, hooks);
+            } catch (const TableChanged& e) {
+                cancel = !settleChangedTable(e.what());
+            }
         });
     }
     trap.step(106, [&] { QApplication::processEvents(); });
     trap.step(108, [&] { QApplication::processEvents(); });
     return !cancel;
+}
+
+// The Paradox table was saved by someone else meanwhile: the edits are written under another name,
+// discarded, or kept for more editing, as the user chooses. True when the window may close.
+bool Form3::settleChangedTable(const std::string& why) {
+    const std::string& name = state_.currentTableName;
+    const int answer = ctx_.message(why + "\r\n\r\nYes: save your table under a new name (" + name +
+                                        "_2 or the next free one) in the same folder. No: discard your changes. "
+                                        "Cancel: go on editing.",
+                                    mb::YesNoCancel | mb::Exclamation);
+    if (answer == mb::Cancel) return false;
+    std::string saved;
+    if (answer == mb::Yes) saved = WriteBackTableAsNew(ctx_, name, state_.currentTableFolder);  // a failure keeps all
+    DataGrid1->setDataSource(nullptr);
+    if (answer == mb::Yes) ctx_.message("Your table was saved as " + saved + " in the folder of " + name + ".");
+    else DiscardWorkingTable(ctx_, WorkingTableName(state_.currentTableFolder, name));
+    state_.writeBackDone = true;
+    state_.session.reset();
+    ctx_.endProgram();
+    return true;
 }
 
 void Form3::closeEvent(QCloseEvent* e) {

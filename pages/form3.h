@@ -55,6 +55,7 @@ private:
     void buildControls();
     void buildMenu();
     void layoutControls();
+    bool settleChangedTable(const std::string& why);
 
     AppContext& ctx_;
     PageState& state_;

@@ -148,6 +148,10 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
     }
     auto* current = row(index.row());
     if (!current) return false;
+    if (std::string why = keyEditRefusal(*current, index.column(), input.value); !why.empty()) {
+        reportError_(why);
+        return false;
+    }
     try {
         const auto col = static_cast<size_t>(index.column());
         const pdx::Value before = current->values.at(col);
@@ -198,6 +202,24 @@ std::string GridModel::newRowRefusal() const {
     for (int c = keyFields_; c < columnCount(); ++c)
         if (std::string why = keptValueRefusal(c); !why.empty()) return why;
     return {};
+}
+
+std::string GridModel::editRefusal(const QModelIndex& index, const pdx::Value& value) const {
+    if (isNewRow(index.row())) return {};
+    const auto* current = row(index.row());
+    return current ? keyEditRefusal(*current, index.column(), value) : std::string();
+}
+
+// A changed key is checked as a new row's is, at once: the table takes no blank or repeated key.
+std::string GridModel::keyEditRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const {
+    if (column >= keyFields_ || current.values.at(static_cast<size_t>(column)) == value) return {};
+    if (pdx::isNull(value)) return "\"" + caption(column) + "\" needs a value: it is part of the table's key.";
+    std::vector<pdx::Value> key(current.values.begin(), current.values.begin() + keyFields_);
+    key[static_cast<size_t>(column)] = value;
+    if (!source_->HoldsValues(keyColumns(), key)) return {};
+    std::string text;
+    for (int c = 0; c < keyFields_; ++c) text += (text.empty() ? "" : ", ") + textOf(c, key[static_cast<size_t>(c)]);
+    return "Another row already has the key " + text + ": each row's key must be different.";
 }
 
 bool GridModel::commitNewRow(std::string& reason) {

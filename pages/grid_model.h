@@ -35,6 +35,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // Why a value may not go into that cell of a row of the table (a blank or repeated key), at
+    // once as it is typed; empty when it may.
+    std::string editRefusal(const QModelIndex& index, const pdx::Value& value) const;
 
     // Rows of the table, without the new row at the bottom.
     int dataRows() const { return rows_; }
@@ -74,6 +77,7 @@ public:
 private:
     db::GridSource::Row* row(int r) const;  // the cached row, fetching its window when needed
     std::string newRowRefusal() const;
+    std::string keyEditRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const;
     std::string keptValueRefusal(int column) const;
     bool keptChoice(const QModelIndex& index) const;
     std::vector<int> keyColumns() const;

@@ -81,6 +81,12 @@ bool Connection::ImportComplete(const std::string& table) { return importComplet
 
 bool Connection::HasUnsavedEdits(const std::string& table) { return hasUnsavedEdits(sqlite(), table); }
 
+void Connection::RecordOrigin(const Origin& origin) { recordOrigin(sqlite(), origin); }
+
+std::optional<Origin> Connection::OriginOf(const std::string& table) { return readOrigin(sqlite(), table); }
+
+std::vector<Origin> Connection::Origins() { return readOrigins(sqlite()); }
+
 void Connection::InsertRow(const std::string& table, const std::vector<pdx::Value>& row) {
     SqliteDb& db = sqlite();
     if (!db_->inserter || db_->inserter->table() != table) {
@@ -97,14 +103,12 @@ std::int64_t Connection::RowCount(const std::string& table) {
 }
 
 bool Connection::TableExists(const std::string& table) {
-    // NOCASE folds ASCII letters only, as the working tables' names are matched everywhere.
+    // NOCASE folds ASCII letters only, as the working tables' names are matched everywhere. The
+    // program's own tables are named "vts/...", a name no table file can give.
     Statement st(sqlite(),
-                 "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT IN "
-                 "(?, ?, ?) AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+                 "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE AND name NOT LIKE "
+                 "'vts/%' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
     st.bind(1, table);
-    st.bind(2, std::string(kStructureTable));
-    st.bind(3, std::string(kIncompleteTable));
-    st.bind(4, std::string(kUnsavedEditsTable));
     return st.step();
 }
 

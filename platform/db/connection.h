@@ -9,6 +9,7 @@
 #include "platform/db/connection_string.h"
 #include "platform/db/grid_source.h"
 #include "platform/db/select_into.h"
+#include "platform/db/source_structure.h"
 #include "platform/db/write_hooks.h"
 #include "platform/pdx/types.h"
 
@@ -46,6 +47,11 @@ public:
     // Whether the working table was edited since its import and not yet written back (working
     // database only; not logged). Dropping the table clears it.
     bool HasUnsavedEdits(const std::string& table);
+    // Where a working table came from (working database only; not logged). Dropping the table
+    // forgets it.
+    void RecordOrigin(const Origin& origin);
+    std::optional<Origin> OriginOf(const std::string& table);
+    std::vector<Origin> Origins();
     // Adds one row to a working table, one value per column, through a statement prepared once
     // per table (working database only; not logged). Throws vts::Error.
     void InsertRow(const std::string& table, const std::vector<pdx::Value>& row);

@@ -7,6 +7,7 @@
 #include "platform/db/source_structure.h"
 #include "platform/shell/ascii_case.h"
 #include "platform/db/stored_values.h"
+#include "platform/pdx/family_signature.h"
 #include "platform/pdx/reader.h"
 #include "platform/pdx/secondary_index.h"
 #include "platform/pdx/table_replace.h"
@@ -73,6 +74,12 @@ std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, con
         const bool sameFields = recorded && matchesRecorded(table, *recorded);
         const pdx::Schema schema = sameFields ? *recorded : deriveSchema(db, table, s.top);
         pdx::TableReplacement replace(s.folder, s.target, {hooks.beforeWrite});
+        // A table gone meanwhile holds no one's changes: the edits take its place.
+        if (const auto now = s.expected.empty() ? std::string() : pdx::familySignature(s.folder, s.target);
+            !now.empty() && now != s.expected)
+            throw vts::TableChanged("The table " + s.target + " in \"" + s.folder +
+                                    "\" was saved by someone else since it was opened here, so it was not "
+                                    "written over: their changes are in it, yours are kept here.");
         pdx::WriterOptions options;
         options.beforeWrite = hooks.beforeWrite;
         options.place = [&replace](const std::string& ext) { return replace.place(ext); };
@@ -84,6 +91,8 @@ std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, con
         std::vector<std::string> dropped;
         for (const auto& d : writer.droppedIndexes()) dropped.push_back("the index " + d.extension + ": " + d.reason);
         return dropped;
+    } catch (const vts::TableChanged&) {
+        throw;
     } catch (const std::exception& e) {
         throw vts::Error(failureText(s, e.what()));
     }

@@ -117,6 +117,11 @@ std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& 
 void forgetStructure(SqliteDb& db, const std::string& table) {
     setImportComplete(db, table, true);
     setUnsavedEdits(db, table, false);
+    if (tableExists(db, kOriginsTable)) {
+        Statement del(db, "DELETE FROM " + quoteIdentifier(kOriginsTable) + " WHERE table_name = ?");
+        del.bind(1, table);
+        del.step();
+    }
     if (!structureTableExists(db)) return;
     Statement del(db, "DELETE FROM " + kTable + " WHERE table_name = ?");
     del.bind(1, table);
@@ -134,5 +139,40 @@ void setUnsavedEdits(SqliteDb& db, const std::string& table, bool unsaved) {
 }
 
 bool hasUnsavedEdits(const SqliteDb& db, const std::string& table) { return hasMark(db, kUnsavedEditsTable, table); }
+
+void recordOrigin(SqliteDb& db, const Origin& origin) {
+    const std::string quoted = quoteIdentifier(kOriginsTable);
+    db.exec("CREATE TABLE IF NOT EXISTS " + quoted +
+            "(table_name TEXT PRIMARY KEY COLLATE NOCASE, folder TEXT NOT NULL, name TEXT NOT NULL, "
+            "signature TEXT NOT NULL)");
+    Statement ins(db, "INSERT OR REPLACE INTO " + quoted + " VALUES(?, ?, ?, ?)");
+    const std::vector<pdx::Value> values{origin.table, origin.folder, origin.name, origin.signature};
+    for (std::size_t k = 0; k < values.size(); ++k) ins.bind(static_cast<int>(k) + 1, values[k]);
+    ins.step();
+}
+
+namespace {
+
+std::vector<Origin> selectOrigins(const SqliteDb& db, const std::string* table) {
+    std::vector<Origin> out;
+    if (!tableExists(db, kOriginsTable)) return out;
+    Statement st(db, "SELECT table_name, folder, name, signature FROM " + quoteIdentifier(kOriginsTable) +
+                         (table ? " WHERE table_name = ?" : " ORDER BY table_name"));
+    if (table) st.bind(1, *table);
+    while (st.step())
+        out.push_back({pdx::toText(st.column(0)), pdx::toText(st.column(1)), pdx::toText(st.column(2)),
+                       pdx::toText(st.column(3))});
+    return out;
+}
+
+}  // namespace
+
+std::optional<Origin> readOrigin(const SqliteDb& db, const std::string& table) {
+    auto found = selectOrigins(db, &table);
+    if (found.empty()) return std::nullopt;
+    return found.front();
+}
+
+std::vector<Origin> readOrigins(const SqliteDb& db) { return selectOrigins(db, nullptr); }
 
 }  // namespace db

@@ -3,6 +3,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/db/sqlite_handle.h"
 #include "platform/pdx/types.h"
@@ -25,5 +26,18 @@ bool importComplete(const SqliteDb& db, const std::string& table);
 inline constexpr const char* kUnsavedEditsTable = "vts/unsaved-edits";
 void setUnsavedEdits(SqliteDb& db, const std::string& table, bool unsaved);
 bool hasUnsavedEdits(const SqliteDb& db, const std::string& table);
+
+// Where each working table came from and what its Paradox table was when it was imported, so
+// that its edits can be written back to that table alone, and only over what was imported.
+inline constexpr const char* kOriginsTable = "vts/origins";
+struct Origin {
+    std::string table;      // the working table
+    std::string folder;     // the Paradox table's folder
+    std::string name;       // the Paradox table's name
+    std::string signature;  // pdx::familySignature at the import
+};
+void recordOrigin(SqliteDb& db, const Origin& origin);
+std::optional<Origin> readOrigin(const SqliteDb& db, const std::string& table);
+std::vector<Origin> readOrigins(const SqliteDb& db);
 
 }  // namespace db

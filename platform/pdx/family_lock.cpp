@@ -114,4 +114,12 @@ FamilyLock::~FamilyLock() {
 
 FamilyLock::FamilyLock(FamilyLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
+FamilyLock& FamilyLock::operator=(FamilyLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
 }  // namespace pdx

@@ -25,7 +25,7 @@ public:
     static FamilyLock tryTake(const std::filesystem::path& dir, const std::string& table, Kind kind, Mode mode);
     ~FamilyLock();
     FamilyLock(FamilyLock&& other) noexcept;
-    FamilyLock& operator=(FamilyLock&&) = delete;
+    FamilyLock& operator=(FamilyLock&& other) noexcept;
     FamilyLock(const FamilyLock&) = delete;
 
     bool held() const { return fd_ >= 0; }

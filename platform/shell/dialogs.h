@@ -10,10 +10,12 @@ namespace vts {
 // Message-box style flags and answers, with the values the pages are written against.
 namespace mb {
 constexpr int OkOnly = 0;
+constexpr int YesNoCancel = 3;
 constexpr int YesNo = 4;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
 constexpr int Ok = 1;
+constexpr int Cancel = 2;
 constexpr int Yes = 6;
 constexpr int No = 7;
 }  // namespace mb
@@ -21,7 +23,8 @@ constexpr int No = 7;
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // An empty caption means the application title. Returns mb::Ok, mb::Yes or mb::No.
+    // An empty caption means the application title. Returns mb::Ok, mb::Yes, mb::No or (for
+    // YesNoCancel, also when the box is closed) mb::Cancel.
     virtual int messageBox(const std::string& text, int style, const std::string& caption) = 0;
     // The chosen folder without a trailing '/' (except "/" itself), or "" on cancel.
     virtual std::string browseForFolder(const std::string& prompt, const std::string& initialFolder) = 0;
@@ -55,7 +58,8 @@ public:
 
     int messageBox(const std::string& text, int style, const std::string& caption) override {
         messages.push_back({text, caption, style});
-        if (answers.empty()) return (style & 7) == mb::YesNo ? mb::No : mb::Ok;
+        if (answers.empty())
+            return (style & 7) == mb::YesNo ? mb::No : (style & 7) == mb::YesNoCancel ? mb::Cancel : mb::Ok;
         int a = answers.front();
         answers.pop_front();
         return a;

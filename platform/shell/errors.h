@@ -10,4 +10,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A write-back found the Paradox table saved by someone else since its import: nothing was
+// written, the edits are where they were.
+class TableChanged : public Error {
+public:
+    using Error::Error;
+};
+
 }  // namespace vts

@@ -66,6 +66,12 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
     box.setIcon(iconOf(style));
     fitCaption(box);
     ArrowWhileShown arrow;
+    if ((style & 7) == mb::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int chosen = box.exec();
+        return chosen == QMessageBox::Yes ? mb::Yes : chosen == QMessageBox::No ? mb::No : mb::Cancel;
+    }
     if ((style & 7) == mb::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? mb::Yes : mb::No;

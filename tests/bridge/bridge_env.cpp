@@ -1,4 +1,5 @@
 #include "bridge_env.h"
+#include "bridge/edit_session.h"
 #include "platform/pdx/family.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/replace_debris.h"
@@ -30,6 +31,21 @@ BridgeEnv::BridgeEnv()
     ctx.folderText = [this] { return folderText; };
     ctx.yieldToUi = [this] { ++yields; };
     ctx.endProgram = [this] { ++ends; };
+}
+
+std::string BridgeEnv::working(const std::string& table) const {
+    std::string quoted = "\"";
+    for (char c : WorkingTableName(folderText, table)) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+void BridgeEnv::edit(const std::string& table, const std::string& sql) const {
+    sqliteExec(workingDb(), sql);
+    sqliteExec(workingDb(),
+               "CREATE TABLE IF NOT EXISTS \"vts/unsaved-edits\"(table_name TEXT PRIMARY KEY COLLATE NOCASE)");
+    std::string literal = "'";
+    for (char c : WorkingTableName(folderText, table)) literal += c == '\'' ? std::string("''") : std::string(1, c);
+    sqliteExec(workingDb(), "INSERT OR IGNORE INTO \"vts/unsaved-edits\" VALUES(" + literal + "')");
 }
 
 void copyFiles(const fs::path& fromDir, const fs::path& toDir) {

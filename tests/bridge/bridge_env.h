@@ -36,6 +36,10 @@ public:
     AppContext ctx;
 
     fs::path workingDb() const { return appFolder / "dbTemp.mdb"; }
+    // The working table of the Paradox table `table` of the folder text, quoted for SQL.
+    std::string working(const std::string& table) const;
+    // Runs SQL that changes that working table, and marks it edited as the grid does.
+    void edit(const std::string& table, const std::string& sql) const;
 };
 
 // Copies the table's .db and every file of the same base name (letter case ignored).

@@ -47,7 +47,7 @@ struct Scene {
         original = readTable(env.paradoxFolder / "CUSTOMER.DB");
         ImportParadoxTable(env.ctx, "CUSTOMER");
         column = original.schema.fields.at(1).name;
-        sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET `" + column + "` = 'Edited' WHERE rowid = 1");
+        env.edit("CUSTOMER", "UPDATE " + env.working("CUSTOMER") + " SET `" + column + "` = 'Edited' WHERE rowid = 1");
     }
 
     std::vector<pdx::Record> edited() const {
@@ -63,8 +63,10 @@ struct Scene {
     }
 
     bool editStillInWorkingTable() {
-        return WorkingTableExists(env.ctx, "CUSTOMER") &&
-               sqliteColumn(env.workingDb(), "SELECT `" + column + "` FROM CUSTOMER WHERE rowid = 1").at(0) == "Edited";
+        return WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "CUSTOMER")) &&
+               sqliteColumn(env.workingDb(),
+                            "SELECT `" + column + "` FROM " + env.working("CUSTOMER") + " WHERE rowid = 1")
+                       .at(0) == "Edited";
     }
 
     // "old" or "new" when the folder holds exactly that family; a description of the fault otherwise.

@@ -32,7 +32,7 @@ protected:
         filesBefore = fileNames(env.paradoxFolder);
         ImportParadoxTable(env.ctx, "CUSTOMER");
         const std::string column = original.schema.fields.at(1).name;
-        sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET `" + column + "` = 'Edited' WHERE rowid = 1");
+        env.edit("CUSTOMER", "UPDATE " + env.working("CUSTOMER") + " SET `" + column + "` = 'Edited' WHERE rowid = 1");
         hooks.setWriteBackDone = [this] { ++done; };
     }
 
@@ -50,14 +50,16 @@ protected:
 
     std::string editedValue() {
         const std::string column = original.schema.fields.at(1).name;
-        return sqliteColumn(env.workingDb(), "SELECT `" + column + "` FROM CUSTOMER WHERE rowid = 1").at(0);
+        return sqliteColumn(env.workingDb(),
+                            "SELECT `" + column + "` FROM " + env.working("CUSTOMER") + " WHERE rowid = 1")
+            .at(0);
     }
 
     void expectRetrySucceeds() {
         SaveTableToParadox(env.ctx, "CUSTOMER", hooks);
         EXPECT_EQ(done, 1);
         EXPECT_EQ(env.ends, 1);
-        EXPECT_FALSE(WorkingTableExists(env.ctx, "CUSTOMER"));
+        EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "CUSTOMER")));
         const auto written = readTable(env.paradoxFolder / "CUSTOMER.db");
         EXPECT_EQ(written.schema, original.schema);
         ASSERT_EQ(written.records.size(), original.records.size());
@@ -120,14 +122,14 @@ TEST_F(WriteBackFailure, FolderRemovedAfterTheImport) {
 TEST_F(WriteBackFailure, ValueThatNoLongerFits) {
     const pdx::Field& field = original.schema.fields.at(1);
     ASSERT_EQ(field.type, pdx::FieldType::Alpha);
-    sqliteExec(env.workingDb(),
-               "UPDATE CUSTOMER SET `" + field.name + "` = '" + std::string(field.size + 1, 'x') + "' WHERE rowid = 2");
+    env.edit("CUSTOMER", "UPDATE " + env.working("CUSTOMER") + " SET `" + field.name + "` = '" +
+                             std::string(field.size + 1, 'x') + "' WHERE rowid = 2");
     const std::string error = failWith([&] { SaveTableToParadox(env.ctx, "CUSTOMER", hooks); });
     EXPECT_NE(error.find(field.name), std::string::npos) << error;
     EXPECT_NE(error.find('2'), std::string::npos) << error;
     expectUnchanged(env.paradoxFolder);
-    sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET `" + field.name + "` = " + "(SELECT `" + field.name +
-                                    "` FROM CUSTOMER WHERE rowid = 3) WHERE rowid = 2");
+    env.edit("CUSTOMER", "UPDATE " + env.working("CUSTOMER") + " SET `" + field.name + "` = " + "(SELECT `" +
+                             field.name + "` FROM " + env.working("CUSTOMER") + " WHERE rowid = 3) WHERE rowid = 2");
     original.records[1][1] = original.records[2][1];
     expectRetrySucceeds();
 }
@@ -170,7 +172,7 @@ TEST_F(WriteBackFailure, AnOldTableThatCannotBeReadIsNotReplaced) {
 }
 
 TEST_F(WriteBackFailure, MissingWorkingTableKeepsTheParadoxTable) {
-    sqliteExec(env.workingDb(), "DROP TABLE CUSTOMER");
+    sqliteExec(env.workingDb(), "DROP TABLE " + env.working("CUSTOMER"));
     EXPECT_FALSE(failWith([&] { SaveTableToParadox(env.ctx, "CUSTOMER", hooks); }).empty());
     EXPECT_EQ(done, 0);
     EXPECT_EQ(fileNames(env.paradoxFolder), filesBefore);
@@ -194,7 +196,8 @@ TEST(PartialImport, IsNeverWrittenBackAndAFullImportClearsTheMark) {
     const auto filesBefore = fileNames(env.paradoxFolder);
 
     EXPECT_FALSE(errorOf([&] { ImportParadoxTable(env.ctx, "NOTES"); }).empty());
-    ASSERT_TRUE(WorkingTableExists(env.ctx, "NOTES"));  // the rows before the failure stay
+    ASSERT_TRUE(
+        WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "NOTES")));  // the rows before the failure stay
     const std::string why = errorOf([&] { SaveTableToParadox(env.ctx, "NOTES", {}); });
     EXPECT_NE(why.find("was not copied completely"), std::string::npos) << why;
     EXPECT_EQ(env.ends, 0);

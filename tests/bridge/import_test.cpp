@@ -24,7 +24,7 @@ std::vector<std::string> columnsOf(BridgeEnv& env, const std::string& table) {
     return sqliteColumn(env.workingDb(),
                         "SELECT name || ' ' || substr(type || ' ', 1, instr(type || ' ', ' ') - 1) "
                         "FROM pragma_table_info('" +
-                            table + "') ORDER BY cid");
+                            WorkingTableName(env.folderText, table) + "') ORDER BY cid");
 }
 
 TEST(Import, CustomerColumnsTakeTheirWorkingTypes) {
@@ -33,8 +33,9 @@ TEST(Import, CustomerColumnsTakeTheirWorkingTypes) {
                {{std::int64_t{1}, std::string("Ann")}});
     ImportParadoxTable(env.ctx, "CUSTOMER");
     EXPECT_EQ(columnsOf(env, "CUSTOMER"), (std::vector<std::string>{"ID INT", "NAME TEXT"}));
-    EXPECT_TRUE(WorkingTableExists(env.ctx, "customer"));
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT NAME FROM CUSTOMER"), std::vector<std::string>{"Ann"});
+    EXPECT_TRUE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "customer")));
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT NAME FROM " + env.working("CUSTOMER")),
+              std::vector<std::string>{"Ann"});
 }
 
 TEST(Import, CustomerRowsStoredAsTheirTextsWouldBe) {
@@ -47,7 +48,8 @@ TEST(Import, CustomerRowsStoredAsTheirTextsWouldBe) {
     ImportParadoxTable(env.ctx, "CUSTOMER");
     EXPECT_EQ(sqliteColumn(env.workingDb(),
                            "SELECT typeof(ID) || ':' || ifnull(ID, '') || '|' || ifnull(CITY, '<null>') "
-                           "|| '|' || ifnull(NAME, '<null>') FROM CUSTOMER ORDER BY rowid"),
+                           "|| '|' || ifnull(NAME, '<null>') FROM " +
+                               env.working("CUSTOMER") + " ORDER BY rowid"),
               (std::vector<std::string>{"integer:7|<null>|O'Brien", "integer:8|Rome|<null>", "null:|<null>|<null>"}));
 }
 
@@ -55,10 +57,11 @@ TEST(Import, ASecondImportReplacesTheTable) {
     BridgeEnv env;
     writeTable(env.paradoxFolder, "T", schemaOf({{"V", FieldType::Alpha, 5}}), {{std::monostate{}}});
     ImportParadoxTable(env.ctx, "T");
-    sqliteExec(env.workingDb(), "INSERT INTO T VALUES('extra')");
+    sqliteExec(env.workingDb(), "INSERT INTO " + env.working("T") + " VALUES('extra')");
     ImportParadoxTable(env.ctx, "T");
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM T"), std::vector<std::string>{"1"});
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM sqlite_master WHERE name = 'T'"),
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM " + env.working("T")), std::vector<std::string>{"1"});
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM sqlite_master WHERE name = '" +
+                                                WorkingTableName(env.folderText, "T") + "'"),
               std::vector<std::string>{"1"});
 }
 
@@ -70,13 +73,15 @@ TEST(WorkingTableExists, BaseTablesOnlyLetterCaseIgnored) {
     sqliteExec(env.workingDb(), "CREATE TABLE \"vts/unsaved-edits\"(table_name TEXT)");
     sqliteExec(env.workingDb(), "CREATE TABLE X(id INTEGER PRIMARY KEY AUTOINCREMENT)");  // makes sqlite_sequence
     sqliteExec(env.workingDb(), "DROP TABLE X");
-    EXPECT_TRUE(WorkingTableExists(env.ctx, "customer"));
-    EXPECT_TRUE(WorkingTableExists(env.ctx, "CUSTOMER"));
+    const auto working = [&](const char* name) { return WorkingTableName(env.folderText, name); };
+    EXPECT_TRUE(WorkingTableExists(env.ctx, working("customer")));
+    EXPECT_TRUE(WorkingTableExists(env.ctx, working("CUSTOMER")));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, "Customer"));  // another folder's table of that name
     EXPECT_FALSE(WorkingTableExists(env.ctx, "V"));
-    EXPECT_FALSE(WorkingTableExists(env.ctx, "CUSTOMERS"));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, working("CUSTOMERS")));
     EXPECT_FALSE(WorkingTableExists(env.ctx, "sqlite_master"));
     for (const auto& name : sqliteColumn(env.workingDb(), "SELECT name FROM sqlite_master WHERE type = 'table'"))
-        EXPECT_EQ(WorkingTableExists(env.ctx, name), name == "Customer") << name;
+        EXPECT_EQ(WorkingTableExists(env.ctx, name), name == working("Customer")) << name;
 }
 
 TEST(Import, EmptyTableGivesColumnsWithoutRows) {
@@ -84,7 +89,8 @@ TEST(Import, EmptyTableGivesColumnsWithoutRows) {
     writeTable(env.paradoxFolder, "EMPTY", schemaOf({{"A", FieldType::Short, 2}, {"B", FieldType::Memo, 11}}), {});
     ImportParadoxTable(env.ctx, "EMPTY");
     EXPECT_EQ(columnsOf(env, "EMPTY"), (std::vector<std::string>{"A INT", "B MEMO"}));
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM EMPTY"), std::vector<std::string>{"0"});
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT count(*) FROM " + env.working("EMPTY")),
+              std::vector<std::string>{"0"});
 }
 
 TEST(Import, BlobsArriveIntact) {
@@ -94,7 +100,7 @@ TEST(Import, BlobsArriveIntact) {
                {{std::int64_t{1}, blob}});
     ImportParadoxTable(env.ctx, "BLOBS");
     EXPECT_EQ(columnsOf(env, "BLOBS"), (std::vector<std::string>{"ID INT", "DATA OLEOBJECT"}));
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT typeof(DATA) || ':' || hex(DATA) FROM BLOBS"),
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT typeof(DATA) || ':' || hex(DATA) FROM " + env.working("BLOBS")),
               std::vector<std::string>{"blob:0027FF5C270078"});
 }
 
@@ -104,7 +110,7 @@ TEST(Import, RecordsTheSourceStructure) {
     ImportParadoxTable(env.ctx, "CUSTOMER");
     db::Connection working;
     working.Open(WorkingConnectionString(env.appFolder));
-    const auto recorded = working.SourceStructure("CUSTOMER");
+    const auto recorded = working.SourceStructure(WorkingTableName(env.folderText, "CUSTOMER"));
     ASSERT_TRUE(recorded);
     EXPECT_EQ(*recorded, readTable(env.paradoxFolder / "CUSTOMER.DB").schema);
 }
@@ -119,7 +125,8 @@ TEST(Import, ProgressEndsAtTheRowCount) {
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), std::make_pair(3000L, 3000L));
     for (size_t i = 1; i < calls.size(); ++i) EXPECT_LE(calls[i - 1].first, calls[i].first);
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT sum(N) FROM MANY"), std::vector<std::string>{"4498500"});
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT sum(N) FROM " + env.working("MANY")),
+              std::vector<std::string>{"4498500"});
 }
 
 TEST(Import, RowsBeforeAFailureStay) {
@@ -131,7 +138,7 @@ TEST(Import, RowsBeforeAFailureStay) {
     const auto blobs = env.paradoxFolder / "BROKEN.MB";
     fs::resize_file(blobs, fs::file_size(blobs) / 2);
     EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, "BROKEN"));
-    const auto count = std::stol(sqliteColumn(env.workingDb(), "SELECT count(*) FROM BROKEN").at(0));
+    const auto count = std::stol(sqliteColumn(env.workingDb(), "SELECT count(*) FROM " + env.working("BROKEN")).at(0));
     EXPECT_GT(count, 0);
     EXPECT_LT(count, 2000);
 }

@@ -34,14 +34,15 @@ TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
     ASSERT_EQ(std::count(list.items.begin(), list.items.end(), name), 1);
 
     ImportParadoxTable(env.ctx, name);
+    env.edit(name, "SELECT 1");  // marked edited: written again under its odd name
     SaveTableToParadox(env.ctx, name, {});
     const auto written = readTable(env.paradoxFolder / (name + ".db"));
     EXPECT_EQ(written.schema, schema);
     EXPECT_EQ(written.records, rows);
     EXPECT_EQ(fileBytes(env.paradoxFolder / "OTHER.db"), otherBytes);
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT N FROM OTHER ORDER BY rowid"),
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT N FROM " + env.working("OTHER") + " ORDER BY rowid"),
               (std::vector<std::string>{"1", "2"}));
-    EXPECT_FALSE(WorkingTableExists(env.ctx, name));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, name)));
 }
 
 TEST(OddNames, QuoteAndSemicolonNamesCannotAddStatements) {
@@ -53,10 +54,11 @@ TEST(OddNames, QuoteAndSemicolonNamesCannotAddStatements) {
     writeTable(env.paradoxFolder, "OTHER", schema, {{std::int64_t{4}}});
     ImportParadoxTable(env.ctx, "OTHER");
     ImportParadoxTable(env.ctx, name);
+    env.edit(name, "SELECT 1");  // marked edited: written again under its odd name
     SaveTableToParadox(env.ctx, name, {});
     EXPECT_EQ(readTable(env.paradoxFolder / (name + ".db")).records, (std::vector<pdx::Record>{{std::int64_t{3}}}));
-    EXPECT_TRUE(WorkingTableExists(env.ctx, "OTHER"));
-    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT V FROM OTHER"), std::vector<std::string>{"4"});
+    EXPECT_TRUE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "OTHER")));
+    EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT V FROM " + env.working("OTHER")), std::vector<std::string>{"4"});
 }
 
 }  // namespace

@@ -114,8 +114,9 @@ TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
         EXPECT_ANY_THROW(ImportParadoxTable(env.ctx, table));
         return;
     }
-    // Unchanged round trip.
+    // Unchanged round trip: marked edited with no change, so the writer writes it all again.
     ImportParadoxTable(env.ctx, table);
+    env.edit(table, "SELECT 1");
     SaveTableToParadox(env.ctx, table, {});
     const fs::path written = tableFile(env.paradoxFolder / (table + ".db"));
     const auto back = readTable(written);
@@ -126,7 +127,7 @@ TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
     EXPECT_EQ(back.records, original->records);
     EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
     EXPECT_EQ(familyKinds(env.paradoxFolder, table), familyKinds(source.parent_path(), source.stem().string()));
-    EXPECT_FALSE(WorkingTableExists(env.ctx, table));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, table)));
     if (!hasBlobFields(original->schema)) expectSameAsPxlibSees(source, written, table);
 
     // One edited value.
@@ -137,8 +138,8 @@ TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
     const std::string column = original->schema.fields[edit->field].name;
     std::string quoted;
     for (char c : column) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    sqliteExec(env.workingDb(), "UPDATE \"" + table + "\" SET \"" + quoted + "\" = " + edit->literal +
-                                    " WHERE rowid = (SELECT min(rowid) FROM \"" + table + "\")");
+    env.edit(table, "UPDATE " + env.working(table) + " SET \"" + quoted + "\" = " + edit->literal +
+                        " WHERE rowid = (SELECT min(rowid) FROM " + env.working(table) + ")");
     SaveTableToParadox(env.ctx, table, {});
     auto expected = original->records;
     expected[0][edit->field] = edit->expected;

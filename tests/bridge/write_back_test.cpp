@@ -42,14 +42,14 @@ TEST(WriteBack, HooksInOrderAndResult) {
     BridgeEnv env;
     writeTable(env.paradoxFolder, "CUSTOMER", numberAndText(), {{std::int64_t{1}, std::string("a")}});
     ImportParadoxTable(env.ctx, "CUSTOMER");
-    sqliteExec(env.workingDb(), "UPDATE CUSTOMER SET S = 'b'");
+    env.edit("CUSTOMER", "UPDATE " + env.working("CUSTOMER") + " SET S = 'b'");
     Hooks hooks;
     SaveTableToParadox(env.ctx, "CUSTOMER", hooks.make(env));
     EXPECT_EQ(hooks.released, 1);
-    EXPECT_EQ(hooks.tableAtRelease, "a");  // the grid is released before anything is written
+    EXPECT_EQ(hooks.tableAtRelease, "b");  // the grid lets go only once the table is written
     EXPECT_EQ(hooks.done, 1);
     EXPECT_EQ(env.ends, 1);
-    EXPECT_FALSE(WorkingTableExists(env.ctx, "CUSTOMER"));
+    EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "CUSTOMER")));
     // The "//..." target is the same folder: the table landed where it came from.
     const auto written = readTable(env.paradoxFolder / "CUSTOMER.db");
     ASSERT_EQ(written.records.size(), 1u);
@@ -66,6 +66,7 @@ TEST(WriteBack, ReportsRowsWrittenOfTheRowCount) {
     std::vector<std::pair<long, long>> calls;
     WriteBackHooks hooks;
     hooks.progress = [&](long done, long total) { calls.emplace_back(done, total); };
+    env.edit("BIG", "SELECT 1");  // written again, not left as it is
     SaveTableToParadox(env.ctx, "BIG", hooks);
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), std::make_pair(1234L, 1234L));
@@ -79,6 +80,7 @@ TEST(WriteBack, KeepsTheAutoincrementCounterOfTheTableItReplaces) {
     copyFamily(fixtures() / "db", "CUSTOMER", env.paradoxFolder);
     const auto before = pdx::TableReader(fixtures() / "db" / "CUSTOMER.DB").info().autoIncCounter;
     ImportParadoxTable(env.ctx, "CUSTOMER");
+    env.edit("CUSTOMER", "SELECT 1");  // written again, not left as it is
     SaveTableToParadox(env.ctx, "CUSTOMER", {});
     EXPECT_EQ(pdx::TableReader(tableFile(env.paradoxFolder / "CUSTOMER.db")).info().autoIncCounter, before);
     EXPECT_GT(before, 20u);
@@ -96,6 +98,7 @@ TEST(WriteBack, AByteTheCodePageLeavesUndefinedIsWrittenBackAsItself) {
     }();
     ASSERT_NE(bytes.find("X\x81X"), std::string::npos);
     ImportParadoxTable(env.ctx, "ODD");
+    env.edit("ODD", "SELECT 1");  // written again, not left as it is
     SaveTableToParadox(env.ctx, "ODD", {});
     EXPECT_EQ(readTable(env.paradoxFolder / "ODD.db").records[0][1], pdx::Value(std::string("X\xEF\x9E\x81X")));
 }
@@ -108,6 +111,7 @@ TEST(WriteBack, RowCountWithoutGroupingAndEmptyTables) {
     writeTable(env.paradoxFolder, "NONE", numberAndText(), {});
     for (const char* name : {"BIG", "NONE"}) {
         ImportParadoxTable(env.ctx, name);
+        env.edit(name, "SELECT 1");  // written again, not left as it is
         SaveTableToParadox(env.ctx, name, {});
     }
     EXPECT_EQ(readTable(env.paradoxFolder / "BIG.db").records, rows);
@@ -121,6 +125,7 @@ TEST(WriteBack, AFolderTextWithATrailingSlashIsTheSameFolder) {
     writeTable(env.paradoxFolder, "T", numberAndText(), {});
     env.folderText = env.paradoxFolder.string() + "/";
     ImportParadoxTable(env.ctx, "T");
+    env.edit("T", "SELECT 1");  // written again, not left as it is
     SaveTableToParadox(env.ctx, "T", {});
     EXPECT_TRUE(fs::exists(env.paradoxFolder / "T.db"));
     EXPECT_EQ(env.ends, 1);
@@ -136,6 +141,7 @@ TEST(WriteBack, OtherLetterCaseIsReplacedUnderItsOwnNames) {
     }
     const auto original = readTable(fixtures() / "db" / "CUSTOMER.DB");
     ImportParadoxTable(env.ctx, "CUSTOMER");
+    env.edit("CUSTOMER", "SELECT 1");  // written again, not left as it is
     SaveTableToParadox(env.ctx, "CUSTOMER", {});
     // The secondary index (.X06/.Y06) is written again for the new table, under its own names too.
     EXPECT_EQ(fileNames(env.paradoxFolder),
@@ -150,6 +156,7 @@ TEST(WriteBack, TableAlreadyGoneIsWrittenAnew) {
     writeTable(env.paradoxFolder, "T", numberAndText(), {{std::int64_t{5}, std::string("x")}});
     ImportParadoxTable(env.ctx, "T");
     fs::remove(env.paradoxFolder / "T.db");
+    env.edit("T", "SELECT 1");  // written again, not left as it is
     SaveTableToParadox(env.ctx, "T", {});
     EXPECT_EQ(readTable(env.paradoxFolder / "T.db").records.size(), 1u);
     EXPECT_EQ(env.ends, 1);

@@ -10,7 +10,8 @@ namespace {
 using namespace test;
 
 const std::string kDiscard =
-    "The table CUSTOMER has changes that are not yet saved to the Paradox folder. Discard them?";
+    "The table CUSTOMER has changes that are not yet saved to the Paradox folder. Discard them?\r\n\r\nYes: "
+    "discard them and open the table as it is in the folder. No: go on with them. Cancel: stay here.";
 
 TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
     PageRig rig(false);
@@ -76,23 +77,22 @@ TEST(Chooser, EditsNotWrittenBackAreDiscardedOnlyWhenTheUserSaysYes) {
     rig.editCell(0, "Street", "Edited");
     rig.form3().PushButton1_Click();
 
-    rig.dialogs.answers = {mb::No};
-    rig.openTable("CUSTOMER");
+    rig.openTable("CUSTOMER");  // unanswered (closed): stays on the chooser
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, kDiscard);
-    EXPECT_EQ(rig.dialogs.messages[0].style & 7, mb::YesNo);
+    EXPECT_EQ(rig.dialogs.messages[0].style & 7, mb::YesNoCancel);
     EXPECT_EQ(rig.dialogs.messages[0].caption, rig.program->context().appTitle);
     EXPECT_TRUE(rig.form2().isVisible());
     EXPECT_FALSE(rig.form3().isVisible());
+    rig.dialogs.answers = {mb::No};  // on with them
+    rig.openTable("CUSTOMER");
+    EXPECT_TRUE(rig.form3().isVisible());
     EXPECT_EQ(rig.shown(0, "Street"), "Edited");
 
-    // Another table does not touch them; the question comes again for this one.
-    rig.openTable("ORDERS");
-    EXPECT_EQ(rig.dialogs.messages.size(), 1u);
     rig.form3().PushButton1_Click();
     rig.dialogs.answers = {mb::Yes};
     rig.openTable("CUSTOMER");
-    ASSERT_EQ(rig.dialogs.messages.size(), 2u);
+    ASSERT_EQ(rig.dialogs.messages.size(), 3u);
     EXPECT_TRUE(rig.form3().isVisible());
     EXPECT_NE(rig.shown(0, "Street"), "Edited");
 }
@@ -103,13 +103,14 @@ TEST(Chooser, EditsLeftByAnEarlierRunAreAskedAboutToo) {
     rig.openTable("CUSTOMER");
     rig.editCell(0, "Street", "Edited");
     rig.form3().PushButton1_Click();
-    rig.form2().close();  // ends the run without a write-back
-    ASSERT_EQ(rig.ended, 1);
+    rig.program.reset();  // the run ends without a write-back (a crash, a kill)
 
-    rig.start();  // the folder is remembered: the chooser shows at once
-    rig.openTable("CUSTOMER");
+    rig.start();  // asked at once; unanswered (closed), the edits are kept for later
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
-    EXPECT_EQ(rig.dialogs.messages[0].text, kDiscard);
+    EXPECT_NE(rig.dialogs.messages[0].text.find("has changes from an earlier run"), std::string::npos);
+    rig.openTable("CUSTOMER");  // the folder is remembered: the chooser shows at once
+    ASSERT_EQ(rig.dialogs.messages.size(), 2u);
+    EXPECT_EQ(rig.dialogs.messages[1].text, kDiscard);
 }
 
 TEST(Chooser, WrittenBackOrImportedAfreshATableHasNoUnsavedEdits) {
@@ -118,11 +119,12 @@ TEST(Chooser, WrittenBackOrImportedAfreshATableHasNoUnsavedEdits) {
     rig.openTable("CUSTOMER");
     rig.editCell(0, "Street", "Edited");
     AppContext& ctx = rig.program->context();
-    EXPECT_TRUE(WorkingTableHasUnsavedEdits(ctx, "CUSTOMER"));
-    EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, "ORDERS"));
+    const auto working = [&](const char* name) { return WorkingTableName(rig.data.string(), name); };
+    EXPECT_TRUE(WorkingTableHasUnsavedEdits(ctx, working("CUSTOMER")));
+    EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, working("ORDERS")));
     rig.form3().close();
     ASSERT_EQ(rig.ended, 1);
-    EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, "CUSTOMER"));
+    EXPECT_FALSE(WorkingTableHasUnsavedEdits(ctx, working("CUSTOMER")));
 }
 
 TEST(Chooser, TableNamesAreUpperCasedBeyondAscii) {

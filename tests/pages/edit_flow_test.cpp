@@ -52,7 +52,7 @@ TEST(EditFlow, EditsReachTheParadoxTableWhenTheGridEditorCloses) {
     EXPECT_EQ(std::to_string(std::get<std::int64_t>(rows[0][0])), firstCustNo);
 }
 
-TEST(EditFlow, BackThenClosingTheChooserWritesNothing) {
+TEST(EditFlow, BackThenClosingTheChooserAsksAndDiscardsOnlyOnNo) {
     Rig rig;
     rig.chooseFolder(rig.data);
     const std::string before = fileBytes(rig.data / "CUSTOMER.DB");
@@ -61,6 +61,9 @@ TEST(EditFlow, BackThenClosingTheChooserWritesNothing) {
     rig.form3().PushButton1_Click();
     EXPECT_TRUE(rig.form2().isVisible());
     EXPECT_FALSE(rig.form3().isVisible());
+    rig.form2().close();  // unanswered (closed): stays
+    EXPECT_EQ(rig.ended, 0);
+    rig.dialogs.answers = {mb::No};
     rig.form2().close();
     EXPECT_EQ(rig.ended, 1);
     EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), before);
@@ -73,6 +76,7 @@ TEST(EditFlow, BackAndAnotherTableWritesOnlyThatTable) {
     rig.openTable("CUSTOMER");
     rig.editCell(0, "FirstName", "Changed");
     rig.form3().PushButton1_Click();
+    rig.dialogs.answers = {mb::No};  // CUSTOMER's edits: discarded
     rig.openTable("ORDERS");
     EXPECT_EQ(rig.form3().Label2->text(), " Now Editing: ORDERS");
     rig.editCell(0, "Amount Paid", "123.45");

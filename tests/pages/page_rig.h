@@ -44,6 +44,7 @@ inline std::vector<pdx::Record> readAll(const fs::path& p) {
 struct PageRig {
     TempDir dir;
     fs::path data = dir / "data";
+    fs::path app = dir / "app";  // another rig's: a second window of the same user
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     SettingsStore settings{QString::fromStdString((dir / "settings.ini").string())};
@@ -64,7 +65,7 @@ struct PageRig {
     void start() {
         program.reset();
         program = std::make_unique<Program>(
-            ProgramServices{dialogs, launcher, settings, dir / "app", [this] { ++ended; }, [] {}, exporters});
+            ProgramServices{dialogs, launcher, settings, app, [this] { ++ended; }, [] {}, exporters});
         program->start();
     }
     Form1& form1() { return program->form1(); }
