@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
     DataGridView view(nullptr);
     view.resize(800, 600);
     view.show();
-    view.setDataSource(grid.OpenGridSource(bench::kBenchTableName), grid.SourceStructure(bench::kBenchTableName));
+    const std::string table = WorkingTableName(data.string(), bench::kBenchTableName);
+    view.setDataSource(grid.OpenGridSource(table), grid.SourceStructure(table));
     paint(view);
     const double firstPaint = since(t);
 
