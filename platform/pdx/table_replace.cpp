@@ -27,10 +27,19 @@ void call(const WriteHook& hook) {
     if (hook) hook();
 }
 
-// The inode now under `path` (not following a link), 0 when there is nothing.
+// The inode now under `path` (not following a link), 0 when there is nothing. Any other failure
+// to look is an error: taken for "nothing", it would turn a finished replacement into an undone one.
 std::uint64_t inodeAt(const fs::path& path) {
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    if (::lstat(path.c_str(), &st) == 0) return st.st_ino;
+    if (errno == ENOENT) return 0;
+    throw Error(path.string() + ": cannot look at the file: " + std::strerror(errno));
+}
+
+// A link someone else made may point anywhere of ours: only our own links are followed.
+bool isOwnLink(const fs::path& file) {
+    struct stat st {};
+    return ::lstat(file.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && st.st_uid == ::geteuid();
 }
 
 void removeFile(const fs::path& path, const WriteHook& hook) {
@@ -91,6 +100,16 @@ void settle(const ReplaceJournal& j, const fs::path& journal, const WriteHook& h
     syncFolder(journal.parent_path());
 }
 
+// A replacement that failed is undone whatever it reached, even with every new file in place (the
+// folder could not be forced to disk): a failure reported leaves the old table.
+void undo(const ReplaceJournal& j, const fs::path& journal, const WriteHook& hook) {
+    rollBack(j, hook);
+    syncFolders(foldersOf(j), hook);
+    removeFile(journal, hook);
+    call(hook);
+    syncFolder(journal.parent_path());
+}
+
 // "CUSTOMER.MB.vts-new-1a2b3c4d5e6f" -> "CUSTOMER.MB"; empty when the name has no marker.
 std::string beforeMarker(const std::string& file, const char* marker) {
     const std::string m = std::string(marker) + "-";
@@ -128,14 +147,43 @@ bool isJournalOf(const std::string& file, const std::string& name) {
            equalsNoCase(file.substr(0, file.size() - std::strlen(kJournalSuffix)), name);
 }
 
-// The table's folder and the folders its linked files lie in: where its replacements leave files.
+// The table's folder and the folders its own linked files lie in: where its replacements leave files.
 std::set<fs::path> familyFolders(const fs::path& dir, const std::string& name) {
     std::set<fs::path> folders{dir};
     for (const auto& file : findFamily(dir, name)) {
         std::error_code ec;
-        if (fs::is_symlink(file, ec)) folders.insert(fs::canonical(file, ec).parent_path());
+        if (isOwnLink(file)) folders.insert(fs::canonical(file, ec).parent_path());
     }
     return folders;
+}
+
+// A name a replacement of `table` makes: a family file, or the staged or set-aside form of one.
+bool replacementName(const std::string& file, const std::string& table) {
+    for (const char* marker : {kStagedMarker, kAsideMarker})
+        if (const auto base = beforeMarker(file, marker); !base.empty()) return isFamilyFile(base, table);
+    if (file.ends_with(kAsideMarker))
+        return isFamilyFile(file.substr(0, file.size() - std::strlen(kAsideMarker)), table);
+    return isFamilyFile(file, table);
+}
+
+// A folder others may write can hold a journal planted to make this program move or delete files
+// anywhere its user may. Recovery acts only on a plain journal of this user, naming only what a
+// replacement of that table would make, in the folders of that table.
+void checkTrusted(const fs::path& journal, const ReplaceJournal& j, const fs::path& dir, const std::string& name) {
+    const std::string what = journal.string() + ": this replacement journal was left alone: ";
+    const std::string todo = " Look at it, and remove it if it is not from an interrupted save of yours.";
+    struct stat st {};
+    if (::lstat(journal.c_str(), &st) != 0) throw Error(what + std::strerror(errno) + "." + todo);
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        throw Error(what + "it is not a file of this user's (someone else may have put it there)." + todo);
+    if (!equalsNoCase(j.table, name)) throw Error(what + "it names another table." + todo);
+    const std::set<fs::path> folders = familyFolders(dir, name);
+    for (const auto* moves : {&j.old, &j.added})
+        for (const auto& m : *moves)
+            for (const fs::path& p : {m.from, m.to})
+                if (!folders.count(p.parent_path()) || !replacementName(p.filename().string(), name))
+                    throw Error(what + "it names " + p.string() + ", which no replacement of " + name +
+                                " would touch." + todo);
 }
 
 // Whether a replacement of the table left anything to settle: a journal, staged or set-aside files.
@@ -157,12 +205,21 @@ bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook
     bool changed = false;
     for (const auto& f : listFolder(dir)) {
         if (!isJournalOf(f, name)) continue;
+        const ReplaceJournal j = readJournal(dir / f);
+        checkTrusted(dir / f, j, dir, name);
         const FamilyLock files(dir, name, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
-        settle(readJournal(dir / f), dir / f, hook);
+        settle(j, dir / f, hook);
         changed = true;
     }
     for (const auto& folder : familyFolders(dir, name)) changed = clearDebris(folder, name, hook) || changed;
     return changed;
+}
+
+// The kinds of family file a write-back writes again (or drops); any other stays byte for byte.
+bool isRewrittenKind(const std::string& extension) {
+    std::string e = extension;
+    for (char& c : e) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return e == "DB" || e == "MB" || e == "PX" || e == "VAL" || (e.size() == 3 && (e[0] == 'X' || e[0] == 'Y'));
 }
 
 std::string lowerOrUpper(const std::string& ext, const std::string& like) {
@@ -184,7 +241,12 @@ TableReplacement::TableReplacement(fs::path dir, std::string name, ReplaceOption
     recoverLocked(dir_, name_, opt_.beforeCall);
     for (const auto& file : findFamily(dir_, name_)) {
         Member m{file, file.extension().string().substr(1), {}};
+        if (!isRewrittenKind(m.extension)) continue;  // .TV, .FAM ...: another program's, kept as they are
         std::error_code ec;
+        if (fs::is_symlink(file, ec) && !isOwnLink(file))
+            throw Error(file.string() + " is a link made by another user, so the table " + name_ +
+                        " is not written through it. Replace the link by the file itself, or remove it, and "
+                        "try again.");
         if (fs::is_symlink(file, ec)) m.real = fs::canonical(file, ec);
         if (ec) throw Error(file.string() + ": cannot follow the link: " + ec.message());
         if (::lstat(m.real.c_str(), &m.st) != 0) throw Error(m.real.string() + ": " + std::strerror(errno));
@@ -237,10 +299,13 @@ void TableReplacement::commit(TableWriter& writer) {
             call();
             renameNoReplace(m.from, m.to);
         }
+        // Saved means on disk: a folder that cannot be forced there fails the write-back, and the
+        // edits stay with the user.
+        syncFolders(foldersOf(j), opt_.beforeCall);
     } catch (const std::exception& e) {
         std::string message = e.what();
         try {
-            settle(j, journal, opt_.beforeCall);
+            undo(j, journal, opt_.beforeCall);
         } catch (const std::exception& undo) {
             message += " The earlier table could not be put back yet (" + std::string(undo.what()) +
                        "); it will be when the folder is next opened.";

@@ -90,8 +90,7 @@ const KnownFailures kKnown = {
     {"wild_hr_personal_employe_db", "#24: an index starting with the key field is dropped"},
     {"wild_hr_personal_m_dispo_db", "#24: an index starting with the key field is dropped"},
     {"wild_hr_personal_r__int__gration_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_pointage_db", "#24 and #23: an index is dropped, the .TV and .FAM files are deleted"},
-    {"wild_lazarus_paradox_Test_DB", "#23: the .TV and .FAM files are deleted"},
+    {"wild_hr_personal_pointage_db", "#24: an index starting with the key field is dropped"},
 };
 
 class RoundTrip : public ::testing::TestWithParam<fs::path> {};

@@ -3,6 +3,7 @@
 // trusted left alone.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -212,6 +213,57 @@ TEST_F(Replace, AReaderLeavesNoTraceAndMeetsTheFirstWriterWhole) {
     }
     EXPECT_GT(reads, 10);
     EXPECT_EQ(mixed, 0);
+}
+
+// A shared folder: what someone else put there never makes the program touch a file elsewhere,
+// nor a file of the table on the word of another user's journal or link.
+std::uint64_t inodeOf(const fs::path& p) {
+    struct stat st {};
+    ::lstat(p.c_str(), &st);
+    return st.st_ino;
+}
+
+// Another user's files are made by root giving them away; as anyone else the test cannot.
+std::optional<uid_t> anotherUser() {
+    if (::geteuid() != 0) return std::nullopt;
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? std::optional<uid_t>(nobody->pw_uid) : std::nullopt;
+}
+
+TEST_F(Replace, PlantedJournalsAndLinksAreLeftAlone) {
+    const fs::path share = dir / "share", victim = dir / "victim.txt";
+    copyFamily(kMemo, share);
+    std::ofstream(victim) << "mine";
+    const auto plant = [&](const pdx::ReplaceJournal& j) {
+        pdx::writeJournal(pdx::journalPath(share, "memo"), j, {});
+        return errorOf([&] { pdx::recoverTable(share, "memo"); });
+    };
+    // A new file not in place: recovery undoes the replacement, removing every new file it finds.
+    const pdx::JournalMove missing{1, share / "memo.px.vts-new-1", share / "memo.XG9"};
+    // The user's own journal, naming a file outside the folder: recovery would remove it.
+    const std::string outside = plant({"memo", {}, {{inodeOf(victim), share / "memo.MB.vts-new-1", victim}, missing}});
+    EXPECT_NE(outside.find("left alone"), std::string::npos) << outside;
+    EXPECT_TRUE(fs::exists(victim));
+    fs::remove(pdx::journalPath(share, "memo"));
+
+    const auto other = anotherUser();
+    if (!other) GTEST_SKIP() << "another user's journal and link need root (to give files away) and the user nobody";
+    // Another user's journal, naming only the table's own file, which recovery would remove.
+    const pdx::JournalMove mb{inodeOf(share / "memo.mb"), share / "memo.mb.vts-new-1", share / "memo.mb"};
+    pdx::writeJournal(pdx::journalPath(share, "memo"), {"memo", {}, {mb, missing}}, {});
+    ASSERT_EQ(::lchown(pdx::journalPath(share, "memo").c_str(), *other, *other), 0);
+    EXPECT_NE(errorOf([&] { pdx::recoverTable(share, "memo"); }).find("not a file of this user's"), std::string::npos);
+    EXPECT_TRUE(fs::exists(share / "memo.mb"));
+    fs::remove(pdx::journalPath(share, "memo"));
+
+    // Another user's link named like a companion: the write-back does not write through it.
+    fs::remove(share / "memo.px");
+    fs::create_symlink(victim, share / "memo.px");
+    ASSERT_EQ(::lchown((share / "memo.px").c_str(), *other, *other), 0);
+    const std::string refused = errorOf([&] { replaceWith(share, "memo", memo.info.schema, memo.records); });
+    EXPECT_NE(refused.find("is a link made by another user"), std::string::npos) << refused;
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
 }
 
 TEST_F(Replace, ADamagedJournalIsReportedAndNothingIsTouched) {
