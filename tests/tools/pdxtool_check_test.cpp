@@ -62,21 +62,11 @@ TEST(PdxtoolCheck, CleanTableExitsZeroWithASummary) {
         << r.lines[0];
 }
 
-// The engine's own indexes that the checker misjudges (folded text, block numbers of its own).
-const vts::test::KnownFailures kKnown = {
-    {"wild_delphibook_TAKSIT_DB", "#24: the checker misreads the block numbers of the engine's index"},
-    {"wild_delphibook_kisiex_DB", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_delphibook_musteri_DB", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_electro_store_Produtos_DB", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_hr_personal_employe_db", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_hr_personal_pointage_db", "#24: the checker compares the engine's folded index text with the record's"},
-};
-
 // Every table the Paradox engine wrote checks clean.
 class EveryTable : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(EveryTable, ChecksClean) {
-    if (const auto why = vts::test::knownFailure(kKnown, GetParam())) GTEST_SKIP() << *why;
+    if (const auto why = vts::test::knownFailure(vts::test::kCheckerKnownFailures, GetParam())) GTEST_SKIP() << *why;
     const ToolRun r = pdxtool("check " + quoted(GetParam()));
     EXPECT_EQ(r.status, 0) << joined(r);
     EXPECT_NE(joined(r).find(": OK: 0 faults"), std::string::npos) << joined(r);

@@ -26,20 +26,10 @@ std::size_t filesWithExtension(const pdx::TableCheckResult& r, const std::string
         r.files.begin(), r.files.end(), [&](const fs::path& p) { return lower(p.extension().string()) == ext; }));
 }
 
-// The engine's own indexes that the checker misjudges (folded text, block numbers of its own).
-const vts::test::KnownFailures kKnown = {
-    {"wild_delphibook_TAKSIT_DB", "#24: the checker misreads the block numbers of the engine's index"},
-    {"wild_delphibook_kisiex_DB", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_delphibook_musteri_DB", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_electro_store_Produtos_DB", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_hr_personal_employe_db", "#24: the checker compares the engine's folded index text with the record's"},
-    {"wild_hr_personal_pointage_db", "#24: the checker compares the engine's folded index text with the record's"},
-};
-
 class EveryTable : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(EveryTable, ChecksClean) {
-    if (const auto why = vts::test::knownFailure(kKnown, GetParam())) GTEST_SKIP() << *why;
+    if (const auto why = vts::test::knownFailure(vts::test::kCheckerKnownFailures, GetParam())) GTEST_SKIP() << *why;
     const pdx::TableCheckResult r = pdx::checkTable(GetParam());
     EXPECT_TRUE(r.clean()) << listing(r);
     EXPECT_FALSE(r.passwordProtected);
