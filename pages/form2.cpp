@@ -124,7 +124,7 @@ bool Form2::mayReplaceWorkingTable(ErrorTrap& trap, bool& keepEdits) {
                                         " has changes that are not yet saved to the Paradox folder. Discard them?"
                                         "\r\n\r\nYes: discard them and open the table as it is in the folder. No: go "
                                         "on with them. Cancel: stay here.",
-                                    mb::YesNoCancel | mb::Question);
+                                    mb::YesNoCancel | mb::Question | mb::DefaultButton2);
     keepEdits = answer == mb::No;
     return answer != mb::Cancel;
 }

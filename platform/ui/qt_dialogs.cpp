@@ -69,6 +69,7 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
     if ((style & 7) == mb::YesNoCancel) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setEscapeButton(QMessageBox::Cancel);
+        box.setDefaultButton((style & mb::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
         const int chosen = box.exec();
         return chosen == QMessageBox::Yes ? mb::Yes : chosen == QMessageBox::No ? mb::No : mb::Cancel;
     }

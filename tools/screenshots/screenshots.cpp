@@ -129,15 +129,17 @@ int main(int argc, char** argv) {
     grid->discardNewRow();
     settle();
 
-    // An edit, "< Back" and Next again: the question before the edits would be discarded.
+    // An edit, "< Back" and Next again: the question before the edits would be discarded. Yes
+    // discards them, and "< Back" returns to the chooser with nothing left to ask about.
     grid->setData(grid->index(0, 5), "Edited", Qt::EditRole);
     f3.PushButton1_Click();
     QTimer::singleShot(300, [&] {
         shoot(out + "/discard-question.png");
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->button(QMessageBox::No)->click();
+            box->button(QMessageBox::Yes)->click();
     });
     f2.PushButton3_Click();
+    f3.PushButton1_Click();
 
     // A password-protected table, chosen from another folder: the password question.
     const std::string locked = home.filePath("locked").toStdString();
