@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/pdx/fnv1a.h"
+
 namespace vts {
 
 std::string WorkingTableName(const std::string& folder, const std::string& name) {
@@ -13,10 +15,8 @@ std::string WorkingTableName(const std::string& folder, const std::string& name)
     if (ec) canonical = std::filesystem::path(folder).lexically_normal();
     std::string text = canonical.string();
     while (text.size() > 1 && text.back() == '/') text.pop_back();
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
     char tag[17];
-    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(h));
+    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(pdx::fnv1a(text)));
     return name + "@" + tag;
 }
 

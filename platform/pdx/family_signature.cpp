@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/pdx/family.h"
+#include "platform/pdx/fnv1a.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -20,12 +21,12 @@ namespace {
     throw Error(file.string() + ": cannot " + what + ": " + std::strerror(errno));
 }
 
-// FNV-1a over the bytes: not for security, only to see a change that kept size and time.
+// Only to see a change that kept size and time.
 std::uint64_t checksum(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) fail(file, "open");
-    std::uint64_t h = 1469598103934665603ull;
-    std::vector<unsigned char> buffer(1 << 16);
+    std::uint64_t h = kFnvStart;
+    std::vector<char> buffer(1 << 16);
     for (;;) {
         const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) continue;
@@ -34,7 +35,7 @@ std::uint64_t checksum(const std::filesystem::path& file) {
             fail(file, "read");
         }
         if (n == 0) break;
-        for (ssize_t i = 0; i < n; ++i) h = (h ^ buffer[static_cast<std::size_t>(i)]) * 1099511628211ull;
+        h = fnv1a(std::string_view(buffer.data(), static_cast<std::size_t>(n)), h);
     }
     ::close(fd);
     return h;

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "platform/pdx/fnv1a.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -20,12 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kFirstLine = "Verdalith table replacement 1";
-
-std::uint64_t fnv1a(std::string_view text) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
-    return h;
-}
 
 // Blanks, line ends and '%' would break the line format: they travel as %XX.
 std::string escape(const std::string& text) {

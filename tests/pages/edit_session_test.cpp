@@ -19,6 +19,12 @@ std::string said(const PageRig& r) {
 
 bool saidSomething(const PageRig& r, const std::string& part) { return said(r).find(part) != std::string::npos; }
 
+// The folder page's Next on `folder`, then the chooser's Next on ORDERS.
+void openOrders(PageRig& r, const fs::path& folder) {
+    r.chooseFolder(folder);
+    r.openTable("ORDERS");
+}
+
 // The grid's close as the window's close button gives it: true when the program ended.
 bool closeGrid(PageRig& r) {
     const int before = r.ended;
@@ -52,10 +58,8 @@ TEST(EditSessions, TwoFoldersWithATableOfOneNameEachKeepTheirOwn) {
 // Two users: two working databases, one Paradox folder.
 TEST(EditSessions, ATableSavedByAnotherUserIsNeverWrittenOver) {
     PageRig a, b(false);
-    a.chooseFolder(a.data);
-    a.openTable("ORDERS");
-    b.chooseFolder(a.data);
-    b.openTable("ORDERS");
+    openOrders(a, a.data);
+    openOrders(b, a.data);
     a.editCell(0, "Ship VIA", "Boat");
     ASSERT_TRUE(closeGrid(a)) << said(a);
     b.editCell(1, "Ship VIA", "Train");
@@ -76,11 +80,9 @@ TEST(EditSessions, ATableSavedByAnotherUserIsNeverWrittenOver) {
 TEST(EditSessions, ASecondWindowLeavesATableBeingEditedToTheFirst) {
     PageRig a, b(false);
     b.app = a.app;
-    a.chooseFolder(a.data);
-    a.openTable("ORDERS");
+    openOrders(a, a.data);
     a.editCell(0, "Ship VIA", "Boat");
-    b.chooseFolder(a.data);
-    b.openTable("ORDERS");
+    openOrders(b, a.data);
     EXPECT_TRUE(saidSomething(b, "is being edited in another window"));
     EXPECT_EQ(b.program->pages().form3(), nullptr);
     a.editCell(1, "Ship VIA", "Train");
@@ -92,8 +94,7 @@ TEST(EditSessions, ASecondWindowLeavesATableBeingEditedToTheFirst) {
 
 TEST(EditSessions, EditsLeftOnTheChooserAreAskedForAndNeverLost) {
     PageRig r;
-    r.chooseFolder(r.data);
-    r.openTable("ORDERS");
+    openOrders(r, r.data);
     r.editCell(0, "Ship VIA", "Boat");
     r.form3().PushButton1_Click();
     r.dialogs.answers = {mb::No};  // "Discard them?" No: on with them, no new import
@@ -114,8 +115,7 @@ TEST(EditSessions, EditsLeftOnTheChooserAreAskedForAndNeverLost) {
 
 TEST(EditSessions, AfterACrashTheNextStartOffersTheKeptEdits) {
     PageRig r;
-    r.chooseFolder(r.data);
-    r.openTable("ORDERS");
+    openOrders(r, r.data);
     r.editCell(0, "Ship VIA", "Boat");
     r.program.reset();  // gone without a close: nothing written, the claim ends with it
     EXPECT_EQ(shipVia(r.data / "ORDERS.DB", 0), "UPS");
@@ -127,8 +127,7 @@ TEST(EditSessions, AfterACrashTheNextStartOffersTheKeptEdits) {
 
 TEST(EditSessions, AKeyEditIsCheckedWhenItIsMade) {
     PageRig r;
-    r.chooseFolder(r.data);
-    r.openTable("ORDERS");
+    openOrders(r, r.data);
     DataGridView* grid = r.form3().DataGrid1;
     for (const QString& key : {QString("1002"), QString()}) {
         r.editCell(0, "Order No", key);
@@ -149,8 +148,7 @@ TEST(EditSessions, ATableClosedWithoutEditsIsLeftUntouched) {
         return std::to_string(st.st_ino) + "/" + std::to_string(st.st_mtim.tv_nsec) + "/" + fileBytes(r.data / file);
     };
     const std::string db = stamp("ORDERS.DB"), px = stamp("ORDERS.PX");
-    r.chooseFolder(r.data);
-    r.openTable("ORDERS");
+    openOrders(r, r.data);
     ASSERT_TRUE(closeGrid(r));
     EXPECT_EQ(stamp("ORDERS.DB"), db);
     EXPECT_EQ(stamp("ORDERS.PX"), px);
