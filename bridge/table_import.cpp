@@ -3,6 +3,7 @@
 
 #include "bridge/edit_session.h"
 #include "bridge/paradox.h"
+#include "bridge/table_import.h"
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/jet_types.h"
@@ -84,7 +85,11 @@ void copyRows(const std::string& name, db::Cursor& table, db::Connection& workin
 void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::string& folder, const Progress& progress,
                         const std::string& password) {
     // 1. The working table belongs to this folder's table alone.
-    const std::string target = WorkingTableName(folder, name);
+    ImportParadoxTableAs(ctx, name, folder, WorkingTableName(folder, name), progress, password);
+}
+
+void ImportParadoxTableAs(AppContext& ctx, const std::string& name, const std::string& folder,
+                          const std::string& target, const Progress& progress, const std::string& password) {
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
     // 2. The Paradox folder, read by our engine.
@@ -93,7 +98,7 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
     working.Open(WorkingConnectionString(ctx.dataHome()));
     CommitOnExit transaction(working);
     // 4.
-    if (WorkingTableExists(ctx, target)) working.DropTable(target);
+    working.DropTableIfExists(target);
     // 5. What the table is before it is read: the write-back replaces it only while it is still
     // that table (a change after this point is seen as one, never missed).
     pdx::recoverTable(folder, name);  // what a crash cut short is settled before, not after
@@ -109,6 +114,7 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
     working.SetImportComplete(target, false);
     // 8.
     copyRows(target, *table, working, yield, progress);
+    working.SetImportedRows(target, static_cast<std::int64_t>(table->recordCount()));
     working.SetImportComplete(target, true);
     transaction.commit();
     // 9.

@@ -1,6 +1,9 @@
 // SaveTableToParadox: replaces the Paradox table with the working table, then ends the program.
+#include <algorithm>
+
 #include "bridge/edit_session.h"
 #include "bridge/paradox.h"
+#include "bridge/table_import.h"
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/paradox_table.h"
@@ -20,6 +23,55 @@ void dropWorkingTable(db::Connection& working, const std::string& target) {
     } catch (const std::exception&) {
         // A working table left behind is replaced by the next import of the table.
     }
+}
+
+// What the user reads when the edits collide with someone else's: the first rows of them.
+std::string collisionText(const std::string& why, const std::vector<std::string>& collisions) {
+    std::string text = why + "\r\n\r\nYour changes could not be added to theirs:";
+    const std::size_t shown = std::min<std::size_t>(collisions.size(), 10);
+    for (std::size_t i = 0; i < shown; ++i) text += "\r\n- " + collisions[i];
+    if (collisions.size() > shown) text += "\r\n- and " + std::to_string(collisions.size() - shown) + " more.";
+    return text;
+}
+
+// The copy of their table the edits are carried into goes, however the merge ends.
+class TheirCopy {
+public:
+    TheirCopy(db::Connection& working, std::string name) : working_(working), name_(std::move(name)) {}
+    ~TheirCopy() {
+        try {
+            working_.DropTableIfExists(name_);
+        } catch (const std::exception&) {  // the next merge replaces it
+        }
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    db::Connection& working_;
+    std::string name_;
+};
+
+// Someone saved the table since its import: the session's edits go into their table where the
+// two do not collide, and that is written in its place, again only while it is still theirs.
+// Otherwise nothing is written and TableChanged says which rows collide.
+std::vector<std::string> writeMerged(AppContext& ctx, db::Connection& working, const std::string& name,
+                                     const std::string& folder, const std::string& mine, const TableChanged& changed) {
+    TheirCopy theirs(working, "vts/theirs/" + mine);
+    try {
+        ImportParadoxTableAs(ctx, name, folder, theirs.name());
+    } catch (const std::exception&) {  // their table cannot be read here: the user still chooses
+        throw TableChanged(changed.what());
+    }
+    const auto collisions = working.MergeEdits(mine, theirs.name());
+    if (!collisions.empty()) throw TableChanged(collisionText(changed.what(), collisions));
+    const auto origin = working.OriginOf(theirs.name());
+    const auto dropped = working.WriteParadoxTable({static_cast<long>(working.RowCount(theirs.name())), folder, name,
+                                                    theirs.name(), origin ? origin->signature : std::string()});
+    ctx.message("The table " + name +
+                    " was saved by someone else since it was opened here. Your changes were added "
+                    "to theirs, which kept their changes too.",
+                mb::OkOnly | mb::Information);
+    return dropped;
 }
 
 }  // namespace
@@ -59,8 +111,13 @@ void WriteBackTable(AppContext& ctx, const std::string& name, const std::string&
     });
     // 9. The new table is in place once this succeeds, and only over the table that was imported.
     const auto origin = working.OriginOf(target);
-    const auto droppedIndexes =
-        working.WriteParadoxTable({rowCount, folderText, name, target, origin ? origin->signature : std::string()});
+    std::vector<std::string> droppedIndexes;
+    try {
+        droppedIndexes =
+            working.WriteParadoxTable({rowCount, folderText, name, target, origin ? origin->signature : std::string()});
+    } catch (const TableChanged& changed) {
+        droppedIndexes = writeMerged(ctx, working, name, folderText, target, changed);
+    }
     report.finish(rowCount);
     // 2. The grid lets go of the working table only now: a write that failed leaves it bound,
     // with every edit and their undo.

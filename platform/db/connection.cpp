@@ -1,6 +1,8 @@
 // A connection to the working database, spoken to through typed calls.
 #include "platform/db/connection.h"
 
+#include "platform/db/edit_base.h"
+#include "platform/db/merge_edits.h"
 #include "platform/db/connection_string.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/row_inserter.h"
@@ -79,6 +81,14 @@ void Connection::SetImportComplete(const std::string& table, bool complete) {
 
 bool Connection::ImportComplete(const std::string& table) { return importComplete(sqlite(), table); }
 
+void Connection::SetImportedRows(const std::string& table, std::int64_t rows) {
+    setImportedRows(sqlite(), table, rows);
+}
+
+std::vector<std::string> Connection::MergeEdits(const std::string& mine, const std::string& theirs) {
+    return mergeEdits(sqlite(), mine, theirs);
+}
+
 bool Connection::HasUnsavedEdits(const std::string& table) { return hasUnsavedEdits(sqlite(), table); }
 
 void Connection::RecordOrigin(const Origin& origin) { recordOrigin(sqlite(), origin); }
@@ -130,6 +140,16 @@ void Connection::DropTable(const std::string& table) {
         db.exec("RELEASE vts_drop");
         throw;
     }
+}
+
+void Connection::DropTableIfExists(const std::string& table) {
+    const bool there = [&] {
+        Statement st(sqlite(), "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+        st.bind(1, table);
+        return st.step();
+    }();
+    if (there) DropTable(table);
+    else forgetStructure(sqlite(), table);
 }
 
 void Connection::CreateTable(const std::string& table,

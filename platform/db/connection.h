@@ -44,6 +44,12 @@ public:
     // not logged). A table is complete unless an import marked it otherwise.
     void SetImportComplete(const std::string& table, bool complete);
     bool ImportComplete(const std::string& table);
+    // How many rows the import put in the working table, which lets later edits be told from
+    // the imported rows (working database only; not logged).
+    void SetImportedRows(const std::string& table, std::int64_t rows);
+    // Carries the edits of working table `mine` into working table `theirs`, a fresh import of
+    // the same Paradox table, all or none; returns the rows that collide (see db::mergeEdits).
+    std::vector<std::string> MergeEdits(const std::string& mine, const std::string& theirs);
     // Whether the working table was edited since its import and not yet written back (working
     // database only; not logged). Dropping the table clears it.
     bool HasUnsavedEdits(const std::string& table);
@@ -65,6 +71,8 @@ public:
     // vts::Error when the table is not there.
     std::shared_ptr<GridSource> OpenGridSource(const std::string& table);
     void DropTable(const std::string& table);
+    // The same, and nothing when there is no table of that name (the program's own included).
+    void DropTableIfExists(const std::string& table);
     // A new table with these columns, each a name and a Jet type ("INT", "MEMO", ...) whose
     // declared type keeps its values exactly (working database only; not logged).
     void CreateTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& columns);

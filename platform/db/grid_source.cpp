@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "platform/db/column_values.h"
+#include "platform/db/edit_base.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/source_structure.h"
 #include "platform/db/working_table.h"
@@ -230,6 +231,7 @@ std::vector<GridSource::Row> GridSource::Delete(const std::vector<std::int64_t>&
         if (!read.step()) throw vts::Error(kMoved);
         gone.push_back(impl_->readRow(read));
         read.reset();
+        keepBaseRow(impl_->db, t, id);
         del.bind(1, id);
         del.step();
         del.reset();
@@ -263,6 +265,7 @@ pdx::Value GridSource::Update(std::int64_t rowid, int column, const pdx::Value& 
     const std::string col = quoteIdentifier(c.name);
     // The edit and its unsaved-edits mark stand or fall together.
     UndoUnlessDone edit(impl_->db, "SAVEPOINT vts_edit", "RELEASE vts_edit", "ROLLBACK TO vts_edit; RELEASE vts_edit");
+    keepBaseRow(impl_->db, t, rowid);
     Statement st(impl_->db, "UPDATE " + quoteIdentifier(t.name) + " SET " + col + " = ? WHERE " + t.rowid +
                                 " = ? AND " + col + " IS ?");
     st.bind(1, stored);

@@ -2,6 +2,7 @@
 // working database whose name no table name can take (table names come from file names).
 #include "platform/db/source_structure.h"
 
+#include "platform/db/edit_base.h"
 #include "platform/pdx/value_text.h"
 #include "platform/shell/errors.h"
 
@@ -117,6 +118,7 @@ std::optional<pdx::Schema> readStructure(const SqliteDb& db, const std::string& 
 void forgetStructure(SqliteDb& db, const std::string& table) {
     setImportComplete(db, table, true);
     setUnsavedEdits(db, table, false);
+    forgetBase(db, table);
     if (tableExists(db, kOriginsTable)) {
         Statement del(db, "DELETE FROM " + quoteIdentifier(kOriginsTable) + " WHERE table_name = ?");
         del.bind(1, table);

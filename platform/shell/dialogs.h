@@ -14,6 +14,7 @@ constexpr int YesNoCancel = 3;
 constexpr int YesNo = 4;
 constexpr int Question = 32;
 constexpr int Exclamation = 48;
+constexpr int Information = 64;
 constexpr int DefaultButton2 = 256;  // the second button (No) is the one Enter presses
 constexpr int Ok = 1;
 constexpr int Cancel = 2;

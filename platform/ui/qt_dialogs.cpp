@@ -22,6 +22,7 @@ QMessageBox::Icon iconOf(int style) {
     switch (style & 0x70) {
         case mb::Exclamation: return QMessageBox::Warning;
         case mb::Question: return QMessageBox::Question;
+        case mb::Information: return QMessageBox::Information;
         default: return QMessageBox::NoIcon;
     }
 }

@@ -1,0 +1,28 @@
+// The rows of a working table as they were imported, kept for the rows an edit touches: what a
+// merge needs to tell the session's changes from the rows of a table someone else saved.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/db/sqlite_handle.h"
+#include "platform/db/working_table.h"
+
+namespace db {
+
+// "vts/base/<table>": a name no table file can give.
+std::string baseTableName(const std::string& table);
+
+// How many rows the import put in the table (rowids 1..n); empty for tables imported before this
+// was recorded, whose edits cannot be merged.
+void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows);
+std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table);
+
+// Keeps the imported row `rowid` as it is now, unless kept before or added by the session; call
+// before changing or deleting the row, inside the edit's savepoint.
+void keepBaseRow(SqliteDb& db, const WorkingTable& table, std::int64_t rowid);
+
+// Forgets both, with the table.
+void forgetBase(SqliteDb& db, const std::string& table);
+
+}  // namespace db
