@@ -99,6 +99,8 @@ void ImportParadoxTableAs(AppContext& ctx, const std::string& name, const std::s
     CommitOnExit transaction(working);
     // 4.
     working.DropTableIfExists(target);
+    // Edits that could never be written back are not begun.
+    pdx::requireReplaceableName(name);
     // 5. What the table is before it is read: the write-back replaces it only while it is still
     // that table (a change after this point is seen as one, never missed).
     pdx::recoverTable(folder, name);  // what a crash cut short is settled before, not after

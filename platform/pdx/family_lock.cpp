@@ -53,8 +53,25 @@ bool setLock(int fd, off_t offset, FamilyLock::Mode mode) {
     fl.l_start = offset;
     fl.l_len = 1;
     if (::fcntl(fd, F_OFD_SETLK, &fl) == 0) return true;
-    if (errno == EINVAL) return ::fcntl(fd, F_SETLK, &fl) == 0;  // file systems without OFD locks
+    // Classic POSIX locks are no stand-in: closing any descriptor of the file (a reader's, in
+    // this same process) drops them all, and a second writer would go ahead.
+    if (errno == EINVAL) errno = ENOLCK;
     return false;
+}
+
+// Why a lock file that could not be opened or locked for writing fails the writer, in words.
+std::string unlockableText(const std::filesystem::path& dir, const std::string& table, int err) {
+    const std::filesystem::path file = dir / kLockFile;
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return file.string() +
+               " is not a plain file (a folder or a link, which someone may have put there), so no "
+               "table of this folder can be locked for writing. Remove it and try again.";
+    if (err == ENOLCK)
+        return "The file system of \"" + dir.string() + "\" does not offer the locks that keep two programs from " +
+               "writing the table " + table + " at once, so it is not written. Copy the folder to a local disk, " +
+               "edit it there, and copy it back.";
+    return file.string() + ": cannot lock the table " + table + ": " + std::strerror(err);
 }
 
 std::string busyText(const std::string& table, FamilyLock::Kind kind) {
@@ -71,11 +88,11 @@ FamilyLock::FamilyLock(const std::filesystem::path& dir, const std::string& tabl
                        std::chrono::milliseconds wait) {
     if (!take(dir, table, kind, mode, wait)) {
         const int err = errno;
-        if (fd_ < 0 && mode == Mode::Shared) return;
-        if (fd_ < 0)
-            throw Error((dir / kLockFile).string() + ": cannot lock the table " + table + ": " + std::strerror(err));
-        ::close(std::exchange(fd_, -1));
-        throw Error(busyText(table, kind));
+        const bool busy = fd_ >= 0 && err != ENOLCK;
+        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+        // A reader reads without a lock it cannot have; a writer never writes without one.
+        if (mode == Mode::Shared && !busy) return;
+        throw Error(busy ? busyText(table, kind) : unlockableText(dir, table, err));
     }
 }
 

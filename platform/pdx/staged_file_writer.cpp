@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <utility>
 #include <system_error>
 
 #include "platform/pdx/types.h"
@@ -63,8 +64,16 @@ StagedFile::StagedFile(FileTarget target, WriteHook hook) : target_(std::move(ta
         fd_ = ::open(tempPath_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd_ < 0 && (errno != EEXIST || attempt == 20)) fail("cannot create");
     }
+    // The journal tells this file by its inode: one not known is an error, never inode 0.
     struct stat st {};
-    if (::fstat(fd_, &st) == 0) inode_ = st.st_ino;
+    if (::fstat(fd_, &st) != 0) {
+        const int err = errno;
+        ::close(std::exchange(fd_, -1));
+        ::unlink(tempPath_.c_str());
+        errno = err;
+        fail("cannot look at");
+    }
+    inode_ = st.st_ino;
     buffer_.reserve(kBufferSize);
 }
 

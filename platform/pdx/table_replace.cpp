@@ -1,6 +1,7 @@
 // TableReplacement and the recovery that settles what a crash left.
 #include "platform/pdx/table_replace.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -222,6 +223,21 @@ bool isRewrittenKind(const std::string& extension) {
     return e == "DB" || e == "MB" || e == "PX" || e == "VAL" || (e.size() == 3 && (e[0] == 'X' || e[0] == 'Y'));
 }
 
+// Writable means writable by this user (not merely by someone), in a folder this user may change;
+// a file with a second name would be split by the replacement, the other name keeping the old table.
+// The .db's permission is the table's; its companions are replaced whatever theirs (they keep it).
+void refuseUnreplaceable(const fs::path& file, const struct stat& st, const std::string& name, bool isDb) {
+    const std::string table = "The table " + name + " is not replaced: ";
+    if (isDb && ((st.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0))
+        throw Error(table + file.string() + " is read-only for you. Make it writable (or ask its owner, " +
+                    "who may let you write it) and try again.");
+    if (::faccessat(AT_FDCWD, file.parent_path().c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        throw Error(table + "you may not change the folder " + file.parent_path().string() + ".");
+    if (S_ISREG(st.st_mode) && st.st_nlink > 1)
+        throw Error(table + file.string() + " has another name as well (a hard link), which would keep the old " +
+                    "table. Replace the other name by a copy, or remove it, and try again.");
+}
+
 std::string lowerOrUpper(const std::string& ext, const std::string& like) {
     const bool lower = std::none_of(like.begin(), like.end(), [](unsigned char c) { return std::isupper(c); });
     std::string out = ext;
@@ -238,6 +254,7 @@ TableReplacement::TableReplacement(fs::path dir, std::string name, ReplaceOption
       name_(std::move(name)),
       opt_(std::move(opt)),
       writerLock_(dir_, name_, FamilyLock::Kind::Writer, FamilyLock::Mode::Exclusive, opt_.lockWait) {
+    requireReplaceableName(name_);
     recoverLocked(dir_, name_, opt_.beforeCall);
     for (const auto& file : findFamily(dir_, name_)) {
         Member m{file, file.extension().string().substr(1), {}};
@@ -252,9 +269,7 @@ TableReplacement::TableReplacement(fs::path dir, std::string name, ReplaceOption
         if (::lstat(m.real.c_str(), &m.st) != 0) throw Error(m.real.string() + ": " + std::strerror(errno));
         old_.push_back(std::move(m));
     }
-    if (!old_.empty() && (old_.front().st.st_mode & 0222) == 0)
-        throw Error("The table " + name_ + " is read-only (" + old_.front().real.string() +
-                    " has no write permission), so it is not replaced. Make it writable and try again.");
+    for (const Member& m : old_) refuseUnreplaceable(m.real, m.st, name_, equalsNoCase(m.extension, "db"));
 }
 
 TableReplacement::~TableReplacement() = default;
@@ -318,6 +333,14 @@ void TableReplacement::commit(TableWriter& writer) {
     } catch (const std::exception&) {
         // Left for recovery; the new table is in place and that is what counts.
     }
+}
+
+void requireReplaceableName(const std::string& name) {
+    constexpr std::size_t kLongest = 255 - std::char_traits<char>::length(".XG0.vts-aside-000000000000");
+    if (name.size() > kLongest)
+        throw Error("The name of the table " + name + " is " + std::to_string(name.size()) +
+                    " bytes long; a table written back may have at most " + std::to_string(kLongest) +
+                    ". Rename the table's files to a shorter name and open it again.");
 }
 
 bool recoverTable(const fs::path& dir, const std::string& name, const WriteHook& hook) {

@@ -7,6 +7,7 @@
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
+#include "tests/support/error_of.h"
 
 namespace vts::test {
 namespace {
@@ -59,6 +60,19 @@ TEST(OddNames, QuoteAndSemicolonNamesCannotAddStatements) {
     EXPECT_EQ(readTable(env.paradoxFolder / (name + ".db")).records, (std::vector<pdx::Record>{{std::int64_t{3}}}));
     EXPECT_TRUE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, "OTHER")));
     EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT V FROM " + env.working("OTHER")), std::vector<std::string>{"4"});
+}
+
+// A name too long for the files a write-back makes: refused before any edit is begun.
+TEST(OddNames, ANameTooLongToWriteBackIsRefusedAtImport) {
+    BridgeEnv env;
+    pdx::Schema schema;
+    schema.fields = {{"V", FieldType::Short, 2}};
+    writeTable(env.paradoxFolder, "SHORT", schema, {{std::int64_t{3}}});
+    const std::string name(240, 'L');
+    fs::rename(env.paradoxFolder / "SHORT.db", env.paradoxFolder / (name + ".db"));
+    const std::string why = errorOf([&] { ImportParadoxTable(env.ctx, name); });
+    EXPECT_NE(why.find("240 bytes long"), std::string::npos) << why;
+    EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, name)));
 }
 
 }  // namespace

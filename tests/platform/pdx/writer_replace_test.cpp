@@ -118,15 +118,6 @@ TEST_F(Replace, FilesPlantedAtTemporaryNamesAreNeverWrittenThrough) {
     EXPECT_EQ(readAll(dir / "memo.db").records, version(memo, "safe"));
 }
 
-TEST_F(Replace, AReadOnlyTableIsRefusedAndLeftAlone) {
-    ::chmod((dir / "memo.db").c_str(), 0444);
-    const auto before = fileBytes(dir / "memo.db");
-    const std::string why = errorOf([&] { replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "x")); });
-    EXPECT_NE(why.find("read-only"), std::string::npos) << why;
-    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"memo.db", "memo.mb", "memo.px"}));
-}
-
 TEST_F(Replace, ASecondWriterWaitsBrieflyThenFailsClearly) {
     std::optional<pdx::TableReplacement> first(std::in_place, dir.path(), "memo");
     const auto started = std::chrono::steady_clock::now();
@@ -264,6 +255,59 @@ TEST_F(Replace, PlantedJournalsAndLinksAreLeftAlone) {
     EXPECT_NE(refused.find("is a link made by another user"), std::string::npos) << refused;
     std::ifstream in(victim);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
+}
+
+// Write permission is this user's, not anyone's; a second name of the .db would keep the old table;
+// a lock that is not a file is named.
+TEST_F(Replace, ATableThisUserMayNotReplaceIsRefusedAndLeftAlone) {
+    const auto before = fileBytes(dir / "memo.db");
+    const auto refusal = [&] {
+        return errorOf([&] { replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "x")); });
+    };
+    ::chmod((dir / "memo.db").c_str(), 0444);
+    EXPECT_NE(refusal().find("read-only"), std::string::npos);
+    ::chmod((dir / "memo.db").c_str(), 0644);
+    fs::create_hard_link(dir / "memo.db", dir / "other name");
+    EXPECT_NE(refusal().find("hard link"), std::string::npos);
+    fs::remove(dir / "other name");
+    fs::remove(dir / vts::test::kLockFileName);
+    fs::create_directory(dir / vts::test::kLockFileName);  // planted, and in every writer's way
+    EXPECT_NE(refusal().find("is not a plain file"), std::string::npos);
+    fs::remove(dir / vts::test::kLockFileName);
+    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"memo.db", "memo.mb", "memo.px"}));
+
+    const auto other = anotherUser();
+    if (!other) GTEST_SKIP() << "another user's table needs root (to run as the user nobody)";
+    // Root's table in a folder anyone may change: its mode lets someone write it, not nobody.
+    fs::remove(dir / vts::test::kLockFileName);
+    ::chmod(dir.path().c_str(), 0777);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            if (::setgid(*other) != 0 || ::setuid(*other) != 0) std::_Exit(2);
+            std::_Exit(refusal().find("read-only for you") != std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
+}
+
+// Without open-file-description locks, classic locks would be dropped by closing any descriptor
+// of the lock file: tables are read, but never written.
+TEST_F(Replace, WithoutTheLocksThatKeepWritersApartNothingIsWritten) {
+    const auto before = fileBytes(dir / "memo.db");
+    ::setenv("LD_PRELOAD", NO_OFD_LOCKS, 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const bool read = readAll(dir / "memo.db").records == memo.records;
+            const std::string why =
+                errorOf([&] { replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "x")); });
+            std::_Exit(read && why.find("does not offer the locks") != std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    ::unsetenv("LD_PRELOAD");
+    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
 }
 
 TEST_F(Replace, ADamagedJournalIsReportedAndNothingIsTouched) {
