@@ -9,6 +9,7 @@
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/family_lock.h"
 #include "platform/pdx/family_signature.h"
 #include "platform/pdx/table_replace.h"
 #include "platform/pdx/value_text.h"
@@ -104,9 +105,16 @@ void ImportParadoxTableAs(AppContext& ctx, const std::string& name, const std::s
     // 5. What the table is before it is read: the write-back replaces it only while it is still
     // that table (a change after this point is seen as one, never missed).
     pdx::recoverTable(folder, name);  // what a crash cut short is settled before, not after
-    const auto paradox = pdx::findTable(folder, name);
-    const std::string signature = paradox ? pdx::familySignature(paradox->parent_path(), name) : std::string();
-    const std::unique_ptr<db::Cursor> table = db::openParadoxTable(folder, name, password);
+    std::string signature;
+    std::unique_ptr<db::Cursor> table;
+    {
+        // The files a replacement renames stay put while they are looked at and opened.
+        const pdx::FamilyLock files(folder, name, pdx::FamilyLock::Kind::Files, pdx::FamilyLock::Mode::Shared,
+                                    std::chrono::seconds(10));
+        const auto paradox = pdx::findTable(folder, name);
+        signature = paradox ? pdx::familySignature(paradox->parent_path(), name) : std::string();
+        table = db::openParadoxTable(folder, name, password);
+    }
     // 6. and 7., then the source structure, which the write-back writes the table with.
     working.CreateTable(target, tableColumns(*table, yield));
     working.RecordSourceStructure(target, *table->sourceSchema());

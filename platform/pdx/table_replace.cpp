@@ -343,6 +343,8 @@ void requireReplaceableName(const std::string& name) {
                     ". Rename the table's files to a shorter name and open it again.");
 }
 
+bool replacementLeftovers(const fs::path& dir, const std::string& name) { return leftoversOf(dir, name); }
+
 bool recoverTable(const fs::path& dir, const std::string& name, const WriteHook& hook) {
     // Opening a sound table leaves no trace in its folder: the lock is taken only where there is
     // something to settle.

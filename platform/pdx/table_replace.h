@@ -65,13 +65,16 @@ private:
     std::vector<Member> old_;  // the .db first
 };
 
-// Finishes or undoes a replacement of `name` in dir that was cut short, and removes the debris
-// of unfinished attempts. Does nothing while another writer holds the table. Returns true when
-// it changed anything; throws pdx::Error when an earlier attempt cannot be settled.
 // Throws Error when a replacement of the table `name` would make a file name longer than a file
 // system allows (its set-aside files add 27 bytes to the longest family file name).
 void requireReplaceableName(const std::string& name);
 
+// Whether a replacement of `name` in dir left anything to settle: a journal, staged or set-aside files.
+bool replacementLeftovers(const std::filesystem::path& dir, const std::string& name);
+
+// Finishes or undoes a replacement of `name` in dir that was cut short, and removes the debris
+// of unfinished attempts. Does nothing while another writer holds the table. Returns true when
+// it changed anything; throws pdx::Error when an earlier attempt cannot be settled.
 bool recoverTable(const std::filesystem::path& dir, const std::string& name, const WriteHook& hook = {});
 
 // recoverTable for every table of dir that shows signs of an unfinished replacement. Never

@@ -1,7 +1,11 @@
 // Paradox tables read row by row for the import: types, text forms, counts, blobs, refusals.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "db_test_support.h"
+#include "platform/pdx/family_lock.h"
+#include "platform/pdx/writer.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
 #include "platform/shell/errors.h"
@@ -147,4 +151,37 @@ TEST(ParadoxTable, AMissingTableOrFolderIsAClearError) {
         EXPECT_NE(std::string(e.what()).find("does not exist"), std::string::npos) << e.what();
     }
     EXPECT_EQ(filesIn(dir.path()), before);  // reading changes nothing
+}
+
+// Opened while another program has set the old files aside and not yet put the new ones in
+// place: the opening waits for it, and never reports the table missing.
+TEST(ParadoxTable, ATableBeingReplacedIsWaitedForNotMissed) {
+    TempDir dir;
+    pdx::Schema schema;
+    schema.fields = {{"N", pdx::FieldType::Long, 4}};
+    pdx::TableWriter table(dir.path(), "T", schema);
+    for (std::int64_t n = 0; n < 20; ++n) table.append({n});
+    table.finish();
+    table.install();
+    using Lock = pdx::FamilyLock;
+    std::optional<Lock> writer(std::in_place, dir.path(), "T", Lock::Kind::Writer, Lock::Mode::Exclusive,
+                               std::chrono::milliseconds(0));
+    std::optional<Lock> files(std::in_place, dir.path(), "T", Lock::Kind::Files, Lock::Mode::Exclusive,
+                              std::chrono::milliseconds(0));
+    const fs::path db = dir / "T.db", aside = dir / "T.db.vts-aside-000000000001";
+    fs::rename(db, aside);
+    std::thread replacement([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        fs::rename(aside, db);
+        files.reset();
+        writer.reset();
+    });
+    std::string why;
+    try {
+        EXPECT_EQ(db::openParadoxTable(dir.path(), "T")->recordCount(), 20);
+    } catch (const std::exception& e) {
+        why = e.what();
+    }
+    replacement.join();
+    EXPECT_EQ(why, "");
 }
