@@ -78,10 +78,12 @@ fs::path journalPath(const fs::path& dir, const std::string& table) { return dir
 void writeJournal(const fs::path& file, const ReplaceJournal& journal, const WriteHook& hook) {
     const fs::path dir = file.parent_path();
     std::string text = std::string(kFirstLine) + "\n" + "table " + escape(journal.table) + "\n";
-    for (const auto& m : journal.old)
-        text += "old " + std::to_string(m.inode) + " " + stored(m.from, dir) + " " + stored(m.to, dir) + "\n";
-    for (const auto& m : journal.added)
-        text += "new " + std::to_string(m.inode) + " " + stored(m.from, dir) + " " + stored(m.to, dir) + "\n";
+    const auto line = [&](const char* kind, const JournalMove& m) {
+        return std::string(kind) + " " + std::to_string(m.inode) + " " + stored(m.from, dir) + " " + stored(m.to, dir) +
+               (m.print.empty() ? "" : " " + escape(m.print)) + "\n";
+    };
+    for (const auto& m : journal.old) text += line("old", m);
+    for (const auto& m : journal.added) text += line("new", m);
     char hash[40];
     std::snprintf(hash, sizeof hash, "end %016llx\n", static_cast<unsigned long long>(fnv1a(text)));
     text += hash;
@@ -127,14 +129,15 @@ ReplaceJournal readJournal(const fs::path& file) {
     try {
         while (std::getline(lines, line)) {
             std::istringstream words(line);
-            std::string kind, inode, from, to;
+            std::string kind, inode, from, to, print;
             words >> kind;
             if (kind == "table" && (words >> from)) {
                 j.table = unescape(from);
                 continue;
             }
             if ((kind != "old" && kind != "new") || !(words >> inode >> from >> to)) throw damaged();
-            JournalMove m{std::stoull(inode), loaded(from, dir), loaded(to, dir)};
+            words >> print;
+            JournalMove m{std::stoull(inode), loaded(from, dir), loaded(to, dir), unescape(print)};
             (kind == "old" ? j.old : j.added).push_back(std::move(m));
         }
     } catch (const std::logic_error&) {  // a number that is none

@@ -16,6 +16,9 @@ struct JournalMove {
     std::uint64_t inode = 0;
     std::filesystem::path from;  // old file: its name in place; new file: its staged name
     std::filesystem::path to;    // old file: its set-aside name; new file: its name in place
+    // "size:mtime-ns", which a copy that keeps times keeps where it changes the inode (empty in
+    // journals of earlier versions).
+    std::string print;
 };
 
 struct ReplaceJournal {

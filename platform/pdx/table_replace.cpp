@@ -63,29 +63,85 @@ void syncFolders(const std::set<fs::path>& dirs, const WriteHook& hook) {
     }
 }
 
-// Every new file is under its final name: the replacement happened, the old files can go.
-bool committed(const ReplaceJournal& j) {
-    return !j.added.empty() &&
-           std::all_of(j.added.begin(), j.added.end(), [](const JournalMove& m) { return inodeAt(m.to) == m.inode; });
+std::string printOf(const struct stat& st) {
+    return std::to_string(st.st_size) + ":" +
+           std::to_string(static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec);
 }
 
-void rollForward(const ReplaceJournal& j, const WriteHook& hook) {
+// Tells the files of one journal: by inode and print, or, where a copy that keeps times changed
+// the inodes (a backup restored with cp -a), by print alone, as long as no old file's print is a
+// new file's. A file it cannot place is no one's.
+class Generations {
+public:
+    explicit Generations(const ReplaceJournal& j) : j_(j) {
+        for (const auto& o : j.old)
+            for (const auto& a : j.added) printsTell_ = printsTell_ && (o.print.empty() || o.print != a.print);
+    }
+
+    // Whether `path` holds the file the move `m` is about.
+    bool holds(const fs::path& path, const JournalMove& m) const {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT) return false;
+            throw Error(path.string() + ": cannot look at the file: " + std::strerror(errno));
+        }
+        const bool samePrint = !m.print.empty() && printOf(st) == m.print;
+        if (st.st_ino == m.inode) return m.print.empty() || samePrint;
+        return printsTell_ && samePrint;
+    }
+
+    // Throws, naming it, when a name of the journal holds a file that none of its moves made or
+    // set aside: acting then could put files of two tables together.
+    void requireKnown(const fs::path& journal) const {
+        for (const auto* moves : {&j_.old, &j_.added})
+            for (const auto& m : *moves)
+                for (const fs::path& p : {m.from, m.to})
+                    if (inodeAt(p) != 0 && !known(p))
+                        throw Error(journal.string() + ": a save of the table " + j_.table + " was cut short, but " +
+                                    p.string() +
+                                    " is not a file that save made or set aside (the folder was copied or "
+                                    "restored, or the file changed since), so it cannot be told which table "
+                                    "it belongs to. Nothing was changed. \"pdxtool recover --dry-run " +
+                                    journal.parent_path().string() +
+                                    "\" shows the files; \"pdxtool recover "
+                                    "--undo\" puts the table back as it was before that save.");
+    }
+
+private:
+    bool known(const fs::path& p) const {
+        for (const auto* moves : {&j_.old, &j_.added})
+            for (const auto& m : *moves)
+                if ((m.from == p || m.to == p) && holds(p, m)) return true;
+        return false;
+    }
+
+    const ReplaceJournal& j_;
+    bool printsTell_ = true;
+};
+
+// Every new file is under its final name: the replacement happened, the old files can go.
+bool committed(const ReplaceJournal& j, const Generations& g) {
+    return !j.added.empty() &&
+           std::all_of(j.added.begin(), j.added.end(), [&](const JournalMove& m) { return g.holds(m.to, m); });
+}
+
+void rollForward(const ReplaceJournal& j, const Generations& g, const WriteHook& hook) {
     for (const auto& m : j.old)
-        if (inodeAt(m.to) == m.inode) removeFile(m.to, hook);
+        if (g.holds(m.to, m)) removeFile(m.to, hook);
     for (const auto& m : j.added)  // a second name left by the link-and-unlink install
-        if (inodeAt(m.from) == m.inode) removeFile(m.from, hook);
+        if (g.holds(m.from, m)) removeFile(m.from, hook);
 }
 
 // The new .db goes first and the old .db comes back last, so no reader meets a mixed family.
-void rollBack(const ReplaceJournal& j, const WriteHook& hook) {
+void rollBack(const ReplaceJournal& j, const Generations& g, const WriteHook& hook) {
     for (auto m = j.added.rbegin(); m != j.added.rend(); ++m) {
-        if (inodeAt(m->to) == m->inode) removeFile(m->to, hook);
-        if (inodeAt(m->from) == m->inode) removeFile(m->from, hook);
+        if (g.holds(m->to, *m)) removeFile(m->to, hook);
+        if (g.holds(m->from, *m)) removeFile(m->from, hook);
     }
     for (auto m = j.old.rbegin(); m != j.old.rend(); ++m) {
-        if (inodeAt(m->to) != m->inode) continue;
+        if (!g.holds(m->to, *m)) continue;
         call(hook);
-        if (inodeAt(m->from) == m->inode) removeFile(m->to, hook);
+        if (g.holds(m->from, *m)) removeFile(m->to, hook);
         else renameNoReplace(m->to, m->from);
     }
 }
@@ -93,8 +149,9 @@ void rollBack(const ReplaceJournal& j, const WriteHook& hook) {
 // Brings the folder to the old or the new family, whichever the journal's files show, then
 // removes the journal.
 void settle(const ReplaceJournal& j, const fs::path& journal, const WriteHook& hook) {
-    if (committed(j)) rollForward(j, hook);
-    else rollBack(j, hook);
+    const Generations g(j);
+    if (committed(j, g)) rollForward(j, g, hook);
+    else rollBack(j, g, hook);
     syncFolders(foldersOf(j), hook);
     removeFile(journal, hook);
     call(hook);
@@ -104,7 +161,7 @@ void settle(const ReplaceJournal& j, const fs::path& journal, const WriteHook& h
 // A replacement that failed is undone whatever it reached, even with every new file in place (the
 // folder could not be forced to disk): a failure reported leaves the old table.
 void undo(const ReplaceJournal& j, const fs::path& journal, const WriteHook& hook) {
-    rollBack(j, hook);
+    rollBack(j, Generations(j), hook);
     syncFolders(foldersOf(j), hook);
     removeFile(journal, hook);
     call(hook);
@@ -117,6 +174,17 @@ std::string beforeMarker(const std::string& file, const char* marker) {
     const auto at = file.rfind(m);
     return at == std::string::npos || at == 0 ? std::string() : file.substr(0, at);
 }
+
+}  // namespace
+
+std::string setAsideOriginal(const std::string& file) {
+    std::string original = beforeMarker(file, kAsideMarker);
+    if (original.empty() && file.ends_with(kAsideMarker))
+        original = file.substr(0, file.size() - std::strlen(kAsideMarker));
+    return original;
+}
+
+namespace {
 
 bool belongsTo(const std::string& file, const std::string& name) {
     return isFamilyFile(file, name) || equalsNoCase(file, name + kJournalSuffix);
@@ -133,8 +201,7 @@ bool clearDebris(const fs::path& folder, const std::string& name, const WriteHoo
             changed = true;
             continue;
         }
-        std::string original = beforeMarker(f, kAsideMarker);
-        if (original.empty() && f.ends_with(kAsideMarker)) original = f.substr(0, f.size() - std::strlen(kAsideMarker));
+        const std::string original = setAsideOriginal(f);
         if (original.empty() || !isFamilyFile(original, name) || inodeAt(folder / original) != 0) continue;
         call(hook);
         renameNoReplace(folder / f, folder / original);
@@ -193,8 +260,7 @@ bool leftoversOf(const fs::path& dir, const std::string& name) {
         for (const auto& f : listFolder(folder)) {
             if (folder == dir && isJournalOf(f, name)) return true;
             const std::string staged = beforeMarker(f, kStagedMarker);
-            std::string aside = beforeMarker(f, kAsideMarker);
-            if (aside.empty() && f.ends_with(kAsideMarker)) aside = f.substr(0, f.size() - std::strlen(kAsideMarker));
+            const std::string aside = setAsideOriginal(f);
             if ((!staged.empty() && belongsTo(staged, name)) || (!aside.empty() && isFamilyFile(aside, name)))
                 return true;
         }
@@ -208,6 +274,7 @@ bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook
         if (!isJournalOf(f, name)) continue;
         const ReplaceJournal j = readJournal(dir / f);
         checkTrusted(dir / f, j, dir, name);
+        Generations(j).requireKnown(dir / f);
         const FamilyLock files(dir, name, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
         settle(j, dir / f, hook);
         changed = true;
@@ -298,9 +365,16 @@ FileTarget TableReplacement::place(const std::string& extension) const {
 
 void TableReplacement::commit(TableWriter& writer) {
     ReplaceJournal j{name_, {}, {}};
-    for (const auto& m : old_) j.old.push_back({m.st.st_ino, m.real, uniqueSibling(m.real, kAsideMarker)});
+    for (const auto& m : old_)
+        j.old.push_back({m.st.st_ino, m.real, uniqueSibling(m.real, kAsideMarker), printOf(m.st)});
     const auto staged = writer.stagedFiles();
-    for (const StagedFile* f : staged) j.added.push_back({f->inode(), f->tempPath(), f->finalPath()});
+    for (const StagedFile* f : staged) {
+        struct stat st {};
+        call();
+        if (::lstat(f->tempPath().c_str(), &st) != 0 || st.st_ino != f->inode())
+            throw Error(f->tempPath().string() + ": the file written is no longer there");
+        j.added.push_back({f->inode(), f->tempPath(), f->finalPath(), printOf(st)});
+    }
     const fs::path journal = journalPath(dir_, name_);
 
     const FamilyLock files(dir_, name_, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
@@ -345,6 +419,38 @@ void requireReplaceableName(const std::string& name) {
 
 bool replacementLeftovers(const fs::path& dir, const std::string& name) { return leftoversOf(dir, name); }
 
+std::string recoveryPlan(const fs::path& dir, const std::string& name) {
+    try {
+        for (const auto& f : listFolder(dir)) {
+            if (!isJournalOf(f, name)) continue;
+            const ReplaceJournal j = readJournal(dir / f);
+            checkTrusted(dir / f, j, dir, name);
+            const Generations g(j);
+            g.requireKnown(dir / f);
+            return committed(j, g) ? "finishes the save that was cut short: the new table is whole in place, the "
+                                     "old files set aside are removed"
+                                   : "undoes the save that was cut short: the files set aside are put back, the "
+                                     "new files removed";
+        }
+        return leftoversOf(dir, name) ? "removes the files of a save that was cut short before it changed the table"
+                                      : "nothing to do";
+    } catch (const std::exception& e) {
+        return std::string("cannot settle it: ") + e.what();
+    }
+}
+
+std::vector<std::string> leftoverTables(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& f : listFolder(dir)) {
+        std::string base = f;
+        if (auto b = beforeMarker(f, kStagedMarker); !b.empty()) base = b;
+        if (auto b = setAsideOriginal(f); !b.empty()) base = b;
+        if (base == f && !f.ends_with(kJournalSuffix)) continue;
+        names.insert(fs::path(base).stem().string());
+    }
+    return {names.begin(), names.end()};
+}
+
 bool recoverTable(const fs::path& dir, const std::string& name, const WriteHook& hook) {
     // Opening a sound table leaves no trace in its folder: the lock is taken only where there is
     // something to settle.
@@ -357,16 +463,7 @@ bool recoverTable(const fs::path& dir, const std::string& name, const WriteHook&
 std::vector<std::string> recoverFolder(const fs::path& dir) noexcept {
     std::vector<std::string> changed;
     try {
-        std::set<std::string> names;
-        for (const auto& f : listFolder(dir)) {
-            std::string base = f;
-            for (const char* marker : {kStagedMarker, kAsideMarker})
-                if (auto b = beforeMarker(f, marker); !b.empty()) base = b;
-            if (base.ends_with(kAsideMarker)) base.resize(base.size() - std::strlen(kAsideMarker));
-            if (base == f && !f.ends_with(kJournalSuffix)) continue;
-            names.insert(fs::path(base).stem().string());
-        }
-        for (const auto& name : names) {
+        for (const auto& name : leftoverTables(dir)) {
             try {
                 if (recoverTable(dir, name)) changed.push_back(name);
             } catch (const std::exception&) {

@@ -71,6 +71,12 @@ void requireReplaceableName(const std::string& name);
 
 // Whether a replacement of `name` in dir left anything to settle: a journal, staged or set-aside files.
 bool replacementLeftovers(const std::filesystem::path& dir, const std::string& name);
+// The tables of dir with such leftovers, by name.
+std::vector<std::string> leftoverTables(const std::filesystem::path& dir);
+// "CUSTOMER.MB" for a set-aside "CUSTOMER.MB.vts-aside-1a2b3c4d5e6f"; empty for any other name.
+std::string setAsideOriginal(const std::string& file);
+// What recoverTable would do with the table's leftovers, in words, or why it cannot; changes nothing.
+std::string recoveryPlan(const std::filesystem::path& dir, const std::string& name);
 
 // Finishes or undoes a replacement of `name` in dir that was cut short, and removes the debris
 // of unfinished attempts. Does nothing while another writer holds the table. Returns true when

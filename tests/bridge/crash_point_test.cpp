@@ -16,6 +16,7 @@
 #include "bridge/table_list.h"
 #include "bridge_env.h"
 #include "platform/pdx/secondary_index.h"
+#include "platform/pdx/undo_by_names.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/replace_debris.h"
 
@@ -88,6 +89,28 @@ struct Scene {
         return "new";
     }
 
+    // A write-back killed before its killAt-th file-system call.
+    void killAt(int killAt) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int calls = 0;
+            WriteBackHooks hooks;
+            hooks.beforeWrite = [&] {
+                if (++calls == killAt) ::kill(::getpid(), SIGKILL);
+            };
+            try {
+                SaveTableToParadox(env.ctx, "CUSTOMER", hooks);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child was not killed";
+    }
+
     void expectRetrySucceeds() {
         WriteBackHooks hooks;
         SaveTableToParadox(env.ctx, "CUSTOMER", hooks);
@@ -113,24 +136,7 @@ TEST(CrashPoint, AKillBeforeAnyCallLeavesTheOldOrTheNewTable) {
     for (int killAt = 1; killAt <= total; ++killAt) {
         SCOPED_TRACE("killed before call " + std::to_string(killAt) + " of " + std::to_string(total));
         Scene scene;
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            int calls = 0;
-            WriteBackHooks hooks;
-            hooks.beforeWrite = [&] {
-                if (++calls == killAt) ::kill(::getpid(), SIGKILL);
-            };
-            try {
-                SaveTableToParadox(scene.env.ctx, "CUSTOMER", hooks);
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child was not killed";
+        scene.killAt(killAt);
         scene.recover();
         const std::string state = scene.state();
         if (state == "old") {
@@ -180,6 +186,37 @@ TEST(CrashPoint, AnIoErrorAtAnyCallIsReportedOrHarmless) {
     EXPECT_GT(reported, total / 2);
     RecordProperty("calls", total);
     RecordProperty("reported_failures", reported);
+}
+
+// The folder of a killed write-back copied away and back (new inode numbers, as a restored
+// backup has): recovery tells the files by size and time where the copy kept them, and otherwise
+// changes nothing, leaving the files to "pdxtool recover --undo", which puts the old table back.
+TEST(CrashPoint, AKilledSaveCopiedElsewhereRecoversWholeOrIsLeftForTheUndo) {
+    const int total = callsOfOneWriteBack();
+    for (const std::string copy : {"cp -a", "cp -r"}) {
+        int byHand = 0;
+        for (int killAt = 1; killAt <= total; ++killAt) {
+            SCOPED_TRACE(copy + ", killed before call " + std::to_string(killAt) + " of " + std::to_string(total));
+            Scene scene;
+            scene.killAt(killAt);
+            const fs::path folder = scene.env.paradoxFolder, copied = folder.string() + ".copy";
+            ASSERT_EQ(std::system((copy + " '" + folder.string() + "' '" + copied.string() + "'").c_str()), 0);
+            fs::remove_all(folder);
+            fs::rename(copied, folder);
+            scene.recover();
+            std::string state = scene.state();
+            if (state != "old" && state != "new") {
+                ++byHand;
+                pdx::undoByNames(folder, "CUSTOMER", false);
+                for (const auto& name : replaceDebris(folder))
+                    if (name.find(".vts-kept-") != std::string::npos) fs::remove(folder / name);
+                scene.recover();
+                state = scene.state();
+            }
+            EXPECT_TRUE(state == "old" || state == "new") << state;
+        }
+        EXPECT_EQ(byHand > 0, copy == "cp -r");
+    }
 }
 
 }  // namespace

@@ -159,3 +159,28 @@ TEST(PdxtoolPassword, OpensCopiesAndRefuses) {
 }
 
 }  // namespace
+
+// A save cut short, with its journal damaged: recovery cannot use it and says so; the dry run of
+// the undo changes nothing; the undo puts the old table back and deletes nothing.
+TEST(PdxtoolRecover, ADamagedJournalIsSettledByHandWithTheUndo) {
+    vts::test::TempDir dir;
+    vts::test::copyFamily(fixture("db"), "ORDERS", dir.path());
+    fs::rename(dir / "ORDERS.DB", dir / "ORDERS.DB.vts-aside-000000000001");
+    std::ofstream(dir / "ORDERS.vts-journal") << "Verdalith table replacement 1\ngarbage\n";
+    const std::vector<std::pair<std::string, std::string>> steps{
+        {"", "the replacement journal is damaged"},
+        {"--dry-run --undo", "[dry run] ORDERS.DB put back from ORDERS.DB.vts-aside-000000000001"},
+        {"--undo", "ORDERS.DB put back from ORDERS.DB.vts-aside-000000000001"},
+        {"", "no save was cut short here"}};
+    for (const auto& [flags, said] : steps) {
+        const ToolRun r = pdxtool("recover " + quoted(dir.path()) + " " + flags);
+        EXPECT_NE(joined(r).find(said), std::string::npos) << flags << ":\n" << joined(r);
+        EXPECT_EQ(r.status, flags == "" && said.find("damaged") != std::string::npos ? 1 : 0) << joined(r);
+    }
+    EXPECT_TRUE(fs::exists(dir / "ORDERS.DB"));
+    EXPECT_EQ(pdxtool("check " + quoted(dir / "ORDERS.DB")).status, 0);
+    std::size_t kept = 0;
+    for (const auto& e : fs::directory_iterator(dir.path()))
+        kept += e.path().filename().string().find(".vts-kept-") != std::string::npos;
+    EXPECT_EQ(kept, 1u);  // the journal
+}

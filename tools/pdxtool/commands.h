@@ -19,4 +19,9 @@ void runCopy(const std::filesystem::path& source, const pdx::Unlock& unlock, con
 // true when there is no fault. Faults in the files are printed, not thrown.
 bool runCheck(const std::filesystem::path& table, std::ostream& out);
 
+// Settles each table of `folder` whose save was cut short, as opening it would (with `undo`: puts
+// back the table as it was before that save, by file names, for a journal recovery cannot use),
+// one line per table; with dryRun only says what it would do. True when nothing is left to settle.
+bool runRecover(const std::filesystem::path& folder, bool undo, bool dryRun, std::ostream& out);
+
 }  // namespace pdxtool

@@ -1,4 +1,4 @@
-// pdxtool command line: info, dump, check and copy of Paradox tables.
+// pdxtool command line: info, dump, check and copy of Paradox tables, and recovery by hand.
 #include <algorithm>
 #include <exception>
 #include <iostream>
@@ -14,10 +14,15 @@ int usage() {
                  "       pdxtool dump TABLE.db [--format csv|json] [--password PW|-]\n"
                  "       pdxtool check TABLE.db\n"
                  "       pdxtool copy SRC.db DST.db [--password PW|-]\n"
+                 "       pdxtool recover FOLDER [--dry-run] [--undo]\n"
                  "--password opens a password-protected table; \"-\" reads the password from the first\n"
                  "line of standard input (so it stays out of the process list); a copy keeps it.\n"
                  "check lists every fault of the table and its companion files (.MB, .PX, .Xnn/.Ynn)\n"
-                 "with its place, then a summary; exit status 0 when clean, 1 on any fault.\n";
+                 "with its place, then a summary; exit status 0 when clean, 1 on any fault.\n"
+                 "recover settles the saves a crash cut short in FOLDER, as opening the table would;\n"
+                 "--undo puts back each table as it was before that save, from the set-aside files,\n"
+                 "where the save's journal cannot be used (nothing is deleted: files in the way are\n"
+                 "kept as *.vts-kept-*); --dry-run only says what would be done.\n";
     return 2;
 }
 
@@ -60,6 +65,11 @@ int run(std::vector<std::string> args) {
         const bool clean = pdxtool::runCheck(args[1], std::cout);
         std::cout.flush();
         return clean && std::cout ? 0 : 1;
+    }
+    if (args.size() >= 2 && args[0] == "recover") {
+        const auto has = [&](const char* flag) { return std::find(args.begin() + 2, args.end(), flag) != args.end(); };
+        if (args.size() - 2 != std::size_t(has("--dry-run")) + std::size_t(has("--undo"))) return usage();
+        return pdxtool::runRecover(args[1], has("--undo"), has("--dry-run"), std::cout) ? 0 : 1;
     }
     if (args.size() == 3 && args[0] == "copy") {
         pdxtool::runCopy(args[1], unlock, args[2]);
