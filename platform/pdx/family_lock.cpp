@@ -14,6 +14,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/pdx/family.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -74,6 +75,22 @@ std::string unlockableText(const std::filesystem::path& dir, const std::string& 
     return file.string() + ": cannot lock the table " + table + ": " + std::strerror(err);
 }
 
+// Every path to one table meets one lock: a table whose .db is a link of this user's is locked
+// where that .db really is, under its name there (a link of anyone else's is never followed).
+std::pair<std::filesystem::path, std::string> lockPlace(const std::filesystem::path& dir, const std::string& table) {
+    std::optional<std::filesystem::path> db;
+    try {
+        db = findTable(dir, table);
+    } catch (const Error&) {  // a folder that cannot be listed locks as it is
+    }
+    struct stat st {};
+    if (!db || ::lstat(db->c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || st.st_uid != ::geteuid()) return {dir, table};
+    std::error_code ec;
+    const auto real = std::filesystem::canonical(*db, ec);
+    if (ec) return {dir, table};
+    return {real.parent_path(), real.stem().string()};
+}
+
 std::string busyText(const std::string& table, FamilyLock::Kind kind) {
     if (kind == FamilyLock::Kind::Writer)
         return "The table " + table +
@@ -104,8 +121,9 @@ FamilyLock FamilyLock::tryTake(const std::filesystem::path& dir, const std::stri
 }
 
 // False with fd_ < 0 when the lock file cannot be opened, false with fd_ >= 0 when it is busy.
-bool FamilyLock::take(const std::filesystem::path& dir, const std::string& table, Kind kind, Mode mode,
+bool FamilyLock::take(const std::filesystem::path& given, const std::string& name, Kind kind, Mode mode,
                       std::chrono::milliseconds wait) {
+    const auto [dir, table] = lockPlace(given, name);
     fd_ = openLockFile(dir, mode == Mode::Exclusive);
     if (fd_ < 0) return false;
     const off_t offset = lockOffset(table, kind);

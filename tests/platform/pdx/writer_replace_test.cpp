@@ -94,6 +94,7 @@ TEST_F(Replace, NamesAndModesOfTheReplacedFilesAreKept) {
     EXPECT_TRUE(vts::test::replaceDebris(dir.path()).empty());
 }
 
+// Every folder of links to one table meets the lock of the table's own folder.
 TEST_F(Replace, ATableOfLinksIsReplacedWhereTheLinksPoint) {
     vts::test::TempDir links;
     for (const char* f : {"memo.db", "memo.mb", "memo.px"}) fs::create_symlink(dir / f, links / f);
@@ -105,6 +106,14 @@ TEST_F(Replace, ATableOfLinksIsReplacedWhereTheLinksPoint) {
     EXPECT_EQ(readAll(dir / "memo.db").records, version(memo, "linked"));
     EXPECT_TRUE(vts::test::replaceDebris(dir.path()).empty());
     EXPECT_TRUE(vts::test::replaceDebris(links.path()).empty());
+    // Another folder of links to the same table: its writer meets the same lock.
+    vts::test::TempDir more;
+    for (const char* f : {"memo.db", "memo.mb", "memo.px"}) fs::create_symlink(dir / f, more / f);
+    const pdx::TableReplacement first(links.path(), "memo");
+    const std::string why = errorOf([&] {
+        replaceWith(more.path(), "memo", memo.info.schema, memo.records, {{}, std::chrono::milliseconds(0)});
+    });
+    EXPECT_NE(why.find("is being written by another program"), std::string::npos) << why;
 }
 
 // Names earlier versions wrote to with O_TRUNC: nothing planted there is written or followed.
