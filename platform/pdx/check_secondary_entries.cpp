@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/pdx/check_key_text.h"
+#include "platform/pdx/index_fold.h"
 #include "platform/pdx/index_order.h"
 #include "platform/pdx/name_case.h"
 #include "platform/pdx/secondary_index.h"
@@ -35,6 +36,8 @@ public:
         : in_(in), def_(def), xChain_(xChain), out_(out) {
         for (int n : def.fieldNumbers) valueFields_.push_back(in.header.fields[static_cast<std::size_t>(n) - 1]);
         keyFields_.assign(in.header.fields.begin(), in.header.fields.begin() + in.header.keyFields);
+        // The engine folds the text of a case-insensitive index: entries are checked against records so folded.
+        if (def.caseInsensitive()) fold_.emplace(in.header.codePage, in.header.sortOrderId);
     }
 
     void run(const std::vector<IndexEntry>& entries) {
@@ -65,9 +68,14 @@ private:
         forEachRecord(in_.db, in_.layout, in_.chain,
                       [&](const CheckedBlock& b, std::uint32_t i, std::uint64_t row, const std::uint8_t* rec) {
                           Expected e;
-                          for (const HeaderField& f : valueFields_)
+                          for (const HeaderField& f : valueFields_) {
+                              const std::size_t at = e.values.size();
                               e.values.append(reinterpret_cast<const char*>(rec + f.offset),
                                               static_cast<std::size_t>(f.storedSize));
+                              if (fold_ && f.type == FieldType::Alpha)
+                                  fold_->foldText(reinterpret_cast<std::uint8_t*>(e.values.data() + at),
+                                                  static_cast<std::size_t>(f.storedSize));
+                          }
                           e.primaryKey.assign(reinterpret_cast<const char*>(rec), keyBytes);
                           e.block = b.number;
                           e.record = i + 1;
@@ -164,6 +172,7 @@ private:
         }
     }
 
+    std::optional<IndexFold> fold_;
     const SecondaryCheckInput& in_;
     const SecondaryIndexDef& def_;
     const std::vector<CheckedBlock>& xChain_;

@@ -43,8 +43,6 @@ std::string findIndexed(const SecondaryIndexDef& def, const Schema& s, IndexLayo
         l.offsets.push_back(offsets[static_cast<std::size_t>(at)]);
         l.valueBytes += stored(f);
     }
-    if (s.keyFields > 0 && l.fieldNumbers.front() == 1)
-        return "its first field \"" + l.indexed.front().name + "\" is now the table's first key field";
     return {};
 }
 

@@ -2,6 +2,9 @@
 // chained blocks of the index table and builds its tree with the primary index's writer.
 #include "platform/pdx/secondary_index_writer.h"
 
+#include <optional>
+
+#include "platform/pdx/index_fold.h"
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -86,7 +89,8 @@ struct SecondaryIndexWriter::Impl {
     Schema indexSchema;  // the index table as a keyed table, for its header
     Bytes rows;          // one index record per table record, in table order
     std::uint32_t count = 0;
-    bool plainFold = true;  // every case-insensitive value orders alike whichever way letters fold
+    bool plainFold = true;          // every case-insensitive value orders alike whichever way letters fold
+    std::optional<IndexFold> fold;  // case-insensitive indexes hold their text folded
     std::unique_ptr<BlockWriter> x;
     std::unique_ptr<StagedFile> y;
 
@@ -102,6 +106,7 @@ struct SecondaryIndexWriter::Impl {
         indexSchema.codePage = schema.codePage;
         indexSchema.sortOrder = schema.sortOrder;
         indexSchema.sortOrderId = schema.sortOrderId;
+        if (def.caseInsensitive()) fold.emplace(schema.codePage, schema.sortOrderId);
     }
 
     std::string treeExt() const { return std::string(1, ext[0] == 'x' ? 'y' : 'Y') + ext.substr(1); }
@@ -122,6 +127,7 @@ void SecondaryIndexWriter::Impl::add(const std::uint8_t* record, const RecordPla
     for (std::size_t i = 0; i < layout.indexed.size(); ++i) {
         const auto size = static_cast<std::size_t>(fieldStorageSize(layout.indexed[i].type, layout.indexed[i].size));
         std::memcpy(e, record + layout.offsets[i], size);
+        if (fold && layout.indexed[i].type == FieldType::Alpha) fold->foldText(e, size);
         e += size;
     }
     if (layout.keyed) {

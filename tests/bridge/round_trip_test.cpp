@@ -3,6 +3,7 @@
 // the working table, exactly that value differs.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <set>
 
@@ -10,6 +11,7 @@
 #include "bridge_env.h"
 #include "tests/support/replace_debris.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/secondary_index.h"
 
 namespace vts::test {
 namespace {
@@ -77,26 +79,31 @@ std::set<std::string> familyKinds(const fs::path& dir, const std::string& table)
     return kinds;
 }
 
-const KnownFailures kKnown = {
-    {"wild_delphibook_UYE_DB", "#24: text under the sort order turk in a case-insensitive index"},
-    {"wild_delphibook_musteri_DB", "#24: the index holds the engine's folded text"},
-    {"wild_electro_store_Categorias_DB", "#24: text under ANSII850 in a case-insensitive index"},
-    {"wild_electro_store_Entrada_DB", "#24: text under ANSII850 in a case-insensitive index"},
-    {"wild_electro_store_Historico_DB", "#24: text under ANSII850 in a case-insensitive index"},
-    {"wild_electro_store_Produtos_DB", "#24: text under ANSII850 in a case-insensitive index"},
-    {"wild_hr_personal_appartient_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_avoir_m_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_avoir_r_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_employe_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_m_dispo_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_r__int__gration_db", "#24: an index starting with the key field is dropped"},
-    {"wild_hr_personal_pointage_db", "#24: an index starting with the key field is dropped"},
+// Each secondary index as the engine wrote it: its entries' values and keys in their order (the
+// block numbers follow the records' blocks, which a rewrite may place anew).
+std::map<std::string, std::vector<std::pair<pdx::Bytes, pdx::Bytes>>> indexEntries(const fs::path& dbFile) {
+    std::map<std::string, std::vector<std::pair<pdx::Bytes, pdx::Bytes>>> out;
+    for (const auto& index : pdx::readSecondaryIndexes(dbFile)) {
+        auto& entries = out[upper(index.extension)];
+        for (const auto& e : pdx::readIndexEntries(index)) entries.emplace_back(e.values, e.primaryKey);
+    }
+    return out;
+}
+
+// Tables whose one edit is a new value in a text index under a sort order the writer cannot yet
+// place values by: saved unchanged, the edit is refused.
+const KnownFailures kEditRefused = {
+    {"wild_delphibook_UYE_DB", "#24: a new value in a text index under the sort order turk"},
+    {"wild_delphibook_musteri_DB", "#24: a new value in a text index under the sort order turk"},
+    {"wild_electro_store_Categorias_DB", "#24: a new value in a text index under the sort order ANSII850"},
+    {"wild_electro_store_Entrada_DB", "#24: a new value in a text index under the sort order ANSII850"},
+    {"wild_electro_store_Historico_DB", "#24: a new value in a text index under the sort order ANSII850"},
+    {"wild_electro_store_Produtos_DB", "#24: a new value in a text index under the sort order ANSII850"},
 };
 
 class RoundTrip : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
-    if (const auto why = knownFailure(kKnown, GetParam())) GTEST_SKIP() << *why;
     const fs::path source = GetParam();
     BridgeEnv env;
     copyFamily(source, env.paradoxFolder);
@@ -126,10 +133,12 @@ TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
     EXPECT_EQ(back.records, original->records);
     EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
     EXPECT_EQ(familyKinds(env.paradoxFolder, table), familyKinds(source.parent_path(), source.stem().string()));
+    EXPECT_EQ(indexEntries(written), indexEntries(source));
     EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, table)));
     if (!hasBlobFields(original->schema)) expectSameAsPxlibSees(source, written, table);
 
     // One edited value.
+    if (const auto why = knownFailure(kEditRefused, GetParam())) GTEST_SKIP() << *why;
     if (original->records.empty()) return;
     const auto edit = chooseEdit(original->schema, original->records[0]);
     if (!edit) return;
