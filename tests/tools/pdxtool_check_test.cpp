@@ -184,3 +184,25 @@ TEST(PdxtoolRecover, ADamagedJournalIsSettledByHandWithTheUndo) {
         kept += e.path().filename().string().find(".vts-kept-") != std::string::npos;
     EXPECT_EQ(kept, 1u);  // the journal
 }
+
+// A copy is the table: every file of the family byte for byte (indexes, .VAL, the counter in the
+// header), under the name as given.
+TEST(PdxtoolCopy, CopiesTheWholeFamilyUnderTheNameGiven) {
+    vts::test::TempDir tmp;
+    const fs::path source = vts::test::wildFixtures() / "delphibook/TAKSIT.DB";
+    const ToolRun r = pdxtool("copy " + quoted(source) + " " + quoted(tmp / "Copy.DB"));
+    ASSERT_EQ(r.status, 0) << joined(r);
+    std::size_t files = 0;
+    for (const auto& from : fs::directory_iterator(source.parent_path())) {
+        if (from.path().stem() != source.stem()) continue;
+        ++files;
+        const fs::path to = tmp / ("Copy" + from.path().extension().string());
+        ASSERT_TRUE(fs::exists(to)) << to;
+        std::ifstream a(from.path(), std::ios::binary), b(to, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}),
+                  std::string(std::istreambuf_iterator<char>(b), {}))
+            << to;
+    }
+    EXPECT_GT(files, 2u);
+    EXPECT_NE(pdxtool("copy " + quoted(source) + " " + quoted(tmp / "COPY.db")).status, 0) << "never over a table";
+}
