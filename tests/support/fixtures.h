@@ -72,9 +72,6 @@ inline std::optional<std::string> knownFailure(const KnownFailures& known, const
 }
 
 // The tables whose engine-made indexes the checker misjudges (folded text, block numbers of its own).
-inline const KnownFailures kCheckerKnownFailures = {
-    {"wild_delphibook_TAKSIT_DB", "#24: the checker misreads the block numbers of the engine's index"},
-    {"wild_electro_store_Produtos_DB", "#24: the checker misreads the block numbers of the engine's index"},
-};
+inline const KnownFailures kCheckerKnownFailures = {};
 
 }  // namespace vts::test

@@ -289,11 +289,11 @@ TEST_F(CheckDamage, SecondaryIndexEntriesWrongOrStrayed) {
     const fs::path x = fs::path(db).replace_extension(".X06");
     constexpr std::size_t kEntry = 21;
     patch(db, ".X06", [&](Bytes& b) {
-        putWord(b, recordAt(1, 1, kEntry) + 19, 4);  // Blk Num of the first entry: 3 -> 4
-        b[recordAt(1, 5, kEntry)] = 'M';             // "Los Gatos" -> "Mos Gatos"
+        putWord(b, recordAt(1, 1, kEntry) + 19, 99);  // Blk Num of the first entry: 3 -> 99, no such block
+        b[recordAt(1, 5, kEntry)] = 'M';              // "Los Gatos" -> "Mos Gatos"
     });
     const auto r = pdx::checkTable(db);
-    expectFault(r, pdx::atEntry(x, 1, 1), "the entry gives block 4");
+    expectFault(r, pdx::atEntry(x, 1, 1), "the entry gives block 99");
     expectFault(r, pdx::atEntry(x, 1, 5), "the entry holds \"Mos Gatos\"");
     EXPECT_EQ(r.faults, 2u) << listing(r);
 

@@ -33,11 +33,13 @@ TEST_P(EveryTable, ChecksClean) {
     const pdx::TableCheckResult r = pdx::checkTable(GetParam());
     EXPECT_TRUE(r.clean()) << listing(r);
     EXPECT_FALSE(r.passwordProtected);
-    // The only notes: orders under collations the engine does not reproduce.
+    // The only notes: orders under collations the engine does not reproduce, and block numbers
+    // of index entries that the engine's own tables leave behind.
     for (const CheckFinding& f : r.findings) {
         if (f.kind != CheckFinding::Kind::Note) continue;
         EXPECT_TRUE(f.what.find("is not checked") != std::string::npos ||
-                    f.what.find("is not maintained") != std::string::npos)
+                    f.what.find("is not maintained") != std::string::npos ||
+                    f.what.find("no longer in") != std::string::npos)
             << pdx::formatFinding(f);
     }
 }
