@@ -146,8 +146,12 @@ bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event) {
                 model = view->model();
             const QModelIndex index = indexOf(editor, model);
             if (index.isValid() && !accepts(editor, index)) return true;  // stays open
+            // Tab and Shift+Tab move on to the next or previous cell, as in every grid.
+            const auto hint = key->key() == Qt::Key_Tab       ? QAbstractItemDelegate::EditNextItem
+                              : key->key() == Qt::Key_Backtab ? QAbstractItemDelegate::EditPreviousItem
+                                                              : QAbstractItemDelegate::SubmitModelCache;
             emit commitData(editor);
-            emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+            emit closeEditor(editor, hint);
             return true;
         }
     }

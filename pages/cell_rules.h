@@ -34,10 +34,14 @@ struct CellRule {
     std::shared_ptr<pdx::CodePage> codePage;
     // Why the column's values must stay as they are (a key or index the program cannot reorder).
     std::string keptBecause;
-    bool editable() const { return kind != CellKind::Binary && keptBecause.empty(); }
+    // An autoincrement field: the table gives each new row its number, which is never typed (a
+    // typed one could repeat another record's).
+    bool numbered = false;
+    bool editable() const { return kind != CellKind::Binary && keptBecause.empty() && !numbered; }
     // Why a cell of a column that is not editable cannot be changed; shown on hover.
     std::string readOnlyReason() const {
         if (!keptBecause.empty()) return keptBecause;
+        if (numbered) return "The table numbers this field itself: a new row takes the next number.";
         return editable() ? std::string()
                           : "Binary data (a picture, an OLE object or bytes) cannot be edited in the grid; it is "
                             "written back to the table as it is.";

@@ -130,18 +130,18 @@ bool Form2::mayReplaceWorkingTable(ErrorTrap& trap, bool& keepEdits) {
 }
 
 // A password-protected table opens with its password, asked for each time and checked before
-// anything in the working database changes.
+// anything in the working database changes. Its steps are the import's, and report its label.
 bool Form2::unlockTable(ErrorTrap& trap, std::string& password) {
     const std::string& name = state_.currentTableName;
     const std::string& folder = state_.currentTableFolder;
     bool isProtected = false;
-    if (!trap.step(109, [&] { isProtected = TableIsPasswordProtected(folder, name); })) return false;
+    if (!trap.step(110, [&] { isProtected = TableIsPasswordProtected(folder, name); })) return false;
     if (!isProtected) return true;
     const auto typed =
         ctx_.dialogs.askPassword("The table " + name + " is password-protected. Enter its password:", ctx_.appTitle);
     if (!typed) return false;
     bool right = false;
-    if (!trap.step(111, [&] { right = IsTablePassword(folder, name, *typed); })) return false;
+    if (!trap.step(110, [&] { right = IsTablePassword(folder, name, *typed); })) return false;
     if (!right) {
         ctx_.message("That is not the password of the table " + name + ". The table was not opened.",
                      mb::OkOnly | mb::Exclamation);

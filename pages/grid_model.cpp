@@ -50,9 +50,13 @@ GridModel::GridModel(std::shared_ptr<db::GridSource> source, const std::optional
         rules_.push_back(cellRuleFor(source_->ColumnJetType(c), sourceField(structure, *source_, c), codePage));
         if (const auto kept = facts.keptFields.find(source_->ColumnName(c)); kept != facts.keptFields.end())
             rules_.back().keptBecause = kept->second;
-        if (const auto f = sourceField(structure, *source_, c); f && f->type == pdx::FieldType::AutoInc)
+        if (const auto f = sourceField(structure, *source_, c); f && f->type == pdx::FieldType::AutoInc) {
             // Numbers of deleted records stay unused: other tables may still refer to them.
             autoIncrement_[c] = std::max(source_->NextNumber(c), facts.lastNumber + 1);
+            // As in the engine, the number is the table's to give, never typed (a typed one could
+            // repeat another record's).
+            rules_.back().numbered = true;
+        }
     }
     keyFields_ = keyFieldsOf(structure, *source_);
     rows_ = static_cast<int>(std::min<std::int64_t>(source_->RowCount(), INT32_MAX - 1));

@@ -128,6 +128,18 @@ TEST(EditFlow, AnUntouchedMemoEditorKeepsTheMemoAsItIs) {
     EXPECT_EQ(std::get<std::string>(readAll(rig.data / "CUSTOMER.db")[0][8]), memo.toStdString());
 }
 
+// The password check is a part of the import: a table it cannot read is reported under the
+// import's label (labels are even and rise).
+TEST(EditFlow, ATableThatCannotBeReadIsReportedAtTheImportsLabel) {
+    Rig rig;
+    std::ofstream(rig.data / "BROKEN.db") << "not a table";
+    rig.chooseFolder(rig.data);
+    rig.openTable("BROKEN");
+    ASSERT_FALSE(rig.dialogs.messages.empty());
+    EXPECT_NE(rig.dialogs.messages.back().text.find("Form2.PushButton3_Click at line 110"), std::string::npos)
+        << rig.dialogs.messages.back().text;
+}
+
 TEST(EditFlow, AFailedImportOpensNoGridAndTheTableStaysAsItWas) {
     Rig rig;
     pdx::Schema schema;
