@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
     ProgramServices services{dialogs, launcher, settings, appFolder, endProgram};
     try {
-        services.dataFolder = chooseDataFolder(appFolder, isWritableFolder);
+        services.dataFolder = chooseDataFolder(appFolder, isBuildFolder);
     } catch (const Error& e) {
         dialogs.messageBox(e.what(), mb::Exclamation, "Verdalith Table Studio");
         return 1;

@@ -30,6 +30,11 @@ std::string uniqueSuffix() {
 
 bool isWritableFolder(const fs::path& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
+bool isBuildFolder(const fs::path& appFolder) {
+    std::error_code ec;
+    return fs::is_regular_file(appFolder / kBuildFolderMark, ec);
+}
+
 fs::path chooseDataFolder(const fs::path& appFolder, const std::function<bool(const fs::path&)>& writable) {
     if (writable(appFolder)) return appFolder;
     const fs::path data = userDataHome() / "verdalith-table-studio";

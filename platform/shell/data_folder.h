@@ -1,6 +1,6 @@
 // Where the program keeps what it writes (the working database, the user's copy of the
-// samples): beside the program while its folder is writable, as when run from its build
-// folder; in the user's data folder when the program is installed read-only.
+// samples): beside the program when it runs from its build folder; in the user's data folder
+// when it is installed, whoever runs it (root may write the installed folder, and must not).
 #pragma once
 #include <filesystem>
 #include <functional>
@@ -12,6 +12,10 @@ namespace vts {
 std::filesystem::path chooseDataFolder(const std::filesystem::path& appFolder,
                                        const std::function<bool(const std::filesystem::path&)>& writable);
 bool isWritableFolder(const std::filesystem::path& folder);
+// Whether the program in `appFolder` runs from its build folder, which the build marks with a
+// file the installation does not carry.
+bool isBuildFolder(const std::filesystem::path& appFolder);
+inline constexpr const char* kBuildFolderMark = ".vts-build-folder";
 
 // The samples the user may open and edit: the program's own Samples folder when the data
 // folder is the program folder, else a copy in the data folder made on first use (whole, or

@@ -57,6 +57,15 @@ TEST(DataFolder, IsTheProgramFolderWhileItIsWritable) {
     EXPECT_TRUE(vts::isWritableFolder(a.tmp.path()));
 }
 
+// Run from its build folder, the program keeps its data there; installed, never, though root may
+// write the installed folder.
+TEST(DataFolder, ABuildFolderIsToldByItsMarkNotByPermissions) {
+    InstalledApp a;
+    EXPECT_FALSE(vts::isBuildFolder(a.app));
+    std::ofstream(a.app / vts::kBuildFolderMark) << "build";
+    EXPECT_TRUE(vts::isBuildFolder(a.app));
+}
+
 TEST(DataFolder, IsTheUsersDataFolderForAReadOnlyProgram) {
     InstalledApp a;
     {
