@@ -4,6 +4,9 @@
 
 namespace vts {
 
+// What a column holds, for an export that keeps numbers, dates and logicals as such.
+enum class ColumnKind { Text, Number, Date, Time, DateTime, Logical };
+
 class DataGrid {
 public:
     virtual ~DataGrid() = default;
@@ -19,6 +22,7 @@ public:
     virtual int columnCount() = 0;                 // Columns.Count
     virtual std::string columnCaption(int k) = 0;  // Columns(k).Caption
     virtual std::string columnText(int k) = 0;     // Columns(k).Text of the current row
+    virtual ColumnKind columnKind(int) { return ColumnKind::Text; }
 };
 
 }  // namespace vts

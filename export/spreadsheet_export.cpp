@@ -1,10 +1,12 @@
 #include "export/spreadsheet_export.h"
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "export/grid_walk.h"
 #include "platform/shell/error_trap.h"
+#include "platform/pdx/value_text.h"
 #include "platform/shell/errors.h"
 #include "platform/xlsx/application.h"
 #include "platform/xlsx/spreadsheet_program.h"
@@ -13,12 +15,58 @@ namespace vts {
 
 namespace {
 
+using Format = xlsx::SheetFile::DateFormat;
+
+// A date the sheet can show as one: from 1900 on (earlier ones stay text, as typed they would).
+std::optional<xlsx::SheetFile::DateTime> sheetDate(std::int32_t day, std::int32_t ms) {
+    xlsx::SheetFile::DateTime d;
+    if (std::sscanf(pdx::formatDate(day).c_str(), "%d-%d-%d", &d.year, &d.month, &d.day) != 3 || d.year < 1900)
+        return std::nullopt;
+    d.hour = ms / 3600000;
+    d.minute = ms / 60000 % 60;
+    d.second = (ms % 60000) / 1000.0;
+    return d;
+}
+
+// As a spreadsheet takes the text typed into a cell: a number, a date, a time or a logical of a
+// column that holds such values becomes one; text (a Zip code "007") stays text. False when the
+// text is not of the column's kind (an empty cell), which then goes in as text.
+bool putTyped(xlsx::Cell cell, ColumnKind kind, const std::string& text) {
+    switch (kind) {
+        case ColumnKind::Number: {
+            const auto v = pdx::parseDouble(text);
+            if (v) cell.Number(*v, text);
+            return v.has_value();
+        }
+        case ColumnKind::Logical: {
+            const auto v = pdx::parseLogical(text);
+            if (v) cell.Boolean(*v, text);
+            return v.has_value();
+        }
+        case ColumnKind::Time: {
+            const auto ms = pdx::parseTime(text);
+            if (ms) cell.Date({0, 0, 0, *ms / 3600000, *ms / 60000 % 60, (*ms % 60000) / 1000.0}, Format::Time, text);
+            return ms.has_value();
+        }
+        case ColumnKind::Date:
+        case ColumnKind::DateTime: {
+            const auto v = pdx::parseDateTime(text);
+            const auto d = v ? sheetDate(v->day, v->ms) : std::nullopt;
+            if (d) cell.Date(*d, v->hasTime ? Format::DateTime : Format::Date, text);
+            return d.has_value();
+        }
+        case ColumnKind::Text: return false;
+    }
+    return false;
+}
+
 // One cell. A text the cell cannot hold whole is reported under the step's label, and the copy
 // goes on: the cell keeps what it can and the report says what it lost. Any other failure
 // ends the step.
-void putCell(ErrorTrap& trap, int label, xlsx::Workbook& book, long r, long c, const std::string& text) {
+void putCell(ErrorTrap& trap, int label, xlsx::Workbook& book, long r, long c, const std::string& text,
+             ColumnKind kind = ColumnKind::Text) {
     try {
-        book.ActiveSheet().Cells(r, c).Value(text);
+        if (!putTyped(book.ActiveSheet().Cells(r, c), kind, text)) book.ActiveSheet().Cells(r, c).Value(text);
     } catch (const xlsx::CellNotWhole& notWhole) {
         trap.step(label, [&] { throw notWhole; });
     }
@@ -44,7 +92,7 @@ void copyRows(ErrorTrap& trap, ExportContext& ctx, xlsx::Workbook& book) {
         long c = 1;
         const int count = ctx.grid.columnCount();  // read afresh for each row
         for (int k = 0; k < count; ++k) {
-            putCell(trap, 112, book, r, c, ctx.grid.columnText(k));
+            putCell(trap, 112, book, r, c, ctx.grid.columnText(k), ctx.grid.columnKind(k));
             ++c;
         }
         ++r;

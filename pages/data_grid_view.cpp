@@ -298,6 +298,20 @@ int DataGridView::columnCount() { return model_ ? model_->columnCount() : 0; }
 
 std::string DataGridView::columnCaption(int k) { return model_ ? model_->caption(k) : std::string(); }
 
+ColumnKind DataGridView::columnKind(int k) {
+    if (!model_) return ColumnKind::Text;
+    switch (model_->rule(k).kind) {
+        case CellKind::Integer:
+        case CellKind::Number:
+        case CellKind::Decimal: return ColumnKind::Number;
+        case CellKind::Date: return ColumnKind::Date;
+        case CellKind::Time: return ColumnKind::Time;
+        case CellKind::Timestamp: return ColumnKind::DateTime;
+        case CellKind::Logical: return ColumnKind::Logical;
+        default: return ColumnKind::Text;
+    }
+}
+
 std::string DataGridView::columnText(int k) {
     const db::GridSource::Row* row = walkRow();
     return row ? model_->textOf(k, row->values.at(static_cast<size_t>(k))) : std::string();

@@ -63,6 +63,7 @@ public:
     int columnCount() override;
     std::string columnCaption(int k) override;
     std::string columnText(int k) override;
+    ColumnKind columnKind(int k) override;
 
 protected:
     void commitData(QWidget* editor) override;

@@ -36,6 +36,21 @@ void Cell::Value(const std::string& text) {
                            std::to_string(fitted.kept) + " characters.");
 }
 
+void Cell::Number(double value, const std::string& shown) {
+    sheet_.file_.writeNumber(row_ - 1, col_ - 1, value);
+    sheet_.noteWidth(col_, DisplayWidth(shown));
+}
+
+void Cell::Boolean(bool value, const std::string& shown) {
+    sheet_.file_.writeBoolean(row_ - 1, col_ - 1, value);
+    sheet_.noteWidth(col_, DisplayWidth(shown));
+}
+
+void Cell::Date(const SheetFile::DateTime& value, SheetFile::DateFormat format, const std::string& shown) {
+    sheet_.file_.writeDateTime(row_ - 1, col_ - 1, value, format);
+    sheet_.noteWidth(col_, DisplayWidth(shown));
+}
+
 void Worksheet::noteWidth(long col, size_t width) {
     const auto index = static_cast<size_t>(col - 1);
     if (widths_.size() <= index) widths_.resize(index + 1, 0);

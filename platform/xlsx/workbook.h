@@ -31,6 +31,11 @@ public:
     // start that fits and one with a NUL character leaves the cell empty; both then throw
     // CellNotWhole. Other failures throw vts::Error and leave the cell untouched.
     void Value(const std::string& text);
+    // The same cell holding a number, a logical or a date; `shown` is the grid's text of it, for
+    // the column's width.
+    void Number(double value, const std::string& shown);
+    void Boolean(bool value, const std::string& shown);
+    void Date(const SheetFile::DateTime& value, SheetFile::DateFormat format, const std::string& shown);
 
 private:
     Worksheet& sheet_;

@@ -20,10 +20,11 @@ public:
     std::vector<std::string> captions;
     Rows rows;
     int visible;
-    long top = 0;               // first row of the window
-    long current = -1;          // current row
-    std::vector<long> visited;  // rows made current, in order
-    long failAtRow = -1;        // reading a text of this row fails
+    long top = 0;                   // first row of the window
+    long current = -1;              // current row
+    std::vector<long> visited;      // rows made current, in order
+    long failAtRow = -1;            // reading a text of this row fails
+    std::vector<ColumnKind> kinds;  // per column; Text where not given
 
     void beginWalk() override { top = 0; }
     long ApproxCount() override { return static_cast<long>(rows.size()); }
@@ -37,6 +38,9 @@ public:
     void Scroll(int, int by) override { top = std::min(top + by, ApproxCount()); }
     int columnCount() override { return static_cast<int>(captions.size()); }
     std::string columnCaption(int k) override { return captions.at(static_cast<size_t>(k)); }
+    ColumnKind columnKind(int k) override {
+        return static_cast<size_t>(k) < kinds.size() ? kinds[static_cast<size_t>(k)] : ColumnKind::Text;
+    }
     std::string columnText(int k) override {
         if (current == failAtRow) throw Error("The grid cannot read the cell.");
         return rows.at(static_cast<size_t>(current)).at(static_cast<size_t>(k));

@@ -91,6 +91,34 @@ TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
     xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
 }
 
+// Numbers, dates, times and logicals go in as such, as a spreadsheet takes them typed; text that
+// only looks like a number stays text, and so does a cell that is not of its column's kind.
+TEST(SpreadsheetExport, ValuesKeepTheirKinds) {
+    ScratchDir dir;
+    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    FormStandIn form;
+    FakeGrid grid(
+        {"Zip", "Amount", "Day", "At", "Paid", "When"},
+        {{"007", "12.5", "2021-03-04", "13:45:00", "True", "2021-03-04 13:45:00"}, {"", "", "1850-01-01", "", "", ""}});
+    using K = ColumnKind;
+    grid.kinds = {K::Text, K::Number, K::Date, K::Time, K::Logical, K::DateTime};
+    auto ctx = form.context(grid);
+    mnuXLS_Click(ctx);
+    ASSERT_EQ(form.launcher.starts.size(), 1u);
+    const std::string book = form.launcher.starts[0].args.at(0);
+    const auto r = runPython(dir, R"(
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+for row in ws.iter_rows(min_row=2):
+    print(' '.join(type(c.value).__name__ + '=' + str(c.value) for c in row))
+)",
+                             {book});
+    EXPECT_EQ(r.output,
+              "str=007 float=12.5 datetime=2021-03-04 00:00:00 time=13:45:00 bool=True datetime=2021-03-04 13:45:00\n"
+              "NoneType=None NoneType=None str=1850-01-01 NoneType=None NoneType=None NoneType=None\n");
+    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
+}
+
 // Starts programs for real, as the desktop launcher does, without waiting for them.
 struct SpawnLauncher : RecordingLauncher {
     bool startDetached(const std::string& program, const std::vector<std::string>& args) override {
