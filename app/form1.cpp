@@ -61,6 +61,8 @@ void Form1::buildControls() {
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
+    // Enter in the folder box is Next, as a dialog's default button would take it.
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { PushButton3_Click(); });
     // Every change of the box, typed or set by code, is the remembered folder at once.
     connect(Text1, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.setDatabase(text.toStdString()); });

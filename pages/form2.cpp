@@ -54,6 +54,8 @@ void Form2::buildControls() {
     pointer_.watchBackground(ListView1->viewport());
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+    // A double-click or Enter on a table opens it, as Next does.
+    connect(ListView1, &QTreeWidget::itemActivated, this, [this] { PushButton3_Click(); });
 }
 
 int Form2::selectedIndex() const {

@@ -1,6 +1,8 @@
 // The table chooser tells the truth: every listed table opens from where it lives, the list
 // follows the folder page, and edits not yet written back are discarded only when the user
 // says so.
+#include <QTest>
+
 #include "bridge/paradox.h"
 #include "tests/pages/page_rig.h"
 
@@ -43,6 +45,21 @@ TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
     EXPECT_EQ(std::get<std::string>(readAll(rig.data / "old" / "customer.db")[0][4]), "Old town");
     EXPECT_TRUE(fs::exists(rig.data / "old" / "customer.DB"));  // the file keeps its name
     EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), top);
+}
+
+// Keys as in any dialog: Enter in the folder box is Next; Enter on a table opens it.
+TEST(Chooser, EnterInTheFolderBoxAndOnATableGoesOn) {
+    PageRig rig(false);
+    copyFamily(fixtures() / "db", "ORDERS", rig.data);
+    rig.start();
+    rig.form1().Text1->setText(QString::fromStdString(rig.data.string()));
+    QTest::keyClick(rig.form1().Text1, Qt::Key_Return);
+    ASSERT_EQ(rig.listed(), std::vector<std::string>{"ORDERS"});
+    QTreeWidget* list = rig.form2().ListView1;
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_NE(rig.program->pages().form3(), nullptr);
+    EXPECT_EQ(rig.form3().Label2->text(), " Now Editing: ORDERS");
 }
 
 TEST(Chooser, TheListIsRefilledWhenTheFolderPageNamesAnotherFolder) {
