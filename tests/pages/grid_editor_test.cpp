@@ -64,8 +64,7 @@ TEST(GridEditor, AValueTypedWithoutEnterIsSavedBeforeBack) {
 // Tab and Shift+Tab keep what was typed and move on, as in every grid.
 TEST(GridEditor, TabAndShiftTabCommitAndMove) {
     PageRig rig;
-    rig.chooseFolder(rig.data);
-    rig.openTable("CUSTOMER");
+    rig.openInData("CUSTOMER");
     DataGridView* view = rig.form3().DataGrid1;
     const int street = rig.column("Street");
     QTest::keyClick(rig.typeInto(0, "Street", "Xone"), Qt::Key_Tab);

@@ -84,6 +84,11 @@ struct PageRig {
             names.push_back(form2().ListView1->topLevelItem(i)->text(0).toStdString());
         return names;
     }
+    // The folder page on the rig's data folder, then the table's grid.
+    void openInData(const std::string& name) {
+        chooseFolder(data);
+        openTable(name);
+    }
     // Selects the n-th item (0-based) of that name and presses Next.
     void openTable(const std::string& name, int nth = 0) {
         Form2& f2 = form2();
