@@ -2,6 +2,7 @@
 #include "bridge/paradox.h"
 #include "bridge/path_text.h"
 #include "fsutil/folder_scan.h"
+#include "platform/pdx/family.h"
 #include "platform/pdx/name_case.h"
 #include "platform/pdx/table_replace.h"
 #include "platform/shell/error_trap.h"
@@ -25,7 +26,9 @@ std::string withoutDbExtensions(const std::string& text) {
 // Steps 118 to 128 for one file of one folder.
 void addTableOfFile(ErrorTrap& trap, TableList& list, const std::string& folder, const std::string& file) {
     bool skip = false;
-    trap.step(118, [&] { skip = file.starts_with('~'); });
+    // Files named *.db that are no Paradox table (Thumbs.db, an SQLite file, an empty file) are not
+    // offered: opening one could only fail.
+    trap.step(118, [&] { skip = file.starts_with('~') || pdx::isForeignFile(folder + "/" + file); });
     if (skip) return;
     std::string path, name;
     trap.step(120, [&] { path = folder + "/" + file; });

@@ -2,6 +2,7 @@
 #include "platform/pdx/family.h"
 
 #include <algorithm>
+#include <fstream>
 #include <cctype>
 #include <string_view>
 #include <system_error>
@@ -109,5 +110,16 @@ std::vector<fs::path> findFamily(const fs::path& dir, const std::string& name) {
 bool isFamilyFile(const std::string& file, const std::string& name) { return isFamilyMember(file, name); }
 
 std::vector<std::string> listFolder(const fs::path& dir) { return listFiles(dir); }
+
+bool isForeignFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    char start[16] = {};
+    in.read(start, sizeof start);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (!in && !in.eof()) return false;  // unreadable: opening it says why
+    const std::string_view head(start, got);
+    return got == 0 || head == std::string_view("SQLite format 3\0", 16) ||
+           head.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+}
 
 }  // namespace pdx

@@ -23,6 +23,10 @@ std::vector<std::filesystem::path> findFamily(const std::filesystem::path& dir, 
 // True when `file` (a name, no folder) is the table file or a companion of table `name`.
 bool isFamilyFile(const std::string& file, const std::string& name);
 
+// A file named like a table that is certainly none: empty, an SQLite database, or an OLE compound
+// file (Windows' Thumbs.db). A damaged table is not foreign: it is listed, and opening it says why.
+bool isForeignFile(const std::filesystem::path& file);
+
 // Lists regular files directly in dir by name (sorted); throws pdx::Error when it cannot.
 std::vector<std::string> listFolder(const std::filesystem::path& dir);
 

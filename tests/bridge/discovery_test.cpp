@@ -87,6 +87,16 @@ TEST(Discovery, TildeFilesAreSkipped) {
     EXPECT_EQ(discover(env), std::vector<std::string>{"A~B"});
 }
 
+// Files named *.db that are certainly no table are not offered; a damaged one is (opening says why).
+TEST(Discovery, FilesThatAreNoTablesAreNotListed) {
+    BridgeEnv env;
+    std::ofstream(env.paradoxFolder / "EMPTY.db");
+    std::ofstream(env.paradoxFolder / "CACHE.db") << std::string("SQLite format 3\0", 16) << "rest";
+    std::ofstream(env.paradoxFolder / "Thumbs.db") << "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 ole";
+    touch(env.paradoxFolder / "DAMAGED.db");
+    EXPECT_EQ(discover(env), std::vector<std::string>{"DAMAGED"});
+}
+
 TEST(Discovery, FolderFirstThenSubFoldersLevelByLevelWithDuplicates) {
     BridgeEnv env;
     touch(env.paradoxFolder / "one" / "two" / "DEEP.DB");
