@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <utility>
 
 #include "platform/pdx/family.h"
 #include "platform/pdx/replace_journal.h"
@@ -73,13 +74,15 @@ std::string printOf(const struct stat& st) {
 // new file's. A file it cannot place is no one's.
 class Generations {
 public:
-    explicit Generations(const ReplaceJournal& j) : j_(j) {
+    // `hook` runs before each look at a file, so that tests can fail any of them.
+    Generations(const ReplaceJournal& j, WriteHook hook) : j_(j), hook_(std::move(hook)) {
         for (const auto& o : j.old)
             for (const auto& a : j.added) printsTell_ = printsTell_ && (o.print.empty() || o.print != a.print);
     }
 
     // Whether `path` holds the file the move `m` is about.
     bool holds(const fs::path& path, const JournalMove& m) const {
+        call(hook_);
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0) {
             if (errno == ENOENT) return false;
@@ -116,6 +119,7 @@ private:
     }
 
     const ReplaceJournal& j_;
+    WriteHook hook_;
     bool printsTell_ = true;
 };
 
@@ -149,7 +153,7 @@ void rollBack(const ReplaceJournal& j, const Generations& g, const WriteHook& ho
 // Brings the folder to the old or the new family, whichever the journal's files show, then
 // removes the journal.
 void settle(const ReplaceJournal& j, const fs::path& journal, const WriteHook& hook) {
-    const Generations g(j);
+    const Generations g(j, hook);
     if (committed(j, g)) rollForward(j, g, hook);
     else rollBack(j, g, hook);
     syncFolders(foldersOf(j), hook);
@@ -161,7 +165,7 @@ void settle(const ReplaceJournal& j, const fs::path& journal, const WriteHook& h
 // A replacement that failed is undone whatever it reached, even with every new file in place (the
 // folder could not be forced to disk): a failure reported leaves the old table.
 void undo(const ReplaceJournal& j, const fs::path& journal, const WriteHook& hook) {
-    rollBack(j, Generations(j), hook);
+    rollBack(j, Generations(j, hook), hook);
     syncFolders(foldersOf(j), hook);
     removeFile(journal, hook);
     call(hook);
@@ -274,7 +278,7 @@ bool recoverLocked(const fs::path& dir, const std::string& name, const WriteHook
         if (!isJournalOf(f, name)) continue;
         const ReplaceJournal j = readJournal(dir / f);
         checkTrusted(dir / f, j, dir, name);
-        Generations(j).requireKnown(dir / f);
+        Generations(j, hook).requireKnown(dir / f);
         const FamilyLock files(dir, name, FamilyLock::Kind::Files, FamilyLock::Mode::Exclusive, kFilesLockWait);
         settle(j, dir / f, hook);
         changed = true;
@@ -425,7 +429,7 @@ std::string recoveryPlan(const fs::path& dir, const std::string& name) {
             if (!isJournalOf(f, name)) continue;
             const ReplaceJournal j = readJournal(dir / f);
             checkTrusted(dir / f, j, dir, name);
-            const Generations g(j);
+            const Generations g(j, {});
             g.requireKnown(dir / f);
             return committed(j, g) ? "finishes the save that was cut short: the new table is whole in place, the "
                                      "old files set aside are removed"
