@@ -11,10 +11,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <utility>
 
-#include "platform/pdx/family.h"
+#include "platform/pdx/name_case.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -78,15 +79,19 @@ std::string unlockableText(const std::filesystem::path& dir, const std::string& 
 // Every path to one table meets one lock: a table whose .db is a link of this user's is locked
 // where that .db really is, under its name there (a link of anyone else's is never followed).
 std::pair<std::filesystem::path, std::string> lockPlace(const std::filesystem::path& dir, const std::string& table) {
+    // The .db as a name in the folder, a dangling link included: a replacement sets the linked
+    // file aside for a moment, and the lock must not move meanwhile.
     std::optional<std::filesystem::path> db;
-    try {
-        db = findTable(dir, table);
-    } catch (const Error&) {  // a folder that cannot be listed locks as it is
-    }
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (equalsNoCase(it->path().filename().string(), table + ".db")) db = it->path();
     struct stat st {};
     if (!db || ::lstat(db->c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || st.st_uid != ::geteuid()) return {dir, table};
-    std::error_code ec;
-    const auto real = std::filesystem::canonical(*db, ec);
+    // Resolved by the link's own text, which needs no file at its end.
+    std::filesystem::path target = std::filesystem::read_symlink(*db, ec);
+    if (ec) return {dir, table};
+    if (target.is_relative()) target = db->parent_path() / target;
+    const auto real = std::filesystem::weakly_canonical(target, ec);
     if (ec) return {dir, table};
     return {real.parent_path(), real.stem().string()};
 }

@@ -114,6 +114,11 @@ TEST_F(Replace, ATableOfLinksIsReplacedWhereTheLinksPoint) {
         replaceWith(more.path(), "memo", memo.info.schema, memo.records, {{}, std::chrono::milliseconds(0)});
     });
     EXPECT_NE(why.find("is being written by another program"), std::string::npos) << why;
+    // A link left dangling for a moment (its .db set aside by a replacement) leads to the same lock.
+    fs::rename(dir / "memo.db", dir / "memo.db.away");
+    using Lock = pdx::FamilyLock;
+    EXPECT_FALSE(Lock::tryTake(more.path(), "memo", Lock::Kind::Writer, Lock::Mode::Exclusive).held());
+    fs::rename(dir / "memo.db.away", dir / "memo.db");
 }
 
 // Names earlier versions wrote to with O_TRUNC: nothing planted there is written or followed.
