@@ -178,7 +178,8 @@ std::vector<IndexEntry> readEntries(const SecondaryIndexDef& def) {
     const std::size_t keyBytes = def.keyedLayout ? rs - valueBytes - tail : 0;
     BlockSource blocks(file, h.table);
     std::vector<IndexEntry> entries;
-    entries.reserve(h.table.numRecords);
+    // The header's count is untrusted: reserve no more than the file can hold.
+    entries.reserve(std::min<std::uint64_t>(h.table.numRecords, file.size() / rs));
     for (const ChainBlock& b : walkChain(file, h.table, blocks)) {
         const std::uint8_t* p = blocks.block(b.number, 6 + b.records * rs) + 6;
         for (int i = 0; i < b.records; ++i)

@@ -209,6 +209,8 @@ TEST_F(DamagedIndex, brokenBlock) {
 TEST_F(DamagedIndex, recordCountDisagreesWithTheBlocks) {
     patch("X06", 0x06, {21});
     expectError("X06", "the header counts 21 records, its blocks hold 20");
+    patch("X06", 0x06, {0xFF, 0xFF, 0xFF, 0x7F});  // no room is taken for a count the file cannot hold
+    expectError("X06", "the header counts 2147483647 records, its blocks hold 20");
 }
 
 }  // namespace
