@@ -22,7 +22,8 @@ std::string descriptorText(int type, int size) {
 // The header's disagreements with the table that make its entries unreadable; empty if none.
 std::string keyMismatch(const IndexTreeHeader& px, const TableHeader& db) {
     if (px.fileType != 1) return "the file type is " + std::to_string(px.fileType) + "; a primary index has 1";
-    if (px.encrypted) return "the index is marked password-protected (0x25), but its table is not";
+    if (px.key && !db.key) return "the index is marked password-protected (0x25), but its table is not";
+    if (px.key != db.key) return "the index is not scrambled with its table's password key (0x25)";
     if (px.keyFieldCount != db.keyFields)
         return "the index has " + std::to_string(px.keyFieldCount) + " key fields, the table " +
                std::to_string(db.keyFields);

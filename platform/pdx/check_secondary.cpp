@@ -6,6 +6,7 @@
 
 #include "platform/pdx/check_secondary_entries.h"
 #include "platform/pdx/codec.h"
+#include "platform/pdx/header_key.h"
 #include "platform/pdx/index_tree.h"
 #include "platform/pdx/name_case.h"
 #include "platform/pdx/types.h"
@@ -24,13 +25,13 @@ struct EntryFileHeader {
     int indexedField = 0;  // 0x15
 };
 
-std::optional<EntryFileHeader> readEntryHeader(const InputFile& x, CheckFindings& out) {
-    std::uint8_t b[kFixedHeader] = {};
+std::optional<EntryFileHeader> readEntryHeader(const InputFile& x, std::uint32_t tableKey, CheckFindings& out) {
+    std::uint8_t b[kFixedHeader + 8] = {};
     const auto fail = [&](const std::string& why) {
         out.fault(atFile(x.path()), why + "; the index is not checked");
         return std::nullopt;
     };
-    if (x.readAt(0, b, sizeof b) != sizeof b) return fail("the file is too short for an index header");
+    if (x.readAt(0, b, sizeof b) < kFixedHeader) return fail("the file is too short for an index header");
     EntryFileHeader h;
     h.fileType = b[0x04];
     h.indexedField = b[0x15];
@@ -45,8 +46,9 @@ std::optional<EntryFileHeader> readEntryHeader(const InputFile& x, CheckFindings
     if (h.fileType != 3 && h.fileType != 5 && h.fileType != 6 && h.fileType != 8)
         return fail("the file type is " + std::to_string(h.fileType) + "; a secondary index has 3, 5, 6 or 8");
     if (b[0x39] < 0x03 || b[0x39] > 0x0C) return fail("unknown version byte " + std::to_string(b[0x39]));
-    if (loadLE32(b + 0x25) != 0 && loadLE32(b + 0x25) != 0xFF00FF00)
-        return fail("the index is marked password-protected (0x25)");
+    if (const std::uint32_t key = storedKey(b); key != tableKey)
+        return fail(tableKey ? "the index is not scrambled with its table's password key"
+                             : "the index is marked password-protected (0x25), but its table is not");
     if (l.blockSize == 0) return fail("the header is damaged: block size 0");
     if (l.recordSize == 0 || l.recordSize > l.blockSize - 6)
         return fail("the header is damaged: entry size " + std::to_string(l.recordSize));
@@ -96,9 +98,16 @@ bool hasEntryFile(const CheckedFile& y, const std::vector<CheckedFile>& files) {
 }
 
 void checkTree(const InputFile& y, const InputFile& x, const ChainLayout& xl, const std::vector<CheckedBlock>& xChain,
-               CheckFindings& out) {
+               std::uint32_t tableKey, CheckFindings& out) {
     const auto h = readTreeHeader(y, out);
     if (!h) return;
+    if (h->key != tableKey) {
+        out.fault(atFile(y.path()), std::string(tableKey ? "the tree is not scrambled with its table's password key"
+                                                         : "the tree is marked password-protected (0x25), but "
+                                                           "its table is not") +
+                                        "; the tree is not checked");
+        return;
+    }
     if (h->keySize() > xl.recordSize) {
         out.fault(atFile(y.path()), "its keys of " + std::to_string(h->keySize()) + " bytes are longer than the " +
                                         std::to_string(xl.recordSize) + "-byte entries of " +
@@ -124,7 +133,7 @@ void checkSecondaryIndexes(const SecondaryCheckInput& in, CheckFindings& out) {
             continue;
         }
         if (!f.file) continue;  // reported when it would not open
-        const auto h = readEntryHeader(*f.file, out);
+        const auto h = readEntryHeader(*f.file, in.header.key, out);
         if (!h) continue;
         if (h->indexedField < 1 || h->indexedField > static_cast<int>(in.header.fields.size()))
             out.fault(atFile(f.path), "the header (0x15) names field " + std::to_string(h->indexedField) +
@@ -136,7 +145,7 @@ void checkSecondaryIndexes(const SecondaryCheckInput& in, CheckFindings& out) {
         if (!y) {
             out.fault(atFile(f.path), "the index tree file .Y" + ext.substr(1) + " of this index is missing");
         } else if (y->file) {
-            checkTree(*y->file, *f.file, h->layout, chain, out);
+            checkTree(*y->file, *f.file, h->layout, chain, in.header.key, out);
         }
         if (sound) soundFiles.push_back(SoundEntryFile{f.path, std::move(chain)});
     }

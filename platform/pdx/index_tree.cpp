@@ -259,7 +259,7 @@ IndexTreeHeader parseIndexTreeHeader(const std::uint8_t* b, std::size_t size) {
     h.root = loadLE16(b + 0x1E);
     h.levels = b[0x20];
     h.keyFieldCount = static_cast<std::int16_t>(loadLE16(b + 0x21));
-    h.encrypted = loadLE32(b + 0x25) != 0;
+    h.key = loadLE32(b + 0x25);
     h.sortOrder = b[0x29];
     h.versionByte = b[0x39];
     if (h.versionByte < 0x03 || h.versionByte > 0x0C)

@@ -24,7 +24,7 @@ struct IndexTreeHeader {
     int keyFieldCount = 0;  // 0x21
     int sortOrder = 0;
     int versionByte = 0;
-    bool encrypted = false;
+    std::uint32_t key = 0;                     // 0x25: the password key that scrambles the blocks; 0 when plain
     std::vector<std::uint8_t> keyDescriptors;  // type, size byte pairs at 0x58
 
     std::uint64_t blockSize() const { return static_cast<std::uint64_t>(blockSizeKiB) * 1024; }

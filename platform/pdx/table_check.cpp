@@ -16,6 +16,8 @@
 #include "platform/pdx/codec.h"
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/header.h"
+#include "platform/pdx/header_key.h"
+#include "platform/pdx/password_key.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -24,17 +26,26 @@ namespace {
 
 constexpr std::size_t kMaxHeader = 0x10000;  // the header size is a u16
 
-std::optional<TableHeader> readHeader(const InputFile& db, CheckFindings& out, TableCheckResult& result) {
+int effectiveCodePage(const TableHeader& h) { return h.hasCodePage ? h.codePage : kDefaultDosCodePage; }
+
+std::optional<TableHeader> readHeader(const InputFile& db, const std::string& password, CheckFindings& out,
+                                      TableCheckResult& result) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(db.size(), kMaxHeader)));
     const std::size_t got = db.readAt(0, bytes.data(), bytes.size());
     try {
-        return parseTableHeader(bytes.data(), got);
+        TableHeader h = parseTableHeader(bytes.data(), got, !password.empty());
+        if (h.key && !passwordMatches(CodePage(effectiveCodePage(h), h.sortOrderId).encode(password), h.key)) {
+            result.passwordProtected = true;
+            out.fault(atFile(db.path()), "the password is not this table's: its records and indexes are not checked");
+            return std::nullopt;
+        }
+        return h;
     } catch (const Error& e) {
         if (std::string(e.what()) == kPasswordMessage) {
             result.passwordProtected = true;
             out.fault(atFile(db.path()),
-                      "the table is password-protected: its records and indexes cannot be checked; remove the "
-                      "password in Paradox first");
+                      "the table is password-protected: its records and indexes cannot be checked without its "
+                      "password (--password)");
         } else {
             out.fault(atFile(db.path()), std::string(e.what()) + "; nothing else is checked");
         }
@@ -42,11 +53,28 @@ std::optional<TableHeader> readHeader(const InputFile& db, CheckFindings& out, T
     }
 }
 
+// Reads the family of a protected table as its engine wrote it before scrambling. A companion
+// scrambled with another key (or none) is read as it is; its own check says so.
+void unscrambleFamily(CheckFamily& fam, std::uint32_t key) {
+    fam.db.file->unscramble(key, InputFile::Scrambled::Blocks);
+    if (fam.mb.file) fam.mb.file->unscramble(key, InputFile::Scrambled::Blob);
+    std::vector<CheckedFile*> indexes{&fam.px};
+    for (CheckedFile& f : fam.secondary) indexes.push_back(&f);
+    for (CheckedFile* f : indexes) {
+        if (!f->file) continue;
+        std::uint8_t head[0x60] = {};
+        if (f->file->readAt(0, head, sizeof head) < 0x58 || storedKey(head) != key) continue;
+        try {
+            f->file->unscramble(key, InputFile::Scrambled::Blocks);
+        } catch (const Error&) {}  // no block size: its own check reports the header
+    }
+}
+
 std::vector<std::string> fieldNames(const TableHeader& h) {
     std::vector<std::string> names;
     std::optional<CodePage> cp;
     try {
-        cp.emplace(h.hasCodePage ? h.codePage : kDefaultDosCodePage, h.sortOrderId);
+        cp.emplace(effectiveCodePage(h), h.sortOrderId);
     } catch (const Error&) {}
     for (std::size_t i = 0; i < h.fields.size(); ++i) {
         std::string name;
@@ -60,7 +88,7 @@ std::vector<std::string> fieldNames(const TableHeader& h) {
 
 class Check {
 public:
-    explicit Check(const std::filesystem::path& dbFile) : dbFile_(dbFile) {}
+    Check(const std::filesystem::path& dbFile, const std::string& password) : dbFile_(dbFile), password_(password) {}
 
     TableCheckResult run() {
         try {
@@ -83,9 +111,10 @@ private:
         for (const CheckedFile& f : fam.secondary)
             if (f.file) result_.files.push_back(f.path);
         if (!fam.db.file) return;
-        const InputFile& db = *fam.db.file;
-        const auto h = readHeader(db, out_, result_);
+        const auto h = readHeader(*fam.db.file, password_, out_, result_);
         if (!h) return;
+        if (h->key) unscrambleFamily(fam, h->key);
+        const InputFile& db = *fam.db.file;
         headerFlags(*h, db);
         const ChainLayout layout = chainLayout(*h);
         const auto chain = checkChain(db, layout, out_);
@@ -141,12 +170,15 @@ private:
     }
 
     std::filesystem::path dbFile_;
+    const std::string& password_;
     CheckFindings out_;
     TableCheckResult result_;
 };
 
 }  // namespace
 
-TableCheckResult checkTable(const std::filesystem::path& dbFile) { return Check(dbFile).run(); }
+TableCheckResult checkTable(const std::filesystem::path& dbFile, const std::string& password) {
+    return Check(dbFile, password).run();
+}
 
 }  // namespace pdx

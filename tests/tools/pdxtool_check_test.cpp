@@ -136,8 +136,8 @@ TEST(PdxtoolInfo, ListsTheIndexes) {
 
 namespace {
 
-// --password opens a protected table, from the command line or from standard input; a copy of
-// it is protected with the same password.
+// --password opens a protected table, from the command line or from standard input, also for a
+// check; a copy of it is protected with the same password.
 TEST(PdxtoolPassword, OpensCopiesAndRefuses) {
     const std::string table = quoted(fixture("encrypt/encrypted35.db"));
     EXPECT_EQ(pdxtool("dump " + table).status, 1);
@@ -151,6 +151,7 @@ TEST(PdxtoolPassword, OpensCopiesAndRefuses) {
     vts::test::TempDir tmp;
     std::ofstream(tmp / "pw") << "123\n";
     EXPECT_EQ(joined(pdxtool("dump " + table + " --password - < " + quoted(tmp / "pw"))), joined(given));
+    EXPECT_EQ(pdxtool("check " + table + " --password - < " + quoted(tmp / "pw")).status, 0);
 
     const ToolRun copied = pdxtool("copy " + table + " " + quoted(tmp / "COPY.db") + " --password 123");
     EXPECT_EQ(copied.status, 0) << joined(copied);

@@ -14,8 +14,8 @@ std::string plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-bool runCheck(const std::filesystem::path& table, std::ostream& out) {
-    const pdx::TableCheckResult r = pdx::checkTable(table);
+bool runCheck(const std::filesystem::path& table, const pdx::Unlock& unlock, std::ostream& out) {
+    const pdx::TableCheckResult r = pdx::checkTable(table, unlock.password);
     std::size_t notes = 0;
     for (const pdx::CheckFinding& f : r.findings) {
         out << pdx::formatFinding(f) << "\n";

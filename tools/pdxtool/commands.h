@@ -17,7 +17,7 @@ void runDump(const std::filesystem::path& table, const pdx::Unlock& unlock, cons
 void runCopy(const std::filesystem::path& source, const pdx::Unlock& unlock, const std::filesystem::path& destination);
 // Prints each fault and note of the table's family on one line, then a summary line; returns
 // true when there is no fault. Faults in the files are printed, not thrown.
-bool runCheck(const std::filesystem::path& table, std::ostream& out);
+bool runCheck(const std::filesystem::path& table, const pdx::Unlock& unlock, std::ostream& out);
 
 // Settles each table of `folder` whose save was cut short, as opening it would (with `undo`: puts
 // back the table as it was before that save, by file names, for a journal recovery cannot use),

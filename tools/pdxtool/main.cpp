@@ -12,7 +12,7 @@ namespace {
 int usage() {
     std::cerr << "usage: pdxtool info TABLE.db [--password PW|-]\n"
                  "       pdxtool dump TABLE.db [--format csv|json] [--password PW|-]\n"
-                 "       pdxtool check TABLE.db\n"
+                 "       pdxtool check TABLE.db [--password PW|-]\n"
                  "       pdxtool copy SRC.db DST.db [--password PW|-]\n"
                  "       pdxtool recover FOLDER [--dry-run] [--undo]\n"
                  "--password opens a password-protected table; \"-\" reads the password from the first\n"
@@ -62,7 +62,7 @@ int run(std::vector<std::string> args) {
         return std::cout ? 0 : 1;
     }
     if (args.size() == 2 && args[0] == "check") {
-        const bool clean = pdxtool::runCheck(args[1], std::cout);
+        const bool clean = pdxtool::runCheck(args[1], unlock, std::cout);
         std::cout.flush();
         return clean && std::cout ? 0 : 1;
     }

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/pdx/table_check.h"
+#include "platform/pdx/table_cipher.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -82,14 +83,37 @@ TEST(CheckFixtures, AStaleIndexThatIsNotMaintainedIsANote) {
     EXPECT_NE(listing(r).find("case.x01: note: this index is not maintained"), std::string::npos) << listing(r);
 }
 
-TEST(CheckFixtures, PasswordProtectedTablesAreReportedAsSuch) {
-    for (const char* name : {"encrypt/encrypted.db", "encrypt/encrypted35.db", "encrypt/encryptedmemo.db"}) {
-        const auto r = pdx::checkTable(fixture(name));
-        EXPECT_TRUE(r.passwordProtected) << name;
-        ASSERT_EQ(r.faults, 1u) << listing(r);
-        EXPECT_NE(r.findings[0].what.find("password-protected"), std::string::npos) << listing(r);
-        EXPECT_EQ(r.findings[0].where.file, fixture(name));
+// With its password a protected family (blocks, blobs, primary index) is checked like any other;
+// without it, or with a wrong one, the check says so and goes no further.
+TEST(CheckFixtures, PasswordProtectedTablesAreCheckedWithTheirPassword) {
+    const std::pair<fs::path, std::string> tables[] = {{fixture("encrypt/encrypted.db"), "123"},
+                                                       {fixture("encrypt/encrypted35.db"), "123"},
+                                                       {fixture("encrypt/encryptedmemo.db"), "123"},
+                                                       {vts::test::wildFixtures() / "delphibook/sifreli.db", "deneme"}};
+    for (const auto& [db, password] : tables) {
+        for (const char* wrong : {"", "12"}) {
+            const auto r = pdx::checkTable(db, wrong);
+            EXPECT_TRUE(r.passwordProtected) << db;
+            ASSERT_EQ(r.faults, 1u) << listing(r);
+            EXPECT_NE(r.findings[0].what.find(*wrong ? "the password is not" : "password-protected"), std::string::npos)
+                << listing(r);
+            EXPECT_EQ(r.findings[0].where.file, db);
+        }
+        const auto r = pdx::checkTable(db, password);
+        EXPECT_TRUE(r.clean() && r.findings.empty() && r.records > 0) << db << "\n" << listing(r);
     }
+    // Damage under the scrambling is found: a block's record count out of range.
+    vts::test::TempDir tmp;
+    const fs::path db = copyFamily(fixture("encrypt/encrypted35.db"), tmp.path());
+    auto bytes = readBytes(db);
+    const std::uint32_t key = pdx::loadLE32(bytes.data() + 0x25);
+    const std::span block(bytes.data() + pdx::loadLE16(bytes.data() + 0x02), 2048);
+    pdx::decryptBlock(block, key, 1);
+    block[5] = 0x70;
+    pdx::encryptBlock(block, key, 1);
+    writeBytes(db, bytes);
+    EXPECT_NE(listing(pdx::checkTable(db, "123")).find("record count in the block header is invalid"),
+              std::string::npos);
 }
 
 TEST(CheckFixtures, FilesThatCannotBeOpenedGiveOneFault) {
