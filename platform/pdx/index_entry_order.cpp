@@ -88,6 +88,19 @@ public:
         same_ = [this](std::uint32_t a, std::uint32_t b) { return compare(a, b) == 0; };
     }
 
+    void sortByCandidates(const TextPlacement& placement) {
+        const ValueCollation c(*placement.weights, o_.layout.indexed, o_.layout.descending);
+        const auto disputed =
+            pdx::sortByCandidates(c, placement.alive, order_, [this](std::uint32_t i) { return values(i); });
+        if (disputed)
+            throw Error("the index " + o_.extension + " of " + o_.table + " cannot place " + describe(disputed->first) +
+                        " and " + describe(disputed->second) + ": under the table's sort order " +
+                        o_.schema.sortOrderId +
+                        " they may come either way round, and its existing order does not "
+                        "tell which");
+        same_ = [this](std::uint32_t a, std::uint32_t b) { return std::memcmp(values(a), values(b), vb_) == 0; };
+    }
+
     void sortByKept(const KeptOrder* kept, const std::string& why) {
         ranks_.resize(order_.size());
         for (std::uint32_t i = 0; i < order_.size(); ++i) {
@@ -129,11 +142,13 @@ private:
 }  // namespace
 
 std::vector<std::uint32_t> EntryOrder::order(const Bytes& rows, std::uint32_t count, bool plainFold,
-                                             const KeptOrder* kept) const {
+                                             const KeptOrder* kept, const TextPlacement& placement) const {
     Ordering o(*this, rows, count);
     const bool bytesOrder = fieldsOrderByBytes(layout.indexed, schema.sortOrderId);
     if ((bytesOrder && plainFold) || o.oneValue()) {
         o.sortByValues();
+    } else if (placement.any()) {
+        o.sortByCandidates(placement);
     } else {
         o.sortByKept(kept, bytesOrder ? "this program does not know how a case-insensitive index orders such text"
                                       : "the table's sort order " + schema.sortOrderId +

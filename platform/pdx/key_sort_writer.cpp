@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace pdx {
 
@@ -74,6 +75,22 @@ std::optional<std::vector<std::uint32_t>> KeyedRows::sortedOrder(const KeptOrder
         }
     std::vector<std::uint32_t> order(count_);
     for (std::size_t i = 0; i < count_; ++i) order[i] = items[i].index;
+    return order;
+}
+
+std::optional<std::vector<std::uint32_t>> KeyedRows::sortedBy(const ValueCollation& key, CollationSet alive,
+                                                              Conflict& conflict) const {
+    std::vector<std::uint32_t> order(count_);
+    std::iota(order.begin(), order.end(), 0u);
+    if (const auto d = sortByCandidates(key, alive, order, [this](std::uint32_t i) { return row(i); })) {
+        conflict = {std::min(d->first, d->second), std::max(d->first, d->second), true};
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < order.size(); ++i)
+        if (std::memcmp(row(order[i - 1]), row(order[i]), keySize_) == 0) {
+            conflict = {std::min(order[i - 1], order[i]), std::max(order[i - 1], order[i])};
+            return std::nullopt;
+        }
     return order;
 }
 

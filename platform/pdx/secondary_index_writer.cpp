@@ -84,6 +84,7 @@ struct SecondaryIndexWriter::Impl {
     Schema schema;
     std::string table;
     const KeptOrder* kept;
+    TextPlacement placement;
     IndexLayout layout;
     std::string ext;
     Schema indexSchema;  // the index table as a keyed table, for its header
@@ -94,11 +95,12 @@ struct SecondaryIndexWriter::Impl {
     std::unique_ptr<BlockWriter> x;
     std::unique_ptr<StagedFile> y;
 
-    Impl(SecondaryIndexDef d, const Schema& s, std::string t, const KeptOrder* k)
+    Impl(SecondaryIndexDef d, const Schema& s, std::string t, const KeptOrder* k, TextPlacement p)
         : def(std::move(d)),
           schema(withSortOrder(s)),
           table(std::move(t)),
           kept(k),
+          placement(p),
           layout(layoutOrThrow(def, schema, table)),
           ext(newExtension(def, layout)) {
         indexSchema.fields = layout.fields;
@@ -207,15 +209,15 @@ void SecondaryIndexWriter::Impl::write(const FileTarget& xt, const FileTarget& y
                                        const IndexStamp& stamp) {
     if (x) throw Error("internal error: the index " + ext + " of " + table + " was written twice");
     EntryOrder entryOrder{def, layout, schema, table, ext};
-    const std::vector<std::uint32_t> order = entryOrder.order(rows, count, plainFold, kept);
+    const std::vector<std::uint32_t> order = entryOrder.order(rows, count, plainFold, kept, placement);
     writeTable(xt, hook, order, stamp);
     writeTree(yt, hook, order);
     Bytes().swap(rows);
 }
 
 SecondaryIndexWriter::SecondaryIndexWriter(SecondaryIndexDef def, const Schema& schema, std::string tableName,
-                                           const KeptOrder* kept)
-    : impl_(std::make_unique<Impl>(std::move(def), schema, std::move(tableName), kept)) {}
+                                           const KeptOrder* kept, TextPlacement placement)
+    : impl_(std::make_unique<Impl>(std::move(def), schema, std::move(tableName), kept, placement)) {}
 
 SecondaryIndexWriter::~SecondaryIndexWriter() = default;
 

@@ -10,6 +10,7 @@
 #include "platform/pdx/secondary_index.h"
 #include "platform/pdx/sort_order.h"
 #include "platform/pdx/staged_file_writer.h"
+#include "platform/pdx/text_collation.h"
 #include "platform/pdx/types.h"
 
 namespace pdx {
@@ -50,10 +51,11 @@ public:
     // `schema` is the new table's (sort order filled in), `tableName` its base name ("CUSTOMER").
     // `kept` (built with keptOrderOf from the index as it was; must outlive write()) places the
     // values wherever this program cannot order them itself: Alpha fields under a sort order it
-    // does not compare by bytes, or case-insensitive text beyond plain ASCII letters. Throws
+    // does not compare by bytes, or case-insensitive text beyond plain ASCII letters, unless
+    // `placement` (must outlive write()) has candidates that agree where each value goes. Throws
     // pdx::Error when the new table cannot carry the index (planSecondaryIndexes says why).
     SecondaryIndexWriter(SecondaryIndexDef def, const Schema& schema, std::string tableName,
-                         const KeptOrder* kept = nullptr);
+                         const KeptOrder* kept = nullptr, TextPlacement placement = {});
     ~SecondaryIndexWriter();
     SecondaryIndexWriter(const SecondaryIndexWriter&) = delete;
     SecondaryIndexWriter& operator=(const SecondaryIndexWriter&) = delete;

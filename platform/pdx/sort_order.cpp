@@ -34,4 +34,10 @@ std::optional<std::uint32_t> KeptOrder::rank(std::span<const std::uint8_t> key) 
     return it->second;
 }
 
+std::vector<const std::uint8_t*> KeptOrder::sequence() const {
+    std::vector<const std::uint8_t*> keys(ranks_.size());
+    for (const auto& [key, rank] : ranks_) keys[rank] = reinterpret_cast<const std::uint8_t*>(key.data());
+    return keys;
+}
+
 }  // namespace pdx

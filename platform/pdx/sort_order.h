@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/pdx/types.h"
 
@@ -37,6 +38,8 @@ public:
     // The key's position, or nothing for a key the existing index does not hold.
     std::optional<std::uint32_t> rank(std::span<const std::uint8_t> key) const;
     std::size_t size() const { return ranks_.size(); }
+    // The keys in their order.
+    std::vector<const std::uint8_t*> sequence() const;
 
 private:
     std::unordered_map<std::string, std::uint32_t> ranks_;

@@ -11,6 +11,7 @@
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/header_writer.h"
+#include "platform/pdx/index_layout.h"
 #include "platform/pdx/kept_key_order.h"
 #include "platform/pdx/key_sort_writer.h"
 #include "platform/pdx/mb_writer.h"
@@ -64,6 +65,11 @@ struct TableWriter::Impl {
     std::unique_ptr<StagedFile> val;
     IndexPlan indexes;  // the secondary indexes to write again, and those left out
     std::vector<std::unique_ptr<SecondaryIndexWriter>> indexWriters;
+    std::optional<KeptOrder> keyKept;  // keys by text under an unproven order: as the table had them
+    std::vector<KeptOrder> indexKept;  // per kept index: its values' order, where it may be needed
+    std::optional<TextWeights> weights;
+    std::optional<ValueCollation> keyCollation;
+    TextPlacement placement;           // the candidate collations the table's existing order leaves
     KeyedRows rows;                    // keyed: every encoded record, to sort
     std::vector<std::uint32_t> order;  // keyed: record indexes in key order
     std::vector<std::uint8_t> row;
@@ -99,7 +105,8 @@ struct TableWriter::Impl {
     std::uint64_t rowNumber(std::size_t keptIndex) const;
 
     void append(const Record& r);
-    std::optional<KeptOrder> keptOrder() const;
+    void readExistingOrders();
+    std::optional<std::vector<std::uint32_t>> keyOrder(KeyedRows::Conflict& conflict) const;
     void sortKeyed();
     void writeKeyedBlocks();
     void writeIndex();
@@ -151,26 +158,54 @@ std::uint64_t TableWriter::Impl::rowNumber(std::size_t keptIndex) const {
     return n;
 }
 
-// Under a sort order the engine does not implement, keys go where the earlier table had them;
-// a key that table did not have cannot be placed, and an index that contradicts the sort
-// order would make its own engine miss records.
-std::optional<KeptOrder> TableWriter::Impl::keptOrder() const {
-    if (keyOrdersByBytes(schema) || rows.size() < 2) return std::nullopt;
-    std::optional<KeptOrder> kept;
-    if (opt.keyOrderFrom) kept = keptKeyOrder(*opt.keyOrderFrom, schema);
-    if (!kept)
+// What the table being replaced shows of its sort order: the order of its keys and text indexes,
+// and the candidate collations that agree with all of it.
+void TableWriter::Impl::readExistingOrders() {
+    weights.emplace(schema.codePage, schema.sortOrderId);
+    CollationSet alive = allCollations();
+    if (keyed()) {
+        keyCollation.emplace(*weights,
+                             std::vector<Field>(schema.fields.begin(), schema.fields.begin() + schema.keyFields));
+        if (!keyOrdersByBytes(schema) && opt.keyOrderFrom) keyKept = keptKeyOrder(*opt.keyOrderFrom, schema);
+        if (keyKept) alive = keyCollation->survivors(alive, keyKept->sequence());
+    }
+    indexKept.reserve(indexes.kept.size());
+    for (const SecondaryIndexDef& def : indexes.kept) {
+        if (!indexMayNeedKeptOrder(def, schema)) {
+            indexKept.emplace_back();
+            continue;
+        }
+        indexKept.push_back(keptOrderOf(def, readIndexEntries(def)));
+        const auto layout = std::get<IndexLayout>(layoutFor(def, schema));
+        alive =
+            ValueCollation(*weights, layout.indexed, layout.descending).survivors(alive, indexKept.back().sequence());
+    }
+    placement = {&*weights, alive};
+}
+
+// Under a sort order the engine does not implement, keys go where every candidate collation the
+// table's order leaves agrees, or else where the earlier table had them; a key neither places
+// cannot be written, since an index that contradicts the sort order makes its engine miss records.
+std::optional<std::vector<std::uint32_t>> TableWriter::Impl::keyOrder(KeyedRows::Conflict& conflict) const {
+    if (keyOrdersByBytes(schema) || rows.size() < 2) return rows.sortedOrder(nullptr, conflict);
+    if (placement.any()) return rows.sortedBy(*keyCollation, placement.alive, conflict);
+    if (!keyKept)
         throw Error("table " + name + ": its sort order " + schema.sortOrderId +
                     " is not one this program can place keys by, and no earlier table gives their order");
-    return kept;
+    return rows.sortedOrder(&*keyKept, conflict);
 }
 
 void TableWriter::Impl::sortKeyed() {
-    const auto kept = keptOrder();
     KeyedRows::Conflict conflict;
-    if (auto sorted = rows.sortedOrder(kept ? &*kept : nullptr, conflict)) {
+    if (auto sorted = keyOrder(conflict)) {
         order = std::move(*sorted);
         return;
     }
+    if (conflict.disputed)
+        throw Error("table " + name + ", rows " + std::to_string(rowNumber(conflict.first)) + " and " +
+                    std::to_string(rowNumber(conflict.second)) + ": under the table's sort order " +
+                    schema.sortOrderId + " their values of the " + keyDescription(schema) +
+                    " may come either way round, and the table's existing order does not tell which");
     if (conflict.unplaced())
         throw Error("table " + name + ", row " + std::to_string(rowNumber(conflict.first)) + ": the value of the " +
                     keyDescription(schema) + " was changed, and the table's sort order " + schema.sortOrderId +
@@ -207,14 +242,11 @@ void TableWriter::Impl::writeIndex() {
 
 // From the finished blocks, so every entry points where its record really is.
 void TableWriter::Impl::writeSecondaryIndexes() {
-    std::vector<KeptOrder> kept;
-    kept.reserve(indexes.kept.size());  // the writers point into it
     std::vector<SecondaryIndexWriter*> writers;
-    for (const SecondaryIndexDef& def : indexes.kept) {
-        const bool needsKept = indexMayNeedKeptOrder(def, schema);
-        kept.push_back(needsKept ? keptOrderOf(def, readIndexEntries(def)) : KeptOrder());
-        indexWriters.push_back(
-            std::make_unique<SecondaryIndexWriter>(def, schema, name, needsKept ? &kept.back() : nullptr));
+    for (std::size_t i = 0; i < indexes.kept.size(); ++i) {
+        const bool needsKept = indexMayNeedKeptOrder(indexes.kept[i], schema);
+        indexWriters.push_back(std::make_unique<SecondaryIndexWriter>(indexes.kept[i], schema, name,
+                                                                      needsKept ? &indexKept[i] : nullptr, placement));
         writers.push_back(indexWriters.back().get());
     }
     // The indexes of a table without a key are never maintained: they go out empty, out of date
@@ -263,6 +295,7 @@ std::vector<StagedFile*> TableWriter::Impl::companions() const {
 void TableWriter::Impl::finish() {
     requireState(State::Open, "finishing");
     try {
+        readExistingOrders();
         if (keyed()) writeKeyedBlocks();
         blocks->finish();
         if (opt.changeCount2) header.changeCount2 = *opt.changeCount2;

@@ -105,7 +105,7 @@ TEST_F(SelectIntoTest, AnIndexedValueTheSortOrderCannotPlaceIsRefused) {
     copyTable("db", "CUSTOMER", paradox.path());
     const auto before = folderContents(paradox.path());
     importTable(work, paradox.path(), "CUSTOMER");
-    sqlite(app, "UPDATE `CUSTOMER` SET `City` = 'Zürich' WHERE `CustNo` = 3");
+    sqlite(app, "UPDATE `CUSTOMER` SET `City` = 'Ärlingen' WHERE `CustNo` = 3");
     const std::string why = vts::test::errorOf([&] { writeBack(work, paradox.path(), "CUSTOMER"); });
     EXPECT_NE(why.find("X06"), std::string::npos) << why;
     EXPECT_NE(why.find("ANSII850"), std::string::npos) << why;

@@ -175,10 +175,11 @@ TEST(RewriteWithIndexes, aValueItCannotPlaceStopsTheWriteAndLeavesTheTable) {
     for (const auto& e : fs::directory_iterator(dir.path()))
         files.emplace_back(e.path().filename().string(), fileBytes(e.path()));
     Table t = readAll(db);
-    t.records[3][5] = std::string("Z\xC3\xBCrich");
+    // Under ANSII850 "Ärlingen" may follow "Aptos" or come after every city: the cities do not say.
+    t.records[3][5] = std::string("\xC3\x84rlingen");
     EXPECT_EQ(errorOf([&] { rewrite(db, t.info.schema, t.records); }),
-              "the index X06 of CUSTOMER cannot place \"Z\xC3\xBCrich\": the table's sort order ANSII850 is not one "
-              "this program can order by, and the index did not hold this value before");
+              "the index X06 of CUSTOMER cannot place \"Soquel\" and \"\xC3\x84rlingen\": under the table's sort "
+              "order ANSII850 they may come either way round, and its existing order does not tell which");
     std::size_t same = 0;
     for (const auto& [name, bytes] : files) same += fileBytes(dir.path() / name) == bytes;
     EXPECT_EQ(same, files.size());
