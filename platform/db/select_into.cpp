@@ -20,10 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the new table carries over from the one it replaces: its autoincrement counter, its key
-// order, its secondary indexes, and its .VAL, which stays valid only for the same fields and the
-// table stamp it was made for. A table that cannot be read here cannot be carried over
-// faithfully, so the write stops.
+// What the new table carries over from the one it replaces: its level and block size, its
+// autoincrement counter, its key order, its secondary indexes, and its .VAL, which stays valid only for the same fields
+// and the table stamp it was made for. A table that cannot be read here cannot be carried over faithfully, so the write
+// stops.
 void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, bool sameFields,
                pdx::WriterOptions& options) {
     const auto oldDb = replace.oldFile("db");
@@ -31,6 +31,8 @@ void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, 
     const pdx::TableReader old(*oldDb, {"", true});  // opened with its password by the import
     options.key = old.info().key;                    // protected again with the same password
     options.keyOrderFrom = *oldDb;
+    options.versionByte = static_cast<std::uint8_t>(old.info().versionByte);
+    options.blockSizeKiB = old.info().blockSizeKiB;
     options.secondaryIndexes = pdx::readSecondaryIndexes(*oldDb);
     const auto& fields = schema.fields;
     if (std::any_of(fields.begin(), fields.end(),

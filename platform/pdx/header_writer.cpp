@@ -1,4 +1,4 @@
-// Level-5 .db and .PX header layout; unknown bytes are written as the engine's files show them.
+// Level 4, 5 and 7 .db and .PX header layout; unknown bytes are written as the engine's files show them.
 #include "platform/pdx/header_writer.h"
 
 #include <algorithm>
@@ -16,6 +16,22 @@ constexpr std::size_t kPxVarStart = 0x58;
 constexpr std::uint32_t kPlainLevel4 = 0xFF00FF00;     // 0x25 of every unencrypted level-4+ data file
 constexpr std::uint32_t kKeyedWorkspace = 0xFFFFFF9C;  // 0x16: non-zero in every keyed table
 
+std::size_t nameArea(std::uint8_t version) { return version >= kLevel7Version ? 261 : kTableNameArea; }
+
+// Field types a level-4 table does not have (the format notes: no table below 0x0A uses them).
+bool needsLevel5(FieldType t) {
+    switch (t) {
+        case FieldType::Long:
+        case FieldType::Logical:
+        case FieldType::Time:
+        case FieldType::Timestamp:
+        case FieldType::AutoInc:
+        case FieldType::Bcd:
+        case FieldType::Bytes: return true;
+        default: return false;
+    }
+}
+
 // Offsets of the variable items of a .db header (names start after descriptors and pointers).
 struct DbLayout {
     std::size_t names = 0;
@@ -27,7 +43,7 @@ struct DbLayout {
 DbLayout layoutOf(const DbHeaderFields& h) {
     const std::size_t n = h.schema->fields.size();
     DbLayout l;
-    l.names = kDbVarStart + 6 * n + 4 + kTableNameArea;
+    l.names = kDbVarStart + 6 * n + 4 + nameArea(h.versionByte);
     std::size_t namesLen = 0;
     for (const auto& name : h.fieldNames) namesLen += name.size() + 1;
     l.fieldNumbers = l.names + namesLen;
@@ -50,6 +66,7 @@ struct BlockCounts {
     std::uint8_t fileType, blockSizeKiB;
     std::uint32_t records;
     std::uint16_t blocks;
+    std::uint8_t version;
 };
 
 void putBlockCounts(std::vector<std::uint8_t>& b, const BlockCounts& c) {
@@ -63,7 +80,7 @@ void putBlockCounts(std::vector<std::uint8_t>& b, const BlockCounts& c) {
     put16(b, 0x0E, c.blocks ? 1 : 0);
     put16(b, 0x10, c.blocks);
     put16(b, 0x12, 3);  // unknown small counter, non-zero in engine files
-    b[0x39] = kLevel5Version;
+    b[0x39] = c.version;
     put16(b, 0x3A, c.blocks);
 }
 
@@ -75,6 +92,14 @@ void putDescriptors(std::vector<std::uint8_t>& b, std::size_t at, const std::vec
 }
 
 }  // namespace
+
+std::uint8_t writtenVersion(std::uint8_t wanted, const Schema& schema) {
+    if (wanted < 0x05 || wanted > kLevel7Version) return kLevel5Version;
+    if (wanted < 0x0A &&
+        std::any_of(schema.fields.begin(), schema.fields.end(), [](const Field& f) { return needsLevel5(f.type); }))
+        return kLevel5Version;
+    return wanted;
+}
 
 std::size_t dbHeaderSize(const DbHeaderFields& h) {
     const std::size_t end = layoutOf(h).end;
@@ -89,7 +114,7 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
 
     putBlockCounts(
         b, {h.recordSize, static_cast<std::uint16_t>(b.size()), static_cast<std::uint8_t>(s.keyFields > 0 ? 0 : 2),
-            static_cast<std::uint8_t>(h.blockSizeKiB), h.numRecords, h.blocks});
+            static_cast<std::uint8_t>(h.blockSizeKiB), h.numRecords, h.blocks, h.versionByte});
     if (s.keyFields > 0) put32(b, 0x16, kKeyedWorkspace);
     put16(b, 0x21, static_cast<std::uint32_t>(n));
     put16(b, 0x23, static_cast<std::uint32_t>(s.keyFields));
@@ -106,9 +131,9 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
     b[0x56] = 0x20;
 
     // Level-4+ area.
-    put16(b, 0x58, 0x0100 + kLevel5Version);
-    put16(b, 0x5A, 0x0100 + kLevel5Version);
-    put32(b, 0x60, h.updateTime);
+    put16(b, 0x58, 0x0100u + h.versionByte);
+    put16(b, 0x5A, 0x0100u + h.versionByte);
+    if (h.versionByte >= 0x0A) put32(b, 0x60, h.updateTime);  // level 4 packs its time otherwise: left 0
     put16(b, 0x64, static_cast<std::uint32_t>(n + 1));
     put16(b, 0x66, static_cast<std::uint32_t>(l.fieldNumbers - 0x58));
     put16(b, 0x6A, static_cast<std::uint32_t>(s.codePage));
@@ -137,7 +162,7 @@ std::vector<std::uint8_t> buildPxHeader(const PxHeaderFields& h) {
     const std::size_t k = h.keyFields.size();
     std::vector<std::uint8_t> b(kPxHeaderSize, 0);
     putBlockCounts(b, {h.recordSize, kPxHeaderSize, h.fileType, static_cast<std::uint8_t>(h.blockSizeKiB), h.numEntries,
-                       h.blocks});
+                       h.blocks, h.versionByte});
     put16(b, 0x1E, 1);  // root block, also in an empty index
     b[0x20] = static_cast<std::uint8_t>(h.levels);
     put16(b, 0x21, static_cast<std::uint32_t>(k));
@@ -147,7 +172,7 @@ std::vector<std::uint8_t> buildPxHeader(const PxHeaderFields& h) {
     put32(b, 0x34, kPxVarStart);
     put32(b, 0x49, 1);
     const std::size_t tableNameAt = kPxVarStart + 2 * k + 4;
-    put16(b, 0x51, static_cast<std::uint32_t>(tableNameAt + kTableNameArea));
+    put16(b, 0x51, static_cast<std::uint32_t>(tableNameAt + nameArea(h.versionByte)));
     putDescriptors(b, kPxVarStart, h.keyFields);
     put32(b, kPxVarStart + 2 * k, static_cast<std::uint32_t>(tableNameAt));
     putText(b, tableNameAt, h.tableName);

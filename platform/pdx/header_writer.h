@@ -1,4 +1,4 @@
-// Header bytes of a level-5 table (.db) and of its primary index (.PX).
+// Header bytes of a level 4, 5 or 7 table (.db) and of its primary index (.PX).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,13 @@
 namespace pdx {
 
 constexpr std::uint8_t kLevel5Version = 0x0B;
-constexpr std::size_t kTableNameArea = 79;
+constexpr std::uint8_t kLevel7Version = 0x0C;
+constexpr std::size_t kTableNameArea = 79;  // 261 bytes at level 7; names are kept below 79 bytes for all
+
+// The version byte (0x39) a table is written with: `wanted` (the table it replaces; 0 for a new
+// table) where it is level 4, 5 or 7 and holds every field type of `schema`, else level 5. Level
+// 3 headers are not written.
+std::uint8_t writtenVersion(std::uint8_t wanted, const Schema& schema);
 
 struct DbHeaderFields {
     const Schema* schema = nullptr;
@@ -23,6 +29,7 @@ struct DbHeaderFields {
     std::uint32_t autoInc = 0;      // last value given to an AutoInc field
     std::uint8_t changeCount2 = 1;  // the stamp a .VAL refers to
     std::uint32_t updateTime = 0;   // Unix seconds
+    std::uint8_t versionByte = kLevel5Version;
 };
 
 // Offset of block 1: the header items rounded up to whole 2 KiB units.
@@ -41,6 +48,7 @@ struct PxHeaderFields {
     int levels = 0;
     int sortOrder = 0;
     std::uint8_t fileType = 1;  // 1 .PX, 4 .Ynn, 7 .YGn
+    std::uint8_t versionByte = kLevel5Version;
 };
 
 constexpr std::uint16_t kPxHeaderSize = 0x800;

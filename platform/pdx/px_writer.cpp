@@ -87,6 +87,7 @@ void writePrimaryIndex(StagedFile& out, const PxSource& src) {
     const std::size_t leaves = src.recordCounts.size();
     PxHeaderFields h{src.keyFields, src.tableName, static_cast<std::uint16_t>(entrySize), 2, 0, 0, 0, src.sortOrder};
     h.fileType = src.fileType;
+    h.versionByte = src.versionByte;
     if (leaves == 0) {
         const auto header = buildPxHeader(h);
         out.append(header.data(), header.size());

@@ -18,6 +18,7 @@ struct PxSource {
     std::vector<std::uint8_t> firstKeys;      // per .db block: key bytes of its first record
     std::vector<std::uint32_t> recordCounts;  // per .db block
     std::uint8_t fileType = 1;                // 1 .PX; the same tree over an index table: 4 .Ynn, 7 .YGn
+    std::uint8_t versionByte = 0x0B;          // the table's
 };
 
 // Largest key the index can hold (at least two entries per 4 KiB index block).

@@ -94,6 +94,7 @@ struct SecondaryIndexWriter::Impl {
     std::optional<IndexFold> fold;  // case-insensitive indexes hold their text folded
     std::unique_ptr<BlockWriter> x;
     std::unique_ptr<StagedFile> y;
+    std::uint8_t versionByte = 0x0B;  // the table's, from write()
 
     Impl(SecondaryIndexDef d, const Schema& s, std::string t, const KeptOrder* k, TextPlacement p)
         : def(std::move(d)),
@@ -153,6 +154,7 @@ IndexHeaderFields SecondaryIndexWriter::Impl::indexHeader(const IndexStamp& stam
     h.table.changeCount2 = stamp.changeCount2;
     h.table.autoInc = holdsAutoInc(layout.fields) ? stamp.autoInc : 0;  // as the engine's files show
     h.table.updateTime = stamp.updateTime;
+    h.table.versionByte = stamp.versionByte;
     h.fileType = static_cast<std::uint8_t>(def.fileType);
     for (std::size_t i = 0; i < layout.fieldNumbers.size(); ++i)
         h.fieldNumbers.push_back(layout.fieldNumbers[i] | (layout.descending[i] ? 0x8000 : 0));
@@ -193,6 +195,7 @@ void SecondaryIndexWriter::Impl::writeTree(const FileTarget& target, const Write
     src.sortOrder = schema.sortOrder;
     src.keySize = layout.comparedBytes;
     src.fileType = def.group() ? 7 : 4;
+    src.versionByte = versionByte;
     const auto cap =
         static_cast<std::size_t>(BlockWriter::capacity(x->blockSizeKiB(), static_cast<int>(layout.recordSize)));
     for (std::size_t first = 0; first < order.size(); first += cap) {
@@ -208,6 +211,7 @@ void SecondaryIndexWriter::Impl::writeTree(const FileTarget& target, const Write
 void SecondaryIndexWriter::Impl::write(const FileTarget& xt, const FileTarget& yt, const WriteHook& hook,
                                        const IndexStamp& stamp) {
     if (x) throw Error("internal error: the index " + ext + " of " + table + " was written twice");
+    versionByte = stamp.versionByte;
     EntryOrder entryOrder{def, layout, schema, table, ext};
     const std::vector<std::uint32_t> order = entryOrder.order(rows, count, plainFold, kept, placement);
     writeTable(xt, hook, order, stamp);

@@ -44,6 +44,7 @@ struct IndexStamp {
     std::uint8_t changeCount2 = 1;  // the table's 0x2E
     std::uint32_t autoInc = 0;      // the table's 0x49
     std::uint32_t updateTime = 0;   // Unix seconds
+    std::uint8_t versionByte = 0x0B;
 };
 
 class SecondaryIndexWriter {

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "platform/pdx/block_writer.h"
 #include "platform/pdx/codepage.h"
@@ -42,6 +43,25 @@ IndexPlan planIndexes(const WriterOptions& opt, const Schema& schema) {
     for (const auto& d : opt.secondaryIndexes)
         plan.dropped.push_back({d.extension, "the indexes of a password-protected table are not written again"});
     return plan;
+}
+
+DbHeaderFields atLevel(DbHeaderFields h, std::uint8_t version) {
+    h.versionByte = version;
+    return h;
+}
+
+// The block size of the table being replaced where its level has that size, it holds a record
+// and a keyed table's block numbers stay within what readers follow (keyedBlockKiB); else `chosen`.
+int keptBlockKiB(const WriterOptions& opt, std::uint8_t version, int chosen, int recordSize,
+                 std::optional<std::size_t> keyedRecords) {
+    const int kib = opt.blockSizeKiB;
+    const bool levelHasIt = version >= kLevel7Version
+                                ? (kib == 1 || kib == 2 || kib == 4 || kib == 8 || kib == 16 || kib == 32)
+                                : kib >= 1 && kib <= 4;
+    if (!levelHasIt || BlockWriter::capacity(kib, recordSize) < 1) return chosen;
+    const auto cap = static_cast<std::size_t>(BlockWriter::capacity(kib, recordSize));
+    if (keyedRecords && (*keyedRecords + cap - 1) / cap > 0x7FFF) return chosen;
+    return kib;
 }
 
 }  // namespace
@@ -83,7 +103,7 @@ struct TableWriter::Impl {
           schema(checked(std::move(s), name)),
           opt(std::move(o)),
           codePage(schema.codePage, schema.sortOrderId),
-          header(headerFields(schema, name, codePage)),
+          header(atLevel(headerFields(schema, name, codePage), writtenVersion(opt.versionByte, schema))),
           mb(hasBlobField(schema) ? std::make_unique<MbWriter>(target("MB"), opt.beforeWrite) : nullptr),
           encoder(schema, name, codePage, mb.get()),
           recordSize(static_cast<std::size_t>(encoder.recordSize())),
@@ -94,8 +114,10 @@ struct TableWriter::Impl {
           row(recordSize) {
         header.recordSize = static_cast<std::uint16_t>(recordSize);
         if (!keyed())
-            blocks = std::make_unique<BlockWriter>(target("db"), opt.beforeWrite, headerSize, encoder.recordSize(),
-                                                   smallestBlockKiB(encoder.recordSize()));
+            blocks = std::make_unique<BlockWriter>(
+                target("db"), opt.beforeWrite, headerSize, encoder.recordSize(),
+                keptBlockKiB(opt, header.versionByte, smallestBlockKiB(encoder.recordSize()), encoder.recordSize(),
+                             {}));
     }
 
     bool keyed() const { return schema.keyFields > 0; }
@@ -216,8 +238,10 @@ void TableWriter::Impl::sortKeyed() {
 
 void TableWriter::Impl::writeKeyedBlocks() {
     sortKeyed();
-    blocks = std::make_unique<BlockWriter>(target("db"), opt.beforeWrite, headerSize, static_cast<int>(recordSize),
-                                           keyedBlockKiB(static_cast<int>(recordSize), rows.size()));
+    const int rs = static_cast<int>(recordSize);
+    blocks = std::make_unique<BlockWriter>(
+        target("db"), opt.beforeWrite, headerSize, rs,
+        keptBlockKiB(opt, header.versionByte, keyedBlockKiB(rs, rows.size()), rs, rows.size()));
     for (std::uint32_t i : order) blocks->add(rows.row(i));
 }
 
@@ -228,6 +252,7 @@ void TableWriter::Impl::writeIndex() {
     src.tableName = headerTableName(name + ".PX", codePage);
     src.sortOrder = schema.sortOrder;
     src.keySize = keySize;
+    src.versionByte = header.versionByte;
     const std::size_t n = rows.size();
     const auto cap =
         static_cast<std::size_t>(BlockWriter::capacity(blocks->blockSizeKiB(), static_cast<int>(recordSize)));
@@ -256,7 +281,7 @@ void TableWriter::Impl::writeSecondaryIndexes() {
         addWrittenRecords(blocks->file(),
                           {headerSize, static_cast<int>(recordSize), blocks->blockSizeKiB(), blocks->blocks()},
                           writers);
-    const IndexStamp stamp{header.changeCount2, header.autoInc, header.updateTime};
+    const IndexStamp stamp{header.changeCount2, header.autoInc, header.updateTime, header.versionByte};
     for (SecondaryIndexWriter* w : writers)
         w->write(target(w->extension()), target(w->treeExtension()), opt.beforeWrite, stamp);
 }

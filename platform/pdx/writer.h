@@ -31,6 +31,10 @@ struct WriterOptions {
     std::vector<SecondaryIndexDef> secondaryIndexes;
     // Non-zero: the table is written password-protected with this key (keyFromPassword).
     std::uint32_t key = 0;
+    // The level (header version byte) and block size of the table this one replaces, kept where
+    // the new table fits them (writtenVersion); 0: level 5, blocks as small as the records allow.
+    std::uint8_t versionByte = 0;
+    int blockSizeKiB = 0;
     // Test hook: called before every file-system call; throwing simulates an I/O error.
     WriteHook beforeWrite;
     // Where each file goes, by extension ("db", "MB", "PX", "VAL", "X06", "YG0" ...), and its

@@ -11,6 +11,7 @@
 #include "bridge_env.h"
 #include "tests/support/replace_debris.h"
 #include "platform/pdx/family.h"
+#include "platform/pdx/reader.h"
 #include "platform/pdx/secondary_index.h"
 
 namespace vts::test {
@@ -123,6 +124,10 @@ TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
     EXPECT_TRUE(replaceDebris(env.paradoxFolder).empty());
     EXPECT_EQ(familyKinds(env.paradoxFolder, table), familyKinds(source.parent_path(), source.stem().string()));
     EXPECT_EQ(indexEntries(written), indexEntries(source));
+    // Level 4, 5 and 7 tables keep their level and block size; level 3 comes back as level 5.
+    const pdx::TableInfo was = pdx::TableReader(source).info(), is = pdx::TableReader(written).info();
+    EXPECT_EQ(is.versionByte, was.versionByte >= 0x05 ? was.versionByte : 0x0B);
+    EXPECT_EQ(is.blockSizeKiB, was.versionByte >= 0x05 ? was.blockSizeKiB : is.blockSizeKiB);
     EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, table)));
     if (!hasBlobFields(original->schema)) expectSameAsPxlibSees(source, written, table);
 

@@ -341,3 +341,46 @@ TEST_F(MbLayout, OurReaderGetsTheValuesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table keeps the level and block size of the one it replaces where its fields fit that level:
+// level 7 with its 261-byte name area, level 4 only without the types level 5 brought.
+TEST(WriterLayout, KeepsTheLevelAndBlockSizeItsFieldsAllow) {
+    struct Case {
+        std::uint8_t wanted;
+        int blockKiB;
+        pdx::FieldType second;
+        std::uint8_t written;
+        int writtenKiB;
+    };
+    const Case cases[] = {
+        {0x0C, 16, FieldType::Long, 0x0C, 16}, {0x0C, 3, FieldType::Long, 0x0C, 2},  // level 7 has no 3 KiB blocks
+        {0x09, 1, FieldType::Short, 0x09, 1},  {0x09, 1, FieldType::Logical, 0x0B, 1},
+        {0x04, 2, FieldType::Short, 0x0B, 2},  {0, 0, FieldType::Short, 0x0B, 2},
+    };
+    for (const Case& c : cases) {
+        vts::test::TempDir tmp;
+        pdx::Schema s;
+        s.fields = {{"Name", FieldType::Alpha, 20}, {"Value", c.second, c.second == FieldType::Logical ? 1 : 2}};
+        if (c.second == FieldType::Long) s.fields[1].size = 4;
+        s.keyFields = 1;
+        pdx::WriterOptions opt;
+        opt.versionByte = c.wanted;
+        opt.blockSizeKiB = c.blockKiB;
+        std::vector<pdx::Record> records;
+        for (int i = 0; i < 300; ++i)
+            records.push_back({std::string("name ") + std::to_string(1000 + i),
+                               c.second == FieldType::Logical ? pdx::Value(bool(i % 2)) : pdx::Value(std::int64_t(i))});
+        writeAll(tmp.path(), "LEVEL", s, records, opt);
+        const pdx::TableInfo info = pdx::TableReader(tmp / "LEVEL.db").info();
+        EXPECT_EQ(info.versionByte, c.written) << int(c.wanted);
+        EXPECT_EQ(info.blockSizeKiB, c.writtenKiB) << int(c.wanted);
+        EXPECT_EQ(readAll(tmp / "LEVEL.db").records, records) << int(c.wanted);
+        const auto px = pxlibRead(tmp / "LEVEL.db", tmp / "LEVEL.PX");
+        ASSERT_TRUE(px.has_value());
+        EXPECT_EQ(px->find("ERR"), std::string::npos) << int(c.wanted) << *px;
+    }
+}
+
+}  // namespace
