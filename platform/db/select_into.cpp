@@ -31,7 +31,9 @@ void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, 
     const pdx::TableReader old(*oldDb, {"", true});  // opened with its password by the import
     options.key = old.info().key;                    // protected again with the same password
     options.keyOrderFrom = *oldDb;
-    options.versionByte = static_cast<std::uint8_t>(old.info().versionByte);
+    // A level-3 header names no sort order: only its byte order (code 0) is written at that level.
+    const bool named = old.info().versionByte >= 0x05 || old.info().schema.sortOrder == 0;
+    options.versionByte = named ? static_cast<std::uint8_t>(old.info().versionByte) : 0;
     options.blockSizeKiB = old.info().blockSizeKiB;
     options.secondaryIndexes = pdx::readSecondaryIndexes(*oldDb);
     const auto& fields = schema.fields;

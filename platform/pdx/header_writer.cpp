@@ -1,4 +1,4 @@
-// Level 4, 5 and 7 .db and .PX header layout; unknown bytes are written as the engine's files show them.
+// Level 3, 4, 5 and 7 .db and .PX header layout; unknown bytes are written as the engine's files show them.
 #include "platform/pdx/header_writer.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@ namespace pdx {
 namespace {
 
 constexpr std::size_t kDbVarStart = 0x78;  // level-4+ data files
+constexpr std::size_t kLevel3VarStart = 0x58;
 constexpr std::size_t kPxVarStart = 0x58;
 constexpr std::uint32_t kPlainLevel4 = 0xFF00FF00;     // 0x25 of every unencrypted level-4+ data file
 constexpr std::uint32_t kKeyedWorkspace = 0xFFFFFF9C;  // 0x16: non-zero in every keyed table
@@ -32,6 +33,15 @@ bool needsLevel5(FieldType t) {
     }
 }
 
+bool level3(std::uint8_t version) { return version < 0x05; }
+std::size_t varStart(std::uint8_t version) { return level3(version) ? kLevel3VarStart : kDbVarStart; }
+
+// Types a level-3 table has.
+bool level3Type(FieldType t) {
+    return t == FieldType::Alpha || t == FieldType::Date || t == FieldType::Short || t == FieldType::Currency ||
+           t == FieldType::Number;
+}
+
 // Offsets of the variable items of a .db header (names start after descriptors and pointers).
 struct DbLayout {
     std::size_t names = 0;
@@ -43,12 +53,12 @@ struct DbLayout {
 DbLayout layoutOf(const DbHeaderFields& h) {
     const std::size_t n = h.schema->fields.size();
     DbLayout l;
-    l.names = kDbVarStart + 6 * n + 4 + nameArea(h.versionByte);
+    l.names = varStart(h.versionByte) + 6 * n + 4 + nameArea(h.versionByte);
     std::size_t namesLen = 0;
     for (const auto& name : h.fieldNames) namesLen += name.size() + 1;
     l.fieldNumbers = l.names + namesLen;
     l.sortOrderId = l.fieldNumbers + 2 * n;
-    l.end = l.sortOrderId + h.schema->sortOrderId.size() + 1;
+    l.end = level3(h.versionByte) ? l.fieldNumbers : l.sortOrderId + h.schema->sortOrderId.size() + 1;
     return l;
 }
 
@@ -91,19 +101,38 @@ void putDescriptors(std::vector<std::uint8_t>& b, std::size_t at, const std::vec
     }
 }
 
+// Descriptors, pointers (written as the offsets they stand for), table name, field names.
+void putVariablePart(std::vector<std::uint8_t>& b, const DbHeaderFields& h, const DbLayout& l) {
+    const std::size_t n = h.schema->fields.size();
+    const std::size_t start = varStart(h.versionByte);
+    putDescriptors(b, start, h.schema->fields);
+    const std::size_t tableNameAt = start + 6 * n + 4;
+    put32(b, start + 2 * n, static_cast<std::uint32_t>(tableNameAt));
+    putText(b, tableNameAt, h.tableName);
+    std::size_t nameAt = l.names;
+    for (std::size_t i = 0; i < n; ++i) {
+        put32(b, start + 2 * n + 4 + 4 * i, static_cast<std::uint32_t>(nameAt));
+        putText(b, nameAt, h.fieldNames[i]);
+        nameAt += h.fieldNames[i].size() + 1;
+    }
+}
+
 }  // namespace
 
-std::uint8_t writtenVersion(std::uint8_t wanted, const Schema& schema) {
+std::uint8_t writtenVersion(std::uint8_t wanted, const Schema& schema, bool plain) {
+    const auto all = [&](bool (*fits)(FieldType)) {
+        return std::all_of(schema.fields.begin(), schema.fields.end(), [&](const Field& f) { return fits(f.type); });
+    };
+    if (wanted == 0x03 || wanted == 0x04) return plain && all(level3Type) ? wanted : kLevel5Version;
     if (wanted < 0x05 || wanted > kLevel7Version) return kLevel5Version;
-    if (wanted < 0x0A &&
-        std::any_of(schema.fields.begin(), schema.fields.end(), [](const Field& f) { return needsLevel5(f.type); }))
-        return kLevel5Version;
+    if (wanted < 0x0A && !all([](FieldType t) { return !needsLevel5(t); })) return kLevel5Version;
     return wanted;
 }
 
+// Level 3.0 headers end with their last item; the others fill whole 2 KiB units.
 std::size_t dbHeaderSize(const DbHeaderFields& h) {
     const std::size_t end = layoutOf(h).end;
-    return (end + 0x7FF) / 0x800 * 0x800;
+    return h.versionByte == 0x03 ? end : (end + 0x7FF) / 0x800 * 0x800;
 }
 
 std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
@@ -118,16 +147,19 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
     if (s.keyFields > 0) put32(b, 0x16, kKeyedWorkspace);
     put16(b, 0x21, static_cast<std::uint32_t>(n));
     put16(b, 0x23, static_cast<std::uint32_t>(s.keyFields));
-    put32(b, 0x25, kPlainLevel4);
+    const std::size_t start = varStart(h.versionByte);
     b[0x29] = static_cast<std::uint8_t>(s.sortOrder);
     b[0x2D] = kDbChangeCount1;
     b[0x2E] = h.changeCount2;
-    put32(b, 0x30, static_cast<std::uint32_t>(kDbVarStart + 2 * n));
-    put32(b, 0x34, kDbVarStart);
+    put32(b, 0x30, static_cast<std::uint32_t>(start + 2 * n));
+    put32(b, 0x34, static_cast<std::uint32_t>(start));
     b[0x3E] = 0x1F;
     b[0x3F] = 0x0F;
     put32(b, 0x49, h.autoInc);
     put16(b, 0x51, static_cast<std::uint32_t>(l.end));
+    putVariablePart(b, h, l);
+    if (level3(h.versionByte)) return b;  // no level-4 area, field numbers or sort order name
+    put32(b, 0x25, kPlainLevel4);
     b[0x56] = 0x20;
 
     // Level-4+ area.
@@ -141,18 +173,6 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
     b[0x6D] = 1;
     put16(b, 0x6E, static_cast<std::uint32_t>(l.sortOrderId - 0x58));
     put16(b, 0x70, 1);
-
-    // Variable part: descriptors, pointers (written as the offsets they stand for), names.
-    putDescriptors(b, kDbVarStart, s.fields);
-    const std::size_t tableNameAt = kDbVarStart + 6 * n + 4;
-    put32(b, kDbVarStart + 2 * n, static_cast<std::uint32_t>(tableNameAt));
-    putText(b, tableNameAt, h.tableName);
-    std::size_t nameAt = l.names;
-    for (std::size_t i = 0; i < n; ++i) {
-        put32(b, kDbVarStart + 2 * n + 4 + 4 * i, static_cast<std::uint32_t>(nameAt));
-        putText(b, nameAt, h.fieldNames[i]);
-        nameAt += h.fieldNames[i].size() + 1;
-    }
     for (std::size_t i = 0; i < n; ++i) put16(b, l.fieldNumbers + 2 * i, static_cast<std::uint32_t>(i + 1));
     putText(b, l.sortOrderId, s.sortOrderId);
     return b;

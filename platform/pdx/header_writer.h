@@ -1,4 +1,4 @@
-// Header bytes of a level 4, 5 or 7 table (.db) and of its primary index (.PX).
+// Header bytes of a level 3, 4, 5 or 7 table (.db) and of its primary index (.PX).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -14,9 +14,10 @@ constexpr std::uint8_t kLevel7Version = 0x0C;
 constexpr std::size_t kTableNameArea = 79;  // 261 bytes at level 7; names are kept below 79 bytes for all
 
 // The version byte (0x39) a table is written with: `wanted` (the table it replaces; 0 for a new
-// table) where it is level 4, 5 or 7 and holds every field type of `schema`, else level 5. Level
-// 3 headers are not written.
-std::uint8_t writtenVersion(std::uint8_t wanted, const Schema& schema);
+// table) where that level holds every field type of `schema`, else level 5. Level 3 (0x03, 0x04)
+// only for a table without secondary indexes or password (`plain`), whose index and scrambling
+// layouts at that level no engine file at hand shows.
+std::uint8_t writtenVersion(std::uint8_t wanted, const Schema& schema, bool plain);
 
 struct DbHeaderFields {
     const Schema* schema = nullptr;

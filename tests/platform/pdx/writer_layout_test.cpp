@@ -345,7 +345,8 @@ TEST_F(MbLayout, OurReaderGetsTheValuesBack) {
 namespace {
 
 // A table keeps the level and block size of the one it replaces where its fields fit that level:
-// level 7 with its 261-byte name area, level 4 only without the types level 5 brought.
+// level 7 with its 261-byte name area, level 4 only without the types level 5 brought, level 3
+// only with the types it had.
 TEST(WriterLayout, KeepsTheLevelAndBlockSizeItsFieldsAllow) {
     struct Case {
         std::uint8_t wanted;
@@ -357,7 +358,8 @@ TEST(WriterLayout, KeepsTheLevelAndBlockSizeItsFieldsAllow) {
     const Case cases[] = {
         {0x0C, 16, FieldType::Long, 0x0C, 16}, {0x0C, 3, FieldType::Long, 0x0C, 2},  // level 7 has no 3 KiB blocks
         {0x09, 1, FieldType::Short, 0x09, 1},  {0x09, 1, FieldType::Logical, 0x0B, 1},
-        {0x04, 2, FieldType::Short, 0x0B, 2},  {0, 0, FieldType::Short, 0x0B, 2},
+        {0x04, 2, FieldType::Short, 0x04, 2},  {0x03, 1, FieldType::Short, 0x03, 1},
+        {0x04, 2, FieldType::Long, 0x0B, 2},   {0, 0, FieldType::Short, 0x0B, 2},
     };
     for (const Case& c : cases) {
         vts::test::TempDir tmp;
@@ -377,7 +379,7 @@ TEST(WriterLayout, KeepsTheLevelAndBlockSizeItsFieldsAllow) {
         EXPECT_EQ(info.versionByte, c.written) << int(c.wanted);
         EXPECT_EQ(info.blockSizeKiB, c.writtenKiB) << int(c.wanted);
         EXPECT_EQ(readAll(tmp / "LEVEL.db").records, records) << int(c.wanted);
-        const auto px = pxlibRead(tmp / "LEVEL.db", tmp / "LEVEL.PX");
+        const auto px = pxlibRead(tmp / "LEVEL.db", tmp / "LEVEL.PX", false);  // level 3 names no code page
         ASSERT_TRUE(px.has_value());
         EXPECT_EQ(px->find("ERR"), std::string::npos) << int(c.wanted) << *px;
     }
