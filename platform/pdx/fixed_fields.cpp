@@ -1,5 +1,7 @@
 #include "platform/pdx/fixed_fields.h"
 
+#include "platform/pdx/existing_orders.h"
+#include "platform/pdx/schema_writer.h"
 #include "platform/pdx/secondary_index.h"
 #include "platform/pdx/secondary_index_writer.h"
 #include "platform/pdx/sort_order.h"
@@ -12,10 +14,22 @@ std::string indexName(const SecondaryIndexDef& d) {
     return d.name.empty() ? "index " + d.extension : "index \"" + d.name + "\" (" + d.extension + ")";
 }
 
+// True when some candidate collation agrees with the order of the table's keys and indexes.
+bool placeable(const std::filesystem::path& dbFile, const Schema& schema) {
+    try {
+        const auto kept = planSecondaryIndexes(readSecondaryIndexes(dbFile), schema).kept;
+        return readExistingOrders(dbFile, schema, kept, TextWeights(schema.codePage, schema.sortOrderId)).alive != 0;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
 }  // namespace
 
-std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile, const Schema& schema) {
+std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path& dbFile, const Schema& named) {
+    const Schema schema = withSortOrder(named);  // a level-3 table names none: its byte order
     std::map<std::string, std::string> fixed;
+    if (placeable(dbFile, schema)) return fixed;
     const std::string order = "the table's sort order " + schema.sortOrderId;
     if (!keyOrdersByBytes(schema))
         for (int i = 0; i < schema.keyFields; ++i)

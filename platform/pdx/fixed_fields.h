@@ -1,6 +1,7 @@
 // The fields of a table whose values this program cannot change without writing an index that
 // contradicts the table's sort order: its key, and fields of its secondary indexes, under a sort
-// order whose collation the engine does not implement.
+// order whose collation is not known, where no candidate collation agrees with the table's own
+// order (where some do, the write-back places what they agree on and refuses the rest).
 #pragma once
 #include <filesystem>
 #include <map>

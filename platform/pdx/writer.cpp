@@ -12,8 +12,7 @@
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/family.h"
 #include "platform/pdx/header_writer.h"
-#include "platform/pdx/index_layout.h"
-#include "platform/pdx/kept_key_order.h"
+#include "platform/pdx/existing_orders.h"
 #include "platform/pdx/key_sort_writer.h"
 #include "platform/pdx/mb_writer.h"
 #include "platform/pdx/px_writer.h"
@@ -85,9 +84,8 @@ struct TableWriter::Impl {
     std::unique_ptr<StagedFile> val;
     IndexPlan indexes;  // the secondary indexes to write again, and those left out
     std::vector<std::unique_ptr<SecondaryIndexWriter>> indexWriters;
-    std::optional<KeptOrder> keyKept;  // keys by text under an unproven order: as the table had them
-    std::vector<KeptOrder> indexKept;  // per kept index: its values' order, where it may be needed
     std::optional<TextWeights> weights;
+    ExistingOrders existing;  // the order of the replaced table's keys and kept indexes
     std::optional<ValueCollation> keyCollation;
     TextPlacement placement;           // the candidate collations the table's existing order leaves
     KeyedRows rows;                    // keyed: every encoded record, to sort
@@ -128,7 +126,7 @@ struct TableWriter::Impl {
     std::uint64_t rowNumber(std::size_t keptIndex) const;
 
     void append(const Record& r);
-    void readExistingOrders();
+    void readPlacement();
     std::optional<std::vector<std::uint32_t>> keyOrder(KeyedRows::Conflict& conflict) const;
     void sortKeyed();
     void writeKeyedBlocks();
@@ -181,29 +179,12 @@ std::uint64_t TableWriter::Impl::rowNumber(std::size_t keptIndex) const {
     return n;
 }
 
-// What the table being replaced shows of its sort order: the order of its keys and text indexes,
-// and the candidate collations that agree with all of it.
-void TableWriter::Impl::readExistingOrders() {
+// New text goes where every candidate collation the replaced table's order leaves agrees.
+void TableWriter::Impl::readPlacement() {
     weights.emplace(schema.codePage, schema.sortOrderId);
-    CollationSet alive = allCollations();
-    if (keyed()) {
-        keyCollation.emplace(*weights,
-                             std::vector<Field>(schema.fields.begin(), schema.fields.begin() + schema.keyFields));
-        if (!keyOrdersByBytes(schema) && opt.keyOrderFrom) keyKept = keptKeyOrder(*opt.keyOrderFrom, schema);
-        if (keyKept) alive = keyCollation->survivors(alive, keyKept->sequence());
-    }
-    indexKept.reserve(indexes.kept.size());
-    for (const SecondaryIndexDef& def : indexes.kept) {
-        if (!indexMayNeedKeptOrder(def, schema)) {
-            indexKept.emplace_back();
-            continue;
-        }
-        indexKept.push_back(keptOrderOf(def, readIndexEntries(def)));
-        const auto layout = std::get<IndexLayout>(layoutFor(def, schema));
-        alive =
-            ValueCollation(*weights, layout.indexed, layout.descending).survivors(alive, indexKept.back().sequence());
-    }
-    placement = {&*weights, alive};
+    existing = readExistingOrders(opt.keyOrderFrom, schema, indexes.kept, *weights);
+    if (keyed()) keyCollation.emplace(*weights, keyFieldsOf(schema));
+    placement = {&*weights, existing.alive};
 }
 
 // Under a sort order the engine does not implement, keys go where every candidate collation the
@@ -212,10 +193,10 @@ void TableWriter::Impl::readExistingOrders() {
 std::optional<std::vector<std::uint32_t>> TableWriter::Impl::keyOrder(KeyedRows::Conflict& conflict) const {
     if (keyOrdersByBytes(schema) || rows.size() < 2) return rows.sortedOrder(nullptr, conflict);
     if (placement.any()) return rows.sortedBy(*keyCollation, placement.alive, conflict);
-    if (!keyKept)
+    if (!existing.key)
         throw Error("table " + name + ": its sort order " + schema.sortOrderId +
                     " is not one this program can place keys by, and no earlier table gives their order");
-    return rows.sortedOrder(&*keyKept, conflict);
+    return rows.sortedOrder(&*existing.key, conflict);
 }
 
 void TableWriter::Impl::sortKeyed() {
@@ -271,8 +252,8 @@ void TableWriter::Impl::writeSecondaryIndexes() {
     std::vector<SecondaryIndexWriter*> writers;
     for (std::size_t i = 0; i < indexes.kept.size(); ++i) {
         const bool needsKept = indexMayNeedKeptOrder(indexes.kept[i], schema);
-        indexWriters.push_back(std::make_unique<SecondaryIndexWriter>(indexes.kept[i], schema, name,
-                                                                      needsKept ? &indexKept[i] : nullptr, placement));
+        indexWriters.push_back(std::make_unique<SecondaryIndexWriter>(
+            indexes.kept[i], schema, name, needsKept ? &existing.indexes[i] : nullptr, placement));
         writers.push_back(indexWriters.back().get());
     }
     // The indexes of a table without a key are never maintained: they go out empty, out of date
@@ -321,7 +302,7 @@ std::vector<StagedFile*> TableWriter::Impl::companions() const {
 void TableWriter::Impl::finish() {
     requireState(State::Open, "finishing");
     try {
-        readExistingOrders();
+        readPlacement();
         if (keyed()) writeKeyedBlocks();
         blocks->finish();
         if (opt.changeCount2) header.changeCount2 = *opt.changeCount2;
