@@ -2,6 +2,9 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <algorithm>
+#include <filesystem>
+#include <map>
 
 #include "app/display_helpers.h"
 #include "app/program_icon.h"
@@ -17,15 +20,52 @@
 
 namespace vts {
 
+namespace {
+
+constexpr int kFolderRole = Qt::UserRole;
+constexpr int kNameRole = Qt::UserRole + 1;
+
+// "sales/2019" below the chosen folder; the chosen folder itself by its own name.
+QString folderCaption(const std::string& folder, const std::string& top) {
+    const std::filesystem::path relative = std::filesystem::path(folder).lexically_relative(top);
+    const std::filesystem::path shown = relative.empty() || relative == "." || relative.string().starts_with("..")
+                                            ? std::filesystem::path(folder).filename()
+                                            : relative;
+    return QString::fromStdString(shown.string());
+}
+
+}  // namespace
+
 void ListViewTables::add(const std::string& text, const std::string& folder) {
     auto item = std::make_unique<QTreeWidgetItem>(QStringList{QString::fromStdString(text)});
-    item->setData(0, Qt::UserRole, QString::fromStdString(folder));
-    item->setToolTip(0, QString::fromStdString(folder));  // tells apart tables of one name
+    item->setData(0, kFolderRole, QString::fromStdString(folder));
+    item->setData(0, kNameRole, QString::fromStdString(text));
+    item->setToolTip(0, QString::fromStdString(folder));
     view_->addTopLevelItem(item.release());
 }
 
+std::string ListViewTables::nameOf(const QTreeWidgetItem* item) {
+    return item->data(0, kNameRole).toString().toStdString();
+}
+
 std::string ListViewTables::folderOf(const QTreeWidgetItem* item) {
-    return item->data(0, Qt::UserRole).toString().toStdString();
+    return item->data(0, kFolderRole).toString().toStdString();
+}
+
+void ListViewTables::arrange(const std::string& top) {
+    std::vector<std::unique_ptr<QTreeWidgetItem>> items;
+    while (view_->topLevelItemCount() > 0) items.emplace_back(view_->takeTopLevelItem(0));
+    const auto key = [](const auto& item) { return std::pair(nameOf(item.get()), folderOf(item.get())); };
+    std::stable_sort(items.begin(), items.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
+    std::map<std::string, int> perName;
+    for (const auto& item : items) ++perName[nameOf(item.get())];
+    for (auto& item : items) {
+        const std::string name = nameOf(item.get());
+        if (perName[name] > 1)
+            item->setText(0, QString::fromStdString(name) + QString::fromUtf8(" \u2014 ") +
+                                 folderCaption(folderOf(item.get()), top));
+        view_->addTopLevelItem(item.release());
+    }
 }
 
 Form2::Form2(AppContext& ctx, PageState& state, Form2Services services)
@@ -84,6 +124,7 @@ void Form2::fillList(ErrorTrap& trap) {
         filledFor_ = ctx_.folderText();
         ListViewTables tables(ListView1);
         AddTablesToParadoxListbox(ctx_, tables);
+        tables.arrange(filledFor_);
     });
     trap.step(118, [&] {
         if (ListView1->topLevelItemCount() > 0) ListView1->topLevelItem(0)->setSelected(true);
@@ -171,12 +212,12 @@ void Form2::PushButton3_Click() {
     trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
     const QTreeWidgetItem* chosen = ListView1->selectedItems().first();
     bool keepEdits = false;
-    if (!claimTable(chosen->text(0).toStdString(), ListViewTables::folderOf(chosen))) {
+    if (!claimTable(ListViewTables::nameOf(chosen), ListViewTables::folderOf(chosen))) {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
     trap.step(108, [&] {
-        state_.currentTableName = chosen->text(0).toStdString();
+        state_.currentTableName = ListViewTables::nameOf(chosen);
         state_.currentTableFolder = ListViewTables::folderOf(chosen);
     });
     if (!mayReplaceWorkingTable(trap, keepEdits)) {

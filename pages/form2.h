@@ -28,9 +28,13 @@ public:
     void clear() override { view_->clear(); }
     void add(const std::string& text, const std::string& folder) override;
     int count() const override { return view_->topLevelItemCount(); }
-    std::string text(int i) const override { return view_->topLevelItem(i)->text(0).toStdString(); }
+    std::string text(int i) const override { return nameOf(view_->topLevelItem(i)); }
     std::string folder(int i) const override { return folderOf(view_->topLevelItem(i)); }
+    static std::string nameOf(const QTreeWidgetItem* item);
     static std::string folderOf(const QTreeWidgetItem* item);
+    // Sorts the tables by name (then folder) and shows, beside each name found in more than one
+    // folder, its folder as seen from `top`.
+    void arrange(const std::string& top);
 
 private:
     QTreeWidget* view_;

@@ -31,12 +31,16 @@ TEST(Chooser, ATableOfASubFolderOpensAndIsWrittenBackThere) {
     EXPECT_FALSE(pdx::findTable(rig.data, "ORDERS"));
 }
 
+// Sorted by name; a name found in two folders shows each one's folder.
 TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
     PageRig rig;  // CUSTOMER in the folder itself
     copyFamily(fixtures() / "db", "CUSTOMER", rig.data / "old", "customer");
+    copyFamily(fixtures() / "db", "AREACODE", rig.data / "old");
     const std::string top = fileBytes(rig.data / "CUSTOMER.DB");
     rig.chooseFolder(rig.data);
-    ASSERT_EQ(rig.listed(), (std::vector<std::string>{"CUSTOMER", "ORDERS", "CUSTOMER"}));
+    const std::string here = rig.data.filename().string();
+    ASSERT_EQ(rig.listed(),
+              (std::vector<std::string>{"AREACODE", "CUSTOMER \u2014 " + here, "CUSTOMER \u2014 old", "ORDERS"}));
     rig.openTable("CUSTOMER", 1);
     EXPECT_EQ(rig.form3().Label2->text(), " Now Editing: CUSTOMER");
     rig.editCell(0, "Street", "Old town");

@@ -78,6 +78,7 @@ struct PageRig {
         form1().Text1->setText(QString::fromStdString(folder.string()));
         form1().PushButton3_Click();
     }
+    // The chooser's items as shown.
     std::vector<std::string> listed() {
         std::vector<std::string> names;
         for (int i = 0; i < form2().ListView1->topLevelItemCount(); ++i)
@@ -93,7 +94,7 @@ struct PageRig {
     void openTable(const std::string& name, int nth = 0) {
         Form2& f2 = form2();
         for (int i = 0; i < f2.ListView1->topLevelItemCount(); ++i)
-            if (f2.ListView1->topLevelItem(i)->text(0).toStdString() == name && nth-- == 0) {
+            if (ListViewTables::nameOf(f2.ListView1->topLevelItem(i)) == name && nth-- == 0) {
                 f2.ListView1->clearSelection();
                 f2.ListView1->topLevelItem(i)->setSelected(true);
                 break;
