@@ -75,11 +75,19 @@ int main(int argc, char** argv) {
     program.start();
     program.form1().Text1->setText(QString::fromStdString(appDir + "/Samples"));
     shoot(out + "/form1.png");
+    // Last year's customers in a subfolder: two tables of one name, told apart by their folders.
+    const std::filesystem::path samples = appDir + "/Samples";
+    std::filesystem::create_directory(samples / "2019");
+    for (const auto& f : std::filesystem::directory_iterator(samples))
+        if (f.path().stem() == "CUSTOMER") std::filesystem::copy_file(f.path(), samples / "2019" / f.path().filename());
     program.form1().PushButton3_Click();
     Form2& f2 = *program.pages().form2();
     f2.ListView1->clearSelection();
     for (int i = 0; i < f2.ListView1->topLevelItemCount(); ++i)
-        if (f2.ListView1->topLevelItem(i)->text(0) == "CUSTOMER") f2.ListView1->topLevelItem(i)->setSelected(true);
+        if (ListViewTables::nameOf(f2.ListView1->topLevelItem(i)) == "CUSTOMER") {
+            f2.ListView1->topLevelItem(i)->setSelected(true);
+            break;
+        }
     shoot(out + "/form2.png");
     f2.PushButton3_Click();
     Form3& f3 = *program.pages().form3();
