@@ -7,7 +7,8 @@
 
 namespace vts {
 
-// The drive part of the application folder followed by '/'; "/" on Linux.
+// The drive part of the application folder followed by '/': the user's home stands for the
+// drive root ("/home/ann/").
 std::string AppDriveRoot(AppContext& ctx, FileSystemObject& fso);
 
 // Reads and may rewrite the folder box (ctx.folderText / setFolderText). sample chooses the

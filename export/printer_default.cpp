@@ -22,7 +22,8 @@ const char* const kCheckServerAdvice =
 }  // namespace
 
 std::string DefaultPrinterErrorText(int number, const std::string& description, const std::string& advice) {
-    return "Error No: " + std::to_string(number) + "\r\n" + description + "\r\n" + advice;
+    return "Error No: " + std::to_string(number) + "\r\n" + description +
+           "\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease contact Technical Support\r\n" + advice;
 }
 
 std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers) {

@@ -16,7 +16,8 @@ inline constexpr const char* kNoDefaultPrinterText = "No default printer is set.
 // ... and, with the printing system's own description, when the default cannot be read.
 inline constexpr int kPrinterError = 482;
 
-// The message GetDefaultPrinter shows: the error number, what went wrong, what to do about it.
+// The message GetDefaultPrinter shows: the error number, what went wrong, where it happened and
+// whom to ask (the design's lines), then what to do about it on this system.
 std::string DefaultPrinterErrorText(int number, const std::string& description, const std::string& advice);
 
 // The DeviceName of the default printer. When there is none, or it cannot be read, shows

@@ -167,7 +167,8 @@ TEST_F(PdfCupsTest, WithNoDefaultPrinterTheExportPrintsAndLeavesNoDefault) {
 
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 5\r\nNo default printer is set.\r\nThe PDF is made all the same. To give your programs "
+              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease "
+              "contact Technical Support\r\nThe PDF is made all the same. To give your programs "
               "a default printer, run \"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.");
     EXPECT_EQ(LpstatDefault(), before);
     EXPECT_TRUE(WaitForPdf(*folder, pdfsBefore, expectedLines()));

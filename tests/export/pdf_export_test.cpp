@@ -243,7 +243,8 @@ TEST_F(PdfExportTest, WithNoDefaultPrinterTheMessageShowsAndNoneIsLeftBehind) {
     exportPdf();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 5\r\nNo default printer is set.\r\nThe PDF is made all the same. To give your programs "
+              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease "
+              "contact Technical Support\r\nThe PDF is made all the same. To give your programs "
               "a default printer, run \"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.");
     EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
     EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
@@ -376,10 +377,12 @@ TEST_F(PdfExportTest, WithNoPrintServerTheMessageSaysToStartItAndNothingIsPrinte
 
     exportPdf();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 5\r\nThe print server cannot be reached.\r\nNo PDF can be made until the print server "
-              "runs. Start it (\"sudo systemctl start cups\"; \"lpstat -r\" then says \"scheduler is running\") and "
-              "export again.");
+    EXPECT_EQ(
+        dialogs.messages[0].text,
+        "Error No: 5\r\nThe print server cannot be reached.\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease "
+        "contact Technical Support\r\nNo PDF can be made until the print server "
+        "runs. Start it (\"sudo systemctl start cups\"; \"lpstat -r\" then says \"scheduler is running\") and "
+        "export again.");
     EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
     EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
     EXPECT_TRUE(launcher.runs.empty());

@@ -67,7 +67,8 @@ TEST_F(PrinterDefaultTest, AFailingReadShowsItsOwnDescriptionAndGivesTheEmptyNam
     EXPECT_EQ(GetDefaultPrinter(app, unreachable), "");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 482\r\nThe printing system cannot be reached.\r\n"
+              "Error No: 482\r\nThe printing system cannot be reached.\r\nHas occured in "
+              "modPrinters.GetDefaultPrinter\r\nPlease contact Technical Support\r\n"
               "Check the print server with \"lpstat -r\" and the default printer with \"lpstat -d\", then export "
               "again.");
 }
