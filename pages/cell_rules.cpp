@@ -22,8 +22,12 @@ CellRule fromParadox(const pdx::Field& f) {
         case FieldType::Short: return integerRule(-32767, 32767);
         case FieldType::Long:
         case FieldType::AutoInc: return integerRule(-2147483647LL, 2147483647LL);
-        case FieldType::Number:
-        case FieldType::Currency: return {CellKind::Number};
+        case FieldType::Number: return {CellKind::Number};
+        case FieldType::Currency: {
+            CellRule r{CellKind::Number};
+            r.money = true;
+            return r;
+        }
         case FieldType::Bcd: return {CellKind::Decimal, 0, 0, 0, f.size};
         case FieldType::Date: return {CellKind::Date};
         case FieldType::Timestamp: return {CellKind::Timestamp};

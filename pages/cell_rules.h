@@ -37,6 +37,8 @@ struct CellRule {
     // An autoincrement field: the table gives each new row its number, which is never typed (a
     // typed one could repeat another record's).
     bool numbered = false;
+    // A currency field: shown with two decimals (edited and stored as it is).
+    bool money = false;
     bool editable() const { return kind != CellKind::Binary && keptBecause.empty() && !numbered; }
     // Why a cell of a column that is not editable cannot be changed; shown on hover.
     std::string readOnlyReason() const {

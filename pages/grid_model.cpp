@@ -1,6 +1,8 @@
 #include "pages/grid_model.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QPalette>
 #include <algorithm>
 #include <cctype>
 
@@ -102,8 +104,14 @@ std::string GridModel::caption(int column) const { return source_->ColumnName(co
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return QString::fromStdString(displayText(index.row(), index.column()));
+    const std::string text =
+        role == Qt::DisplayRole || role == Qt::EditRole ? displayText(index.row(), index.column()) : std::string();
+    if (role == Qt::DisplayRole && rule(index.column()).money && !text.empty())
+        return QString::number(QString::fromStdString(text).toDouble(), 'f', 2);  // C locale, as stored
+    if (role == Qt::DisplayRole || role == Qt::EditRole) return QString::fromStdString(text);
+    // Cells that cannot be changed look it.
+    if (role == Qt::ForegroundRole && !(flags(index) & Qt::ItemIsEditable))
+        return QApplication::palette().color(QPalette::Disabled, QPalette::Text);
     if (role == Qt::ToolTipRole && keptChoice(index))
         return QString::fromStdString(kKeptChoice + rule(index.column()).keptBecause);
     if (role == Qt::ToolTipRole && !rule(index.column()).editable())

@@ -327,3 +327,28 @@ TEST(GridEditor, TextOfACaseBlindIndexUnderAByteOrderIsEditedAndIndexed) {
 
 }  // namespace
 }  // namespace vts
+
+namespace vts {
+namespace {
+
+using namespace test;
+
+// Currency shows two decimals (and is edited as stored); cells that cannot be changed look greyed.
+TEST(GridEditor, CurrencyShowsTwoDecimalsAndReadOnlyCellsLookIt) {
+    PageRig rig;
+    rig.openInData("ORDERS");
+    rig.editCell(0, "Amount Paid", "77.5");
+    const QModelIndex paid = rig.cell(0, "Amount Paid");
+    EXPECT_EQ(paid.data(Qt::DisplayRole).toString(), "77.50");
+    EXPECT_EQ(paid.data(Qt::EditRole).toString(), "77.5");
+    EXPECT_FALSE(paid.data(Qt::ForegroundRole).isValid());
+    rig.form3().close();
+    rig.openInData("CUSTOMER");
+    const QModelIndex number = rig.cell(0, "CustNo");  // numbered by the table
+    ASSERT_FALSE(number.flags() & Qt::ItemIsEditable);
+    EXPECT_EQ(number.data(Qt::ForegroundRole).value<QColor>(),
+              QApplication::palette().color(QPalette::Disabled, QPalette::Text));
+}
+
+}  // namespace
+}  // namespace vts
