@@ -1,7 +1,6 @@
 // Verdalith Table Studio: starts on the folder page with the real dialogs, launcher and settings
 // (or on the table chooser of a folder given on the command line).
 #include <QApplication>
-#include <QFileInfo>
 
 #include "app/program.h"
 #include "export/pdf_export.h"
@@ -44,10 +43,6 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtLauncher launcher;
     SettingsStore settings;
-    // A folder named on the command line (the desktop's "Open with") is the one the folder page
-    // starts on, as if remembered from the last run.
-    if (const QStringList args = QCoreApplication::arguments(); args.size() > 1)
-        settings.setDatabase(QFileInfo(args.at(1)).absoluteFilePath().toStdString());
     const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
     ProgramServices services{dialogs, launcher, settings, appFolder, endProgram};
     try {
@@ -60,6 +55,8 @@ int main(int argc, char** argv) {
     services.exporters = exporters();
     services.checkPdfPrinter = [](AppContext& ctx) { CheckPdfPrinter(ctx); };
     Program program(std::move(services));
-    program.start();
+    // A folder or table named on the command line (the desktop's "Open with") is opened at once.
+    const QStringList args = QCoreApplication::arguments();
+    program.start(args.size() > 1 ? args.at(1).toStdString() : std::string());
     return QApplication::exec();
 }

@@ -6,7 +6,11 @@
 #include "bridge/copy_db.h"
 #include "bridge/paradox.h"
 #include "fsutil/folder_picker.h"
+#include "pages/form2.h"
 #include "pages/kept_edits.h"
+#include "platform/pdx/name_case.h"
+#include "platform/shell/dialogs.h"
+#include "platform/ui/settings_store.h"
 
 namespace vts {
 
@@ -33,12 +37,51 @@ Program::Program(ProgramServices services)
 
 Program::~Program() = default;
 
-void Program::start() {
+namespace {
+
+// The folder and table (upper-case name, "" for none) a command-line path names.
+std::pair<std::string, std::string> folderAndTable(const std::filesystem::path& opened) {
+    std::error_code ec;
+    const bool folder = std::filesystem::is_directory(opened, ec);
+    std::string text = (folder ? opened : opened.parent_path()).lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return {text, folder ? std::string() : pdx::upperName(opened.stem().string())};
+}
+
+}  // namespace
+
+void Program::start(const std::string& opened) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form1_->move(screen->availableGeometry().center() - form1_->rect().center());
+    const std::string remembered = services_.settings.database();
+    std::error_code ec;
+    const std::filesystem::path path = opened.empty() ? std::filesystem::path() : std::filesystem::absolute(opened, ec);
+    const bool exists = !opened.empty() && std::filesystem::exists(path, ec);
+    const auto [folder, table] = exists ? folderAndTable(path) : std::pair<std::string, std::string>();
+    if (exists) services_.settings.setDatabase(folder);
     form1_->Form_Load();
     if (!form1_->hiddenAtLoad()) form1_->show();
+    if (exists && form1_->hiddenAtLoad()) chooseListed(table);
+    if (!opened.empty() && !exists)
+        ctx_.message("\"" + opened + "\" does not exist: the folder page shows the folder of the last run.",
+                     mb::Exclamation);
+    if (exists && !form1_->hiddenAtLoad()) {
+        services_.settings.setDatabase(remembered);  // what did not open is not remembered
+        form1_->Text1->setText(QString::fromStdString(remembered));
+    }
     OfferLeftEdits(ctx_);  // edits a crash kept are not left unsaid
+}
+
+// Selects the chooser's first item of that table name, if it lists one.
+void Program::chooseListed(const std::string& table) {
+    QTreeWidget* list = pages_->form2()->ListView1;
+    for (int i = 0; i < list->topLevelItemCount() && !table.empty(); ++i)
+        if (ListViewTables::nameOf(list->topLevelItem(i)) == table) {
+            list->clearSelection();
+            list->topLevelItem(i)->setSelected(true);
+            list->setCurrentItem(list->topLevelItem(i));
+            return;
+        }
 }
 
 }  // namespace vts

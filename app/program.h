@@ -31,7 +31,9 @@ public:
     ~Program();
 
     // Runs the folder page's start-up and shows it unless it moved on to the table chooser.
-    void start();
+    // `opened` (the command line's, as the desktop's "Open with" passes it): a folder, or a table
+    // file whose folder is opened with that table chosen; remembered only once it opened.
+    void start(const std::string& opened = {});
 
     AppContext& context() { return ctx_; }
     PageState& state() { return state_; }
@@ -40,6 +42,8 @@ public:
     FileSystemObject& fileSystem() { return fso_; }
 
 private:
+    void chooseListed(const std::string& table);
+
     ProgramServices services_;
     AppContext ctx_;
     PageState state_;

@@ -176,3 +176,36 @@ TEST(Chooser, TheFixedSizePagesOfferNoMaximize) {
 
 }  // namespace
 }  // namespace vts
+
+namespace vts {
+namespace {
+
+using namespace test;
+
+// The desktop's "Open with": a table file opens its folder with the table chosen, a folder opens
+// itself; a path that is not there says so, and only what opened is remembered.
+TEST(Chooser, APathOnTheCommandLineOpensItsFolderAndTable) {
+    struct Case {
+        std::string opened;  // below the rig's data folder; "?" for a missing path
+        std::string chosen;  // the chosen table; "" when the folder page stays
+    };
+    for (const Case& c : {Case{"ORDERS.DB", "ORDERS"}, Case{".", "CUSTOMER"}, Case{"?", ""}}) {
+        PageRig rig;
+        const std::string opened =
+            c.opened == "?" ? (rig.data / "gone" / "X.DB").string() : (rig.data / c.opened).string();
+        rig.start(opened);
+        if (c.chosen.empty()) {
+            EXPECT_TRUE(rig.form1().isVisible());
+            ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+            EXPECT_NE(rig.dialogs.messages[0].text.find("does not exist"), std::string::npos);
+            EXPECT_EQ(rig.settings.database(), "") << "a path that did not open is not remembered";
+            continue;
+        }
+        ASSERT_TRUE(rig.form2().isVisible()) << c.opened;
+        EXPECT_EQ(rig.form2().selectedIndex(), c.chosen == "ORDERS" ? 2 : 1);
+        EXPECT_EQ(rig.settings.database(), rig.data.string());
+    }
+}
+
+}  // namespace
+}  // namespace vts

@@ -62,11 +62,11 @@ struct PageRig {
         }
     }
     // A program run on the same application folder (and so the same working database).
-    void start() {
+    void start(const std::string& opened = {}) {
         program.reset();
         program = std::make_unique<Program>(
             ProgramServices{dialogs, launcher, settings, app, [this] { ++ended; }, [] {}, exporters});
-        program->start();
+        program->start(opened);
     }
     Form1& form1() { return program->form1(); }
     Form2& form2() { return *program->pages().form2(); }
