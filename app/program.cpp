@@ -19,6 +19,8 @@ Program::Program(ProgramServices services)
     ctx_.dataFolder = services_.dataFolder;
     ctx_.yieldToUi = services_.yieldToUi;
     ctx_.endProgram = services_.endProgram;
+    services_.exporters.rememberedSize = [this] { return services_.settings.gridSize(); };
+    services_.exporters.rememberSize = [this](QSize size) { services_.settings.setGridSize(size); };
     pages_ = std::make_unique<PageHost>(ctx_, state_, services_.exporters, [this] {
         form1_->show();
         form1_->raise();

@@ -38,6 +38,8 @@ void Form3::buildControls() {
     setObjectName("Form3");
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     resize(twips(kDesignWidth), twips(kDesignHeight));
+    if (services_.rememberedSize)  // never below the design size, where every control fits
+        resize(size().expandedTo(services_.rememberedSize()));
     setFont(arial(9, true));
     paintWhite(this);
 
@@ -190,6 +192,11 @@ bool Form3::settleChangedTable(const std::string& why) {
     state_.session.reset();
     ctx_.endProgram();
     return true;
+}
+
+void Form3::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (services_.rememberSize && !isMaximized() && !isFullScreen()) services_.rememberSize(size());
 }
 
 void Form3::closeEvent(QCloseEvent* e) {

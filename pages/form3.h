@@ -21,6 +21,10 @@ namespace vts {
 struct Form3Services {
     std::function<void(ExportContext&)> mnuTXT, mnuXLS, mnuCSV, mnuPDF, mnuXML;
     std::function<void()> showForm2;
+    // The grid page's size as the user left it (per user), read when the page is made and kept
+    // when it is hidden; unset in tests that do not care.
+    std::function<QSize()> rememberedSize;
+    std::function<void(QSize)> rememberSize;
 };
 
 class Form3 : public QWidget {
@@ -49,6 +53,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:

@@ -18,4 +18,11 @@ void SettingsStore::setDatabase(const std::string& folder) {
     settings_->sync();
 }
 
+QSize SettingsStore::gridSize() const { return settings_->value("GridSize", QSize()).toSize(); }
+
+void SettingsStore::setGridSize(QSize size) {
+    settings_->setValue("GridSize", size);
+    settings_->sync();
+}
+
 }  // namespace vts

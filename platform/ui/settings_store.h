@@ -1,5 +1,7 @@
-// The one persistent setting, the last Paradox folder, in the per-user settings store.
+// The persistent settings in the per-user settings store: the last Paradox folder, and the size
+// the user gave the grid page.
 #pragma once
+#include <QSize>
 #include <QString>
 #include <memory>
 #include <string>
@@ -18,6 +20,8 @@ public:
 
     std::string database() const;  // key "Database", "" when absent
     void setDatabase(const std::string& folder);
+    QSize gridSize() const;  // key "GridSize", empty when absent
+    void setGridSize(QSize size);
 
 private:
     std::unique_ptr<QSettings> settings_;

@@ -352,3 +352,25 @@ TEST(GridEditor, CurrencyShowsTwoDecimalsAndReadOnlyCellsLookIt) {
 
 }  // namespace
 }  // namespace vts
+
+namespace vts {
+namespace {
+
+using namespace test;
+
+// The grid page opens at the size its user left it, never below its design size.
+TEST(GridEditor, ThePageOpensAtTheSizeItsUserLeftIt) {
+    PageRig rig;
+    rig.openInData("ORDERS");
+    const QSize design = rig.form3().size();
+    for (const QSize left : {design + QSize(300, 200), QSize(100, 80)}) {
+        rig.form3().resize(left);
+        rig.form3().PushButton1_Click();  // Back hides the page
+        rig.start();                      // the next run
+        rig.openInData("ORDERS");
+        EXPECT_EQ(rig.form3().size(), left.expandedTo(design));
+    }
+}
+
+}  // namespace
+}  // namespace vts
