@@ -99,17 +99,21 @@ bool DataGridView::commitOpenEditor() {
 bool DataGridView::commitNewRow() {
     if (!model_ || !model_->newRowHasValues()) return true;
     std::string reason;
-    if (model_->commitNewRow(reason)) return true;
-    refuseNewRow(reason);
+    int faultColumn = -1;
+    if (model_->commitNewRow(reason, faultColumn)) return true;
+    refuseNewRow(reason, faultColumn);
     return false;
 }
 
-void DataGridView::refuseNewRow(const std::string& reason) {
+// The cursor goes back to the new row, on the field at fault where one is.
+void DataGridView::refuseNewRow(const std::string& reason, int faultColumn) {
     lastRefusal_ = reason + " Press Escape to give up the new row.";
     const int row = model_->dataRows();
-    QTimer::singleShot(0, this, [this, row] {
-        if (model_ && model_->isNewRow(row) && currentIndex().row() != row)
-            setCurrentIndex(model_->index(row, std::max(0, currentIndex().column())));
+    QTimer::singleShot(0, this, [this, row, faultColumn] {
+        if (!model_ || !model_->isNewRow(row)) return;
+        const int column = faultColumn >= 0 ? faultColumn : std::max(0, currentIndex().column());
+        if (currentIndex().row() != row || currentIndex().column() != column)
+            setCurrentIndex(model_->index(row, column));
     });
     report_(lastRefusal_);
 }

@@ -74,7 +74,7 @@ protected:
 
 private:
     bool commitNewRow();
-    void refuseNewRow(const std::string& reason);
+    void refuseNewRow(const std::string& reason, int faultColumn);
     bool handleKey(QKeyEvent* event);
     void keepEditorOpen(QWidget* editor);
     QWidget* openEditor() const;

@@ -198,21 +198,27 @@ std::string GridModel::keptValueRefusal(int c) const {
 }
 
 // Why the new row may not become a record, or "" when it may.
-std::string GridModel::newRowRefusal() const {
+std::string GridModel::newRowRefusal(int& faultColumn) const {
+    faultColumn = 0;  // the key's first field, unless one field is at fault
     for (int c = 0; c < keyFields_; ++c)
         if (!rule(c).keptBecause.empty()) return "A row cannot be added to this table. " + rule(c).keptBecause;
     std::string key;
     for (int c = 0; c < keyFields_; ++c) {
         const pdx::Value& v = pending_.at(static_cast<size_t>(c));
+        faultColumn = c;
         if (pdx::isNull(v))
             return "The new row needs a value in \"" + caption(c) + "\": it is part of the table's key.";
         key += (key.empty() ? "" : ", ") + textOf(c, v);
     }
+    faultColumn = 0;
     std::vector<pdx::Value> values(pending_.begin(), pending_.begin() + keyFields_);
     if (keyFields_ > 0 && source_->HoldsValues(keyColumns(), values))
         return "Another row already has the key " + key + ": each row's key must be different.";
-    for (int c = keyFields_; c < columnCount(); ++c)
+    for (int c = keyFields_; c < columnCount(); ++c) {
+        faultColumn = c;
         if (std::string why = keptValueRefusal(c); !why.empty()) return why;
+    }
+    faultColumn = -1;
     return {};
 }
 
@@ -234,8 +240,9 @@ std::string GridModel::keyEditRefusal(const db::GridSource::Row& current, int co
     return "Another row already has the key " + text + ": each row's key must be different.";
 }
 
-bool GridModel::commitNewRow(std::string& reason) {
+bool GridModel::commitNewRow(std::string& reason, int& faultColumn) {
     reason.clear();
+    faultColumn = -1;
     if (pending_.empty()) return true;
     if (std::all_of(pending_.begin(), pending_.end(), [](const pdx::Value& v) { return pdx::isNull(v); })) {
         discardNewRow();  // typed and emptied again: no row
@@ -247,11 +254,12 @@ bool GridModel::commitNewRow(std::string& reason) {
         for (auto& [c, next] : autoIncrement_)
             if (pdx::isNull(pending_[static_cast<size_t>(c)]))
                 pending_[static_cast<size_t>(c)] = std::max(next, source_->NextNumber(c));
-        reason = newRowRefusal();
+        reason = newRowRefusal(faultColumn);
         if (!reason.empty()) return false;
         rowid = source_->Insert(pending_);
     } catch (const std::exception& e) {
         reason = e.what();
+        faultColumn = -1;
         return false;
     }
     for (auto& [c, next] : autoIncrement_)

@@ -44,8 +44,9 @@ public:
     bool isNewRow(int row) const { return row == rows_; }
     bool newRowHasValues() const { return !pending_.empty(); }
     // Inserts the new row's values as a record: true when done or nothing was typed; else false
-    // with the reason (a missing or repeated key, a column whose values must stay, a failed write).
-    bool commitNewRow(std::string& reason);
+    // with the reason (a missing or repeated key, a column whose values must stay, a failed write)
+    // and the column at fault (-1 when no one column is).
+    bool commitNewRow(std::string& reason, int& faultColumn);
     void discardNewRow();
     // Deletes the records at these rows (the new row is ignored) as one step; throws vts::Error.
     void deleteRows(std::vector<int> rows);
@@ -76,7 +77,7 @@ public:
 
 private:
     db::GridSource::Row* row(int r) const;  // the cached row, fetching its window when needed
-    std::string newRowRefusal() const;
+    std::string newRowRefusal(int& faultColumn) const;
     std::string keyEditRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const;
     std::string keptValueRefusal(int column) const;
     bool keptChoice(const QModelIndex& index) const;

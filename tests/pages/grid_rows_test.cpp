@@ -116,7 +116,8 @@ TEST(GridRows, AnEmptyOrRepeatedKeyIsRefusedWithItsReasonAndEscapeGivesTheRowUp)
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_NE(rig.dialogs.messages[0].text.find("needs a value in \"Area Code\""), std::string::npos)
         << rig.dialogs.messages[0].text;
-    EXPECT_EQ(view->currentIndex().row(), added);  // back at the new row
+    EXPECT_EQ(view->currentIndex().row(), added);  // back at the new row, on the field at fault
+    EXPECT_EQ(view->currentIndex().column(), rig.column("Area Code"));
     EXPECT_EQ(rig.shown(added, "Country"), "Atlantis");
 
     rig.editCell(added, "Area Code", "202");
