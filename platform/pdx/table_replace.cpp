@@ -231,10 +231,8 @@ std::set<fs::path> familyFolders(const fs::path& dir, const std::string& name) {
 
 // A name a replacement of `table` makes: a family file, or the staged or set-aside form of one.
 bool replacementName(const std::string& file, const std::string& table) {
-    for (const char* marker : {kStagedMarker, kAsideMarker})
-        if (const auto base = beforeMarker(file, marker); !base.empty()) return isFamilyFile(base, table);
-    if (file.ends_with(kAsideMarker))
-        return isFamilyFile(file.substr(0, file.size() - std::strlen(kAsideMarker)), table);
+    if (const auto staged = beforeMarker(file, kStagedMarker); !staged.empty()) return isFamilyFile(staged, table);
+    if (const auto aside = setAsideOriginal(file); !aside.empty()) return isFamilyFile(aside, table);
     return isFamilyFile(file, table);
 }
 
