@@ -63,7 +63,7 @@ void Program::start(const std::string& opened) {
     if (exists) services_.settings.setDatabase(folder);
     form1_->Form_Load();
     if (!form1_->hiddenAtLoad()) form1_->show();
-    if (exists && form1_->hiddenAtLoad()) chooseListed(table);
+    if (exists && form1_->hiddenAtLoad() && !table.empty()) pages_->form2()->chooseTable(table);
     if (!opened.empty() && !exists)
         ctx_.message("\"" + opened + "\" does not exist: the folder page shows the folder of the last run.",
                      mb::Exclamation);
@@ -72,18 +72,6 @@ void Program::start(const std::string& opened) {
         form1_->Text1->setText(QString::fromStdString(remembered));
     }
     OfferLeftEdits(ctx_);  // edits a crash kept are not left unsaid
-}
-
-// Selects the chooser's first item of that table name, if it lists one.
-void Program::chooseListed(const std::string& table) {
-    QTreeWidget* list = pages_->form2()->ListView1;
-    for (int i = 0; i < list->topLevelItemCount() && !table.empty(); ++i)
-        if (ListViewTables::nameOf(list->topLevelItem(i)) == table) {
-            list->clearSelection();
-            list->topLevelItem(i)->setSelected(true);
-            list->setCurrentItem(list->topLevelItem(i));
-            return;
-        }
 }
 
 }  // namespace vts

@@ -42,8 +42,6 @@ public:
     FileSystemObject& fileSystem() { return fso_; }
 
 private:
-    void chooseListed(const std::string& table);
-
     ProgramServices services_;
     AppContext ctx_;
     PageState state_;

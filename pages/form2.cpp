@@ -103,6 +103,16 @@ int Form2::selectedIndex() const {
     return selected.isEmpty() ? 0 : ListView1->indexOfTopLevelItem(selected.first()) + 1;
 }
 
+void Form2::chooseTable(const std::string& name) {
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        if (ListViewTables::nameOf(ListView1->topLevelItem(i)) == name) {
+            ListView1->clearSelection();
+            ListView1->topLevelItem(i)->setSelected(true);
+            ListView1->setCurrentItem(ListView1->topLevelItem(i));
+            return;
+        }
+}
+
 void Form2::Form_Load() {
     ErrorTrap trap(ctx_.dialogs, errorTag("Form2", "Form_Load"));
     trap.step(100, [&] { ApplySystemColors(this); });

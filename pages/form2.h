@@ -53,6 +53,8 @@ public:
     FormPointer& pointer() { return pointer_; }
     // 1-based position of the selected item, 0 when none.
     int selectedIndex() const;
+    // Selects the first item of the table `name`, if the list holds one.
+    void chooseTable(const std::string& name);
 
     QTreeWidget* ListView1;
     QPushButton* PushButton2;

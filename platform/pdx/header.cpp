@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/pdx/codec.h"
+#include "platform/pdx/codepage.h"
 #include "platform/pdx/header_key.h"
 
 namespace pdx {
@@ -166,6 +167,8 @@ int fieldStorageSize(FieldType type, int size) {
         default: return size;
     }
 }
+
+int effectiveCodePage(const TableHeader& h) { return h.hasCodePage ? h.codePage : kDefaultDosCodePage; }
 
 TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size, bool protectedOk) {
     if (size < kFixedHeaderSize) throw Error("the file is too short for a Paradox table header");

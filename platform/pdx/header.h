@@ -53,6 +53,9 @@ constexpr std::size_t kFixedHeaderSize = 0x58;
 // a password-protected table throws kPasswordMessage unless `protectedOk`, which gives its key.
 TableHeader parseTableHeader(const std::uint8_t* bytes, std::size_t size, bool protectedOk = false);
 
+// The code page of the table's text: its header's, or the DOS default for a 3.x table.
+int effectiveCodePage(const TableHeader& h);
+
 inline constexpr const char* kPasswordMessage = "the table is password-protected: its password is needed to open it";
 
 }  // namespace pdx

@@ -14,6 +14,8 @@ public:
     IndexFold(int codePage, const std::string& sortOrderId);
     // Folds one Alpha field's stored bytes in place.
     void foldText(std::uint8_t* bytes, std::size_t size) const;
+    // Each byte's folded byte.
+    const std::array<std::uint8_t, 256>& table() const { return table_; }
 
 private:
     std::array<std::uint8_t, 256> table_{};

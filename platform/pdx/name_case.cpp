@@ -79,4 +79,15 @@ std::string upperName(std::string_view utf8) {
 
 bool equalsNoCase(std::string_view a, std::string_view b) { return a == b || upperName(a) == upperName(b); }
 
+std::optional<char32_t> singleCharacter(std::string_view utf8) {
+    const auto d = utf8.empty() ? std::nullopt : decode(utf8);
+    return d && d->length == utf8.size() ? std::optional<char32_t>(d->code) : std::nullopt;
+}
+
+std::string utf8Of(char32_t c) {
+    std::string out;
+    encode(c, out);
+    return out;
+}
+
 }  // namespace pdx

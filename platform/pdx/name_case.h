@@ -2,6 +2,7 @@
 // upper-case name must be found again by that name, so listing and lookup share one mapping
 // (simple one-to-one case mapping: "bäume" lists as "BÄUME", "ß" stays "ß").
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,10 @@ std::string upperName(std::string_view utf8);
 
 // Names compared without regard to letter case, by the mapping of upperName.
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+// The one character `utf8` holds, or nothing when it holds another count or is not valid UTF-8.
+std::optional<char32_t> singleCharacter(std::string_view utf8);
+// The character in UTF-8.
+std::string utf8Of(char32_t c);
 
 }  // namespace pdx

@@ -35,8 +35,6 @@ TableHeader readHeader(const InputFile& file) {
     return parseTableHeader(bytes.data(), got, true);
 }
 
-int effectiveCodePage(const TableHeader& h) { return h.hasCodePage ? h.codePage : kDefaultDosCodePage; }
-
 // A protected table opens only with its password (or the key of one opened with it).
 TableHeader unlocked(TableHeader h, const Unlock& unlock) {
     if (!h.key || unlock.storedKey) return h;

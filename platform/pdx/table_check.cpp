@@ -26,8 +26,6 @@ namespace {
 
 constexpr std::size_t kMaxHeader = 0x10000;  // the header size is a u16
 
-int effectiveCodePage(const TableHeader& h) { return h.hasCodePage ? h.codePage : kDefaultDosCodePage; }
-
 std::optional<TableHeader> readHeader(const InputFile& db, const std::string& password, CheckFindings& out,
                                       TableCheckResult& result) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(db.size(), kMaxHeader)));

@@ -10,6 +10,7 @@
 #include "platform/pdx/codepage.h"
 #include "platform/pdx/header.h"
 #include "platform/pdx/index_fold.h"
+#include "platform/pdx/name_case.h"
 
 namespace pdx {
 
@@ -23,37 +24,14 @@ constexpr std::string_view kLatinBases =
     "RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
 static_assert(kLatinBases.size() == 0x180 - 0xC0);
 
-std::string utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
 // The base letter (UTF-8) of a letter given in UTF-8, or empty when it has none.
 std::string baseLetter(const std::string& letter) {
-    if (letter.size() != 2) return {};
-    const auto b0 = static_cast<unsigned char>(letter[0]);
-    const auto b1 = static_cast<unsigned char>(letter[1]);
-    const char32_t c = (char32_t{b0 & 0x1Fu} << 6) | (b1 & 0x3Fu);
-    if (c == 0x401) return utf8(0x415);  // Ё
-    if (c == 0x451) return utf8(0x435);  // ё
-    if (c < 0xC0 || c >= 0x180 || kLatinBases[c - 0xC0] == '-') return {};
-    return std::string(1, kLatinBases[c - 0xC0]);
-}
-
-std::array<std::uint8_t, 256> foldTable(int codePage, const std::string& sortOrderId) {
-    const IndexFold fold(codePage, sortOrderId);
-    std::array<std::uint8_t, 256> t{};
-    for (int b = 0; b < 256; ++b) {
-        t[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(b);
-        fold.foldText(&t[static_cast<std::size_t>(b)], 1);
-    }
-    return t;
+    const auto c = singleCharacter(letter);
+    if (!c) return {};
+    if (*c == 0x401) return utf8Of(0x415);  // Ё
+    if (*c == 0x451) return utf8Of(0x435);  // ё
+    if (*c < 0xC0 || *c >= 0x180 || kLatinBases[*c - 0xC0] == '-') return {};
+    return std::string(1, kLatinBases[*c - 0xC0]);
 }
 
 // Each folded byte's folded base letter in the code page; the byte itself when it has none.
@@ -106,7 +84,7 @@ CollationSet allCollations() { return (CollationSet{1} << textCollations().size(
 std::size_t firstCollation(CollationSet set) { return static_cast<std::size_t>(std::countr_zero(set)); }
 
 TextWeights::TextWeights(int codePage, const std::string& sortOrderId) {
-    const auto fold = foldTable(codePage, sortOrderId);
+    const auto fold = IndexFold(codePage, sortOrderId).table();
     const auto base = baseTable(codePage, sortOrderId, fold);
     for (const TextCollation& c : textCollations()) {
         Levels l;

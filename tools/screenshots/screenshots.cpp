@@ -82,12 +82,7 @@ int main(int argc, char** argv) {
         if (f.path().stem() == "CUSTOMER") std::filesystem::copy_file(f.path(), samples / "2019" / f.path().filename());
     program.form1().PushButton3_Click();
     Form2& f2 = *program.pages().form2();
-    f2.ListView1->clearSelection();
-    for (int i = 0; i < f2.ListView1->topLevelItemCount(); ++i)
-        if (ListViewTables::nameOf(f2.ListView1->topLevelItem(i)) == "CUSTOMER") {
-            f2.ListView1->topLevelItem(i)->setSelected(true);
-            break;
-        }
+    f2.chooseTable("CUSTOMER");
     shoot(out + "/form2.png");
     f2.PushButton3_Click();
     Form3& f3 = *program.pages().form3();
