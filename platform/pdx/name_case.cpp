@@ -54,20 +54,32 @@ void encode(char32_t c, std::string& out) {
     }
 }
 
-char32_t upper(char32_t c) {
+}  // namespace
+
+char32_t upperCharacter(char32_t c) {
     if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
     const locale_t loc = unicodeCase();
     return loc ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), loc)) : c;
 }
 
-}  // namespace
+char32_t lowerCharacter(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+    const locale_t loc = unicodeCase();
+    return loc ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc)) : c;
+}
+
+bool isLetter(char32_t c) {
+    if (c < 0x80) return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+    const locale_t loc = unicodeCase();
+    return loc && iswalpha_l(static_cast<wint_t>(c), loc);
+}
 
 std::string upperName(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     while (!utf8.empty()) {
         if (const auto d = decode(utf8)) {
-            encode(upper(d->code), out);
+            encode(upperCharacter(d->code), out);
             utf8.remove_prefix(d->length);
         } else {
             out += utf8[0];  // a stray byte (ASCII always decodes)
@@ -87,6 +99,22 @@ std::optional<char32_t> singleCharacter(std::string_view utf8) {
 std::string utf8Of(char32_t c) {
     std::string out;
     encode(c, out);
+    return out;
+}
+
+std::u32string charactersOf(std::string_view utf8) {
+    std::u32string out;
+    while (!utf8.empty()) {
+        const auto d = decode(utf8);
+        out += d ? d->code : static_cast<unsigned char>(utf8[0]);
+        utf8.remove_prefix(d ? d->length : 1);
+    }
+    return out;
+}
+
+std::string utf8Of(std::u32string_view characters) {
+    std::string out;
+    for (const char32_t c : characters) encode(c, out);
     return out;
 }
 

@@ -20,4 +20,12 @@ std::optional<char32_t> singleCharacter(std::string_view utf8);
 // The character in UTF-8.
 std::string utf8Of(char32_t c);
 
+// The characters of UTF-8 text; a byte that is not valid UTF-8 counts as the character of its value.
+std::u32string charactersOf(std::string_view utf8);
+std::string utf8Of(std::u32string_view characters);
+// Unicode letter classes and simple case mapping, as upperName uses them.
+bool isLetter(char32_t c);
+char32_t upperCharacter(char32_t c);
+char32_t lowerCharacter(char32_t c);
+
 }  // namespace pdx
