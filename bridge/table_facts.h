@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "platform/pdx/validity_checks.h"
 
 namespace vts {
 
@@ -11,6 +14,9 @@ struct TableFacts {
     // the engine cannot reproduce).
     std::map<std::string, std::string> keptFields;
     std::int64_t lastNumber = 0;  // the highest autoincrement number the table has handed out
+    // Column -> the table's validity check of it; and what of its checks the grid does not enforce.
+    std::map<std::string, pdx::FieldCheck> checks;
+    std::vector<std::string> checksNotEnforced;
 };
 
 // The facts of the Paradox table `name` in `folder`; none when it cannot be read (the

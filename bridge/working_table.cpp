@@ -7,6 +7,7 @@
 #include "platform/pdx/family.h"
 #include "platform/pdx/fixed_fields.h"
 #include "platform/pdx/reader.h"
+#include "platform/pdx/validity_checks.h"
 
 namespace vts {
 
@@ -48,7 +49,12 @@ TableFacts ParadoxTableFacts(const std::string& folder, const std::string& name)
     if (!table) return {};
     try {
         const pdx::TableInfo info = pdx::TableReader(*table, {"", true}).info();
-        return {pdx::fieldsKeptInPlace(*table, info.schema), info.autoIncCounter};
+        TableFacts facts{pdx::fieldsKeptInPlace(*table, info.schema), info.autoIncCounter};
+        auto checks = pdx::readValidityChecks(*table, info.schema, info.changeCount2);
+        for (const auto& [position, check] : checks.fields)
+            facts.checks[info.schema.fields.at(static_cast<size_t>(position)).name] = check;
+        facts.checksNotEnforced = std::move(checks.notEnforced);
+        return facts;
     } catch (const Error&) {
         return {};
     }

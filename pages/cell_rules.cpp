@@ -1,6 +1,7 @@
 #include "pages/cell_rules.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "platform/pdx/value_text.h"
@@ -118,26 +119,80 @@ CellInput parseText(const CellRule& rule, const std::string& s) {
     return accept(s);
 }
 
-}  // namespace
-
-CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source,
-                     std::shared_ptr<pdx::CodePage> codePage) {
-    if (source) {
-        CellRule rule = fromParadox(*source);
-        if (rule.kind == CellKind::Text || rule.kind == CellKind::Memo) rule.codePage = std::move(codePage);
-        return rule;
-    }
-    if (jetType == "INT") return integerRule(INT64_MIN + 1, INT64_MAX);
-    if (jetType == "FLOAT") return {CellKind::Number};
-    if (jetType == "DECIMAL") return {CellKind::Decimal};
-    if (jetType == "DATETIME") return {CellKind::DateOrTimestamp};
-    if (jetType == "MEMO") return {CellKind::Memo};
-    if (jetType == "OLEOBJECT") return {CellKind::Binary};
-    return {CellKind::Text};
+// What the picture characters a refusal shows stand for, in the order a reader meets them.
+std::string pictureLegend(const std::string& picture) {
+    static const std::pair<char, const char*> kMeanings[] = {
+        {'#', "# a digit"},
+        {'?', "? a letter"},
+        {'&', "& a letter, put in capitals"},
+        {'~', "~ a letter, put in small letters"},
+        {'@', "@ any character"},
+        {'!', "! any character, put in capitals"},
+        {'*', "* repeats what follows"},
+        {'[', "[ ] what may be left out"},
+        {'{', "{ , } one of the choices"},
+    };
+    std::string out;
+    for (const auto& [c, meaning] : kMeanings)
+        if (picture.find(c) != std::string::npos) out += (out.empty() ? " (" : ", ") + std::string(meaning);
+    return out.empty() ? out : out + ")";
 }
 
-CellInput parseCellInput(const CellRule& rule, const std::string& text) {
-    if (text.empty()) return accept(std::monostate{});
+// The typed text as the table's picture makes it, or why it does not fit.
+CellInput fitPicture(const CellRule& rule, const std::string& text) {
+    try {
+        if (const auto fitted = rule.picture->fit(text)) return accept(*fitted);
+    } catch (const pdx::Error& e) {
+        return refuse(e.what());
+    }
+    return refuse("\"" + text + "\" does not fit the picture " + rule.picture->text() +
+                  " this table sets for the field" + pictureLegend(rule.picture->text()) + ".");
+}
+
+// A value's place on its column's scale (numbers, days, milliseconds), for the table's bounds.
+std::optional<long double> scaleOf(CellKind kind, const pdx::Value& v) {
+    if (const auto* i = std::get_if<std::int64_t>(&v)) return static_cast<long double>(*i);
+    if (const auto* d = std::get_if<double>(&v)) return *d;
+    if (const auto* day = std::get_if<pdx::Date>(&v)) return day->day;
+    if (const auto* t = std::get_if<pdx::Time>(&v)) return t->ms;
+    if (const auto* ts = std::get_if<pdx::Timestamp>(&v)) return ts->ms;
+    if (const auto* dec = std::get_if<pdx::Decimal>(&v)) return std::strtold(dec->text.c_str(), nullptr);
+    const auto* s = std::get_if<std::string>(&v);
+    if (!s) return std::nullopt;
+    switch (kind) {
+        case CellKind::Decimal: return std::strtold(s->c_str(), nullptr);
+        case CellKind::Date:
+            if (const auto day = pdx::parseDate(*s)) return *day;
+            return std::nullopt;
+        case CellKind::Time:
+            if (const auto ms = pdx::parseTime(*s)) return *ms;
+            return std::nullopt;
+        case CellKind::Timestamp:
+            if (const auto t = pdx::parseDateTime(*s)) return t->day * 86400000.0L + t->ms;
+            return std::nullopt;
+        default: return std::nullopt;
+    }
+}
+
+// -1, 0 or 1 as a is below, at or above b; text by its characters' codes.
+std::optional<int> compareOnColumn(CellKind kind, const pdx::Value& a, const pdx::Value& b) {
+    const auto x = scaleOf(kind, a), y = scaleOf(kind, b);
+    if (x && y) return (*x > *y) - (*x < *y);
+    const auto *s = std::get_if<std::string>(&a), *t = std::get_if<std::string>(&b);
+    if (s && t && (kind == CellKind::Text || kind == CellKind::Memo)) return s->compare(*t) < 0 ? -1 : *s != *t;
+    return std::nullopt;
+}
+
+CellInput withinBounds(const CellRule& rule, CellInput input) {
+    const pdx::FieldCheck& c = rule.check;
+    if (!pdx::isNull(c.minimum) && compareOnColumn(rule.kind, input.value, c.minimum).value_or(0) < 0)
+        return refuse("Enter at least " + pdx::toText(c.minimum) + ": the table's minimum for this field.");
+    if (!pdx::isNull(c.maximum) && compareOnColumn(rule.kind, input.value, c.maximum).value_or(0) > 0)
+        return refuse("Enter at most " + pdx::toText(c.maximum) + ": the table's maximum for this field.");
+    return input;
+}
+
+CellInput parseTyped(const CellRule& rule, const std::string& text) {
     switch (rule.kind) {
         case CellKind::Integer: return parseInteger(rule, text);
         case CellKind::Number: return parseNumber(text);
@@ -161,6 +216,37 @@ CellInput parseCellInput(const CellRule& rule, const std::string& text) {
         case CellKind::Memo: return parseText(rule, text);
     }
     return refuse("Unknown column kind.");
+}
+
+}  // namespace
+
+void addFieldCheck(CellRule& rule, const pdx::FieldCheck& check) {
+    rule.check = check;
+    rule.picture = check.picture.empty() ? nullptr : std::make_shared<const pdx::Picture>(check.picture);
+}
+
+CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source,
+                     std::shared_ptr<pdx::CodePage> codePage) {
+    if (source) {
+        CellRule rule = fromParadox(*source);
+        if (rule.kind == CellKind::Text || rule.kind == CellKind::Memo) rule.codePage = std::move(codePage);
+        return rule;
+    }
+    if (jetType == "INT") return integerRule(INT64_MIN + 1, INT64_MAX);
+    if (jetType == "FLOAT") return {CellKind::Number};
+    if (jetType == "DECIMAL") return {CellKind::Decimal};
+    if (jetType == "DATETIME") return {CellKind::DateOrTimestamp};
+    if (jetType == "MEMO") return {CellKind::Memo};
+    if (jetType == "OLEOBJECT") return {CellKind::Binary};
+    return {CellKind::Text};
+}
+
+CellInput parseCellInput(const CellRule& rule, const std::string& text) {
+    if (text.empty()) return accept(std::monostate{});
+    CellInput fitted = rule.picture ? fitPicture(rule, text) : accept(text);
+    if (!fitted.ok) return fitted;
+    CellInput input = parseTyped(rule, std::get<std::string>(fitted.value));
+    return input.ok ? withinBounds(rule, std::move(input)) : input;
 }
 
 }  // namespace vts

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "platform/pdx/codepage.h"
+#include "platform/pdx/picture.h"
 #include "platform/pdx/types.h"
+#include "platform/pdx/validity_checks.h"
 
 namespace vts {
 
@@ -39,6 +41,9 @@ struct CellRule {
     bool numbered = false;
     // A currency field: shown with two decimals (edited and stored as it is).
     bool money = false;
+    // The table's own validity check of the field, and its picture made ready to match.
+    pdx::FieldCheck check;
+    std::shared_ptr<const pdx::Picture> picture;
     bool editable() const { return kind != CellKind::Binary && keptBecause.empty() && !numbered; }
     // Why a cell of a column that is not editable cannot be changed; shown on hover.
     std::string readOnlyReason() const {
@@ -61,7 +66,11 @@ struct CellInput {
     std::string reason;  // why the input was refused
 };
 
-// Checks typed text against the rule; empty text always stores Null.
+// Adds the table's validity check of the field to the rule.
+void addFieldCheck(CellRule& rule, const pdx::FieldCheck& check);
+
+// Checks typed text against the rule (the picture first, then the type, then the table's minimum
+// and maximum); empty text always stores Null (a required field is the row's concern).
 CellInput parseCellInput(const CellRule& rule, const std::string& text);
 
 }  // namespace vts

@@ -266,8 +266,9 @@ void Form2::PushButton3_Click() {
         trap.step(124, [&] { source = grid().OpenGridSource(working); });
         trap.step(126, [&] {
             if (!source) throw Error("The table " + state_.currentTableName + " could not be opened for the grid.");
-            form3->DataGrid1->setDataSource(source, grid().SourceStructure(working),
-                                            ParadoxTableFacts(state_.currentTableFolder, state_.currentTableName));
+            const TableFacts facts = ParadoxTableFacts(state_.currentTableFolder, state_.currentTableName);
+            form3->DataGrid1->setDataSource(source, grid().SourceStructure(working), facts);
+            form3->noteChecksNotMade(facts.checksNotEnforced);
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
     }

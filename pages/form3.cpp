@@ -19,6 +19,8 @@ namespace vts {
 
 namespace {
 
+constexpr const char* kHintText = "Table changes you make are saved as you type";
+
 // The design's client size and control places, in twips.
 constexpr int kDesignWidth = 5865, kDesignHeight = 3330;
 const QRect kGrid(120, 480, 5655, 1360), kHint(120, 1920, 5535, 255), kSaveAs(135, 2280, 5640, 405),
@@ -52,7 +54,7 @@ void Form3::buildControls() {
     DataGrid1->setErrorReporter([this](const std::string& text) { ctx_.message(text, mb::OkOnly | mb::Exclamation); });
     DataGrid1->setConfirmer(
         [this](const std::string& text) { return ctx_.message(text, mb::YesNo | mb::Question) == mb::Yes; });
-    Label1 = new QLabel("Table changes you make are saved as you type", this);
+    Label1 = new QLabel(kHintText, this);
     Label1->setObjectName("Label1");
     Label1->setGeometry(place(kHint));
     QPalette red = Label1->palette();
@@ -117,6 +119,14 @@ void Form3::runMenuItem(const QString& caption) {
     ExportContext ec = exportContext();
     ec.progress = [&](long done, long total) { progress.update(done, total); };
     (*item)(ec);
+}
+
+void Form3::noteChecksNotMade(const std::vector<std::string>& checks) {
+    std::string all;
+    for (const auto& c : checks) all += (all.empty() ? "" : "; ") + c;
+    Label1->setText(checks.empty() ? kHintText
+                                   : QString(kHintText) + ". Some of this table's checks are not made here.");
+    Label1->setToolTip(checks.empty() ? QString() : QString::fromStdString("Not checked here: " + all + "."));
 }
 
 void Form3::Form_Load() {

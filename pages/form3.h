@@ -39,6 +39,10 @@ public:
     // Runs one menu item as if chosen: "TXT", "XLS", "CSV", "PDF" or "XML".
     void runMenuItem(const QString& caption);
 
+    // Says on the hint line, for the table just opened, which of its validity checks the grid does
+    // not make (each named on hover); the plain hint when it makes them all.
+    void noteChecksNotMade(const std::vector<std::string>& checks);
+
     FormPointer& pointer() { return pointer_; }
     ExportContext exportContext();
 

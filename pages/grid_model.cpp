@@ -52,6 +52,8 @@ GridModel::GridModel(std::shared_ptr<db::GridSource> source, const std::optional
         rules_.push_back(cellRuleFor(source_->ColumnJetType(c), sourceField(structure, *source_, c), codePage));
         if (const auto kept = facts.keptFields.find(source_->ColumnName(c)); kept != facts.keptFields.end())
             rules_.back().keptBecause = kept->second;
+        if (const auto check = facts.checks.find(source_->ColumnName(c)); check != facts.checks.end())
+            addFieldCheck(rules_.back(), check->second);
         if (const auto f = sourceField(structure, *source_, c); f && f->type == pdx::FieldType::AutoInc) {
             // Numbers of deleted records stay unused: other tables may still refer to them.
             autoIncrement_[c] = std::max(source_->NextNumber(c), facts.lastNumber + 1);
@@ -160,7 +162,7 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
     }
     auto* current = row(index.row());
     if (!current) return false;
-    if (std::string why = keyEditRefusal(*current, index.column(), input.value); !why.empty()) {
+    if (std::string why = changeRefusal(*current, index.column(), input.value); !why.empty()) {
         reportError_(why);
         return false;
     }
@@ -216,21 +218,41 @@ std::string GridModel::newRowRefusal(int& faultColumn) const {
         return "Another row already has the key " + key + ": each row's key must be different.";
     for (int c = keyFields_; c < columnCount(); ++c) {
         faultColumn = c;
+        if (pdx::isNull(pending_.at(static_cast<size_t>(c))) && rule(c).check.required) return requiredRefusal(c);
         if (std::string why = keptValueRefusal(c); !why.empty()) return why;
     }
     faultColumn = -1;
     return {};
 }
 
+std::string GridModel::requiredRefusal(int column) const {
+    return "\"" + caption(column) + "\" needs a value: the table requires one in every row.";
+}
+
+// A blank field with a default takes it when its row becomes a record, as in the engine.
+void GridModel::fillDefaults() {
+    for (int c = 0; c < columnCount(); ++c) {
+        pdx::Value& v = pending_[static_cast<size_t>(c)];
+        const pdx::Value& given = rule(c).check.defaultValue;
+        if (!pdx::isNull(v) || pdx::isNull(given)) continue;
+        CellRule plain = rule(c);
+        addFieldCheck(plain, {});
+        if (const CellInput input = parseCellInput(plain, pdx::toText(given)); input.ok) v = input.value;
+    }
+}
+
 std::string GridModel::editRefusal(const QModelIndex& index, const pdx::Value& value) const {
     if (isNewRow(index.row())) return {};
     const auto* current = row(index.row());
-    return current ? keyEditRefusal(*current, index.column(), value) : std::string();
+    return current ? changeRefusal(*current, index.column(), value) : std::string();
 }
 
-// A changed key is checked as a new row's is, at once: the table takes no blank or repeated key.
-std::string GridModel::keyEditRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const {
-    if (column >= keyFields_ || current.values.at(static_cast<size_t>(column)) == value) return {};
+// A changed value is checked as a new row's is, at once: the table takes no blank or repeated key, and
+// no blank where it requires a value.
+std::string GridModel::changeRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const {
+    if (current.values.at(static_cast<size_t>(column)) == value) return {};
+    if (column >= keyFields_)
+        return pdx::isNull(value) && rule(column).check.required ? requiredRefusal(column) : std::string();
     if (pdx::isNull(value)) return "\"" + caption(column) + "\" needs a value: it is part of the table's key.";
     std::vector<pdx::Value> key(current.values.begin(), current.values.begin() + keyFields_);
     key[static_cast<size_t>(column)] = value;
@@ -250,6 +272,7 @@ bool GridModel::commitNewRow(std::string& reason, int& faultColumn) {
     }
     std::int64_t rowid = 0;
     try {
+        fillDefaults();
         // An autoincrement field left empty is numbered as the table would number it.
         for (auto& [c, next] : autoIncrement_)
             if (pdx::isNull(pending_[static_cast<size_t>(c)]))

@@ -78,8 +78,10 @@ public:
 private:
     db::GridSource::Row* row(int r) const;  // the cached row, fetching its window when needed
     std::string newRowRefusal(int& faultColumn) const;
-    std::string keyEditRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const;
+    std::string changeRefusal(const db::GridSource::Row& current, int column, const pdx::Value& value) const;
     std::string keptValueRefusal(int column) const;
+    std::string requiredRefusal(int column) const;
+    void fillDefaults();
     bool keptChoice(const QModelIndex& index) const;
     std::vector<int> keyColumns() const;
     void reload();  // after rows were added or deleted elsewhere than at the bottom

@@ -109,5 +109,21 @@ TEST(CellRules, BlobsAreShownButNotEditable) {
     EXPECT_TRUE(cellRuleFor("MEMO", std::nullopt).multiLine());
 }
 
+// The table's minimum and maximum are compared on the column's own scale, after its picture.
+TEST(CellRules, TheTablesBoundsHoldOnTheColumnsScale) {
+    CellRule date = cellRuleFor("DATETIME", pdx::Field{"d", pdx::FieldType::Date, 4});
+    addFieldCheck(date, {false, pdx::Date{730120}, {}, {}, ""});  // 2000-01-01
+    EXPECT_TRUE(refused(date, "1999-12-31"));
+    EXPECT_FALSE(refused(date, "2000-01-01"));
+    CellRule bcd = cellRuleFor("DECIMAL", pdx::Field{"b", pdx::FieldType::Bcd, 2});
+    addFieldCheck(bcd, {false, {}, pdx::Decimal{"10.50"}, {}, ""});
+    EXPECT_TRUE(refused(bcd, "10.51"));
+    EXPECT_FALSE(refused(bcd, "9.99"));
+    CellRule year = cellRuleFor("INT", pdx::Field{"y", pdx::FieldType::Short, 2});
+    addFieldCheck(year, {false, std::int64_t{1900}, {}, {}, "19##"});
+    EXPECT_EQ(std::get<std::int64_t>(stored(year, "1985")), 1985);
+    EXPECT_TRUE(refused(year, "2085"));
+}
+
 }  // namespace
 }  // namespace vts
