@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     }
     services.yieldToUi = [] { QCoreApplication::processEvents(); };
     services.exporters = exporters();
-    services.checkPdfPrinter = [](AppContext& ctx) { CheckPdfPrinter(ctx); };
+    services.checkPdfPrinter = [](AppContext& ctx) { return CheckPdfPrinter(ctx); };
     Program program(std::move(services));
     // A folder or table named on the command line (the desktop's "Open with") is opened at once.
     const QStringList args = QCoreApplication::arguments();

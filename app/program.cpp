@@ -29,7 +29,10 @@ Program::Program(ProgramServices services)
     f.copyDb = [this](bool& sample) { CopyDB(ctx_, sample, fso_); };
     f.folderHasParadoxTables = [this] { return FolderHasParadoxTables(ctx_); };
     f.browseForFolder = [this](const std::string& prompt) { return BrowseForFolder(ctx_, prompt, ""); };
-    f.checkPdfPrinter = [this] { services_.checkPdfPrinter(ctx_); };
+    f.checkPdfPrinter = [this] {
+        if (!services_.settings.pdfPrinterNoticeOff() && services_.checkPdfPrinter(ctx_))
+            services_.settings.setPdfPrinterNoticeOff(true);
+    };
     f.showForm2 = [this] { pages_->showForm2(); };
     f.mayClose = [this] { return SettleSessionEdits(ctx_, state_); };
     form1_ = std::make_unique<Form1>(ctx_, services_.settings, f);

@@ -21,7 +21,9 @@ struct ProgramServices {
     std::function<void()> endProgram;
     std::function<void()> yieldToUi = [] {};
     Form3Services exporters = {};
-    std::function<void(AppContext&)> checkPdfPrinter = [](AppContext&) {};
+    // Tells how to install the PDF printer when it is missing; true when the user asked not to be
+    // told again.
+    std::function<bool(AppContext&)> checkPdfPrinter = [](AppContext&) { return false; };
     std::filesystem::path dataFolder = {};  // empty: appFolder
 };
 

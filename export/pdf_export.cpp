@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "export/printer_check.h"
 #include "export/printer_default.h"
@@ -55,6 +57,38 @@ void PrintToDefaultPrinter(AppContext& app, const std::string& file, const std::
         throw Error("The print program \"" + program + "\" failed with exit code " + std::to_string(code) + ".");
 }
 
+// The PDF the printer made of this job: the newest file in its folder named after the title and
+// made since the job began, waited for a while (the PDF printer writes it after the job is
+// handed over).
+std::optional<std::filesystem::path> WrittenPdf(const std::filesystem::path& folder, const std::string& title,
+                                                std::filesystem::file_time_type since) {
+    namespace fs = std::filesystem;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPdfWaitMs);
+    do {
+        std::optional<fs::path> newest;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (name.rfind(title, 0) != 0 || it->path().extension() != ".pdf") continue;
+            const auto made = it->last_write_time(ec);
+            if (!ec && made >= since && (!newest || made > fs::last_write_time(*newest, ec))) newest = it->path();
+        }
+        if (newest) return newest;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+// Says where the PDF went: the file when it can be found, else the PDF printer's folder.
+void TellWherePdfWent(AppContext& app, PrinterSystem& printers, const std::string& title,
+                      std::filesystem::file_time_type since) {
+    const auto folder = printers.pdfFolder();
+    if (!folder) return;
+    if (const auto file = WrittenPdf(*folder, title, since))
+        app.message("The PDF is written: " + file->string(), mb::OkOnly | mb::Information);
+    else app.message("The PDF printer writes the PDF into the folder " + *folder + ".", mb::OkOnly | mb::Information);
+}
+
 }  // namespace
 
 std::string PrintJobTitle(const std::string& tableName) {
@@ -99,15 +133,17 @@ void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string
     EarlierDefault earlier;
     bool kept = false;
     trap.step(106, [&] {  // 4. unless the earlier default is known, it is not changed
-        GetDefaultPrinter(app, printers);
+        GetDefaultPrinter(app, printers, NoDefault::Quiet);  // the PDF is made all the same
         earlier = KeepDefaultPrinter(printers);
         kept = true;
     });
-    bool switched = false;
-    if (kept) trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });  // 5.
-    if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile, title); });         // 6.
-    trap.step(112, [&] { RemovePrintFile(app, printFile); });                                    // 7.
-    if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });            // 8.
+    bool switched = false, printed = false;
+    const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
+    if (kept) trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });           // 5.
+    if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile, title), printed = true; });  // 6.
+    trap.step(112, [&] { RemovePrintFile(app, printFile); });                                             // 7.
+    if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });                     // 8.
+    if (printed) trap.step(116, [&] { TellWherePdfWent(app, printers, title, started); });
 }
 
 void mnuPDF_Click(ExportContext& ctx, const std::string& tableName) {

@@ -10,6 +10,8 @@ namespace vts {
 
 // How long the print program may take to hand the job to the printing system.
 inline constexpr int kPrintTimeoutMs = 30000;
+// How long to look for the PDF the printer makes of the job before naming only its folder.
+inline constexpr int kPdfWaitMs = 5000;
 
 // The job's title (and so the PDF's name) when the caller names no table.
 inline constexpr const char* kUntitledPrintJob = "Table";
@@ -30,8 +32,9 @@ void RemovePrintFile(AppContext& app, const std::string& path);
 // Writes the grid into the temporary print file, makes the PDF printer the default, lays the
 // rows out as aligned columns and prints them with the print program under tableName as the
 // job title, waiting until the job is spooled, deletes the file and gives back the user's
-// earlier default. Runs under the error report; shows nothing on success, and nothing at all
-// when the PDF printer is missing.
+// earlier default. Runs under the error report; on success says where the PDF was written (the
+// file, or the PDF printer's folder) when the printing system knows that folder; shows nothing
+// when the PDF printer is missing, nor when the user simply has no default printer.
 void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string& tableName = {});
 void mnuPDF_Click(ExportContext& ctx, const std::string& tableName = {});  // against this machine's CUPS
 

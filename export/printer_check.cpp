@@ -22,14 +22,18 @@ std::string PdfPrinterInstructions() {
            "4) Save Results As -> PDF then writes the PDF files into the folder PDF of your home folder.";
 }
 
-void CheckPdfPrinter(AppContext& app, PrinterSystem& printers) {
-    if (!PdfPrinterInstalled(printers))                     // 1.
-        app.message(PdfPrinterInstructions(), mb::OkOnly);  // 2.
+bool CheckPdfPrinter(AppContext& app, PrinterSystem& printers) {
+    bool notAgain = true;
+    if (!PdfPrinterInstalled(printers)) {                                       // 1.
+        app.messageWithOptOut(PdfPrinterInstructions(), mb::OkOnly, notAgain);  // 2.
+        return notAgain;
+    }
+    return false;
 }
 
-void CheckPdfPrinter(AppContext& app) {
+bool CheckPdfPrinter(AppContext& app) {
     CupsPrinterSystem printers;
-    CheckPdfPrinter(app, printers);
+    return CheckPdfPrinter(app, printers);
 }
 
 }  // namespace vts

@@ -22,9 +22,10 @@ bool PdfPrinterInstalled(PrinterSystem& printers);
 // queue. They also cover a print server that is not running, which lists no queue at all.
 std::string PdfPrinterInstructions();
 
-// Shows the instructions (OK button, application title) when the queue is missing. No error
-// trap of its own: a failure reaches the caller's.
-void CheckPdfPrinter(AppContext& app, PrinterSystem& printers);
-void CheckPdfPrinter(AppContext& app);  // against this machine's CUPS
+// Shows the instructions (OK button, application title) when the queue is missing, with a
+// "Do not show this again" box, ticked: a user who prints no PDFs is told once. Returns whether
+// the user left it ticked. No error trap of its own: a failure reaches the caller's.
+bool CheckPdfPrinter(AppContext& app, PrinterSystem& printers);
+bool CheckPdfPrinter(AppContext& app);  // against this machine's CUPS
 
 }  // namespace vts

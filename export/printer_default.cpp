@@ -26,23 +26,27 @@ std::string DefaultPrinterErrorText(int number, const std::string& description, 
            "\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease contact Technical Support\r\n" + advice;
 }
 
-std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers) {
+std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers, NoDefault none) {
     std::string name;
     int number = kNoDefaultPrinterError;
     std::string description = kNoDefaultPrinterText;
     std::string advice = kSetDefaultAdvice;
+    bool answered = true;
     try {
         if (const auto queue = printers.defaultQueue()) name = DeviceName(*queue);  // 1.
     } catch (const PrintServerUnreachable& e) {
+        answered = false;
         description = e.what();
         advice = kStartServerAdvice;
     } catch (const std::exception& e) {
+        answered = false;
         number = kPrinterError;
         description = e.what();
         advice = kCheckServerAdvice;
     }
-    if (name.empty()) app.message(DefaultPrinterErrorText(number, description, advice), mb::OkOnly);  // 2.
-    return name;                                                                                      // 3.
+    if (name.empty() && !(answered && none == NoDefault::Quiet))
+        app.message(DefaultPrinterErrorText(number, description, advice), mb::OkOnly);  // 2.
+    return name;                                                                        // 3.
 }
 
 bool SetDefaultPrinter(PrinterSystem& printers, const std::string& printerName) {

@@ -21,8 +21,11 @@ inline constexpr int kPrinterError = 482;
 std::string DefaultPrinterErrorText(int number, const std::string& description, const std::string& advice);
 
 // The DeviceName of the default printer. When there is none, or it cannot be read, shows
-// DefaultPrinterErrorText (OK button, application title) and returns "".
-std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers);
+// DefaultPrinterErrorText (OK button, application title) and returns "". Quiet leaves out the
+// message when the printing system answers but simply has no default: a caller that goes on
+// all the same has nothing to report.
+enum class NoDefault { Report, Quiet };
+std::string GetDefaultPrinter(AppContext& app, PrinterSystem& printers, NoDefault none = NoDefault::Report);
 
 // Makes the first queue whose DeviceName is exactly printerName the per-user default.
 // Never reports anything: returns false when there is no such queue or it cannot be set.

@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include "platform/print/lpoptions_file.h"
+#include "platform/print/pdf_folder.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
@@ -73,5 +74,7 @@ void CupsPrinterSystem::clearOwnDefault() {
     const std::string text = ReadLpoptions(path);
     if (DefaultInLpoptions(text)) WriteLpoptions(path, WithDefault(text, std::nullopt));
 }
+
+std::optional<std::string> CupsPrinterSystem::pdfFolder() { return CupsPdfOutFolder(); }
 
 }  // namespace vts

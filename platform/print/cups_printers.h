@@ -14,6 +14,7 @@ public:
     std::optional<PrinterChoice> ownDefault() override;
     void setOwnDefault(const PrinterChoice& choice) override;
     void clearOwnDefault() override;
+    std::optional<std::string> pdfFolder() override;
 };
 
 }  // namespace vts

@@ -15,6 +15,7 @@ public:
     bool failSetting = false;                  // setOwnDefault / clearOwnDefault throw
     bool unreachable = false;                  // no print server: nothing installed, reads throw
     int settings = 0;                          // how often the own default was set or cleared
+    std::optional<std::string> pdfOut;         // where the PDF printer writes, when told
 
     std::vector<PrinterQueue> queues() override { return unreachable ? std::vector<PrinterQueue>{} : installed; }
 
@@ -27,6 +28,7 @@ public:
         return *it;
     }
     std::optional<PrinterChoice> ownDefault() override { return own; }
+    std::optional<std::string> pdfFolder() override { return pdfOut; }
     void setOwnDefault(const PrinterChoice& choice) override {
         ++settings;
         if (failSetting) throw Error("The default printer cannot be changed.");

@@ -56,6 +56,8 @@ public:
     virtual void setOwnDefault(const PrinterChoice& choice) = 0;
     // Leaves the user with no default of their own. Throws vts::Error when it cannot.
     virtual void clearOwnDefault() = 0;
+    // The folder the PDF printer writes its files into, when known.
+    virtual std::optional<std::string> pdfFolder() { return std::nullopt; }
 };
 
 }  // namespace vts

@@ -7,9 +7,13 @@ namespace vts {
 
 namespace {
 
-// Paper sides in points: A4 is the narrower sheet, US Letter the shorter one.
-constexpr int kPortraitWidthPt = 595;   // A4
-constexpr int kLandscapeWidthPt = 792;  // US Letter, turned
+// Paper sides in points: A4 is the narrower sheet, US Letter the shorter one. A landscape job
+// is printed on an A4 sheet turned (its own media), so that the page turns, not the text.
+constexpr int kPortraitWidthPt = 595;    // A4
+constexpr int kPortraitHeightPt = 792;   // US Letter
+constexpr int kLandscapeWidthPt = 792;   // US Letter, turned
+constexpr int kLandscapeHeightPt = 595;  // A4, turned
+constexpr const char* kLandscapeMedia = "media=Custom.842x595";
 
 using Cells = std::vector<std::string>;
 
@@ -122,7 +126,38 @@ void AppendWrappedRow(std::string& out, const Cells& cells, const std::vector<in
     }
 }
 
+int LineCount(const std::string& block) { return static_cast<int>(std::count(block.begin(), block.end(), '\n')); }
+
+// Blocks on pages of the filter's length, a row's lines kept together where they fit a page;
+// each page after the first opens with a form feed and the heading (the first block) again.
+// A page filled to its last line gets no form feed: the filter turns it itself, and a form feed
+// there would leave a blank page.
+std::string Paginate(const std::vector<std::string>& blocks, bool heading, int linesPerPage) {
+    std::string out;
+    int used = 0;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const int lines = LineCount(blocks[i]);
+        if (i > 0 && used > 0 && used + lines > linesPerPage) {
+            if (used < linesPerPage) out += '\f';
+            used = 0;
+            if (heading && LineCount(blocks[0]) + lines <= linesPerPage) {
+                out += blocks[0];
+                used = LineCount(blocks[0]);
+            }
+        }
+        out += blocks[i];
+        used += lines;
+        if (used > linesPerPage) used = (used - 1) % linesPerPage + 1;  // a block longer than a page
+    }
+    return out;
+}
+
 }  // namespace
+
+int LinesPerPage(const TextPageSettings& page) {
+    const int usable = (page.landscape ? kLandscapeHeightPt : kPortraitHeightPt) - 2 * kPageMarginPt;
+    return usable * page.lpi / 72;
+}
 
 int LineCapacity(bool landscape, int cpi) {
     const int usable = (landscape ? kLandscapeWidthPt : kPortraitWidthPt) - 2 * kPageMarginPt;
@@ -135,7 +170,7 @@ std::vector<std::string> TextPrintOptions(const TextPageSettings& page) {
         args.push_back("-o");
         args.push_back(value);
     };
-    if (page.landscape) option("landscape");
+    if (page.landscape) option(kLandscapeMedia);
     option("cpi=" + std::to_string(page.cpi));
     option("lpi=" + std::to_string(page.lpi));
     for (const char* side : {"left", "right", "top", "bottom"})
@@ -154,11 +189,14 @@ LaidOutText LayOutTable(const std::string& tabSeparated) {
     const int widest = WidestRow(lines, widths);
     LaidOutText result{{}, ChoosePage(widest)};
     const int capacity = LineCapacity(result.page.landscape, result.page.cpi);
+    std::vector<std::string> blocks;  // each source line as printed: one line, or a wrapped row
     for (const Line& line : lines) {
-        if (!line.isRow) result.text += line.cells.front() + "\n";
-        else if (widest <= capacity) result.text += JoinCells(line.cells, widths, 0, widths.size(), 0) + "\n";
-        else AppendWrappedRow(result.text, line.cells, widths, capacity);
+        std::string& block = blocks.emplace_back();
+        if (!line.isRow) block = line.cells.front() + "\n";
+        else if (widest <= capacity) block = JoinCells(line.cells, widths, 0, widths.size(), 0) + "\n";
+        else AppendWrappedRow(block, line.cells, widths, capacity);
     }
+    result.text = Paginate(blocks, !lines.empty() && lines.front().isRow, LinesPerPage(result.page));
     return result;
 }
 

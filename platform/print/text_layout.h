@@ -32,7 +32,11 @@ inline constexpr int kContinuationIndent = 4;
 // column count the same way.
 int LineCapacity(bool landscape, int cpi);
 
-// The lp arguments ("-o", "cpi=12", ...) for these settings.
+// Lines the filter puts on a page at these settings (the shorter of A4 and US Letter upright).
+int LinesPerPage(const TextPageSettings& page);
+
+// The lp arguments ("-o", "cpi=12", ...) for these settings: a landscape job gets a turned
+// sheet of its own, so that viewers show the page across rather than the text sideways.
 std::vector<std::string> TextPrintOptions(const TextPageSettings& page);
 
 // The width of text in character cells: one per code point of its UTF-8.
@@ -47,7 +51,8 @@ struct LaidOutText {
 // the normal pitch when the widest row fits; else landscape at the largest pitch (the least
 // reduced size) that fits it. When even 20 characters per inch are too wide, each row wraps
 // between columns onto indented continuation lines, so that only a value wider than the page
-// is ever cut. Lines without a tab are kept as they are.
+// is ever cut. Lines without a tab are kept as they are. Pages are turned by form feeds, and
+// each page after the first repeats the first row (the column headings).
 LaidOutText LayOutTable(const std::string& tabSeparated);
 
 }  // namespace vts

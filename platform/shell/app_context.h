@@ -28,6 +28,10 @@ struct AppContext {
     int message(const std::string& text, int style = 0, const std::string& caption = {}) {
         return dialogs.messageBox(text, style, caption.empty() ? appTitle : caption);
     }
+    // The same with a "Do not show this again" box; optOut holds the user's choice after it.
+    int messageWithOptOut(const std::string& text, int style, bool& optOut) {
+        return dialogs.messageBoxWithOptOut(text, style, appTitle, optOut);
+    }
 };
 
 }  // namespace vts

@@ -35,6 +35,11 @@ public:
                                      const std::string& initialName) = 0;
     // A password typed into a field that never shows it; nothing on cancel.
     virtual std::optional<std::string> askPassword(const std::string& prompt, const std::string& caption) = 0;
+    // messageBox with a "Do not show this again" box, ticked as optOut says; optOut then holds
+    // the user's choice.
+    virtual int messageBoxWithOptOut(const std::string& text, int style, const std::string& caption, bool& /*optOut*/) {
+        return messageBox(text, style, caption);
+    }
 };
 
 // Records every request and answers from queues; an empty queue answers Ok / cancel.
@@ -57,6 +62,7 @@ public:
     std::deque<std::string> saveNames;
     std::vector<std::string> passwordPrompts;
     std::deque<std::optional<std::string>> passwords;
+    std::deque<bool> optOuts;  // the "Do not show this again" box as left; empty: as it was shown
 
     int messageBox(const std::string& text, int style, const std::string& caption) override {
         messages.push_back({text, caption, style});
@@ -65,6 +71,13 @@ public:
         int a = answers.front();
         answers.pop_front();
         return a;
+    }
+    int messageBoxWithOptOut(const std::string& text, int style, const std::string& caption, bool& optOut) override {
+        if (!optOuts.empty()) {
+            optOut = optOuts.front();
+            optOuts.pop_front();
+        }
+        return messageBox(text, style, caption);
     }
     std::string browseForFolder(const std::string& prompt, const std::string&) override {
         browsePrompts.push_back(prompt);

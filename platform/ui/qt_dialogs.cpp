@@ -1,6 +1,7 @@
 #include "platform/ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -80,6 +81,24 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+    return mb::Ok;
+}
+
+int QtDialogs::messageBoxWithOptOut(const std::string& text, int style, const std::string& caption, bool& optOut) {
+    QMessageBox box(owner());
+    QString body = q(text);
+    body.replace("\r\n", "\n").replace('\r', '\n');
+    box.setText(body);
+    box.setWindowTitle(q(caption));
+    box.setIcon(iconOf(style));
+    auto* never = new QCheckBox("Do not show this again", &box);
+    never->setChecked(optOut);
+    box.setCheckBox(never);
+    fitCaption(box);
+    ArrowWhileShown arrow;
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    optOut = never->isChecked();
     return mb::Ok;
 }
 

@@ -14,6 +14,7 @@ public:
     std::string browseForFolder(const std::string& prompt, const std::string& initialFolder) override;
     std::string saveFileName(const std::string& title, const std::string& filter,
                              const std::string& initialName) override;
+    int messageBoxWithOptOut(const std::string& text, int style, const std::string& caption, bool& optOut) override;
     std::optional<std::string> askPassword(const std::string& prompt, const std::string& caption) override;
 };
 

@@ -25,4 +25,11 @@ void SettingsStore::setGridSize(QSize size) {
     settings_->sync();
 }
 
+bool SettingsStore::pdfPrinterNoticeOff() const { return settings_->value("PdfPrinterNoticeOff", false).toBool(); }
+
+void SettingsStore::setPdfPrinterNoticeOff(bool off) {
+    settings_->setValue("PdfPrinterNoticeOff", off);
+    settings_->sync();
+}
+
 }  // namespace vts

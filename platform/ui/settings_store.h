@@ -1,5 +1,5 @@
-// The persistent settings in the per-user settings store: the last Paradox folder, and the size
-// the user gave the grid page.
+// The persistent settings in the per-user settings store: the last Paradox folder, the size the
+// user gave the grid page, and whether the missing PDF printer is to be mentioned at start.
 #pragma once
 #include <QSize>
 #include <QString>
@@ -22,6 +22,8 @@ public:
     void setDatabase(const std::string& folder);
     QSize gridSize() const;  // key "GridSize", empty when absent
     void setGridSize(QSize size);
+    bool pdfPrinterNoticeOff() const;  // key "PdfPrinterNoticeOff": the missing-printer notice is not to show
+    void setPdfPrinterNoticeOff(bool off);
 
 private:
     std::unique_ptr<QSettings> settings_;

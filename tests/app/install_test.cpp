@@ -69,7 +69,7 @@ TEST_F(Installed, EditsTheSamplesWithoutChangingAnInstalledFile) {
     PageRig rig(false);
     rig.program = std::make_unique<Program>(ProgramServices{rig.dialogs, rig.launcher, rig.settings, appFolder,
                                                             [&rig] { ++rig.ended; }, [] {}, rig.exporters,
-                                                            [](AppContext&) {}, dataFolder});
+                                                            [](AppContext&) { return false; }, dataFolder});
     rig.program->start();
     rig.form1().PushButton1_Click();  // Load Sample/Example Database
     const fs::path samples = dataFolder / "Samples";

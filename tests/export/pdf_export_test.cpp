@@ -131,7 +131,7 @@ TEST_F(PdfExportTest, AWideTableIsPrintedLandscapeAtASmallerPitchWithEveryRowOnO
     ASSERT_EQ(launcher.runs.size(), 1u);
     const auto& run = launcher.runs[0];
     // 2 + 30 + 30 + 20 + 40 characters and four gaps of 2: 130, too wide for 10 or 11 cpi.
-    const std::vector<std::string> page{"-o", "landscape", "-o", "cpi=13", "-o", "lpi=8"};
+    const std::vector<std::string> page{"-o", "media=Custom.842x595", "-o", "cpi=13", "-o", "lpi=8"};
     EXPECT_TRUE(std::search(run.args.begin(), run.args.end(), page.begin(), page.end()) != run.args.end());
     EXPECT_EQ(run.args[1], "Wide table");
     EXPECT_EQ(std::filesystem::path(run.file).filename(), "Wide table.txt");
@@ -238,19 +238,26 @@ TEST_F(PdfExportTest, ThePdfPrinterCountsByItsDescriptionWhateverTheQueueIsCalle
     EXPECT_EQ(printers.own, Own("office"));
 }
 
-TEST_F(PdfExportTest, WithNoDefaultPrinterTheMessageShowsAndNoneIsLeftBehind) {
+// Having no default printer is no fault of the export, which goes on: only the notice of where
+// the PDF went shows. GetDefaultPrinter itself still reports it, with the design's lines.
+TEST_F(PdfExportTest, WithNoDefaultPrinterOnlyWhereThePdfWentIsShown) {
     printers.own.reset();
-    exportPdf();
+    ScratchDir out;
+    printers.pdfOut = out.path().string();
+    std::ofstream(out.path() / "CUSTOMER__0-job_7.pdf") << "%PDF";
+    exportPdf("CUSTOMER");
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease "
-              "contact Technical Support\r\nThe PDF is made all the same. To give your programs "
-              "a default printer, run \"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.");
-    EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
-    EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
+    EXPECT_EQ(dialogs.messages[0].text, "The PDF is written: " + (out.path() / "CUSTOMER__0-job_7.pdf").string());
+    EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly | mb::Information);
     ASSERT_EQ(launcher.runs.size(), 1u) << "the export goes on";
     EXPECT_EQ(launcher.runs[0].defaultQueue, Own("Quillmere_PDF_Writer"));
     EXPECT_EQ(printers.own, std::nullopt) << "the PDF printer must not stay the default";
+
+    EXPECT_EQ(GetDefaultPrinter(app, printers), "");
+    EXPECT_EQ(dialogs.messages.at(1).text,
+              "Error No: 5\r\nNo default printer is set.\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease "
+              "contact Technical Support\r\nThe PDF is made all the same. To give your programs "
+              "a default printer, run \"lpoptions -d QUEUE\" with one of the queues that \"lpstat -p\" lists.");
 }
 
 TEST_F(PdfExportTest, APrintProgramThatFailsIsReportedOnceAndTheExportStillCleansUp) {

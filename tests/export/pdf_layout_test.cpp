@@ -92,10 +92,47 @@ TEST(PdfLayoutTest, OnlyAValueWiderThanThePageIsCut) {
     EXPECT_EQ(std::count(joined.begin(), joined.end(), 'h'), 300) << "nothing of the value is lost";
 }
 
+// Every page opens with the headings; a page holds what the filter puts on it, a wrapped row
+// stays whole, and every row is there once.
+TEST(PdfLayoutTest, PagesTurnByFormFeedsAndRepeatTheHeadings) {
+    for (const std::size_t valueWidth : {5u, 35u}) {  // one line a row, portrait; three, landscape
+        SCOPED_TRACE(valueWidth);
+        std::vector<std::vector<std::string>> rows{{"Id", "Name", "A", "B", "C", "D", "E", "F"}};
+        for (int r = 0; r < 300; ++r) {
+            rows.push_back({"row" + std::to_string(r)});
+            for (int k = 1; k < 8; ++k) rows.back().push_back(std::string(valueWidth, static_cast<char>('a' + k)));
+        }
+        const LaidOutText out = LayOutTable(Txt(rows));
+        // Pages as the filter turns them: at a form feed, or after its lines per page.
+        std::vector<std::string> pages{""};
+        for (const char c : out.text) {
+            if (c == '\f' || (LinesOf(pages.back()).size() == static_cast<size_t>(LinesPerPage(out.page)) &&
+                              pages.back().back() == '\n'))
+                pages.emplace_back();
+            if (c != '\f') pages.back().push_back(c);
+        }
+        EXPECT_GT(pages.size(), 3u);
+        int seen = 0;
+        for (const auto& page : pages) {
+            const auto lines = LinesOf(page);
+            EXPECT_LE(static_cast<int>(lines.size()), LinesPerPage(out.page));
+            EXPECT_EQ(lines.at(0).substr(0, 8), "Id      ");
+            for (const auto& line : lines) seen += line.rfind("row", 0) == 0;
+            if (out.page.landscape) {
+                EXPECT_NE(lines.back().rfind("row", 0), 0u) << "a wrapped row ends on its page";
+            }
+        }
+        EXPECT_EQ(seen, 300);
+    }
+    EXPECT_EQ(LinesPerPage({false, 10, 6}), 63);  // US Letter upright, as the filter counts them
+    EXPECT_EQ(LinesPerPage({true, 20, 12}), 93);  // A4 turned
+}
+
 TEST(PdfLayoutTest, PrintOptionsNameOrientationPitchAndMargins) {
-    EXPECT_EQ(TextPrintOptions({true, 13, 8}),
-              (std::vector<std::string>{"-o", "landscape", "-o", "cpi=13", "-o", "lpi=8", "-o", "page-left=18", "-o",
-                                        "page-right=18", "-o", "page-top=18", "-o", "page-bottom=18"}));
+    EXPECT_EQ(
+        TextPrintOptions({true, 13, 8}),
+        (std::vector<std::string>{"-o", "media=Custom.842x595", "-o", "cpi=13", "-o", "lpi=8", "-o", "page-left=18",
+                                  "-o", "page-right=18", "-o", "page-top=18", "-o", "page-bottom=18"}));
     EXPECT_EQ(TextPrintOptions({false, 10, 6})[1], "cpi=10");
 }
 

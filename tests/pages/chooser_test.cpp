@@ -4,6 +4,8 @@
 #include <QTest>
 
 #include "bridge/paradox.h"
+#include "export/printer_check.h"
+#include "platform/print/memory_printers.h"
 #include "tests/pages/page_rig.h"
 
 namespace vts {
@@ -205,6 +207,23 @@ TEST(Chooser, APathOnTheCommandLineOpensItsFolderAndTable) {
         EXPECT_EQ(rig.form2().selectedIndex(), c.chosen == "ORDERS" ? 2 : 1);
         EXPECT_EQ(rig.settings.database(), rig.data.string());
     }
+}
+
+// The missing PDF printer is mentioned at start until its user leaves "Do not show again" ticked.
+TEST(Chooser, TheMissingPdfPrinterIsMentionedOnceUnlessTheUserAsksAgain) {
+    PageRig rig(false);
+    MemoryPrinterSystem printers;  // no PDF queue
+    rig.checkPdfPrinter = [&](AppContext& ctx) { return CheckPdfPrinter(ctx, printers); };
+    const auto told = [&] {
+        rig.dialogs.messages.clear();
+        rig.start();
+        return std::count_if(rig.dialogs.messages.begin(), rig.dialogs.messages.end(),
+                             [](const auto& m) { return m.text == PdfPrinterInstructions(); });
+    };
+    rig.dialogs.optOuts = {false};  // the user unticks the box: told at the next start too
+    EXPECT_EQ(told(), 1);
+    EXPECT_EQ(told(), 1);  // left ticked this time
+    EXPECT_EQ(told(), 0);
 }
 
 }  // namespace

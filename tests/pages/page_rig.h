@@ -50,6 +50,7 @@ struct PageRig {
     SettingsStore settings{QString::fromStdString((dir / "settings.ini").string())};
     int ended = 0;
     Form3Services exporters;
+    std::function<bool(AppContext&)> checkPdfPrinter = [](AppContext&) { return false; };
     std::unique_ptr<Program> program;
 
     // The Paradox folder holds CUSTOMER and ORDERS unless told otherwise.
@@ -65,7 +66,7 @@ struct PageRig {
     void start(const std::string& opened = {}) {
         program.reset();
         program = std::make_unique<Program>(
-            ProgramServices{dialogs, launcher, settings, app, [this] { ++ended; }, [] {}, exporters});
+            ProgramServices{dialogs, launcher, settings, app, [this] { ++ended; }, [] {}, exporters, checkPdfPrinter});
         program->start(opened);
     }
     Form1& form1() { return program->form1(); }
