@@ -219,6 +219,7 @@ void Form2::PushButton3_Click() {
         return;
     }
     BusyScope busy(busy_, {PushButton2, PushButton3});
+    closeAsked_ = false;
     trap.step(106, [&] { pointer_.setMousePointer(pointer::Hourglass); });
     const QTreeWidgetItem* chosen = ListView1->selectedItems().first();
     bool keepEdits = false;
@@ -239,12 +240,26 @@ void Form2::PushButton3_Click() {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
+    bool givenUp = false;
     const bool imported = keepEdits || trap.step(110, [&] {
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
-        ImportParadoxTable(
-            ctx_, state_.currentTableName, state_.currentTableFolder,
-            [&](long done, long total) { progress.update(done, total); }, password);
+        try {
+            ImportParadoxTable(
+                ctx_, state_.currentTableName, state_.currentTableFolder,
+                [&](long done, long total) {
+                    if (closeAsked_) throw ImportGivenUp();
+                    progress.update(done, total);
+                },
+                password);
+        } catch (const ImportGivenUp&) {
+            givenUp = true;
+        }
+        givenUp = givenUp || closeAsked_;
     });
+    if (givenUp) {
+        endAfterGivenUpImport();
+        return;
+    }
     if (!imported) {  // a part of the table must not be edited and then written back as the whole
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
@@ -276,8 +291,29 @@ void Form2::PushButton3_Click() {
     trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
 }
 
+// Closing the window during an import ends the program, as it does otherwise: the import stops
+// at its next progress report, and what it copied so far is thrown away, never edited.
+void Form2::endAfterGivenUpImport() {
+    try {
+        DiscardWorkingTable(ctx_, WorkingTableName(state_.currentTableFolder, state_.currentTableName));
+    } catch (const std::exception& e) {
+        ctx_.message(std::string("The part of the table copied so far could not be removed: ") + e.what(),
+                     mb::OkOnly | mb::Exclamation);
+    }
+    pointer_.setMousePointer(pointer::Default);
+    if (SettleSessionEdits(ctx_, state_)) {
+        hide();
+        ctx_.endProgram();
+    }
+}
+
 void Form2::closeEvent(QCloseEvent* e) {
-    if (busy_ || !SettleSessionEdits(ctx_, state_)) {
+    if (busy_) {
+        closeAsked_ = true;
+        e->ignore();
+        return;
+    }
+    if (!SettleSessionEdits(ctx_, state_)) {
         e->ignore();
         return;
     }

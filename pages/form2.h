@@ -70,13 +70,16 @@ private:
     bool mayReplaceWorkingTable(ErrorTrap& trap, bool& keepEdits);
     // Asks for the password of a protected chosen table; false when it is not given or wrong.
     bool unlockTable(ErrorTrap& trap, std::string& password);
+    void endAfterGivenUpImport();
+    struct ImportGivenUp {};
 
     AppContext& ctx_;
     PageState& state_;
     Form2Services services_;
     FormPointer pointer_;
-    bool busy_ = false;      // while Next imports a table
-    std::string filledFor_;  // the folder text the list was filled for
+    bool busy_ = false;        // while Next imports a table
+    bool closeAsked_ = false;  // the window was closed during the import: it is given up, then the program ends
+    std::string filledFor_;    // the folder text the list was filled for
 };
 
 }  // namespace vts

@@ -30,12 +30,14 @@ std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path
     const Schema schema = withSortOrder(named);  // a level-3 table names none: its byte order
     std::map<std::string, std::string> fixed;
     if (placeable(dbFile, schema)) return fixed;
-    const std::string order = "the table's sort order " + schema.sortOrderId;
+    // Plain words first; the sort order's name is for whoever knows what it means.
+    const std::string order = "(its sort order is " + schema.sortOrderId + ")";
     if (!keyOrdersByBytes(schema))
         for (int i = 0; i < schema.keyFields; ++i)
             fixed.emplace(schema.fields[static_cast<std::size_t>(i)].name,
-                          "This field is part of the table's key. Keys are kept in the order of " + order +
-                              ", which this program cannot reproduce, so key values cannot be changed here.");
+                          "This field is part of the table's key, and the table keeps its rows in key order. This "
+                          "program cannot be sure to sort a changed key the way the table does " +
+                              order + ", so key values cannot be changed here.");
     // A case-blind index under a byte order places plain text itself; only the rare text it
     // cannot fold for sure is refused, when the table is written back.
     if (ordersByBytes(schema.sortOrderId)) return fixed;
@@ -43,9 +45,10 @@ std::map<std::string, std::string> fieldsKeptInPlace(const std::filesystem::path
         for (const SecondaryIndexDef& d : readSecondaryIndexes(dbFile)) {
             if (!indexMayNeedKeptOrder(d, schema)) continue;
             for (const Field& f : d.fields)
-                fixed.emplace(f.name, "This field is in the " + indexName(d) + " of the table, whose order under " +
-                                          order +
-                                          " this program cannot reproduce, so its values cannot be changed here.");
+                fixed.emplace(f.name, "This field is in the " + indexName(d) +
+                                          " of the table. This program cannot be sure to sort a changed value the "
+                                          "way that index does " +
+                                          order + ", so its values cannot be changed here.");
         }
     } catch (const Error&) {}
     return fixed;

@@ -4,7 +4,9 @@
 #include <QTest>
 
 #include "bridge/paradox.h"
+#include "bridge/edit_session.h"
 #include "export/printer_check.h"
+#include "platform/pdx/writer.h"
 #include "platform/print/memory_printers.h"
 #include "tests/pages/page_rig.h"
 
@@ -224,6 +226,32 @@ TEST(Chooser, TheMissingPdfPrinterIsMentionedOnceUnlessTheUserAsksAgain) {
     EXPECT_EQ(told(), 1);
     EXPECT_EQ(told(), 1);  // left ticked this time
     EXPECT_EQ(told(), 0);
+}
+
+// Closing the chooser while a table is copied in ends the program, as closing it otherwise does:
+// the copy stops and leaves no part of the table to be edited or written back.
+TEST(Chooser, ClosingItDuringAnImportGivesTheImportUpAndEnds) {
+    PageRig rig(false);
+    {
+        pdx::Schema schema;
+        schema.fields = {{"Id", pdx::FieldType::Long, 4}, {"Name", pdx::FieldType::Alpha, 40}};
+        pdx::TableWriter writer(rig.data, "BIG", schema);
+        for (int i = 0; i < 60000; ++i)
+            writer.append({std::int64_t{i}, std::string("row number ") + std::to_string(i)});
+        writer.finish();
+        writer.install();
+    }
+    rig.chooseFolder(rig.data);
+    int yields = 0;
+    rig.yieldToUi = [&] {
+        if (++yields == 2) rig.form2().close();  // once the copy is under way
+    };
+    rig.openTable("BIG");
+    EXPECT_GE(yields, 2) << "the import ended before the close came";
+    EXPECT_EQ(rig.ended, 1);
+    EXPECT_FALSE(rig.form2().isVisible());
+    EXPECT_FALSE(WorkingTableExists(rig.program->context(), WorkingTableName((rig.data).string(), "BIG")));
+    EXPECT_TRUE(rig.dialogs.messages.empty()) << rig.dialogs.messages.front().text;
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ struct PageRig {
     int ended = 0;
     Form3Services exporters;
     std::function<bool(AppContext&)> checkPdfPrinter = [](AppContext&) { return false; };
+    std::function<void()> yieldToUi = [] {};  // what the user does while long work runs
     std::unique_ptr<Program> program;
 
     // The Paradox folder holds CUSTOMER and ORDERS unless told otherwise.
@@ -65,8 +66,8 @@ struct PageRig {
     // A program run on the same application folder (and so the same working database).
     void start(const std::string& opened = {}) {
         program.reset();
-        program = std::make_unique<Program>(
-            ProgramServices{dialogs, launcher, settings, app, [this] { ++ended; }, [] {}, exporters, checkPdfPrinter});
+        program = std::make_unique<Program>(ProgramServices{dialogs, launcher, settings, app, [this] { ++ended; },
+                                                            [this] { yieldToUi(); }, exporters, checkPdfPrinter});
         program->start(opened);
     }
     Form1& form1() { return program->form1(); }
