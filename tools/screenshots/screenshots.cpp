@@ -15,6 +15,8 @@
 #include <iostream>
 
 #include "app/program.h"
+#include "export/printer_check.h"
+#include "platform/print/memory_printers.h"
 #include "pages/form2.h"
 #include "pages/find_bar.h"
 #include "pages/form3.h"
@@ -71,7 +73,16 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtLauncher launcher;
     SettingsStore settings(home.filePath("settings.ini"));
-    Program program(ProgramServices{dialogs, launcher, settings, appDir, [] {}});
+    // No PDF printer on this display's machine as far as the program knows: the notice at start.
+    MemoryPrinterSystem noPrinters;
+    ProgramServices services{dialogs, launcher, settings, appDir, [] {}};
+    services.checkPdfPrinter = [&](AppContext& ctx) { return CheckPdfPrinter(ctx, noPrinters); };
+    Program program(services);
+    QTimer::singleShot(300, [&] {
+        shoot(out + "/pdf-printer-notice.png");
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Ok)->click();
+    });
     program.start();
     program.form1().Text1->setText(QString::fromStdString(appDir + "/Samples"));
     shoot(out + "/form1.png");
