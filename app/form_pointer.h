@@ -24,7 +24,6 @@ public:
 
     // The window's custom pointer picture (the hand); unset, pointer 99 shows the arrow.
     void setCustomCursor(const QCursor& cursor) { custom_ = cursor; }
-    bool hasCustomCursor() const { return custom_.has_value(); }
 
     // Mouse moves over these widgets follow the hover rules.
     void watchButton(QWidget* w);

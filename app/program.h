@@ -41,7 +41,6 @@ public:
     PageState& state() { return state_; }
     Form1& form1() { return *form1_; }
     PageHost& pages() { return *pages_; }
-    FileSystemObject& fileSystem() { return fso_; }
 
 private:
     ProgramServices services_;

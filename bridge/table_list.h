@@ -17,22 +17,4 @@ public:
     virtual std::string folder(int i) const = 0;  // 0-based
 };
 
-// A table list without a window, for tests and headless callers.
-class VectorTableList : public TableList {
-public:
-    std::vector<std::string> items;    // the texts
-    std::vector<std::string> folders;  // one per item
-    void clear() override {
-        items.clear();
-        folders.clear();
-    }
-    void add(const std::string& text, const std::string& folder) override {
-        items.push_back(text);
-        folders.push_back(folder);
-    }
-    int count() const override { return static_cast<int>(items.size()); }
-    std::string text(int i) const override { return items.at(static_cast<size_t>(i)); }
-    std::string folder(int i) const override { return folders.at(static_cast<size_t>(i)); }
-};
-
 }  // namespace vts

@@ -48,13 +48,9 @@ void Connection::Open(const std::string& connectionString) {
     if (db_) throw vts::Error("The connection is already open.");
     // Paradox tables are read by our engine (openParadoxTable), not through a connection.
     db_ = std::make_unique<Database>(workingDatabasePath(connectionString), mode_ == adModeRead);
-    connectionString_ = connectionString;
 }
 
-void Connection::Close() {
-    db_.reset();
-    connectionString_.clear();
-}
+void Connection::Close() { db_.reset(); }
 
 int Connection::State() const { return db_ ? 1 : 0; }
 
@@ -169,7 +165,5 @@ std::vector<std::string> Connection::WriteParadoxTable(const SelectInto& what) {
 void Connection::SetBeforeWrite(std::function<void()> hook) { writeHooks_.beforeWrite = std::move(hook); }
 
 void Connection::SetRowWritten(std::function<void(long done)> hook) { writeHooks_.rowWritten = std::move(hook); }
-
-const std::string& Connection::ConnectionString() const { return connectionString_; }
 
 }  // namespace db

@@ -86,15 +86,12 @@ public:
     // Called with the rows written so far while WriteParadoxTable writes a Paradox table.
     void SetRowWritten(std::function<void(long done)> hook);
 
-    const std::string& ConnectionString() const;
-
 private:
     struct Database;
     SqliteDb& sqlite() const;  // throws vts::Error when the connection is not open
 
     int mode_ = 0;
     WriteHooks writeHooks_;
-    std::string connectionString_;
     std::unique_ptr<Database> db_;
 };
 

@@ -225,7 +225,6 @@ SecondaryIndexWriter::SecondaryIndexWriter(SecondaryIndexDef def, const Schema& 
 
 SecondaryIndexWriter::~SecondaryIndexWriter() = default;
 
-const SecondaryIndexDef& SecondaryIndexWriter::definition() const { return impl_->def; }
 const std::string& SecondaryIndexWriter::extension() const { return impl_->ext; }
 std::string SecondaryIndexWriter::treeExtension() const { return impl_->treeExt(); }
 

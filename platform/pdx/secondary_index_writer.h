@@ -61,7 +61,6 @@ public:
     SecondaryIndexWriter(const SecondaryIndexWriter&) = delete;
     SecondaryIndexWriter& operator=(const SecondaryIndexWriter&) = delete;
 
-    const SecondaryIndexDef& definition() const;
     // Extensions of the new files: an .Xnn follows its field's new number ("X05"), an .XGn keeps its own.
     const std::string& extension() const;
     std::string treeExtension() const;

@@ -28,14 +28,4 @@ private:
     PointerHost& host_;
 };
 
-// A pointer host without a window, for tests and headless callers.
-class PlainPointer : public PointerHost {
-public:
-    int mousePointer() const override { return value_; }
-    void setMousePointer(int value) override { value_ = value; }
-
-private:
-    int value_ = pointer::Default;
-};
-
 }  // namespace vts

@@ -4,6 +4,7 @@
 #pragma once
 #include <chrono>
 #include <functional>
+#include <utility>
 
 namespace vts {
 
@@ -26,8 +27,9 @@ private:
 // Reports rows done of rows total at most every 50 ms, and once at the end.
 class ProgressThrottle {
 public:
-    ProgressThrottle(const Progress& progress, long total)
-        : progress_(progress), total_(total), throttle_(std::chrono::milliseconds(50), 64) {}
+    // The callback is kept by value: a lambda passed here is a temporary std::function.
+    ProgressThrottle(Progress progress, long total)
+        : progress_(std::move(progress)), total_(total), throttle_(std::chrono::milliseconds(50), 64) {}
     void operator()(long done) {
         if (progress_ && throttle_.due()) progress_(done, total_);
     }
@@ -36,7 +38,7 @@ public:
     }
 
 private:
-    const Progress& progress_;
+    Progress progress_;
     long total_;
     Throttle throttle_;
 };

@@ -19,6 +19,7 @@
 #include "platform/pdx/undo_by_names.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/replace_debris.h"
+#include "tests/support/headless.h"
 
 namespace vts::test {
 namespace {

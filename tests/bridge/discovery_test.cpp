@@ -10,6 +10,7 @@
 #include "platform/pdx/family.h"
 #include "platform/pdx/replace_journal.h"
 #include "platform/shell/error_trap.h"
+#include "tests/support/headless.h"
 
 namespace vts::test {
 namespace {

@@ -8,6 +8,7 @@
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "tests/support/error_of.h"
+#include "tests/support/headless.h"
 
 namespace vts::test {
 namespace {

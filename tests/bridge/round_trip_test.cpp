@@ -13,6 +13,7 @@
 #include "platform/pdx/family.h"
 #include "platform/pdx/reader.h"
 #include "platform/pdx/secondary_index.h"
+#include "tests/support/headless.h"
 
 namespace vts::test {
 namespace {

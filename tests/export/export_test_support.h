@@ -19,6 +19,7 @@
 #include "platform/shell/launcher.h"
 #include "platform/shell/pointer.h"
 #include "tests/export/fake_grid.h"
+#include "tests/support/headless.h"
 
 namespace vts::test {
 

@@ -16,6 +16,7 @@
 #include "export/printer_check.h"
 #include "platform/print/cups_printers.h"
 #include "tests/export/pdf_cups_support.h"
+#include "tests/support/headless.h"
 
 namespace vts {
 namespace {

@@ -16,6 +16,7 @@
 #include "platform/print/print_file.h"
 #include "platform/shell/error_trap.h"
 #include "tests/export/pdf_test_support.h"
+#include "tests/support/headless.h"
 
 namespace vts {
 namespace {
