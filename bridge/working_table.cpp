@@ -50,10 +50,14 @@ TableFacts ParadoxTableFacts(const std::string& folder, const std::string& name)
     try {
         const pdx::TableInfo info = pdx::TableReader(*table, {"", true}).info();
         TableFacts facts{pdx::fieldsKeptInPlace(*table, info.schema), info.autoIncCounter};
-        auto checks = pdx::readValidityChecks(*table, info.schema, info.changeCount2);
-        for (const auto& [position, check] : checks.fields)
-            facts.checks[info.schema.fields.at(static_cast<size_t>(position)).name] = check;
-        facts.checksNotEnforced = std::move(checks.notEnforced);
+        try {  // checks that cannot be read never cost the facts above
+            auto checks = pdx::readValidityChecks(*table, info.schema, info.changeCount2);
+            for (const auto& [position, check] : checks.fields)
+                facts.checks[info.schema.fields.at(static_cast<size_t>(position)).name] = check;
+            facts.checksNotEnforced = std::move(checks.notEnforced);
+        } catch (const std::exception& e) {
+            facts.checksNotEnforced = {std::string("the validity checks (") + e.what() + ")"};
+        }
         return facts;
     } catch (const Error&) {
         return {};

@@ -57,24 +57,25 @@ void PrintToDefaultPrinter(AppContext& app, const std::string& file, const std::
         throw Error("The print program \"" + program + "\" failed with exit code " + std::to_string(code) + ".");
 }
 
-// The PDF the printer made of this job: the newest file in its folder named after the title and
-// made since the job began, waited for a while (the PDF printer writes it after the job is
-// handed over).
-std::optional<std::filesystem::path> WrittenPdf(const std::filesystem::path& folder, const std::string& title,
-                                                std::filesystem::file_time_type since) {
+// The PDF the printer made of this job: the newest file in its folder named after the title
+// ("TITLE.pdf", or "TITLE-job_N.pdf" beside an older one) and made since the job began, waited
+// for a while (the PDF printer writes it after the job is handed over) with the window alive.
+std::optional<std::filesystem::path> WrittenPdf(AppContext& app, const std::filesystem::path& folder,
+                                                const std::string& title, std::filesystem::file_time_type since) {
     namespace fs = std::filesystem;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPdfWaitMs);
     do {
         std::optional<fs::path> newest;
         std::error_code ec;
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            if (name.rfind(title, 0) != 0 || it->path().extension() != ".pdf") continue;
+            const std::string stem = it->path().stem().string();
+            if (it->path().extension() != ".pdf" || (stem != title && stem.rfind(title + "-job_", 0) != 0)) continue;
             const auto made = it->last_write_time(ec);
             if (!ec && made >= since && (!newest || made > fs::last_write_time(*newest, ec))) newest = it->path();
         }
         if (newest) return newest;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        app.yieldToUi();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
@@ -84,7 +85,7 @@ void TellWherePdfWent(AppContext& app, PrinterSystem& printers, const std::strin
                       std::filesystem::file_time_type since) {
     const auto folder = printers.pdfFolder();
     if (!folder) return;
-    if (const auto file = WrittenPdf(*folder, title, since))
+    if (const auto file = WrittenPdf(app, *folder, title, since))
         app.message("The PDF is written: " + file->string(), mb::OkOnly | mb::Information);
     else app.message("The PDF printer writes the PDF into the folder " + *folder + ".", mb::OkOnly | mb::Information);
 }
@@ -139,7 +140,10 @@ void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string
     });
     bool switched = false, printed = false;
     const auto started = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(1);
-    if (kept) trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });           // 5.
+    if (kept) trap.step(108, [&] { switched = SetDefaultPrinter(printers, kPdfPrinterName); });  // 5.
+    // Missing, it is named here too: the notice at start may have been turned off.
+    if (kept && !switched && !PdfPrinterInstalled(printers) && PrintServerAnswers(printers))
+        app.message(PdfPrinterInstructions(), mb::OkOnly);
     if (switched) trap.step(110, [&] { PrintToDefaultPrinter(app, printFile, title), printed = true; });  // 6.
     trap.step(112, [&] { RemovePrintFile(app, printFile); });                                             // 7.
     if (switched) trap.step(114, [&] { GiveBackDefaultPrinter(printers, earlier); });                     // 8.

@@ -33,8 +33,9 @@ void RemovePrintFile(AppContext& app, const std::string& path);
 // rows out as aligned columns and prints them with the print program under tableName as the
 // job title, waiting until the job is spooled, deletes the file and gives back the user's
 // earlier default. Runs under the error report; on success says where the PDF was written (the
-// file, or the PDF printer's folder) when the printing system knows that folder; shows nothing
-// when the PDF printer is missing, nor when the user simply has no default printer.
+// file, or the PDF printer's folder) when the printing system knows that folder; shows the
+// installation instructions when the PDF printer is missing, and nothing when the user simply
+// has no default printer.
 void mnuPDF_Click(ExportContext& ctx, PrinterSystem& printers, const std::string& tableName = {});
 void mnuPDF_Click(ExportContext& ctx, const std::string& tableName = {});  // against this machine's CUPS
 

@@ -24,11 +24,19 @@ std::string PdfPrinterInstructions() {
 
 bool CheckPdfPrinter(AppContext& app, PrinterSystem& printers) {
     bool notAgain = true;
-    if (!PdfPrinterInstalled(printers)) {                                       // 1.
-        app.messageWithOptOut(PdfPrinterInstructions(), mb::OkOnly, notAgain);  // 2.
-        return notAgain;
-    }
-    return false;
+    if (PdfPrinterInstalled(printers)) return false;                        // 1.
+    app.messageWithOptOut(PdfPrinterInstructions(), mb::OkOnly, notAgain);  // 2.
+    // A print server that is only down today lists no queue: the notice stays on for next time.
+    return notAgain && PrintServerAnswers(printers);
+}
+
+bool PrintServerAnswers(PrinterSystem& printers) {
+    try {
+        printers.defaultQueue();
+    } catch (const PrintServerUnreachable&) {
+        return false;
+    } catch (const std::exception&) {}
+    return true;
 }
 
 bool CheckPdfPrinter(AppContext& app) {

@@ -24,8 +24,11 @@ std::string PdfPrinterInstructions();
 
 // Shows the instructions (OK button, application title) when the queue is missing, with a
 // "Do not show this again" box, ticked: a user who prints no PDFs is told once. Returns whether
-// the user left it ticked. No error trap of its own: a failure reaches the caller's.
+// the user left it ticked and the print server answered (one that is down lists no queue). No
+// error trap of its own: a failure reaches the caller's.
 bool CheckPdfPrinter(AppContext& app, PrinterSystem& printers);
+// False when no print server is there to answer (it then lists no queue at all).
+bool PrintServerAnswers(PrinterSystem& printers);
 bool CheckPdfPrinter(AppContext& app);  // against this machine's CUPS
 
 }  // namespace vts

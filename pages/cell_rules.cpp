@@ -156,11 +156,9 @@ std::optional<long double> scaleOf(CellKind kind, const pdx::Value& v) {
     if (const auto* day = std::get_if<pdx::Date>(&v)) return day->day;
     if (const auto* t = std::get_if<pdx::Time>(&v)) return t->ms;
     if (const auto* ts = std::get_if<pdx::Timestamp>(&v)) return ts->ms;
-    if (const auto* dec = std::get_if<pdx::Decimal>(&v)) return std::strtold(dec->text.c_str(), nullptr);
     const auto* s = std::get_if<std::string>(&v);
     if (!s) return std::nullopt;
     switch (kind) {
-        case CellKind::Decimal: return std::strtold(s->c_str(), nullptr);
         case CellKind::Date:
             if (const auto day = pdx::parseDate(*s)) return *day;
             return std::nullopt;
@@ -174,12 +172,43 @@ std::optional<long double> scaleOf(CellKind kind, const pdx::Value& v) {
     }
 }
 
-// -1, 0 or 1 as a is below, at or above b; text by its characters' codes.
+// Exact order of two decimal texts ("-12.50"), digit by digit: 32 digits do not fit a double.
+int compareDecimals(std::string a, std::string b) {
+    struct Parts {
+        bool negative;
+        std::string whole, fraction;
+    };
+    const auto parts = [](std::string t) {
+        const bool negative = !t.empty() && t[0] == '-';
+        if (negative) t.erase(0, 1);
+        const auto point = t.find('.');
+        std::string whole = t.substr(0, point), fraction = point == std::string::npos ? "" : t.substr(point + 1);
+        whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+        fraction.erase(fraction.find_last_not_of('0') + 1);
+        return Parts{negative && !(whole.empty() && fraction.empty()), whole, fraction};
+    };
+    const Parts x = parts(std::move(a)), y = parts(std::move(b));
+    if (x.negative != y.negative) return x.negative ? -1 : 1;
+    int size = (x.whole.size() > y.whole.size()) - (x.whole.size() < y.whole.size());
+    if (size == 0) size = x.whole.compare(y.whole);
+    if (size == 0) size = x.fraction.compare(y.fraction);
+    const int sign = (size > 0) - (size < 0);
+    return x.negative ? -sign : sign;
+}
+
+// -1, 0 or 1 as a is below, at or above b; nothing for values without an order here.
 std::optional<int> compareOnColumn(CellKind kind, const pdx::Value& a, const pdx::Value& b) {
+    if (kind == CellKind::Decimal) {
+        const auto text = [](const pdx::Value& v) -> std::optional<std::string> {
+            if (const auto* d = std::get_if<pdx::Decimal>(&v)) return d->text;
+            if (const auto* s = std::get_if<std::string>(&v)) return *s;
+            return std::nullopt;
+        };
+        const auto x = text(a), y = text(b);
+        return x && y ? std::optional(compareDecimals(*x, *y)) : std::nullopt;
+    }
     const auto x = scaleOf(kind, a), y = scaleOf(kind, b);
     if (x && y) return (*x > *y) - (*x < *y);
-    const auto *s = std::get_if<std::string>(&a), *t = std::get_if<std::string>(&b);
-    if (s && t && (kind == CellKind::Text || kind == CellKind::Memo)) return s->compare(*t) < 0 ? -1 : *s != *t;
     return std::nullopt;
 }
 

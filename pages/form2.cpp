@@ -254,10 +254,11 @@ void Form2::PushButton3_Click() {
         } catch (const ImportGivenUp&) {
             givenUp = true;
         }
-        givenUp = givenUp || closeAsked_;
     });
-    if (givenUp) {
-        endAfterGivenUpImport();
+    // A close asked for meanwhile (also during a question, or an import that failed) ends the
+    // program now; only an import's own copy is thrown away, never edits kept from before.
+    if (givenUp || closeAsked_) {
+        endAfterClose(!keepEdits);
         return;
     }
     if (!imported) {  // a part of the table must not be edited and then written back as the whole
@@ -293,9 +294,10 @@ void Form2::PushButton3_Click() {
 
 // Closing the window during an import ends the program, as it does otherwise: the import stops
 // at its next progress report, and what it copied so far is thrown away, never edited.
-void Form2::endAfterGivenUpImport() {
+void Form2::endAfterClose(bool discardCopy) {
     try {
-        DiscardWorkingTable(ctx_, WorkingTableName(state_.currentTableFolder, state_.currentTableName));
+        if (discardCopy)
+            DiscardWorkingTable(ctx_, WorkingTableName(state_.currentTableFolder, state_.currentTableName));
     } catch (const std::exception& e) {
         ctx_.message(std::string("The part of the table copied so far could not be removed: ") + e.what(),
                      mb::OkOnly | mb::Exclamation);

@@ -70,7 +70,7 @@ private:
     bool mayReplaceWorkingTable(ErrorTrap& trap, bool& keepEdits);
     // Asks for the password of a protected chosen table; false when it is not given or wrong.
     bool unlockTable(ErrorTrap& trap, std::string& password);
-    void endAfterGivenUpImport();
+    void endAfterClose(bool discardCopy);
     struct ImportGivenUp {};
 
     AppContext& ctx_;

@@ -271,6 +271,8 @@ bool GridModel::commitNewRow(std::string& reason, int& faultColumn) {
         return true;
     }
     std::int64_t rowid = 0;
+    // Defaults and numbers go in only with the row: a refused row keeps just what was typed.
+    const std::vector<pdx::Value> typed = pending_;
     try {
         fillDefaults();
         // An autoincrement field left empty is numbered as the table would number it.
@@ -278,9 +280,13 @@ bool GridModel::commitNewRow(std::string& reason, int& faultColumn) {
             if (pdx::isNull(pending_[static_cast<size_t>(c)]))
                 pending_[static_cast<size_t>(c)] = std::max(next, source_->NextNumber(c));
         reason = newRowRefusal(faultColumn);
-        if (!reason.empty()) return false;
+        if (!reason.empty()) {
+            pending_ = typed;
+            return false;
+        }
         rowid = source_->Insert(pending_);
     } catch (const std::exception& e) {
+        pending_ = typed;
         reason = e.what();
         faultColumn = -1;
         return false;

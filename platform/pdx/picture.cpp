@@ -1,5 +1,6 @@
 #include "platform/pdx/picture.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -83,25 +84,41 @@ private:
     std::size_t i_ = 0;
 };
 
-// Depth-first search for the first way the text fits, each item passing the rest of the match on
-// to what follows it. A step budget bounds the search: pictures are short, but repeats nested in
-// choices could otherwise take exponential time on an unlucky text.
+// Depth-first search for the ways the text fits, each item passing the rest of the match on to
+// what follows it. A step budget bounds the time (repeats nested in choices could otherwise take
+// exponential time on an unlucky text) and a depth budget the stack (each character matched goes
+// a few calls deeper).
 class Matcher {
 public:
     using Next = std::function<bool(std::size_t)>;
-    Matcher(const std::u32string& text, const std::string& picture) : t_(text), picture_(picture) {}
+    // filling: constants left out of the text may be filled in.
+    Matcher(const std::u32string& text, const std::string& picture, bool filling)
+        : t_(text), picture_(picture), filling_(filling) {}
 
-    std::optional<std::string> run(const Item& root) {
-        if (!match(root, 0, [&](std::size_t p) { return p == t_.size(); })) return std::nullopt;
-        return utf8Of(out_);
+    // Every distinct text the picture makes of the typed one, up to two (two means: ambiguous).
+    std::vector<std::u32string> run(const Item& root) {
+        match(root, 0, [&](std::size_t p) {
+            if (p == t_.size() && std::find(found_.begin(), found_.end(), out_) == found_.end()) found_.push_back(out_);
+            // As typed, the first way decides; filled in, look on for a second way.
+            return !found_.empty() && (!filling_ || found_.size() >= 2);
+        });
+        return found_;
     }
 
 private:
     static constexpr int kStepBudget = 200000;
+    static constexpr int kDepthBudget = 4000;
+
+    struct Deeper {
+        explicit Deeper(int& depth) : depth_(++depth) {}
+        ~Deeper() { --depth_; }
+        int& depth_;
+    };
 
     bool match(const Item& it, std::size_t p, const Next& next) {
-        if (++steps_ > kStepBudget)
+        if (++steps_ > kStepBudget || depth_ >= kDepthBudget)
             throw Error("The picture " + picture_ + " is too intricate to check this value against.");
+        const Deeper deeper(depth_);
         const std::size_t mark = out_.size();
         bool ok = false;
         switch (it.kind) {
@@ -168,19 +185,23 @@ private:
         return next(p + 1);
     }
 
-    // A constant is typed as it stands (letters in either case), or left out and filled in.
+    // A constant is typed as it stands (letters in either case), or, when filling, left out and
+    // filled in.
     bool constant(char32_t c, std::size_t p, const Next& next) {
         const std::size_t mark = out_.size();
         out_ += c;
         if (p < t_.size() && upperCharacter(t_[p]) == upperCharacter(c) && next(p + 1)) return true;
         out_.resize(mark + 1);
-        return next(p);
+        return filling_ && next(p);
     }
 
     const std::u32string& t_;
     const std::string& picture_;
+    const bool filling_;
     std::u32string out_;
+    std::vector<std::u32string> found_;
     int steps_ = 0;
+    int depth_ = 0;
 };
 
 }  // namespace
@@ -190,8 +211,19 @@ Picture::Picture(std::string_view utf8)
 
 Picture::~Picture() = default;
 
+// The text as typed first; only when it does not fit so are constants filled in, and then only
+// where that gives one text (in {Jun,Jul}, "Ju" could be either).
 std::optional<std::string> Picture::fit(std::string_view utf8) const {
-    return Matcher(charactersOf(utf8), text_).run(*root_);
+    const std::u32string text = charactersOf(utf8);
+    if (text.size() > kLongestText) throw Error("The value is too long to check against the picture " + text_ + ".");
+    for (const bool filling : {false, true}) {
+        const auto ways = Matcher(text, text_, filling).run(*root_);
+        if (ways.size() == 1) return utf8Of(ways[0]);
+        if (ways.size() > 1)
+            throw Error("\"" + std::string(utf8) + "\" fits the picture " + text_ + " more than one way (\"" +
+                        utf8Of(ways[0]) + "\" or \"" + utf8Of(ways[1]) + "\"): type more of it.");
+    }
+    return std::nullopt;
 }
 
 }  // namespace pdx

@@ -19,10 +19,13 @@ public:
     Picture& operator=(const Picture&) = delete;
 
     const std::string& text() const { return text_; }
+    // The longest text a picture is checked against (an Alpha field holds 255 characters).
+    static constexpr std::size_t kLongestText = 255;
+
     // The text as the picture makes it: letters in capitals or small letters where it says so,
     // constants left out filled in (as typing "5551234" into "(408)###-####" gives
-    // "(408)555-1234"); nothing when the text does not fit. Throws pdx::Error when the picture is
-    // too intricate to settle for this text.
+    // "(408)555-1234"); nothing when the text does not fit. Throws pdx::Error when the text fits
+    // more than one way, is longer than kLongestText, or the picture is too intricate to settle.
     std::optional<std::string> fit(std::string_view utf8) const;
 
     struct Item;

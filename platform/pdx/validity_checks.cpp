@@ -112,11 +112,24 @@ private:
         for (auto [present, target] :
              {std::pair{min, &check.minimum}, {max, &check.maximum}, {def, &check.defaultValue}})
             if (present) *target = value(f, std::exchange(at, at + size));
+        // Text bounds compare under the table's sort order, which this program cannot be sure of.
+        if (f.type == FieldType::Alpha && (min || max)) {
+            check.minimum = check.maximum = std::monostate{};
+            out.notEnforced.push_back("the smallest and largest text allowed in \"" + f.name + "\"");
+        }
         if (lookup) {
             out.notEnforced.push_back("the lookup of \"" + f.name + "\" in the table " + text(at, kLookupName));
             at += kLookupSize;
         }
         if (picture) at = pictureOf(f, at, b_[p + 1], check, out);
+        // A date's or a number's picture describes the form the engine shows it in, not the one
+        // typed here; only text and whole numbers are held to theirs.
+        const bool typedAsPictured =
+            f.type == FieldType::Alpha || f.type == FieldType::Short || f.type == FieldType::Long;
+        if (!check.picture.empty() && !typedAsPictured) {
+            out.notEnforced.push_back("the picture " + check.picture + " of \"" + f.name + "\"");
+            check.picture.clear();
+        }
         return at;
     }
 
@@ -150,9 +163,9 @@ std::vector<std::uint8_t> contents(const std::filesystem::path& file) {
 
 ValidityChecks readValidityChecks(const std::filesystem::path& dbFile, const Schema& schema,
                                   std::uint8_t changeCount2) {
-    const auto val = findCompanion(dbFile, "VAL");
-    if (!val) return {};
     try {
+        const auto val = findCompanion(dbFile, "VAL");
+        if (!val) return {};
         return ValFile(contents(*val), schema).read(changeCount2);
     } catch (const Error& e) {
         return {{},

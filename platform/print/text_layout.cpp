@@ -128,19 +128,20 @@ void AppendWrappedRow(std::string& out, const Cells& cells, const std::vector<in
 
 int LineCount(const std::string& block) { return static_cast<int>(std::count(block.begin(), block.end(), '\n')); }
 
-// Blocks on pages of the filter's length, a row's lines kept together where they fit a page;
-// each page after the first opens with a form feed and the heading (the first block) again.
-// A page filled to its last line gets no form feed: the filter turns it itself, and a form feed
-// there would leave a blank page.
+// Blocks on pages, a row's lines kept together where they fit a page; each page after the first
+// opens with a form feed and the heading (the first block) again. A page is left one line short
+// of the filter's: a form feed after a page filled to its last line would leave a blank page, and
+// one short page fits US Letter and A4 alike, whichever the queue's paper is.
 std::string Paginate(const std::vector<std::string>& blocks, bool heading, int linesPerPage) {
+    const int room = std::max(1, linesPerPage - 1);
     std::string out;
     int used = 0;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const int lines = LineCount(blocks[i]);
-        if (i > 0 && used > 0 && used + lines > linesPerPage) {
-            if (used < linesPerPage) out += '\f';
+        if (i > 0 && used > 0 && used + lines > room) {
+            out += '\f';
             used = 0;
-            if (heading && LineCount(blocks[0]) + lines <= linesPerPage) {
+            if (heading && LineCount(blocks[0]) + lines <= room) {
                 out += blocks[0];
                 used = LineCount(blocks[0]);
             }

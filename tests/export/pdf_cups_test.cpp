@@ -199,7 +199,7 @@ private:
     bool ok_;
 };
 
-TEST_F(PdfCupsTest, AQueueDescribedInOtherLetterCaseIsMissingAndTheExportShowsNothing) {
+TEST_F(PdfCupsTest, AQueueDescribedInOtherLetterCaseIsMissingAndTheExportSaysSo) {
     ASSERT_EQ(Shell(std::string("lpoptions -d ") + kOfficeQueue).status, 0);
     const DescriptionChanged lowerCase("quillmere pdf writer");
     ASSERT_TRUE(lowerCase.ok());
@@ -212,7 +212,8 @@ TEST_F(PdfCupsTest, AQueueDescribedInOtherLetterCaseIsMissingAndTheExportShowsNo
     EXPECT_EQ(dialogs.messages[0].text, PdfPrinterInstructions());
 
     exportPdf(launcher);
-    EXPECT_EQ(dialogs.messages.size(), 1u) << "the export showed something";
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, PdfPrinterInstructions());
     EXPECT_TRUE(launcher.runs.empty());
     EXPECT_EQ(LpstatDefault(), before);
     EXPECT_TRUE(temp.names().empty());
@@ -298,6 +299,37 @@ TEST_F(PdfCupsTest, AWideTableArrivesWithEveryRowOnOneLineInAPdfNamedAfterTheTab
     EXPECT_TRUE(
         std::regex_match(std::filesystem::path(*pdf).filename().string(), std::regex("CUSTOMER(-job_[0-9]+)?\\.pdf")))
         << *pdf;
+}
+
+// Many rows, portrait and landscape: every page of the PDF opens with the headings, and no page is
+// blank.
+TEST_F(PdfCupsTest, EveryPageOpensWithTheHeadings) {
+    ASSERT_EQ(Shell(std::string("lpoptions -d ") + kOfficeQueue).status, 0);
+    for (const std::size_t width : {4u, 30u}) {
+        SCOPED_TRACE(width);
+        grid.captions = {"Id", "Name", "City", "Notes"};
+        grid.rows.clear();
+        for (int r = 0; r < 150; ++r)
+            grid.rows.push_back(
+                {std::to_string(r), "N" + std::to_string(r), std::string(width, 'c'), std::string(width, 'n')});
+        const auto pdfsBefore = PdfFiles(*folder);
+        SpawnLauncher launcher;
+        exportPdf(launcher, "PAGES");
+        const auto pdf = WaitForPdf(*folder, pdfsBefore, {Line(grid.rows.back())});
+        ASSERT_TRUE(pdf);
+        const std::string text = Shell("pdftotext -layout " + ShellWord(*pdf) + " -").output;
+        std::vector<std::string> pages{""};
+        for (const char c : text)
+            if (c == '\f') pages.emplace_back();
+            else pages.back().push_back(c);
+        if (pages.back().find_first_not_of(" \n") == std::string::npos) pages.pop_back();
+        EXPECT_GE(pages.size(), 3u);
+        for (const auto& page : pages) {
+            const auto first = page.find_first_not_of(" \n");
+            EXPECT_EQ(page.compare(first == std::string::npos ? 0 : first, 2, "Id"), 0) << page.substr(0, 200);
+        }
+        dialogs.messages.clear();
+    }
 }
 
 }  // namespace

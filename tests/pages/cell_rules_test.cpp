@@ -119,6 +119,10 @@ TEST(CellRules, TheTablesBoundsHoldOnTheColumnsScale) {
     addFieldCheck(bcd, {false, {}, pdx::Decimal{"10.50"}, {}, ""});
     EXPECT_TRUE(refused(bcd, "10.51"));
     EXPECT_FALSE(refused(bcd, "9.99"));
+    EXPECT_FALSE(refused(bcd, "-99999999999999999999999999.99"));
+    addFieldCheck(bcd, {false, pdx::Decimal{"-12345678901234567890.01"}, {}, {}, ""});  // beyond a double's digits
+    EXPECT_TRUE(refused(bcd, "-12345678901234567890.02"));
+    EXPECT_FALSE(refused(bcd, "-12345678901234567890"));
     CellRule year = cellRuleFor("INT", pdx::Field{"y", pdx::FieldType::Short, 2});
     addFieldCheck(year, {false, std::int64_t{1900}, {}, {}, "19##"});
     EXPECT_EQ(std::get<std::int64_t>(stored(year, "1985")), 1985);

@@ -65,6 +65,7 @@ TEST(ValidityChecks, ANewRowTakesTheDefaultsAndUncheckedRulesAreNamed) {
     rig.editCell(added, "Area Code", "000");
     EXPECT_FALSE(rig.form3().DataGrid1->commitOpenEditor());
     EXPECT_NE(rig.dialogs.messages.back().text.find("\"Full State\" needs a value"), std::string::npos);
+    EXPECT_EQ(rig.shown(added, "Country"), "") << "a refused row keeps only what was typed";
     rig.editCell(added, "Full State", "Nowhere State");
     EXPECT_TRUE(rig.form3().DataGrid1->commitOpenEditor());
     EXPECT_EQ(rig.shown(added, "Country"), "Nowhere");

@@ -40,6 +40,9 @@ TEST(Picture, FitsTextTheWayTheEngineDoes) {
         {"#&#&#&", "1a2b3c", "1A2B3C"},
         {";#@", "#x", "#x"},
         {"###", "1234", no},
+        {"{Mr,Mrs,Ms}", "Ms", "Ms"},  // as typed before anything is filled in
+        {"{Mr,Mrs,Ms}", "mrs", "Mrs"},
+        {"*{ab,a}b", "ababab", "ababab"},
     };
     for (const auto& c : cases) EXPECT_EQ(pdx::Picture(c.picture).fit(c.text), c.fitted) << c.picture << " " << c.text;
 }
@@ -48,6 +51,12 @@ TEST(Picture, MalformedOrIntricatePicturesAreErrorsNotHangs) {
     for (const char* bad : {"[##", "##]", "{a,b", "*", "#;"}) EXPECT_THROW(pdx::Picture{bad}, pdx::Error) << bad;
     // Every split of the ones into # and ## is tried before the b fails: the budget ends it.
     EXPECT_THROW(pdx::Picture("*{#,##}x").fit(std::string(60, '1') + "b"), pdx::Error);
+    // Deep repeats end at the depth budget, long texts before the search: never a stack overflow.
+    EXPECT_THROW(pdx::Picture("*200*200x").fit("x"), pdx::Error);
+    EXPECT_THROW(pdx::Picture("*#").fit(std::string(32767, '1')), pdx::Error);
+    EXPECT_EQ(pdx::Picture("*#").fit(std::string(255, '1')), std::string(255, '1'));
+    // Filled in two ways is no fit: the user types more.
+    EXPECT_THROW(pdx::Picture("{Jun,Jul}").fit("Ju"), pdx::Error);
 }
 
 pdx::ValidityChecks checksOf(const fs::path& db) {
@@ -91,6 +100,10 @@ TEST(ValidityChecks, StaleOrDamagedFilesAreNotedNotObeyed) {
     const fs::path db = vts::test::copyFamily(fixture("db"), "AREACODE", dir.path());
     const fs::path val = dir / "AREACODE.VAL";
     const auto original = readBytes(val);
+    writeBytes(dir / "areacode.val", original);  // two of them: which one holds is not known
+    EXPECT_TRUE(checksOf(db).fields.empty());
+    EXPECT_EQ(checksOf(db).notEnforced.size(), 1u);
+    fs::remove(dir / "areacode.val");
     auto stale = original;
     stale[0] ^= 1;
     writeBytes(val, stale);
