@@ -8,7 +8,7 @@
 #include "fsutil/folder_picker.h"
 #include "pages/form2.h"
 #include "pages/kept_edits.h"
-#include "platform/pdx/name_case.h"
+#include "platform/pdx/format/name_case.h"
 #include "platform/shell/dialogs.h"
 #include "platform/ui/settings_store.h"
 

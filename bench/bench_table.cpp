@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/pdx/writer.h"
+#include "platform/pdx/write/writer.h"
 
 namespace vts::bench {
 

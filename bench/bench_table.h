@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace vts::bench {
 

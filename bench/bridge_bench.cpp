@@ -15,8 +15,8 @@
 #include "bench/bench_table.h"
 #include "bridge/paradox.h"
 #include "platform/db/connection.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/write/writer.h"
 
 namespace {
 

@@ -18,9 +18,9 @@ extern "C" {
 #include <vector>
 
 #include "bench/bench_table.h"
-#include "platform/pdx/header.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/format/header.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/write/writer.h"
 
 namespace {
 

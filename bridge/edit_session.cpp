@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/pdx/fnv1a.h"
+#include "platform/pdx/format/fnv1a.h"
 
 namespace vts {
 

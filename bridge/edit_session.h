@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/pdx/family_lock.h"
+#include "platform/pdx/io/family_lock.h"
 #include "platform/shell/app_context.h"
 
 namespace vts {

@@ -1,6 +1,6 @@
 // IfNull: a value, or the replacement when the value is Null.
 #pragma once
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace vts {
 

@@ -2,9 +2,9 @@
 #include "bridge/paradox.h"
 #include "bridge/path_text.h"
 #include "fsutil/folder_scan.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/name_case.h"
-#include "platform/pdx/table_replace.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/format/name_case.h"
+#include "platform/pdx/replace/table_replace.h"
 #include "platform/shell/error_trap.h"
 
 namespace vts {

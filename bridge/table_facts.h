@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/pdx/validity_checks.h"
+#include "platform/pdx/read/validity_checks.h"
 
 namespace vts {
 

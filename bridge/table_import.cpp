@@ -8,11 +8,11 @@
 #include "platform/db/connection.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/family_lock.h"
-#include "platform/pdx/family_signature.h"
-#include "platform/pdx/table_replace.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/io/family_lock.h"
+#include "platform/pdx/io/family_signature.h"
+#include "platform/pdx/replace/table_replace.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace vts {
 

@@ -4,10 +4,10 @@
 #include "bridge/table_facts.h"
 #include "fsutil/folder_scan.h"
 #include "platform/db/connection.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/fixed_fields.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/validity_checks.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/write/fixed_fields.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/validity_checks.h"
 
 namespace vts {
 

@@ -7,7 +7,7 @@
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
 #include "platform/db/paradox_table.h"
-#include "platform/pdx/family.h"
+#include "platform/pdx/io/family.h"
 #include "platform/shell/errors.h"
 
 namespace vts {

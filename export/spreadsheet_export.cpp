@@ -6,7 +6,7 @@
 
 #include "export/grid_walk.h"
 #include "platform/shell/error_trap.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 #include "platform/xlsx/application.h"
 #include "platform/xlsx/spreadsheet_program.h"

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <random>
 
-#include "platform/pdx/staged_file_writer.h"
+#include "platform/pdx/io/staged_file_writer.h"
 #include "platform/shell/errors.h"
 
 namespace vts {

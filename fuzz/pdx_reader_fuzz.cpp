@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/pdx/reader.h"
-#include "platform/pdx/secondary_index.h"
-#include "platform/pdx/table_check.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/secondary_index.h"
+#include "platform/pdx/check/table_check.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace vts {
 

@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/pdx/codepage.h"
-#include "platform/pdx/picture.h"
-#include "platform/pdx/types.h"
-#include "platform/pdx/validity_checks.h"
+#include "platform/pdx/format/codepage.h"
+#include "platform/pdx/format/picture.h"
+#include "platform/pdx/format/types.h"
+#include "platform/pdx/read/validity_checks.h"
 
 namespace vts {
 

@@ -8,7 +8,7 @@
 
 #include "platform/shell/errors.h"
 
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace vts {
 

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/pdx/codec.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/write/writer.h"
 
 namespace fs = std::filesystem;
 

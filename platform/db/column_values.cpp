@@ -4,7 +4,7 @@
 
 #include "platform/db/paradox_values.h"
 #include "platform/db/stored_values.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace db {
 

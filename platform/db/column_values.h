@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -11,7 +11,7 @@
 #include "platform/db/select_into.h"
 #include "platform/db/source_structure.h"
 #include "platform/db/write_hooks.h"
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

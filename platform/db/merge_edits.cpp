@@ -6,7 +6,7 @@
 #include "platform/db/edit_base.h"
 #include "platform/db/source_structure.h"
 #include "platform/db/working_table.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace db {
 

@@ -3,7 +3,7 @@
 
 #include "platform/db/jet_types.h"
 #include "platform/db/stored_values.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {

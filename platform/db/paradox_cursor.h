@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/db/cursor.h"
-#include "platform/pdx/reader.h"
+#include "platform/pdx/read/reader.h"
 
 namespace db {
 

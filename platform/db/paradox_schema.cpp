@@ -7,8 +7,8 @@
 
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_values.h"
-#include "platform/pdx/codec.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {

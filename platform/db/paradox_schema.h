@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/db/working_table.h"
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -1,9 +1,9 @@
 #include "platform/db/paradox_table.h"
 
 #include "platform/db/paradox_cursor.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/family_lock.h"
-#include "platform/pdx/table_replace.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/io/family_lock.h"
+#include "platform/pdx/replace/table_replace.h"
 #include "platform/shell/errors.h"
 
 namespace db {

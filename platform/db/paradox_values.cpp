@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "platform/db/stored_values.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {

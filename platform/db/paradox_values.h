@@ -1,7 +1,7 @@
 // Turns a working-table value (its text form or SQLite's stored form) back into the value of a
 // Paradox field.
 #pragma once
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

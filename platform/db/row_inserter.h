@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/db/sqlite_handle.h"
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -7,11 +7,11 @@
 #include "platform/db/source_structure.h"
 #include "platform/shell/ascii_case.h"
 #include "platform/db/stored_values.h"
-#include "platform/pdx/family_signature.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/secondary_index.h"
-#include "platform/pdx/table_replace.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/io/family_signature.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/secondary_index.h"
+#include "platform/pdx/replace/table_replace.h"
+#include "platform/pdx/write/writer.h"
 #include "platform/shell/errors.h"
 
 namespace db {

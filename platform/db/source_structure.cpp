@@ -3,7 +3,7 @@
 #include "platform/db/source_structure.h"
 
 #include "platform/db/edit_base.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 
 namespace db {

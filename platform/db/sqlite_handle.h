@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/db/paradox_values.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace db {
 

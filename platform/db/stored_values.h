@@ -2,7 +2,7 @@
 // straight into a Paradox field value.
 #pragma once
 #include "platform/db/sqlite_handle.h"
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 
 namespace db {
 

@@ -56,16 +56,21 @@ private:
     bool active_;
 };
 
-}  // namespace
-
-int QtDialogs::messageBox(const std::string& text, int style, const std::string& caption) {
-    QMessageBox box(owner());
+// The text, caption and icon every message box starts from.
+void prepare(QMessageBox& box, const std::string& text, int style, const std::string& caption) {
     // Message texts use CR LF and bare CR as line breaks.
     QString body = q(text);
     body.replace("\r\n", "\n").replace('\r', '\n');
     box.setText(body);
     box.setWindowTitle(q(caption));
     box.setIcon(iconOf(style));
+}
+
+}  // namespace
+
+int QtDialogs::messageBox(const std::string& text, int style, const std::string& caption) {
+    QMessageBox box(owner());
+    prepare(box, text, style, caption);
     fitCaption(box);
     ArrowWhileShown arrow;
     if ((style & 7) == mb::YesNoCancel) {
@@ -86,11 +91,7 @@ int QtDialogs::messageBox(const std::string& text, int style, const std::string&
 
 int QtDialogs::messageBoxWithOptOut(const std::string& text, int style, const std::string& caption, bool& optOut) {
     QMessageBox box(owner());
-    QString body = q(text);
-    body.replace("\r\n", "\n").replace('\r', '\n');
-    box.setText(body);
-    box.setWindowTitle(q(caption));
-    box.setIcon(iconOf(style));
+    prepare(box, text, style, caption);
     auto* never = new QCheckBox("Do not show this again", &box);
     never->setChecked(optOut);
     box.setCheckBox(never);

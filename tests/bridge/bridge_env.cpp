@@ -1,6 +1,6 @@
 #include "bridge_env.h"
 #include "bridge/edit_session.h"
-#include "platform/pdx/family.h"
+#include "platform/pdx/io/family.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/replace_debris.h"
 
@@ -14,8 +14,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/pdx/reader.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/write/writer.h"
 
 extern "C" {
 #include <paradox.h>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/types.h"
 #include "platform/shell/app_context.h"
 #include "platform/shell/dialogs.h"
 #include "platform/shell/launcher.h"

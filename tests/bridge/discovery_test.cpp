@@ -7,8 +7,8 @@
 
 #include "bridge/paradox.h"
 #include "bridge_env.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/replace_journal.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/replace/replace_journal.h"
 #include "platform/shell/error_trap.h"
 #include "tests/support/headless.h"
 

@@ -8,7 +8,7 @@
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "tests/support/replace_debris.h"
-#include "platform/pdx/family.h"
+#include "platform/pdx/io/family.h"
 
 namespace vts::test {
 namespace {

@@ -10,9 +10,9 @@
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "tests/support/replace_debris.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/secondary_index.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/secondary_index.h"
 #include "tests/support/headless.h"
 
 namespace vts::test {

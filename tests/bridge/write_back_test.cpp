@@ -9,8 +9,8 @@
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "tests/support/replace_debris.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/reader.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/read/reader.h"
 
 namespace vts::test {
 namespace {

@@ -6,7 +6,7 @@
 #include "bridge/paradox.h"
 #include "bridge/edit_session.h"
 #include "export/printer_check.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/write/writer.h"
 #include "platform/print/memory_printers.h"
 #include "tests/pages/page_rig.h"
 

@@ -1,7 +1,7 @@
 // The user's whole road on copies of real tables: folder page, table list, grid, edits, close,
 // and the edited table back in the Paradox folder.
 #include "tests/pages/page_rig.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/write/writer.h"
 
 namespace vts {
 namespace {

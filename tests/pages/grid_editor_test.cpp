@@ -9,7 +9,7 @@
 #include "export/export_context.h"
 #include "export/text_export_menu.h"
 #include "pages/grid_model.h"
-#include "platform/pdx/secondary_index.h"
+#include "platform/pdx/read/secondary_index.h"
 #include "tests/pages/page_rig.h"
 
 namespace vts {

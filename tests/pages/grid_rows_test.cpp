@@ -3,7 +3,7 @@
 #include <QAction>
 
 #include "bridge/paradox.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 #include "pages/grid_model.h"
 #include "tests/pages/page_rig.h"
 

@@ -1,8 +1,8 @@
 // Password-protected tables through the pages: the chooser asks for the password (once per
 // opening, never kept), a wrong one changes nothing, and the edited table goes back protected
 // with the same password.
-#include "platform/pdx/password_key.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/protect/password_key.h"
+#include "platform/pdx/write/writer.h"
 #include "tests/pages/page_rig.h"
 
 namespace vts::test {

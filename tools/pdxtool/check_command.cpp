@@ -1,7 +1,7 @@
 // pdxtool check: every fault of a table family on its own line, then a summary line.
 #include <ostream>
 
-#include "platform/pdx/table_check.h"
+#include "platform/pdx/check/table_check.h"
 #include "tools/pdxtool/commands.h"
 
 namespace pdxtool {

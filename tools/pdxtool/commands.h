@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "platform/pdx/reader.h"
+#include "platform/pdx/read/reader.h"
 
 namespace pdxtool {
 

@@ -3,10 +3,10 @@
 // read (a wrong password) is not copied.
 #include <algorithm>
 
-#include "platform/pdx/family.h"
-#include "platform/pdx/name_case.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/staged_file_writer.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/format/name_case.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/io/staged_file_writer.h"
 #include "tools/pdxtool/commands.h"
 
 namespace pdxtool {

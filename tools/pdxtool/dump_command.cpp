@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <ostream>
 
-#include "platform/pdx/codec.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/format/value_text.h"
 #include "tools/pdxtool/commands.h"
 
 namespace pdxtool {

@@ -4,12 +4,12 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/pdx/codepage.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/index_tree.h"
-#include "platform/pdx/input_file.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/secondary_index.h"
+#include "platform/pdx/format/codepage.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/check/index_tree.h"
+#include "platform/pdx/io/input_file.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/secondary_index.h"
 #include "tools/pdxtool/commands.h"
 
 namespace pdxtool {

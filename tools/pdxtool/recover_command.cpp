@@ -1,8 +1,8 @@
 // pdxtool recover: settles by hand the saves a crash or an error cut short in one folder.
 #include <ostream>
 
-#include "platform/pdx/table_replace.h"
-#include "platform/pdx/undo_by_names.h"
+#include "platform/pdx/replace/table_replace.h"
+#include "platform/pdx/replace/undo_by_names.h"
 #include "tools/pdxtool/commands.h"
 
 namespace pdxtool {

@@ -12,8 +12,8 @@
 #include "tests/support/fixture_copy.h"
 #include "tests/support/fixtures.h"
 #include "platform/db/connection.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/format/value_text.h"
 
 namespace dbtest {
 

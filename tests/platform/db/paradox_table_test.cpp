@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "db_test_support.h"
-#include "platform/pdx/family_lock.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/io/family_lock.h"
+#include "platform/pdx/write/writer.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
 #include "platform/shell/errors.h"

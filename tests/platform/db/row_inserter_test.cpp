@@ -4,7 +4,7 @@
 
 #include "db_test_support.h"
 #include "platform/db/row_inserter.h"
-#include "platform/pdx/value_text.h"
+#include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;

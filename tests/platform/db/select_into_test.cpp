@@ -7,8 +7,8 @@
 #include "db_test_support.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/reader.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/read/reader.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;

@@ -8,8 +8,8 @@
 #include "db_test_support.h"
 #include "platform/db/column_values.h"
 #include "platform/db/paradox_values.h"
-#include "platform/pdx/value_text.h"
-#include "platform/pdx/codec.h"
+#include "platform/pdx/format/value_text.h"
+#include "platform/pdx/format/codec.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;

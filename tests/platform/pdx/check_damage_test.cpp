@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/pdx/codec.h"
-#include "platform/pdx/header.h"
-#include "platform/pdx/table_check.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
+#include "platform/pdx/check/table_check.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/pdx/table_check.h"
-#include "platform/pdx/table_cipher.h"
+#include "platform/pdx/check/table_check.h"
+#include "platform/pdx/protect/table_cipher.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
 

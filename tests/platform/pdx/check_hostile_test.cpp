@@ -7,7 +7,7 @@
 #include <iterator>
 #include <random>
 
-#include "platform/pdx/table_check.h"
+#include "platform/pdx/check/table_check.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"

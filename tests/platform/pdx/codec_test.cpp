@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/pdx/codec.h"
+#include "platform/pdx/format/codec.h"
 
 using namespace pdx;
 

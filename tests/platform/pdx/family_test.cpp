@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "platform/pdx/family.h"
+#include "platform/pdx/io/family.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"
 

@@ -7,15 +7,15 @@
 #include <map>
 #include <set>
 
-#include "platform/pdx/codepage.h"
-#include "platform/pdx/header.h"
-#include "platform/pdx/index_layout.h"
-#include "platform/pdx/kept_key_order.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/schema_writer.h"
-#include "platform/pdx/secondary_index.h"
-#include "platform/pdx/secondary_index_writer.h"
-#include "platform/pdx/text_collation.h"
+#include "platform/pdx/format/codepage.h"
+#include "platform/pdx/format/header.h"
+#include "platform/pdx/write/index_layout.h"
+#include "platform/pdx/write/kept_key_order.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/write/schema_writer.h"
+#include "platform/pdx/read/secondary_index.h"
+#include "platform/pdx/write/secondary_index_writer.h"
+#include "platform/pdx/format/text_collation.h"
 #include "tests/platform/pdx/writer_test_support.h"
 
 namespace {

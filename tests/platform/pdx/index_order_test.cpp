@@ -3,8 +3,8 @@
 // order values, and the refusals where neither applies; which indexes a new schema drops.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/block_writer.h"
-#include "platform/pdx/index_header.h"
+#include "platform/pdx/write/block_writer.h"
+#include "platform/pdx/format/index_header.h"
 #include "tests/platform/pdx/index_test_support.h"
 #include "tests/support/temp_dir.h"
 

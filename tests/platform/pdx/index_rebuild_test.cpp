@@ -3,8 +3,8 @@
 // out as ours (one 2 KiB block), its index and tree blocks are byte-identical too.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/family.h"
-#include "platform/pdx/index_header.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/format/index_header.h"
 #include "tests/platform/pdx/index_test_support.h"
 #include "tests/support/temp_dir.h"
 

@@ -14,13 +14,13 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "platform/pdx/block_chain.h"
-#include "platform/pdx/codec.h"
-#include "platform/pdx/header.h"
-#include "platform/pdx/input_file.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/secondary_index.h"
-#include "platform/pdx/secondary_index_writer.h"
+#include "platform/pdx/read/block_chain.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
+#include "platform/pdx/io/input_file.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/secondary_index.h"
+#include "platform/pdx/write/secondary_index_writer.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/child_process.h"
 

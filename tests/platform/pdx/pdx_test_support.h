@@ -10,7 +10,7 @@
 #include "tests/support/error_of.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/fixtures.h"
-#include "platform/pdx/reader.h"
+#include "platform/pdx/read/reader.h"
 
 namespace pdxtest {
 

@@ -1,8 +1,8 @@
 // Code-page conversion: single-byte tables, multibyte pages, undefined bytes, refusals.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/codepage.h"
-#include "platform/pdx/types.h"
+#include "platform/pdx/format/codepage.h"
+#include "platform/pdx/format/types.h"
 
 using pdx::CodePage;
 

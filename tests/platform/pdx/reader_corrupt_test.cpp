@@ -2,7 +2,7 @@
 // fault, never a crash, a hang or wrong data.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/codec.h"
+#include "platform/pdx/format/codec.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"
 

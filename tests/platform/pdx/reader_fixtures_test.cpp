@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/pdx/codec.h"
+#include "platform/pdx/format/codec.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 
 using namespace pdxtest;

@@ -11,7 +11,7 @@ extern "C" {
 #include <cstring>
 #include <memory>
 
-#include "platform/pdx/codepage.h"
+#include "platform/pdx/format/codepage.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 
 using namespace pdxtest;

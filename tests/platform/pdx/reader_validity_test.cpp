@@ -1,9 +1,9 @@
 // Validity checks: the picture language, and the .VAL files the engine wrote.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/picture.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/validity_checks.h"
+#include "platform/pdx/format/picture.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/read/validity_checks.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/temp_dir.h"

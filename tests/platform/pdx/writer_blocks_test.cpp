@@ -2,10 +2,10 @@
 // 4 KiB blocks, and beyond those the write is refused.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/block_writer.h"
-#include "platform/pdx/codepage.h"
-#include "platform/pdx/header_writer.h"
-#include "platform/pdx/schema_writer.h"
+#include "platform/pdx/write/block_writer.h"
+#include "platform/pdx/format/codepage.h"
+#include "platform/pdx/format/header_writer.h"
+#include "platform/pdx/write/schema_writer.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/pdx/codec.h"
-#include "platform/pdx/header_key.h"
-#include "platform/pdx/password_key.h"
-#include "platform/pdx/table_cipher.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header_key.h"
+#include "platform/pdx/protect/password_key.h"
+#include "platform/pdx/protect/table_cipher.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <optional>
 
-#include "platform/pdx/password_key.h"
-#include "platform/pdx/table_replace.h"
+#include "platform/pdx/protect/password_key.h"
+#include "platform/pdx/replace/table_replace.h"
 
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"

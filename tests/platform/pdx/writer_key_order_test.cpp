@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/pdx/kept_key_order.h"
+#include "platform/pdx/write/kept_key_order.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"

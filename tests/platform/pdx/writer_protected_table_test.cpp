@@ -2,8 +2,8 @@
 // written back protected with the same key, and read by pxlib with the same values.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/header.h"
-#include "platform/pdx/password_key.h"
+#include "platform/pdx/format/header.h"
+#include "platform/pdx/protect/password_key.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"

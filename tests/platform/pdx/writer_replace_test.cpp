@@ -11,9 +11,9 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/pdx/replace_journal.h"
-#include "platform/pdx/table_check.h"
-#include "platform/pdx/table_replace.h"
+#include "platform/pdx/replace/replace_journal.h"
+#include "platform/pdx/check/table_check.h"
+#include "platform/pdx/replace/table_replace.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
 #include "tests/support/replace_debris.h"

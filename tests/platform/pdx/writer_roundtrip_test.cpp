@@ -2,7 +2,7 @@
 // schema and values, by our reader and (tables without blob fields) by pxlib.
 #include <gtest/gtest.h>
 
-#include "platform/pdx/codepage.h"
+#include "platform/pdx/format/codepage.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
 

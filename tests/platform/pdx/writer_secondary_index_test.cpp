@@ -6,10 +6,10 @@
 
 #include <optional>
 
-#include "platform/pdx/header.h"
-#include "platform/pdx/index_fold.h"
-#include "platform/pdx/secondary_index.h"
-#include "platform/pdx/table_replace.h"
+#include "platform/pdx/format/header.h"
+#include "platform/pdx/format/index_fold.h"
+#include "platform/pdx/read/secondary_index.h"
+#include "platform/pdx/replace/table_replace.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"

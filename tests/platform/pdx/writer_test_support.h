@@ -22,10 +22,10 @@ extern "C" {
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fixture_copy.h"
-#include "platform/pdx/codec.h"
-#include "platform/pdx/family.h"
-#include "platform/pdx/reader.h"
-#include "platform/pdx/writer.h"
+#include "platform/pdx/format/codec.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/pdx/write/writer.h"
 
 namespace pdxtest {
 

@@ -1,0 +1,61 @@
+#include "platform/pdx/io/family_signature.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/format/fnv1a.h"
+#include "platform/pdx/format/types.h"
+
+namespace pdx {
+
+namespace {
+
+[[noreturn]] void fail(const std::filesystem::path& file, const char* what) {
+    throw Error(file.string() + ": cannot " + what + ": " + std::strerror(errno));
+}
+
+// Only to see a change that kept size and time.
+std::uint64_t checksum(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail(file, "open");
+    std::uint64_t h = kFnvStart;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            fail(file, "read");
+        }
+        if (n == 0) break;
+        h = fnv1a(std::string_view(buffer.data(), static_cast<std::size_t>(n)), h);
+    }
+    ::close(fd);
+    return h;
+}
+
+}  // namespace
+
+std::string familySignature(const std::filesystem::path& dir, const std::string& name) {
+    std::string out;
+    for (const auto& file : findFamily(dir, name)) {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) fail(file, "look at");  // a linked file: where it points
+        std::string kind = file.extension().string();
+        for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        out += kind + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+               std::to_string(st.st_mtim.tv_nsec);
+        if (kind == ".DB") out += " " + std::to_string(checksum(file));
+        out += ";";
+    }
+    return out;
+}
+
+}  // namespace pdx
