@@ -14,12 +14,6 @@
 
 namespace vts {
 
-std::string TempFolder() {
-    for (const char* name : {"TEMP", "TMPDIR"})
-        if (const char* value = std::getenv(name); value && *value) return value;
-    return "/tmp";
-}
-
 std::string CreateUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix) {
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::absolute(folder, ec);

@@ -2,10 +2,9 @@
 #pragma once
 #include <string>
 
-namespace vts {
+#include "platform/shell/temp_folder.h"
 
-// The folder named by TEMP, else TMPDIR, else "/tmp".
-std::string TempFolder();
+namespace vts {
 
 // Creates an empty file named prefix + six random characters + suffix in folder, readable
 // and writable by the user alone, and returns its absolute path. The name cannot have

@@ -9,15 +9,11 @@
 #include <vector>
 
 #include "platform/shell/errors.h"
+#include "platform/shell/temp_folder.h"
 
 namespace vts::xlsx {
 
 namespace fs = std::filesystem;
-
-std::string TempBase() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? tmp : "/tmp";
-}
 
 void RemoveSheetFolder(const std::string& folder) noexcept {
     std::error_code ignored;
@@ -27,7 +23,7 @@ void RemoveSheetFolder(const std::string& folder) noexcept {
 }
 
 PrivateFolder::PrivateFolder() {
-    std::string pattern = TempBase() + "/" + kSheetFolderPrefix + "XXXXXX";
+    std::string pattern = TempFolder() + "/" + kSheetFolderPrefix + "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (!::mkdtemp(buffer.data()))

@@ -6,16 +6,13 @@ namespace vts::xlsx {
 
 inline constexpr const char* kSheetFolderPrefix = "vts-sheet-";
 
-// $TMPDIR when set and not empty, else /tmp: where the sheet folders are made.
-std::string TempBase();
-
 // Removes folder and its contents, giving back the write permission that makeReadOnly took.
 // Failures are ignored: what stays is removed by a later RemoveStaleSheetFolders.
 void RemoveSheetFolder(const std::string& folder) noexcept;
 
 class PrivateFolder {
 public:
-    // Creates "vts-sheet-XXXXXX" (mode 0700) under TempBase(); throws vts::Error.
+    // Creates "vts-sheet-XXXXXX" (mode 0700) under TempFolder(); throws vts::Error.
     PrivateFolder();
     ~PrivateFolder();
     PrivateFolder(const PrivateFolder&) = delete;

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/shell/temp_folder.h"
 #include "platform/xlsx/private_folder.h"
 
 namespace vts::xlsx {
@@ -95,7 +96,7 @@ size_t RemoveStaleSheetFolders(const std::string& base, std::chrono::seconds gra
 
 size_t RemoveStaleSheetFolders() noexcept {
     try {
-        return RemoveStaleSheetFolders(TempBase());
+        return RemoveStaleSheetFolders(TempFolder());
     } catch (...) {
         return 0;
     }

@@ -17,7 +17,7 @@ inline constexpr std::chrono::seconds kSheetFolderGrace = std::chrono::minutes(1
 // Never throws: a folder that cannot be removed is tried again next time. Returns how many went.
 size_t RemoveStaleSheetFolders(const std::string& base, std::chrono::seconds grace = kSheetFolderGrace) noexcept;
 
-// The same under TempBase(), where the exports put them: for the program's start.
+// The same under TempFolder(), where the exports put them: for the program's start.
 size_t RemoveStaleSheetFolders() noexcept;
 
 }  // namespace vts::xlsx

@@ -1,5 +1,5 @@
 // Shared pieces of the PDF export tests, beside the exporter tests' grid and scratch folder:
-// the TXT bytes to expect, and environment variables set for one scope.
+// the TXT bytes to expect and the user's own default printer.
 #pragma once
 #include <stdlib.h>
 
@@ -10,6 +10,7 @@
 
 #include "platform/print/printer_system.h"
 #include "tests/export/export_test_support.h"
+#include "tests/support/scoped_env.h"
 
 namespace vts {
 inline void PrintTo(const PrinterChoice& choice, std::ostream* os) { *os << ChoiceName(choice); }
@@ -35,30 +36,5 @@ inline std::optional<PrinterChoice> Own(const std::string& name) {
     if (slash == std::string::npos) return PrinterChoice{name, ""};
     return PrinterChoice{name.substr(0, slash), name.substr(slash + 1)};
 }
-
-inline std::optional<std::string> Env(const char* name) {
-    const char* value = ::getenv(name);
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
-// Sets (or with nullopt removes) an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(std::string name, const std::optional<std::string>& value)
-        : name_(std::move(name)), old_(Env(name_.c_str())) {
-        set(value);
-    }
-    ~ScopedEnv() { set(old_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void set(const std::optional<std::string>& value) {
-        if (value) ::setenv(name_.c_str(), value->c_str(), 1);
-        else ::unsetenv(name_.c_str());
-    }
-    std::string name_;
-    std::optional<std::string> old_;
-};
 
 }  // namespace vts::test

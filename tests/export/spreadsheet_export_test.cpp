@@ -11,6 +11,7 @@
 #include "export/spreadsheet_export.h"
 #include "platform/xlsx/private_folder.h"
 #include "tests/export/export_test_support.h"
+#include "tests/support/scoped_env.h"
 
 extern char** environ;
 
@@ -18,22 +19,6 @@ namespace vts::test {
 namespace {
 
 // Sets an environment variable for one test and puts the old value back.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvOverride() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // A stand-in spreadsheet program that writes its arguments to "<itself>.args".
 std::string standInProgram(const ScratchDir& dir) {
     const auto path = dir.file("calc-standin");
@@ -57,7 +42,7 @@ print(widths)
 
 TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
     ScratchDir dir;
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
     FormStandIn form;
     const std::vector<std::string> captions = {"Id", "Name", "Note"};
     const Rows rows = {{"1", "Ann", "007"},
@@ -95,7 +80,7 @@ TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
 // only looks like a number stays text, and so does a cell that is not of its column's kind.
 TEST(SpreadsheetExport, ValuesKeepTheirKinds) {
     ScratchDir dir;
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
     FormStandIn form;
     FakeGrid grid(
         {"Zip", "Amount", "Day", "At", "Paid", "When"},
@@ -136,7 +121,7 @@ struct SpawnLauncher : RecordingLauncher {
 TEST(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
     ScratchDir dir;
     const auto standIn = standInProgram(dir);
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standIn);
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standIn);
     FormStandIn form;
     SpawnLauncher launcher;
     AppContext app{form.dialogs, launcher};
@@ -155,7 +140,7 @@ TEST(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
 }
 
 TEST(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", "/nonexistent/calc");
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", "/nonexistent/calc");
     FormStandIn form;
     form.app.appTitle = "Verdalith Table";
     form.pointer.setMousePointer(pointer::Hand);
@@ -181,7 +166,7 @@ TEST(SpreadsheetExport, MissingProgramMessageNamesWhatWasLookedFor) {
     const std::optional<std::string> oldChosen = chosen ? std::optional<std::string>(chosen) : std::nullopt;
     ::unsetenv("VTS_SPREADSHEET_PROGRAM");
     {
-        EnvOverride path("PATH", dir.path().string());  // no spreadsheet program on it
+        ScopedEnv path("PATH", dir.path().string());  // no spreadsheet program on it
         FormStandIn form;
         FakeGrid grid({"Id"}, {{"1"}});
         auto ctx = form.context(grid);
@@ -202,8 +187,8 @@ TEST(SpreadsheetExport, MissingProgramMessageNamesWhatWasLookedFor) {
 // and the workbook still opens with every cell, that one cut to the limit.
 TEST(SpreadsheetExport, OverlongTextIsCutReportedOnceAndTheRestOpens) {
     ScratchDir dir;
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
-    EnvOverride tmp("TMPDIR", dir.path().string());
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    ScopedEnv tmp("TMPDIR", dir.path().string()), temp("TEMP", std::nullopt);
     FormStandIn form;
     const std::vector<std::string> captions = {"Id", "Name", "Memo"};
     const std::string memo = std::string(39990, 'm') + "0123456789";
@@ -236,8 +221,8 @@ TEST(SpreadsheetExport, OverlongTextIsCutReportedOnceAndTheRestOpens) {
 // and keeps a recent one, which the program may not have opened yet.
 TEST(SpreadsheetExport, NextExportRemovesTheEarlierWorkbook) {
     ScratchDir dir;
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
-    EnvOverride tmp("TMPDIR", dir.path().string());
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    ScopedEnv tmp("TMPDIR", dir.path().string()), temp("TEMP", std::nullopt);
     FormStandIn form;
     FakeGrid grid({"Id"}, {{"1"}});
     auto ctx = form.context(grid);
@@ -260,7 +245,7 @@ TEST(SpreadsheetExport, NextExportRemovesTheEarlierWorkbook) {
 TEST(SpreadsheetExport, NoRowsMeansNothingAtAll) {
     ScratchDir dir;
     for (const std::string& chosen : {standInProgram(dir), std::string("/nonexistent/calc")}) {
-        EnvOverride program("VTS_SPREADSHEET_PROGRAM", chosen);
+        ScopedEnv program("VTS_SPREADSHEET_PROGRAM", chosen);
         FormStandIn form;
         FakeGrid grid({"Id"}, {});
         auto ctx = form.context(grid);
@@ -273,8 +258,8 @@ TEST(SpreadsheetExport, NoRowsMeansNothingAtAll) {
 
 TEST(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
     ScratchDir dir;
-    EnvOverride program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
-    EnvOverride tmp("TMPDIR", dir.path().string());
+    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    ScopedEnv tmp("TMPDIR", dir.path().string()), temp("TEMP", std::nullopt);
     FormStandIn form;
     FakeGrid grid({"Id", "Name"}, numberedRows(6, 2), 4);
     grid.failAtRow = 2;
