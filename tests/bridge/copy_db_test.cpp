@@ -10,6 +10,7 @@
 #include "../support/temp_dir.h"
 #include "platform/shell/error_trap.h"
 #include "platform/shell/errors.h"
+#include "tests/support/scoped_env.h"
 
 namespace fs = std::filesystem;
 
@@ -139,18 +140,15 @@ TEST_F(CopyDbTest, MissingSourceIsReportedAtTheCopyStep) {
 // An ordinary user cannot create /TestDB: the copy goes below the home folder.
 TEST(AppDriveRoot, IsTheHomeFolder) {
     TempDir home;
-    const char* saved = std::getenv("HOME");
-    const std::string before = saved ? saved : "";
+    const ScopedEnv keptHome("HOME", Env("HOME"));
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     AppContext ctx{dialogs, launcher, "/opt/verdalith/bin"};
     FileSystemObject fso;
     for (const std::string& value : {home.str(), home.str() + "//"}) {
-        ::setenv("HOME", value.c_str(), 1);
+        const ScopedEnv as("HOME", value);
         EXPECT_EQ(AppDriveRoot(ctx, fso), home.str() + "/") << value;
     }
-    if (saved) ::setenv("HOME", before.c_str(), 1);
-    else ::unsetenv("HOME");
 }
 
 }  // namespace

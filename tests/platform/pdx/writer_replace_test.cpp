@@ -18,6 +18,7 @@
 #include "tests/support/error_of.h"
 #include "tests/support/replace_debris.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -313,7 +314,7 @@ TEST_F(Replace, WithoutTheLocksThatKeepWritersApartNothingIsWritten) {
     GTEST_SKIP() << "a preloaded library cannot come before the address sanitizer's runtime; the plain build runs this";
 #endif
     const auto before = fileBytes(dir / "memo.db");
-    ::setenv("LD_PRELOAD", NO_OFD_LOCKS, 1);
+    const vts::test::ScopedEnv preload("LD_PRELOAD", NO_OFD_LOCKS);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -323,7 +324,6 @@ TEST_F(Replace, WithoutTheLocksThatKeepWritersApartNothingIsWritten) {
             std::_Exit(read && why.find("does not offer the locks") != std::string::npos ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
-    ::unsetenv("LD_PRELOAD");
     EXPECT_EQ(fileBytes(dir / "memo.db"), before);
 }
 

@@ -11,25 +11,13 @@
 #include "platform/shell/data_folder.h"
 #include "tests/support/error_of.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vts::test::ScopedEnv;
 using vts::test::TempDir;
-
-// Sets an environment variable for the scope of a test.
-class EnvVar {
-public:
-    EnvVar(const char* name, const fs::path& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 const auto readOnly = [](const fs::path&) { return false; };
 const auto writable = [](const fs::path&) { return true; };
@@ -69,12 +57,12 @@ TEST(DataFolder, ABuildFolderIsToldByItsMarkNotByPermissions) {
 TEST(DataFolder, IsTheUsersDataFolderForAReadOnlyProgram) {
     InstalledApp a;
     {
-        EnvVar x("XDG_DATA_HOME", a.xdg);
+        ScopedEnv x("XDG_DATA_HOME", a.xdg.string());
         EXPECT_EQ(vts::chooseDataFolder(a.app, readOnly), a.xdg / "verdalith-table-studio");
         EXPECT_TRUE(fs::is_directory(a.xdg / "verdalith-table-studio"));
     }
-    EnvVar x("XDG_DATA_HOME", "relative/is/ignored");
-    EnvVar home("HOME", a.tmp / "home");
+    ScopedEnv x("XDG_DATA_HOME", "relative/is/ignored");
+    ScopedEnv home("HOME", (a.tmp / "home").string());
     EXPECT_EQ(vts::chooseDataFolder(a.app, readOnly), a.tmp / "home/.local/share/verdalith-table-studio");
 }
 
