@@ -50,8 +50,14 @@ std::vector<std::pair<std::string, std::string>> tableColumns(const db::Cursor& 
 }
 
 // Step 8.3: one value of the current row, through IfNull with an empty text as replacement, in
-// its text form (bytes as they are); an empty text or blob is stored as Null.
+// its text form (bytes as they are); an empty text or blob is stored as Null. Whole numbers and
+// doubles are bound as what they are: the working column's affinity would turn their text back
+// into the same number, at the cost of printing and parsing every one.
 void setValue(pdx::Value& out, const pdx::Value& value) {
+    if (std::holds_alternative<std::int64_t>(value) || std::holds_alternative<double>(value)) {
+        out = value;
+        return;
+    }
     static const pdx::Value kEmptyText{std::string()};
     const pdx::Value& shown = IfNull(value, kEmptyText);
     if (const auto* bytes = std::get_if<pdx::Bytes>(&shown)) {

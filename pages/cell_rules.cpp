@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/pdx/format/codec.h"
 #include "platform/pdx/format/value_text.h"
 
 namespace vts {
@@ -87,10 +88,12 @@ CellInput parseDecimal(const CellRule& rule, const std::string& s) {
     const int fraction = point == std::string::npos ? 0 : static_cast<int>(digits.size() - point - 1);
     if (rule.decimals >= 0 && fraction > rule.decimals)
         return refuse("Enter at most " + std::to_string(rule.decimals) + " decimal places.");
-    // A BCD field holds 32 digits, of which `decimals` after the point.
-    if (rule.decimals >= 0 && wholeDigits > 32 - rule.decimals)
-        return refuse("Enter at most " + std::to_string(32 - rule.decimals) + " digits before the decimal point.");
-    if (wholeDigits + fraction > 32) return refuse("Enter at most 32 digits.");
+    // A BCD field holds kBcdDigits digits, of which `decimals` after the point.
+    using pdx::kBcdDigits;
+    if (rule.decimals >= 0 && wholeDigits > kBcdDigits - rule.decimals)
+        return refuse("Enter at most " + std::to_string(kBcdDigits - rule.decimals) +
+                      " digits before the decimal point.");
+    if (wholeDigits + fraction > kBcdDigits) return refuse("Enter at most " + std::to_string(kBcdDigits) + " digits.");
     return accept(*text);
 }
 
