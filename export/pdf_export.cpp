@@ -57,14 +57,22 @@ void PrintToDefaultPrinter(AppContext& app, const std::string& file, const std::
         throw Error("The print program \"" + program + "\" failed with exit code " + std::to_string(code) + ".");
 }
 
-// The PDF the printer made of this job: the newest file in its folder named after the title
-// ("TITLE.pdf", or "TITLE-job_N.pdf" beside an older one) and made since the job began, waited
-// for a while (the PDF printer writes it after the job is handed over) with the window alive.
-std::optional<std::filesystem::path> WrittenPdf(AppContext& app, const std::filesystem::path& folder,
-                                                const std::string& title, std::filesystem::file_time_type since) {
+// The PDF the printer made of this job: once the PDF queue has no job left, the newest file in
+// its folder named after the title ("TITLE.pdf", or "TITLE-job_N.pdf" beside an older one) and
+// made since the job began. An earlier export's file that the printer finishes late is older
+// than this job's. Waited for a while (the printer writes after the job is handed over) with
+// the window alive.
+std::optional<std::filesystem::path> WrittenPdf(AppContext& app, PrinterSystem& printers, const std::string& queue,
+                                                const std::filesystem::path& folder, const std::string& title,
+                                                std::filesystem::file_time_type since) {
     namespace fs = std::filesystem;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPdfWaitMs);
     do {
+        if (printers.activeJobs(queue) > 0) {
+            app.yieldToUi();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            continue;
+        }
         std::optional<fs::path> newest;
         std::error_code ec;
         for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -85,7 +93,10 @@ void TellWherePdfWent(AppContext& app, PrinterSystem& printers, const std::strin
                       std::filesystem::file_time_type since) {
     const auto folder = printers.pdfFolder();
     if (!folder) return;
-    if (const auto file = WrittenPdf(app, *folder, title, since))
+    std::string queue;
+    for (const PrinterQueue& q : printers.queues())
+        if (DeviceName(q) == kPdfPrinterName) queue = q.name;
+    if (const auto file = WrittenPdf(app, printers, queue, *folder, title, since))
         app.message("The PDF is written: " + file->string(), mb::OkOnly | mb::Information);
     else app.message("The PDF printer writes the PDF into the folder " + *folder + ".", mb::OkOnly | mb::Information);
 }

@@ -77,4 +77,11 @@ void CupsPrinterSystem::clearOwnDefault() {
 
 std::optional<std::string> CupsPrinterSystem::pdfFolder() { return CupsPdfOutFolder(); }
 
+int CupsPrinterSystem::activeJobs(const std::string& queue) {
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(count, jobs);
+    return count > 0 ? count : 0;
+}
+
 }  // namespace vts

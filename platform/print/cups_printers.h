@@ -15,6 +15,7 @@ public:
     void setOwnDefault(const PrinterChoice& choice) override;
     void clearOwnDefault() override;
     std::optional<std::string> pdfFolder() override;
+    int activeJobs(const std::string& queue) override;
 };
 
 }  // namespace vts

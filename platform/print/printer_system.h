@@ -58,6 +58,8 @@ public:
     virtual void clearOwnDefault() = 0;
     // The folder the PDF printer writes its files into, when known.
     virtual std::optional<std::string> pdfFolder() { return std::nullopt; }
+    // Jobs of the queue not yet done (0 when that cannot be known).
+    virtual int activeJobs(const std::string& /*queue*/) { return 0; }
 };
 
 }  // namespace vts
