@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,7 @@ int rank(const std::string& wing) {
 TEST(EngineWings, EachWingIncludesOnlyFromItselfAndTheWingsBeforeIt) {
     namespace fs = std::filesystem;
     const fs::path engine = fs::path(VTS_SOURCE_DIR) / "platform" / "pdx";
-    const std::regex include(R"(#include "platform/pdx/([a-z]+)/[a-z_0-9]+\.h")");
+    const std::string prefix = "#include \"platform/pdx/";
     int files = 0;
     for (const auto& e : fs::recursive_directory_iterator(engine)) {
         const auto ext = e.path().extension();
@@ -29,13 +28,13 @@ TEST(EngineWings, EachWingIncludesOnlyFromItselfAndTheWingsBeforeIt) {
         const std::string wing = e.path().parent_path().filename().string();
         ASSERT_GE(rank(wing), 0) << e.path() << " is in no wing";
         std::ifstream in(e.path());
-        std::smatch m;
         for (std::string line; std::getline(in, line);) {
-            EXPECT_EQ(line.find("#include \"platform/pdx/") == 0 && !std::regex_search(line, m, include), false)
-                << e.path() << ": " << line;
-            if (std::regex_search(line, m, include)) {
-                EXPECT_LE(rank(m[1]), rank(wing)) << e.path() << " includes from the later wing " << m[1];
-            }
+            if (line.rfind(prefix, 0) != 0) continue;
+            const auto slash = line.find('/', prefix.size());
+            const std::string from =
+                slash == std::string::npos ? "" : line.substr(prefix.size(), slash - prefix.size());
+            ASSERT_GE(rank(from), 0) << e.path() << ": " << line << " names no wing";
+            EXPECT_LE(rank(from), rank(wing)) << e.path() << " includes from the later wing " << from;
         }
     }
     EXPECT_GT(files, 100);
