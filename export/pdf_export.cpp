@@ -57,6 +57,21 @@ void PrintToDefaultPrinter(AppContext& app, const std::string& file, const std::
         throw Error("The print program \"" + program + "\" failed with exit code " + std::to_string(code) + ".");
 }
 
+// The newest "TITLE.pdf" or "TITLE-job_N.pdf" in folder made since `since`.
+std::optional<std::filesystem::path> NewestPdf(const std::filesystem::path& folder, const std::string& title,
+                                               std::filesystem::file_time_type since) {
+    namespace fs = std::filesystem;
+    std::optional<fs::path> newest;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string stem = it->path().stem().string();
+        if (it->path().extension() != ".pdf" || (stem != title && stem.rfind(title + "-job_", 0) != 0)) continue;
+        const auto made = it->last_write_time(ec);
+        if (!ec && made >= since && (!newest || made > fs::last_write_time(*newest, ec))) newest = it->path();
+    }
+    return newest;
+}
+
 // The PDF the printer made of this job: once the PDF queue has no job left, the newest file in
 // its folder named after the title ("TITLE.pdf", or "TITLE-job_N.pdf" beside an older one) and
 // made since the job began. An earlier export's file that the printer finishes late is older
@@ -65,27 +80,15 @@ void PrintToDefaultPrinter(AppContext& app, const std::string& file, const std::
 std::optional<std::filesystem::path> WrittenPdf(AppContext& app, PrinterSystem& printers, const std::string& queue,
                                                 const std::filesystem::path& folder, const std::string& title,
                                                 std::filesystem::file_time_type since) {
-    namespace fs = std::filesystem;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPdfWaitMs);
-    do {
-        if (printers.activeJobs(queue) > 0) {
-            app.yieldToUi();
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            continue;
+    for (;;) {
+        if (printers.activeJobs(queue) == 0) {
+            if (auto found = NewestPdf(folder, title, since)) return found;
         }
-        std::optional<fs::path> newest;
-        std::error_code ec;
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string stem = it->path().stem().string();
-            if (it->path().extension() != ".pdf" || (stem != title && stem.rfind(title + "-job_", 0) != 0)) continue;
-            const auto made = it->last_write_time(ec);
-            if (!ec && made >= since && (!newest || made > fs::last_write_time(*newest, ec))) newest = it->path();
-        }
-        if (newest) return newest;
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
         app.yieldToUi();
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
+    }
 }
 
 // Says where the PDF went: the file when it can be found, else the PDF printer's folder.
