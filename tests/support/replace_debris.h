@@ -19,4 +19,18 @@ inline std::vector<std::string> replaceDebris(const std::filesystem::path& dir) 
     return found;
 }
 
+// The state of the replacement's plan (table_replace.h) that the folder shows, read from the
+// debris alone: what a crash at that moment leaves for recovery.
+inline std::string replaceStateShown(const std::filesystem::path& dir) {
+    bool journal = false, aside = false, staged = false;
+    for (const auto& name : replaceDebris(dir)) {
+        journal = journal || name.ends_with(".vts-journal");
+        aside = aside || name.find(".vts-aside") != std::string::npos;
+        staged = staged || name.find(".vts-new") != std::string::npos;  // also the journal being written
+    }
+    if (!journal) return aside ? "set-aside files without a journal" : staged ? "S1 Staged" : "no debris";
+    if (staged) return aside ? "S3 Moving" : "S2 Journaled";
+    return "S4 Installed";
+}
+
 }  // namespace vts::test

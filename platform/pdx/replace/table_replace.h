@@ -8,7 +8,8 @@
 // and the set-aside files removed. Whoever finds a journal later finishes (every new file is
 // in place) or undoes (otherwise) what it describes.
 //
-// The states, what holds in each, and the step that leaves it:
+// The states, what holds in each, and the step that leaves it (before S1 the new files are being
+// written under private names, and a crash there leaves what it leaves in S1):
 //   S1 Staged     the old family in place; the new files whole and on disk under private names;
 //                 no journal. A crash leaves the old table (recovery removes the staged files).
 //                 Left by: the journal, written whole and forced to disk under its own name.
