@@ -40,8 +40,8 @@ private:
 };
 
 // Step 6 and 7: each column with the working type its ADO type maps to.
-std::vector<std::pair<std::string, std::string>> tableColumns(const db::Cursor& table, UiThrottle& yield) {
-    std::vector<std::pair<std::string, std::string>> columns;
+std::vector<std::pair<std::string, db::JetType>> tableColumns(const db::Cursor& table, UiThrottle& yield) {
+    std::vector<std::pair<std::string, db::JetType>> columns;
     for (const db::ColumnInfo& column : table.columns()) {
         yield();
         columns.emplace_back(column.name, db::ColumnType(static_cast<std::int16_t>(column.adoType)));

@@ -257,19 +257,23 @@ void addFieldCheck(CellRule& rule, const pdx::FieldCheck& check) {
     rule.picture = check.picture.empty() ? nullptr : std::make_shared<const pdx::Picture>(check.picture);
 }
 
-CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source,
+CellRule cellRuleFor(std::optional<db::JetType> jetType, const std::optional<pdx::Field>& source,
                      std::shared_ptr<pdx::CodePage> codePage) {
     if (source) {
         CellRule rule = fromParadox(*source);
         if (rule.kind == CellKind::Text || rule.kind == CellKind::Memo) rule.codePage = std::move(codePage);
         return rule;
     }
-    if (jetType == "INT") return integerRule(INT64_MIN + 1, INT64_MAX);
-    if (jetType == "FLOAT") return {CellKind::Number};
-    if (jetType == "DECIMAL") return {CellKind::Decimal};
-    if (jetType == "DATETIME") return {CellKind::DateOrTimestamp};
-    if (jetType == "MEMO") return {CellKind::Memo};
-    if (jetType == "OLEOBJECT") return {CellKind::Binary};
+    using J = db::JetType;
+    switch (jetType.value_or(J::Text)) {
+        case J::Int: return integerRule(INT64_MIN + 1, INT64_MAX);
+        case J::Float: return {CellKind::Number};
+        case J::Decimal: return {CellKind::Decimal};
+        case J::DateTime: return {CellKind::DateOrTimestamp};
+        case J::Memo: return {CellKind::Memo};
+        case J::OleObject: return {CellKind::Binary};
+        case J::Text: break;
+    }
     return {CellKind::Text};
 }
 

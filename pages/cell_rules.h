@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/db/jet_types.h"
 #include "platform/pdx/format/codepage.h"
 #include "platform/pdx/format/picture.h"
 #include "platform/pdx/format/types.h"
@@ -56,8 +57,9 @@ struct CellRule {
     bool multiLine() const { return kind == CellKind::Memo; }
 };
 
-// From the working column's Jet type, refined by the Paradox field it was imported from.
-CellRule cellRuleFor(const std::string& jetType, const std::optional<pdx::Field>& source,
+// From the working column's Jet type (none: a column declared otherwise, edited as text), refined
+// by the Paradox field it was imported from.
+CellRule cellRuleFor(std::optional<db::JetType> jetType, const std::optional<pdx::Field>& source,
                      std::shared_ptr<pdx::CodePage> codePage = {});
 
 struct CellInput {

@@ -8,21 +8,24 @@
 
 namespace db {
 
-pdx::Value valueForColumn(const pdx::Value& v, const std::string& jetType) {
+pdx::Value valueForColumn(const pdx::Value& v, std::optional<JetType> jetType) {
     using T = pdx::FieldType;
     if (!isStorageClass(v)) return valueForColumn(storedForm(v), jetType);
     if (pdx::isNull(v)) return v;
     if (auto t = std::get_if<std::string>(&v); t && t->empty()) return std::monostate{};
-    if (jetType == "INT") return storedForm(toParadoxValue(v, T::Long));
-    if (jetType == "FLOAT") return storedForm(toParadoxValue(v, T::Number));
-    if (jetType == "DECIMAL") return storedForm(toParadoxValue(v, T::Bcd));
-    if (jetType == "OLEOBJECT") return storedForm(toParadoxValue(v, T::Binary));
-    if (jetType == "DATETIME") {
-        toParadoxValue(v, T::Timestamp);  // throws unless a date or date and time
-        return std::string(pdx::trimBlanks(std::get<std::string>(v)));
+    if (!jetType) return v;
+    switch (*jetType) {
+        case JetType::Int: return storedForm(toParadoxValue(v, T::Long));
+        case JetType::Float: return storedForm(toParadoxValue(v, T::Number));
+        case JetType::Decimal: return storedForm(toParadoxValue(v, T::Bcd));
+        case JetType::OleObject: return storedForm(toParadoxValue(v, T::Binary));
+        case JetType::DateTime:
+            toParadoxValue(v, T::Timestamp);  // throws unless a date or date and time
+            return std::string(pdx::trimBlanks(std::get<std::string>(v)));
+        case JetType::Text:
+        case JetType::Memo: break;
     }
-    if (jetType == "TEXT" || jetType == "MEMO") return storedForm(toParadoxValue(v, T::Alpha));
-    return v;
+    return storedForm(toParadoxValue(v, T::Alpha));
 }
 
 }  // namespace db

@@ -148,8 +148,7 @@ void Connection::DropTableIfExists(const std::string& table) {
     else forgetStructure(sqlite(), table);
 }
 
-void Connection::CreateTable(const std::string& table,
-                             const std::vector<std::pair<std::string, std::string>>& columns) {
+void Connection::CreateTable(const std::string& table, const std::vector<std::pair<std::string, JetType>>& columns) {
     SqliteDb& db = sqlite();
     db_->inserter.reset();
     std::string sql = "CREATE TABLE " + quoteIdentifier(table) + "(";

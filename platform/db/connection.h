@@ -75,7 +75,7 @@ public:
     void DropTableIfExists(const std::string& table);
     // A new table with these columns, each a name and a Jet type ("INT", "MEMO", ...) whose
     // declared type keeps its values exactly (working database only; not logged).
-    void CreateTable(const std::string& table, const std::vector<std::pair<std::string, std::string>>& columns);
+    void CreateTable(const std::string& table, const std::vector<std::pair<std::string, JetType>>& columns);
     // Replaces the Paradox table what.target in what.folder with the first what.top rows of the
     // working table what.source, all or nothing (working database only; not logged). Returns
     // the earlier table's secondary indexes that could not be kept, each with the reason.

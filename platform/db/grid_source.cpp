@@ -42,8 +42,8 @@ private:
 // without regard to ASCII letter case.
 std::string sortKey(const GridSource::Column& c) {
     const std::string col = quoteIdentifier(c.name);
-    if (c.jetType == "DECIMAL") return "CAST(" + col + " AS REAL)";
-    if (c.jetType == "TEXT" || c.jetType == "MEMO") return col + " COLLATE NOCASE";
+    if (c.jetType == JetType::Decimal) return "CAST(" + col + " AS REAL)";
+    if (c.jetType == JetType::Text || c.jetType == JetType::Memo) return col + " COLLATE NOCASE";
     return col;
 }
 
@@ -69,7 +69,8 @@ struct GridSource::Impl {
 
     Impl(const std::string& path, const std::string& name)
         : db(path, false, false), table(WorkingTable::describe(db, name)) {
-        for (const auto& c : table.columns) columns.push_back({c.name, c.jetType(), adoTypeOfDeclared(c.declaredType)});
+        for (const auto& c : table.columns)
+            columns.push_back({c.name, c.jetType(), c.declaredType, adoTypeOfDeclared(c.declaredType)});
     }
 
     std::int64_t single(const std::string& sql) const {
@@ -153,7 +154,8 @@ struct GridSource::Impl {
         try {
             return valueForColumn(v, c.jetType);
         } catch (const vts::Error& e) {
-            throw vts::Error("The value does not suit the column \"" + c.name + "\" (" + c.jetType + "): " + e.what());
+            const std::string type = c.jetType ? jetName(*c.jetType) : c.declaredType;
+            throw vts::Error("The value does not suit the column \"" + c.name + "\" (" + type + "): " + e.what());
         }
     }
 };
@@ -166,7 +168,7 @@ GridSource::~GridSource() = default;
 int GridSource::ColumnCount() const { return static_cast<int>(impl_->columns.size()); }
 const std::vector<GridSource::Column>& GridSource::Columns() const { return impl_->columns; }
 const std::string& GridSource::ColumnName(int column) const { return impl_->columns.at(std::size_t(column)).name; }
-const std::string& GridSource::ColumnJetType(int column) const {
+std::optional<JetType> GridSource::ColumnJetType(int column) const {
     return impl_->columns.at(std::size_t(column)).jetType;
 }
 int GridSource::ColumnType(int column) const { return impl_->columns.at(std::size_t(column)).adoType; }

@@ -3,9 +3,11 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/db/jet_types.h"
 #include "platform/pdx/format/types.h"
 
 namespace db {
@@ -16,8 +18,9 @@ class GridSource {
 public:
     struct Column {
         std::string name;
-        std::string jetType;  // declared type's first word: "INT", "TEXT", "MEMO", ...
-        int adoType = 0;      // one of the ado:: codes of jet_types.h
+        std::optional<JetType> jetType;  // none for a column declared otherwise
+        std::string declaredType;
+        int adoType = 0;  // one of the ado:: codes of jet_types.h
     };
     struct Row {
         std::int64_t rowid = 0;
@@ -33,7 +36,7 @@ public:
     int ColumnCount() const;
     const std::vector<Column>& Columns() const;
     const std::string& ColumnName(int column) const;
-    const std::string& ColumnJetType(int column) const;
+    std::optional<JetType> ColumnJetType(int column) const;
     int ColumnType(int column) const;
 
     // Rows now in the table (follows changes made by other connections).

@@ -58,18 +58,40 @@ constexpr std::array<std::pair<int, const char*>, 39> kTypeNames{{
 #undef VTS_ADO_NAME
 
 // First matching substring wins; the order matters ("adlongvarbinary" before "longvar").
-constexpr std::array<std::pair<const char*, const char*>, 10> kTypeRules{{
-    {"adlongvarbinary", "OLEOBJECT"},
-    {"longvar", "MEMO"},
-    {"char", "TEXT"},
-    {"decimal", "DECIMAL"},
-    {"single", "INT"},
-    {"int", "INT"},
-    {"numeric", "INT"},
-    {"date", "DATETIME"},
-    {"timestamp", "DATETIME"},
-    {"double", "FLOAT"},
+constexpr std::array<std::pair<const char*, JetType>, 10> kTypeRules{{
+    {"adlongvarbinary", JetType::OleObject},
+    {"longvar", JetType::Memo},
+    {"char", JetType::Text},
+    {"decimal", JetType::Decimal},
+    {"single", JetType::Int},
+    {"int", JetType::Int},
+    {"numeric", JetType::Int},
+    {"date", JetType::DateTime},
+    {"timestamp", JetType::DateTime},
+    {"double", JetType::Float},
 }};
+
+// Each type's name, and the SQLite declared type its columns are created with.
+struct JetTypeNames {
+    JetType type;
+    const char* name;
+    const char* declared;
+};
+constexpr std::array<JetTypeNames, 7> kJetTypes{{
+    {JetType::Text, "TEXT", "TEXT"},
+    {JetType::Int, "INT", "INT"},
+    {JetType::Float, "FLOAT", "FLOAT"},
+    {JetType::Decimal, "DECIMAL", "DECIMAL TEXT"},  // exact decimal text, never rounded through a double
+    {JetType::DateTime, "DATETIME", "DATETIME TEXT"},
+    {JetType::Memo, "MEMO", "MEMO TEXT"},
+    {JetType::OleObject, "OLEOBJECT", "OLEOBJECT BLOB"},
+}};
+
+const JetTypeNames& namesOf(JetType type) {
+    for (const auto& n : kJetTypes)
+        if (n.type == type) return n;
+    return kJetTypes[0];
+}
 
 }  // namespace
 
@@ -79,26 +101,22 @@ std::string AdoTypeName(std::int16_t code) {
     return {};
 }
 
-std::string ColumnType(std::int16_t code) {
+const char* jetName(JetType type) { return namesOf(type).name; }
+
+JetType ColumnType(std::int16_t code) {
     const std::string lowerTypeName = vts::asciiLower(AdoTypeName(code));
     for (const auto& [part, type] : kTypeRules)
         if (lowerTypeName.find(part) != std::string::npos) return type;
-    return "TEXT";
+    return JetType::Text;
 }
 
-std::string sqliteDeclaredType(const std::string& jetType) {
-    const std::string t = vts::asciiUpper(jetType);
-    if (t == "MEMO") return "MEMO TEXT";
-    if (t == "DECIMAL") return "DECIMAL TEXT";  // exact decimal text, never rounded through a double
-    if (t == "DATETIME") return "DATETIME TEXT";
-    if (t == "OLEOBJECT") return "OLEOBJECT BLOB";
-    if (t == "INT" || t == "FLOAT" || t == "TEXT") return t;
-    return jetType;
-}
+std::string sqliteDeclaredType(JetType type) { return namesOf(type).declared; }
 
-std::string jetTypeOf(const std::string& declaredType) {
-    const auto end = declaredType.find_first_of(" \t(");
-    return vts::asciiUpper(declaredType.substr(0, end));
+std::optional<JetType> jetTypeOfDeclared(std::string_view declaredType) {
+    const std::string word = vts::asciiUpper(std::string(declaredType.substr(0, declaredType.find_first_of(" \t("))));
+    for (const auto& n : kJetTypes)
+        if (word == n.name) return n.type;
+    return std::nullopt;
 }
 
 namespace {
@@ -106,8 +124,8 @@ namespace {
 enum class Affinity { Integer, Text, Blob, Real, Numeric };
 
 // SQLite's affinity rules, in their order.
-Affinity affinityOf(const std::string& declaredType) {
-    const std::string t = vts::asciiUpper(declaredType);
+Affinity affinityOf(std::string_view declaredType) {
+    const std::string t = vts::asciiUpper(std::string(declaredType));
     auto has = [&](const char* word) { return t.find(word) != std::string::npos; };
     if (has("INT")) return Affinity::Integer;
     if (has("CHAR") || has("CLOB") || has("TEXT")) return Affinity::Text;
@@ -118,15 +136,16 @@ Affinity affinityOf(const std::string& declaredType) {
 
 }  // namespace
 
-int adoTypeOfDeclared(const std::string& declaredType) {
-    const std::string jet = jetTypeOf(declaredType);
-    if (jet == "INT") return ado::adInteger;
-    if (jet == "FLOAT") return ado::adDouble;
-    if (jet == "DECIMAL") return ado::adNumeric;
-    if (jet == "DATETIME") return ado::adDate;
-    if (jet == "TEXT") return ado::adVarWChar;
-    if (jet == "MEMO") return ado::adLongVarWChar;
-    if (jet == "OLEOBJECT") return ado::adLongVarBinary;
+int adoTypeOfDeclared(std::string_view declaredType) {
+    if (const auto jet = jetTypeOfDeclared(declaredType)) switch (*jet) {
+            case JetType::Int: return ado::adInteger;
+            case JetType::Float: return ado::adDouble;
+            case JetType::Decimal: return ado::adNumeric;
+            case JetType::DateTime: return ado::adDate;
+            case JetType::Text: return ado::adVarWChar;
+            case JetType::Memo: return ado::adLongVarWChar;
+            case JetType::OleObject: return ado::adLongVarBinary;
+        }
     switch (affinityOf(declaredType)) {
         case Affinity::Integer: return ado::adBigInt;
         case Affinity::Text: return ado::adVarWChar;
@@ -137,7 +156,19 @@ int adoTypeOfDeclared(const std::string& declaredType) {
     return ado::adNumeric;
 }
 
-bool hasRealAffinity(const std::string& declaredType) { return affinityOf(declaredType) == Affinity::Real; }
+JetType nearestJetType(std::string_view declaredType) {
+    if (const auto jet = jetTypeOfDeclared(declaredType)) return *jet;
+    switch (affinityOf(declaredType)) {
+        case Affinity::Integer: return JetType::Int;
+        case Affinity::Real: return JetType::Float;
+        case Affinity::Blob: return JetType::OleObject;
+        case Affinity::Text:
+        case Affinity::Numeric: break;
+    }
+    return JetType::Text;
+}
+
+bool hasRealAffinity(std::string_view declaredType) { return affinityOf(declaredType) == Affinity::Real; }
 
 int adoTypeOf(pdx::FieldType type) {
     using T = pdx::FieldType;
@@ -163,6 +194,6 @@ int adoTypeOf(pdx::FieldType type) {
     return ado::adVarChar;
 }
 
-std::string jetTypeOf(pdx::FieldType type) { return ColumnType(static_cast<std::int16_t>(adoTypeOf(type))); }
+JetType jetTypeOf(pdx::FieldType type) { return ColumnType(static_cast<std::int16_t>(adoTypeOf(type))); }
 
 }  // namespace db

@@ -24,7 +24,7 @@ constexpr int kBinarySize = 10;
 
 // What the values of one column need.
 struct ColumnNeeds {
-    std::string jet;
+    JetType jet;
     bool fractional = false;          // INT: a value is not whole
     std::int64_t largest = 0;         // INT: largest magnitude
     int intDigits = 0, decimals = 0;  // DECIMAL: digits before and after the point
@@ -42,11 +42,11 @@ private:
 
 void ColumnNeeds::observe(const pdx::Value& v, std::int64_t row, const std::string& field) {
     try {
-        if (jet == "INT") observeInt(v);
-        else if (jet == "DECIMAL") observeDecimal(v);
-        else if (jet == "DATETIME") observeDateTime(v);
-        else if (jet == "TEXT") longest = std::max(longest, pdx::characterCount(pdx::toText(v)));
-        else if (jet == "OLEOBJECT") toParadoxValue(v, T::Binary);  // fails here, before anything is written
+        if (jet == JetType::Int) observeInt(v);
+        else if (jet == JetType::Decimal) observeDecimal(v);
+        else if (jet == JetType::DateTime) observeDateTime(v);
+        else if (jet == JetType::Text) longest = std::max(longest, pdx::characterCount(pdx::toText(v)));
+        else if (jet == JetType::OleObject) toParadoxValue(v, T::Binary);  // fails here, before anything is written
     } catch (const vts::Error& e) {
         throw vts::Error(rowFieldText(row, field, e.what()));
     }
@@ -86,29 +86,18 @@ void ColumnNeeds::observeDateTime(const pdx::Value& v) {
 }
 
 pdx::Field ColumnNeeds::field(const std::string& name) const {
-    if (jet == "INT")
-        return fractional || largest > kLongLimit ? pdx::Field{name, T::Number, 8} : pdx::Field{name, T::Long, 4};
-    if (jet == "FLOAT") return {name, T::Number, 8};
-    if (jet == "DECIMAL") return {name, T::Bcd, decimals};
-    if (jet == "DATETIME") return hasTime ? pdx::Field{name, T::Timestamp, 8} : pdx::Field{name, T::Date, 4};
-    if (jet == "MEMO") return {name, T::Memo, kMemoSize};
-    if (jet == "OLEOBJECT") return {name, T::Binary, kBinarySize};
+    switch (jet) {
+        case JetType::Int:
+            return fractional || largest > kLongLimit ? pdx::Field{name, T::Number, 8} : pdx::Field{name, T::Long, 4};
+        case JetType::Float: return {name, T::Number, 8};
+        case JetType::Decimal: return {name, T::Bcd, decimals};
+        case JetType::DateTime: return hasTime ? pdx::Field{name, T::Timestamp, 8} : pdx::Field{name, T::Date, 4};
+        case JetType::Memo: return {name, T::Memo, kMemoSize};
+        case JetType::OleObject: return {name, T::Binary, kBinarySize};
+        case JetType::Text: break;
+    }
     if (longest > std::size_t(kAlphaMax)) return {name, T::Memo, kMemoSize};
     return {name, T::Alpha, static_cast<int>(longest)};
-}
-
-// The Jet type a column is treated as: its own, or the nearest one for SQLite's affinity.
-std::string effectiveJetType(const WorkingColumn& c) {
-    switch (adoTypeOfDeclared(c.declaredType)) {
-        case ado::adInteger:
-        case ado::adBigInt: return "INT";
-        case ado::adDouble: return "FLOAT";
-        case ado::adNumeric: return c.jetType() == "DECIMAL" ? "DECIMAL" : "TEXT";
-        case ado::adDate: return "DATETIME";
-        case ado::adLongVarWChar: return "MEMO";
-        case ado::adLongVarBinary: return "OLEOBJECT";
-        default: return "TEXT";
-    }
 }
 
 }  // namespace
@@ -129,7 +118,7 @@ bool matchesRecorded(const WorkingTable& table, const pdx::Schema& recorded) {
 
 pdx::Schema deriveSchema(const SqliteDb& db, const WorkingTable& table, std::int64_t top) {
     std::vector<ColumnNeeds> needs;
-    for (const auto& c : table.columns) needs.push_back(ColumnNeeds{effectiveJetType(c)});
+    for (const auto& c : table.columns) needs.push_back(ColumnNeeds{nearestJetType(c.declaredType)});
     forEachRow(db, table, top, [&](std::int64_t row, const Statement& st) {
         for (std::size_t i = 0; i < needs.size(); ++i) needs[i].observe(st.column(int(i)), row, table.columns[i].name);
     });

@@ -7,7 +7,7 @@
 
 namespace db {
 
-std::string WorkingColumn::jetType() const { return jetTypeOf(declaredType); }
+std::optional<JetType> WorkingColumn::jetType() const { return jetTypeOfDeclared(declaredType); }
 
 WorkingTable WorkingTable::describe(const SqliteDb& db, const std::string& name) {
     WorkingTable t;

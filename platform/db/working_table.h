@@ -1,16 +1,18 @@
 // The columns of a working table and a name that reaches its rowid.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/db/jet_types.h"
 #include "platform/db/sqlite_handle.h"
 
 namespace db {
 
 struct WorkingColumn {
     std::string name;
-    std::string declaredType;  // as created, e.g. "DECIMAL TEXT"
-    std::string jetType() const;
+    std::string declaredType;                // as created, e.g. "DECIMAL TEXT"
+    std::optional<JetType> jetType() const;  // none for a column declared otherwise
 };
 
 struct WorkingTable {

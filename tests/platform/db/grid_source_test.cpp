@@ -17,7 +17,7 @@ struct GridSourceTest : ::testing::Test {
     db::Connection work;
     void SetUp() override {
         work.Open(workingString(app));
-        work.CreateTable("BIG", {{"N", "INT"}, {"S", "TEXT"}, {"D", "DECIMAL"}});
+        work.CreateTable("BIG", {{"N", db::JetType::Int}, {"S", db::JetType::Text}, {"D", db::JetType::Decimal}});
         sqlite(app, "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " +
                         std::to_string(kRows) + ") INSERT INTO `BIG` SELECT i, 'row ' || i, '0.10' FROM k");
     }
@@ -40,7 +40,7 @@ TEST_F(GridSourceTest, ColumnsAndRowsAtAnyOffset) {
     auto src = open(grid);
     ASSERT_EQ(src->ColumnCount(), 3);
     EXPECT_EQ(src->ColumnName(1), "S");
-    EXPECT_EQ(src->ColumnJetType(2), "DECIMAL");
+    EXPECT_EQ(src->ColumnJetType(2), db::JetType::Decimal);
     EXPECT_EQ(src->ColumnType(0), db::ado::adInteger);
     EXPECT_EQ(src->RowCount(), kRows);
     expectRows(src->Fetch(0, 40), 1, 40);
@@ -112,7 +112,7 @@ TEST_F(GridSourceTest, TheTableCanBeReplacedWhileTheGridSourceLives) {
     db::Connection other;
     other.Open(workingString(app));
     other.DropTable("BIG");
-    other.CreateTable("BIG", {{"N", "INT"}, {"S", "TEXT"}, {"D", "DECIMAL"}});
+    other.CreateTable("BIG", {{"N", db::JetType::Int}, {"S", db::JetType::Text}, {"D", db::JetType::Decimal}});
     other.InsertRow("BIG", {std::string("1"), std::string("fresh"), pdx::Value{}});
     EXPECT_EQ(src->RowCount(), 1);
     EXPECT_EQ(pdx::toText(src->Fetch(0, 10).at(0).values[1]), "fresh");
@@ -125,7 +125,7 @@ TEST_F(GridSourceTest, ReadsWhileAnImportHoldsALargeWriteTransaction) {
     // The import runs in one transaction and lets the window repaint meanwhile; a grid still bound
     // to the earlier table must be readable then, on the same thread.
     work.BeginTrans();
-    work.CreateTable("OTHER", {{"A", "TEXT"}});
+    work.CreateTable("OTHER", {{"A", db::JetType::Text}});
     // Enough rows for the writer to spill pages to the file before it commits.
     for (int i = 0; i < 200000; ++i)
         work.InsertRow("OTHER", {"some text to fill the pages of the file " + std::to_string(i)});
@@ -137,7 +137,7 @@ TEST(GridSourceNames, AColumnNamedRowidDoesNotHideTheRowIdentity) {
     TempDir app;
     db::Connection work;
     work.Open(workingString(app));
-    work.CreateTable("T\"Q", {{"rowid", "TEXT"}, {"oid", "INT"}});
+    work.CreateTable("T\"Q", {{"rowid", db::JetType::Text}, {"oid", db::JetType::Int}});
     work.InsertRow("T\"Q", {std::string("first"), std::string("5")});
     work.InsertRow("T\"Q", {std::string("second"), std::string("6")});
     sqlite(app, "DELETE FROM `T\"Q` WHERE `oid` = 5");

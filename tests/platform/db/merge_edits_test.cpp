@@ -75,7 +75,7 @@ void importBoth(db::Connection& work, int keyFields) {
         {"K", pdx::FieldType::Long, 4}, {"A", pdx::FieldType::Alpha, 10}, {"B", pdx::FieldType::Alpha, 10}};
     schema.keyFields = keyFields;
     for (const std::string& t : {kMine, kTheirs}) {
-        work.CreateTable(t, {{"K", "INT"}, {"A", "TEXT"}, {"B", "TEXT"}});
+        work.CreateTable(t, {{"K", db::JetType::Int}, {"A", db::JetType::Text}, {"B", db::JetType::Text}});
         work.RecordSourceStructure(t, schema);
         for (int k = 1; k <= 3; ++k) {
             const std::string n = std::to_string(k);

@@ -237,7 +237,7 @@ TEST(WorkingDatabaseInserts, FailuresNameTheirReasonAndTheTableCanBeMadeAnew) {
     // The prepared insert does not hold the table: it can be dropped and made anew at once.
     c.InsertRow("T", {std::string("2")});
     c.DropTable("T");
-    c.CreateTable("T", {{"A", "TEXT"}, {"B", "TEXT"}});
+    c.CreateTable("T", {{"A", db::JetType::Text}, {"B", db::JetType::Text}});
     c.InsertRow("T", {std::string("x"), std::string("y")});
     EXPECT_EQ(c.RowCount("T"), 1);
     EXPECT_EQ(c.OpenGridSource("T")->Fetch(0, 1).at(0).values[1], pdx::Value(std::string("y")));

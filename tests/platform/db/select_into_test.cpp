@@ -32,7 +32,7 @@ Rows readParadox(const fs::path& folder, const std::string& name, pdx::Schema* s
 void importTable(db::Connection& work, const fs::path& folder, const std::string& name) {
     const auto table = db::openParadoxTable(folder, name);
     const auto schema = *table->sourceSchema();
-    std::vector<std::pair<std::string, std::string>> columns;
+    std::vector<std::pair<std::string, db::JetType>> columns;
     for (const auto& f : schema.fields) columns.emplace_back(f.name, db::jetTypeOf(f.type));
     work.CreateTable(name, columns);
     work.RecordSourceStructure(name, schema);
@@ -156,16 +156,16 @@ TEST_F(SelectIntoTest, ChangedColumnsGetADerivedStructureAndNoValidityFile) {
 }
 
 TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
-    work.CreateTable("NEW", {{"I", "INT"},
-                             {"BIG", "INT"},
-                             {"F", "FLOAT"},
-                             {"D", "DECIMAL"},
-                             {"DAY", "DATETIME"},
-                             {"AT", "DATETIME"},
-                             {"S", "TEXT"},
-                             {"LONGTEXT", "TEXT"},
-                             {"M", "MEMO"},
-                             {"O", "OLEOBJECT"}});
+    work.CreateTable("NEW", {{"I", db::JetType::Int},
+                             {"BIG", db::JetType::Int},
+                             {"F", db::JetType::Float},
+                             {"D", db::JetType::Decimal},
+                             {"DAY", db::JetType::DateTime},
+                             {"AT", db::JetType::DateTime},
+                             {"S", db::JetType::Text},
+                             {"LONGTEXT", db::JetType::Text},
+                             {"M", db::JetType::Memo},
+                             {"O", db::JetType::OleObject}});
     const std::string longText(300, 'x');
     using S = std::string;
     work.InsertRow("NEW", {S("1"), S("5000000000"), S("1.5"), S("-123.4500"), S("2021-08-31"), S("2021-08-31 10:00:00"),
@@ -195,7 +195,7 @@ TEST_F(SelectIntoTest, DerivedTypesFollowTheData) {
 }
 
 TEST_F(SelectIntoTest, TopTakesTheFirstRowsInRowidOrderAndZeroGivesAnEmptyTable) {
-    work.CreateTable("N", {{"A", "INT"}});
+    work.CreateTable("N", {{"A", db::JetType::Int}});
     for (int i = 1; i <= 5; ++i) work.InsertRow("N", {std::to_string(i * 10)});
     work.WriteParadoxTable(selectInto("N", paradox.path(), 3));
     const auto rows = readParadox(paradox.path(), "N");
@@ -267,7 +267,7 @@ TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
 }
 
 TEST_F(SelectIntoTest, IntegersBeyondExactDoublesAreRefused) {
-    work.CreateTable("N", {{"A", "INT"}});
+    work.CreateTable("N", {{"A", db::JetType::Int}});
     work.InsertRow("N", {std::string("1")});
     work.InsertRow("N", {std::string("9007199254740993")});
     try {

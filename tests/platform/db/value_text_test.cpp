@@ -146,15 +146,15 @@ TEST(ValueText, WorkingValuesBackToParadox) {
 }
 
 TEST(ValueText, GridValuesAreCheckedAgainstTheColumnType) {
-    EXPECT_EQ(db::valueForColumn(std::string(" 42 "), "INT"), pdx::Value(std::int64_t{42}));
-    EXPECT_EQ(db::valueForColumn(std::string("2.5"), "FLOAT"), pdx::Value(2.5));
-    EXPECT_EQ(db::valueForColumn(std::string("007"), "TEXT"), pdx::Value(std::string("007")));
-    EXPECT_EQ(db::valueForColumn(std::string("0.10"), "DECIMAL"), pdx::Value(std::string("0.10")));
-    EXPECT_EQ(db::valueForColumn(std::string(""), "INT"), pdx::Value(std::monostate{}));
-    EXPECT_EQ(db::valueForColumn(std::string("FF00"), "OLEOBJECT"), pdx::Value(pdx::Bytes{0xFF, 0x00}));
-    EXPECT_THROW(db::valueForColumn(std::string("abc"), "INT"), vts::Error);
-    EXPECT_THROW(db::valueForColumn(std::string("1,5"), "FLOAT"), vts::Error);
-    EXPECT_THROW(db::valueForColumn(std::string("2021-13-01"), "DATETIME"), vts::Error);
-    EXPECT_EQ(db::valueForColumn(pdx::Date{736695}, "DATETIME"), pdx::Value(std::string("2018-01-01")));
-    EXPECT_EQ(db::valueForColumn(true, "TEXT"), pdx::Value(std::string("True")));
+    EXPECT_EQ(db::valueForColumn(std::string(" 42 "), db::JetType::Int), pdx::Value(std::int64_t{42}));
+    EXPECT_EQ(db::valueForColumn(std::string("2.5"), db::JetType::Float), pdx::Value(2.5));
+    EXPECT_EQ(db::valueForColumn(std::string("007"), db::JetType::Text), pdx::Value(std::string("007")));
+    EXPECT_EQ(db::valueForColumn(std::string("0.10"), db::JetType::Decimal), pdx::Value(std::string("0.10")));
+    EXPECT_EQ(db::valueForColumn(std::string(""), db::JetType::Int), pdx::Value(std::monostate{}));
+    EXPECT_EQ(db::valueForColumn(std::string("FF00"), db::JetType::OleObject), pdx::Value(pdx::Bytes{0xFF, 0x00}));
+    EXPECT_THROW(db::valueForColumn(std::string("abc"), db::JetType::Int), vts::Error);
+    EXPECT_THROW(db::valueForColumn(std::string("1,5"), db::JetType::Float), vts::Error);
+    EXPECT_THROW(db::valueForColumn(std::string("2021-13-01"), db::JetType::DateTime), vts::Error);
+    EXPECT_EQ(db::valueForColumn(pdx::Date{736695}, db::JetType::DateTime), pdx::Value(std::string("2018-01-01")));
+    EXPECT_EQ(db::valueForColumn(true, db::JetType::Text), pdx::Value(std::string("True")));
 }

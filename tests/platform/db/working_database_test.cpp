@@ -31,13 +31,13 @@ TEST(WorkingDatabase, ColumnTypesKeepValuesExactly) {
     TempDir dir;
     db::Connection c;
     c.Open(workingString(dir));
-    c.CreateTable("T", {{"I", "INT"},
-                        {"F", "FLOAT"},
-                        {"S", "TEXT"},
-                        {"M", "MEMO"},
-                        {"D", "DECIMAL"},
-                        {"W", "DATETIME"},
-                        {"O", "OLEOBJECT"}});
+    c.CreateTable("T", {{"I", db::JetType::Int},
+                        {"F", db::JetType::Float},
+                        {"S", db::JetType::Text},
+                        {"M", db::JetType::Memo},
+                        {"D", db::JetType::Decimal},
+                        {"W", db::JetType::DateTime},
+                        {"O", db::JetType::OleObject}});
     c.InsertRow("T",
                 {std::string("7"), std::string("2.5"), std::string("007"), std::string("007"),
                  std::string("12345678901234567890.123"), std::string("2020-02-01 01:00:01"), pdx::Bytes{0x00, 0xFF}});
@@ -68,7 +68,7 @@ TEST(WorkingDatabase, NamesWithQuotesAndBracketsNeverLeaveTheirQuoting) {
     db::Connection c;
     c.Open(workingString(dir));
     const std::string name = "a`b]c\"d;DROP TABLE x";
-    c.CreateTable(name, {{"x`y\"", "TEXT"}});
+    c.CreateTable(name, {{"x`y\"", db::JetType::Text}});
     c.InsertRow(name, {std::string("v")});
     EXPECT_TRUE(c.TableExists(name));
     ASSERT_EQ(rowsOf(c, name).size(), 1u);
@@ -82,7 +82,7 @@ TEST(WorkingDatabase, OnlyBaseTablesOfTheUserCount) {
     TempDir dir;
     db::Connection c;
     c.Open(workingString(dir));
-    c.CreateTable("CUSTOMER", {{"ID", "INT"}});
+    c.CreateTable("CUSTOMER", {{"ID", db::JetType::Int}});
     c.RecordSourceStructure("CUSTOMER", sampleSchema());
     c.SetImportComplete("CUSTOMER", false);
     db::SqliteDb(dir.file("dbTemp.mdb"), false, false).exec("CREATE VIEW V AS SELECT 1");
@@ -98,7 +98,7 @@ TEST(WorkingDatabase, SourceStructureIsKeptUntilTheTableIsDropped) {
     db::Connection c;
     c.Open(workingString(dir));
     EXPECT_FALSE(c.SourceStructure("CUSTOMER"));
-    c.CreateTable("CUSTOMER", {{"ID", "INT"}, {"Name", "TEXT"}});
+    c.CreateTable("CUSTOMER", {{"ID", db::JetType::Int}, {"Name", db::JetType::Text}});
     c.RecordSourceStructure("CUSTOMER", sampleSchema());
     EXPECT_EQ(c.SourceStructure("customer"), sampleSchema());
     auto other = sampleSchema();
@@ -113,7 +113,7 @@ TEST(WorkingDatabase, TransactionsCommitAndRollBack) {
     TempDir dir;
     db::Connection c;
     c.Open(workingString(dir));
-    c.CreateTable("T", {{"A", "INT"}});
+    c.CreateTable("T", {{"A", db::JetType::Int}});
     c.BeginTrans();
     c.InsertRow("T", {std::string("1")});
     c.RollbackTrans();
@@ -130,7 +130,7 @@ TEST(WorkingDatabase, ReadOnlyModeAndClosedConnection) {
     {
         db::Connection c;
         c.Open(workingString(dir));
-        c.CreateTable("T", {{"A", "INT"}});
+        c.CreateTable("T", {{"A", db::JetType::Int}});
     }
     db::Connection ro;
     ro.Mode(1);
