@@ -1,0 +1,153 @@
+// The user's own path through the program's pages (offscreen) on a generated table of N records
+// (default 1,000,000): the chooser's Next until the grid page has painted its first rows, and,
+// after one cell edited in the grid, the grid page's close until the edited table is back in the
+// Paradox folder. Each is timed against its reference in the same run: the sqlite3 shell's CSV
+// import of the same rows, and our engine's plain copy of the table (read + write). Prints
+// wall-clock and CPU times, their ratios and the program's peak memory.
+//   path_bench [records]
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/program.h"
+#include "bench/bench_table.h"
+#include "bench/process_memory.h"
+#include "bench/references.h"
+#include "bridge/paradox.h"
+#include "pages/form2.h"
+#include "pages/form3.h"
+#include "platform/pdx/io/family.h"
+#include "platform/pdx/read/reader.h"
+#include "platform/ui/settings_store.h"
+#include "tests/support/temp_dir.h"
+
+using namespace vts;
+using namespace vts::bench;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Notes the first paint of a grid's viewport while the grid shows rows. An application-wide
+// filter, because the grid page does not exist yet when Next is pressed.
+class FirstGridPaint : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (!painted && e->type() == QEvent::Paint)
+            if (auto* view = dynamic_cast<DataGridView*>(watched->parent()))
+                painted = watched == view->viewport() && view->isVisible() && view->gridModel() &&
+                          view->gridModel()->dataRows() > 0;
+        return false;
+    }
+};
+
+// Processes events until the grid has painted its rows; false when it did not within a while.
+bool waitForGridPaint(const FirstGridPaint& watch) {
+    const double until = seconds(CLOCK_MONOTONIC) + 10;
+    while (!watch.painted && seconds(CLOCK_MONOTONIC) < until) QApplication::processEvents();
+    return watch.painted;
+}
+
+// Types the text into the cell's own editor and presses Enter, as the page tests do.
+bool editCell(DataGridView& view, int row, int column, const QString& text) {
+    const QModelIndex index = view.model()->index(row, column);
+    view.setCurrentIndex(index);
+    view.edit(index);
+    for (QLineEdit* editor : view.viewport()->findChildren<QLineEdit*>())
+        if (editor->isVisible()) {
+            editor->setText(text);
+            QTest::keyClick(editor, Qt::Key_Return);
+            return view.gridModel()->displayText(row, column) == text.toStdString();
+        }
+    return false;
+}
+
+int fail(const std::string& what, const ScriptedDialogs& dialogs) {
+    std::fprintf(stderr, "path_bench: %s\n", what.c_str());
+    for (const auto& m : dialogs.messages) std::fprintf(stderr, "  message: %s\n", m.text.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication qt(argc, argv);
+    const long records = argc > 1 ? std::stol(argv[1]) : 1000000;
+    test::TempDir dir;
+    const fs::path data = dir / "data", appFolder = dir / "app", scratch = dir / "scratch";
+    for (const auto& d : {data, appFolder, scratch}) fs::create_directories(d);
+    const fs::path file = bench::writeBenchTable(data, static_cast<std::size_t>(records), false);
+    std::printf("benchmark table: %ld records, %.1f MiB\n", records,
+                static_cast<double>(fs::file_size(file)) / (1 << 20));
+
+    // The program as main() wires it, with scripted dialogs and its settings in the temporary folder.
+    ScriptedDialogs dialogs;
+    RecordingLauncher launcher;
+    SettingsStore settings(QString::fromStdString((dir / "settings.ini").string()));
+    int ended = 0;
+    Program program(ProgramServices{dialogs, launcher, settings, appFolder, [&] { ++ended; },
+                                    [] { QApplication::processEvents(); }});
+    program.start();
+    program.form1().Text1->setText(QString::fromStdString(data.string()));
+    program.form1().PushButton3_Click();
+    Form2* form2 = program.pages().form2();
+    if (!form2 || !form2->isVisible()) return fail("the chooser did not open", dialogs);
+    form2->chooseTable(bench::kBenchTableName);
+    QApplication::processEvents();
+
+    // (a) Next, as its click runs it, until the grid page has painted its first rows.
+    FirstGridPaint watch;
+    qt.installEventFilter(&watch);
+    double handlerReturned = 0;
+    bool painted = false;
+    const Span next = measure([&] {
+        const double start = seconds(CLOCK_MONOTONIC);
+        form2->PushButton3->click();
+        handlerReturned = seconds(CLOCK_MONOTONIC) - start;
+        painted = waitForGridPaint(watch);
+    });
+    qt.removeEventFilter(&watch);
+    Form3* form3 = program.pages().form3();
+    if (!dialogs.messages.empty() || !form3 || !form3->isVisible())
+        return fail("Next did not open the grid page", dialogs);
+    if (!painted) return fail("the grid did not paint its rows", dialogs);
+    if (form3->DataGrid1->gridModel()->dataRows() != records)
+        return fail("the grid shows " + std::to_string(form3->DataGrid1->gridModel()->dataRows()) + " rows", dialogs);
+
+    // Its reference: the same rows as CSV, imported by the sqlite3 shell.
+    const std::string working = (appFolder / "dbTemp.mdb").string();
+    const Span csvImport = sqliteCsvImport(working, program.state().session->working(), scratch);
+
+    // (b) One cell edited through the grid's own editor, so that the close writes the table back.
+    if (!editCell(*form3->DataGrid1, 0, 0, "edited")) return fail("the edit did not reach the grid", dialogs);
+    QApplication::processEvents();
+    const Span copy = plainCopy(file, scratch);
+    const Span close = measure([&] { form3->close(); });
+    if (!dialogs.messages.empty() || ended != 1 || !program.state().writeBackDone)
+        return fail("the close did not write the table back", dialogs);
+    {
+        const auto written = pdx::findTable(data, bench::kBenchTableName);
+        if (!written) return fail("the written-back table is missing", dialogs);
+        pdx::TableReader reader(*written);
+        pdx::Record first;
+        if (reader.info().recordCount != static_cast<std::uint32_t>(records) || !reader.next(first) ||
+            first.at(0) != pdx::Value(std::string("edited")))
+            return fail("the written-back table is not the edited one", dialogs);
+    }
+
+    print("Next -> first rows painted (chooser, grid)", next, records);
+    std::printf("%-44s %8.3f s wall\n", "  of which until the Next handler returned", handlerReturned);
+    print("sqlite3 .import of the same rows as CSV", csvImport, records);
+    print("close -> table written back (grid page)", close, records);
+    print("plain copy (pdx read + write)", copy, records);
+    ratio("Next path / sqlite3 CSV import", next, csvImport, 0.5);
+    ratio("close path / plain copy", close, copy, 1.5);
+    std::printf("program peak memory: %ld MB\n", bench::statusKiB("VmHWM:") / 1024);
+    return 0;
+}
