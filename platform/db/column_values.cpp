@@ -3,7 +3,6 @@
 #include "platform/db/column_values.h"
 
 #include "platform/db/paradox_values.h"
-#include "platform/db/stored_values.h"
 #include "platform/pdx/format/value_text.h"
 
 namespace db {

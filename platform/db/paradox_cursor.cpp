@@ -2,7 +2,7 @@
 #include "platform/db/paradox_cursor.h"
 
 #include "platform/db/jet_types.h"
-#include "platform/db/stored_values.h"
+#include "platform/db/paradox_values.h"
 #include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/db/jet_types.h"
-#include "platform/db/stored_values.h"
+#include "platform/db/paradox_values.h"
 #include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
 

@@ -6,7 +6,7 @@
 #include "platform/db/paradox_schema.h"
 #include "platform/db/source_structure.h"
 #include "platform/shell/ascii_case.h"
-#include "platform/db/stored_values.h"
+#include "platform/db/paradox_values.h"
 #include "platform/pdx/io/family_signature.h"
 #include "platform/pdx/read/reader.h"
 #include "platform/pdx/read/secondary_index.h"

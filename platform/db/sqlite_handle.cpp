@@ -1,7 +1,7 @@
 // Owning wrappers for a SQLite database handle and a prepared statement.
 #include "platform/db/sqlite_handle.h"
 
-#include "platform/db/stored_values.h"
+#include "platform/db/paradox_values.h"
 #include "platform/shell/errors.h"
 
 namespace db {

@@ -4,7 +4,6 @@
 
 #include "db_test_support.h"
 #include "platform/db/paradox_values.h"
-#include "platform/db/stored_values.h"
 #include "platform/shell/errors.h"
 
 using namespace dbtest;
