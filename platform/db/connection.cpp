@@ -126,16 +126,10 @@ void Connection::DropTable(const std::string& table) {
     SqliteDb& db = sqlite();
     db_->inserter.reset();
     // A recorded structure belongs to the table it was recorded for: both go, or neither does.
-    db.exec("SAVEPOINT vts_drop");
-    try {
-        db.exec("DROP TABLE " + quoteIdentifier(table));
-        forgetStructure(db, table);
-        db.exec("RELEASE vts_drop");
-    } catch (...) {
-        db.exec("ROLLBACK TO vts_drop");
-        db.exec("RELEASE vts_drop");
-        throw;
-    }
+    Savepoint both(db, "vts_drop");
+    db.exec("DROP TABLE " + quoteIdentifier(table));
+    forgetStructure(db, table);
+    both.keep();
 }
 
 void Connection::DropTableIfExists(const std::string& table) {

@@ -15,29 +15,6 @@ namespace db {
 
 namespace {
 
-// Work that is undone unless it ends well: a read transaction (its lock held only within one
-// call) or an edit's savepoint.
-class UndoUnlessDone {
-public:
-    UndoUnlessDone(SqliteDb& db, const char* begin, const char* done, const char* undo)
-        : db_(db), done_(done), undo_(undo) {
-        db_.exec(begin);
-    }
-    ~UndoUnlessDone() {
-        if (open_) sqlite3_exec(db_.get(), undo_, nullptr, nullptr, nullptr);
-    }
-    void finish() {
-        db_.exec(done_);
-        open_ = false;
-    }
-
-private:
-    SqliteDb& db_;
-    const char* done_;
-    const char* undo_;
-    bool open_ = true;
-};
-
 // How a column's values sort as the grid shows them: decimals (kept as text) by number, text
 // without regard to ASCII letter case.
 std::string sortKey(const GridSource::Column& c) {
@@ -83,8 +60,7 @@ struct GridSource::Impl {
         const auto version = single("PRAGMA data_version");
         if (version == seenVersion && !stale) return;
         const std::string from = " FROM " + quoteIdentifier(table.name);
-        UndoUnlessDone snapshot(db, "BEGIN", "COMMIT",
-                                "ROLLBACK");  // count, ends and rowids from one state of the table
+        Savepoint snapshot(db, "vts_snapshot");  // count, ends and rowids from one state of the table
         // Three queries: SQLite answers each alone without reading the rows.
         count = single("SELECT count(*)" + from);
         dense = count == 0 || (single("SELECT min(" + table.rowid + ")" + from) == 1 &&
@@ -97,7 +73,7 @@ struct GridSource::Impl {
             while (ids.step()) rowids.push_back(ids.columnInt(0));
             count = static_cast<std::int64_t>(rowids.size());
         }
-        snapshot.finish();
+        snapshot.keep();
         seenVersion = version;
         stale = false;
     }
@@ -209,7 +185,7 @@ std::int64_t GridSource::Insert(const std::vector<pdx::Value>& values, std::int6
     const auto& t = impl_->table;
     std::string places = "?";
     for (std::size_t i = 0; i < values.size(); ++i) places += ", ?";
-    UndoUnlessDone edit(impl_->db, "SAVEPOINT vts_edit", "RELEASE vts_edit", "ROLLBACK TO vts_edit; RELEASE vts_edit");
+    Savepoint edit(impl_->db, "vts_edit");
     Statement st(impl_->db, "INSERT INTO " + quoteIdentifier(t.name) + " (" + t.rowid + ", " + t.quotedColumns() +
                                 ") VALUES (" + places + ")");
     if (rowid > 0) st.bind(1, pdx::Value(rowid));
@@ -217,7 +193,7 @@ std::int64_t GridSource::Insert(const std::vector<pdx::Value>& values, std::int6
     st.step();
     const std::int64_t added = sqlite3_last_insert_rowid(impl_->db.get());
     setUnsavedEdits(impl_->db, t.name, true);
-    edit.finish();
+    edit.keep();
     impl_->added(added, rowid > 0);
     return added;
 }
@@ -225,7 +201,7 @@ std::int64_t GridSource::Insert(const std::vector<pdx::Value>& values, std::int6
 std::vector<GridSource::Row> GridSource::Delete(const std::vector<std::int64_t>& rowids) {
     const auto& t = impl_->table;
     std::vector<Row> gone;
-    UndoUnlessDone edit(impl_->db, "SAVEPOINT vts_edit", "RELEASE vts_edit", "ROLLBACK TO vts_edit; RELEASE vts_edit");
+    Savepoint edit(impl_->db, "vts_edit");
     Statement read(impl_->db, t.selectWithRowid() + " WHERE " + t.rowid + " = ?");
     Statement del(impl_->db, "DELETE FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");
     for (const std::int64_t id : rowids) {
@@ -239,7 +215,7 @@ std::vector<GridSource::Row> GridSource::Delete(const std::vector<std::int64_t>&
         del.reset();
     }
     if (!gone.empty()) setUnsavedEdits(impl_->db, t.name, true);
-    edit.finish();
+    edit.keep();
     impl_->deleted(rowids);
     return gone;
 }
@@ -266,7 +242,7 @@ pdx::Value GridSource::Update(std::int64_t rowid, int column, const pdx::Value& 
     const auto& t = impl_->table;
     const std::string col = quoteIdentifier(c.name);
     // The edit and its unsaved-edits mark stand or fall together.
-    UndoUnlessDone edit(impl_->db, "SAVEPOINT vts_edit", "RELEASE vts_edit", "ROLLBACK TO vts_edit; RELEASE vts_edit");
+    Savepoint edit(impl_->db, "vts_edit");
     keepBaseRow(impl_->db, t, rowid);
     Statement st(impl_->db, "UPDATE " + quoteIdentifier(t.name) + " SET " + col + " = ? WHERE " + t.rowid +
                                 " = ? AND " + col + " IS ?");
@@ -276,7 +252,7 @@ pdx::Value GridSource::Update(std::int64_t rowid, int column, const pdx::Value& 
     st.step();
     if (sqlite3_changes(impl_->db.get()) == 0) throw vts::Error(kMoved);
     setUnsavedEdits(impl_->db, t.name, true);
-    edit.finish();
+    edit.keep();
     Statement check(impl_->db, "SELECT " + col + " FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");
     check.bind(1, rowid);
     return check.step() ? check.column(0) : stored;

@@ -39,14 +39,9 @@ public:
     std::vector<std::string> run() {
         if (auto why = unmergeable()) return {*why};
         const auto changes = readChanges();
-        db_.exec("SAVEPOINT vts_merge");
-        try {
-            keyFields_ > 0 ? byKey(changes) : byPosition(changes);
-            db_.exec(collisions_.empty() ? "RELEASE vts_merge" : "ROLLBACK TO vts_merge; RELEASE vts_merge");
-        } catch (...) {
-            db_.exec("ROLLBACK TO vts_merge; RELEASE vts_merge");
-            throw;
-        }
+        Savepoint merge(db_, "vts_merge");
+        keyFields_ > 0 ? byKey(changes) : byPosition(changes);
+        collisions_.empty() ? merge.keep() : merge.undo();
         return collisions_;
     }
 

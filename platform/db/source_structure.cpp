@@ -32,15 +32,9 @@ bool knownFieldType(std::int64_t code) {
 // transaction too.
 template <class F>
 void inSavepoint(SqliteDb& db, F&& work) {
-    db.exec("SAVEPOINT vts_structure");
-    try {
-        work();
-        db.exec("RELEASE vts_structure");
-    } catch (...) {
-        db.exec("ROLLBACK TO vts_structure");
-        db.exec("RELEASE vts_structure");
-        throw;
-    }
+    Savepoint all(db, "vts_structure");
+    work();
+    all.keep();
 }
 
 // A mark on a table name, kept as a row of a system table of its own.

@@ -1,6 +1,8 @@
 // Owning wrappers for a SQLite database handle and a prepared statement.
 #include "platform/db/sqlite_handle.h"
 
+#include <utility>
+
 #include "platform/db/paradox_values.h"
 #include "platform/shell/errors.h"
 
@@ -33,6 +35,27 @@ void SqliteDb::exec(const std::string& sql) {
 }
 
 std::string SqliteDb::errorText() const { return sqlite3_errmsg(db_.get()); }
+
+Savepoint::Savepoint(SqliteDb& db, std::string name) : db_(db), name_(std::move(name)) {
+    db_.exec("SAVEPOINT " + name_);
+}
+
+Savepoint::~Savepoint() {
+    if (!open_) return;
+    // The error on its way is the one to report; a failed undo leaves SQLite to roll back.
+    const std::string undo = "ROLLBACK TO " + name_ + "; RELEASE " + name_;
+    sqlite3_exec(db_.get(), undo.c_str(), nullptr, nullptr, nullptr);
+}
+
+void Savepoint::keep() {
+    db_.exec("RELEASE " + name_);  // a failed commit stays open for the destructor to undo
+    open_ = false;
+}
+
+void Savepoint::undo() {
+    db_.exec("ROLLBACK TO " + name_ + "; RELEASE " + name_);
+    open_ = false;
+}
 
 Statement::Statement(const SqliteDb& db, const std::string& sql, std::string* tail) : db_(db.get()), sql_(sql) {
     sqlite3_stmt* raw = nullptr;

@@ -57,6 +57,24 @@ private:
     std::unique_ptr<sqlite3_stmt, Finalizer> stmt_;
 };
 
+// Work kept only when it ends well: a savepoint, released by keep(), undone when the scope is left
+// otherwise (an exception on its way) or by undo(). Outside a transaction it is one (a read under
+// it sees one state of the database); inside a caller's transaction it nests.
+class Savepoint {
+public:
+    Savepoint(SqliteDb& db, std::string name);  // throws vts::Error
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    void keep();  // throws vts::Error
+    void undo();  // throws vts::Error
+
+private:
+    SqliteDb& db_;
+    std::string name_;
+    bool open_ = true;
+};
+
 // "a""b" for a"b: an identifier quoted for SQLite.
 std::string quoteIdentifier(const std::string& name);
 
