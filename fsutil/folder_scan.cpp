@@ -9,6 +9,7 @@
 
 #include "fsutil/folder_guard.h"
 #include "platform/shell/error_trap.h"
+#include "platform/shell/utf8_text.h"
 
 namespace vts {
 namespace {
@@ -26,7 +27,7 @@ int listingErrorNumber(const std::error_code& ec) {
 }
 
 bool acceptableName(const std::string& name) {
-    return CharacterCount(name) < kMaxPathLength && !HasUnusualCharacters(name) &&
+    return characterCount(name) < kMaxPathLength && !HasUnusualCharacters(name) &&
            name.find('?') == std::string::npos && name != "." && name != "..";
 }
 
@@ -84,7 +85,7 @@ void scan(FolderList& folders, bool recurse, AppContext& ctx, FolderGuard& guard
     trap.step(106, [&] { entries = folders; });
     for (const std::string& entry : entries) {
         if (!check(trap, 108, [&] { return DirectoryExists(entry); })) continue;
-        if (!check(trap, 110, [&] { return CharacterCount(entry) < kMaxPathLength; })) continue;
+        if (!check(trap, 110, [&] { return characterCount(entry) < kMaxPathLength; })) continue;
         trap.step(114, [&] { ctx.yieldToUi(); });
         if (!check(trap, 116, [&] { return mayDescend(entry, guard); })) continue;
         const int error = listSubFolders(entry, newList, guard, ctx);

@@ -53,11 +53,4 @@ bool HasUnusualCharacters(const std::string& name) {
     return false;
 }
 
-std::size_t CharacterCount(const std::string& text) {
-    std::size_t count = 0;
-    for (const char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-    return count;
-}
-
 }  // namespace vts

@@ -9,7 +9,4 @@ namespace vts {
 // sequence counts as a character the code page cannot represent. False for empty text.
 bool HasUnusualCharacters(const std::string& name);
 
-// Characters (code points) in UTF-8 text; a stray byte counts as one character.
-std::size_t CharacterCount(const std::string& text);
-
 }  // namespace vts

@@ -6,6 +6,7 @@
 
 #include "platform/pdx/format/codec.h"
 #include "platform/pdx/format/value_text.h"
+#include "platform/shell/utf8_text.h"
 
 namespace vts {
 
@@ -107,7 +108,7 @@ CellInput parseHex(const CellRule& rule, const std::string& s) {
 
 // Text the table's code page must be able to store, within maxLength bytes when given.
 CellInput parseText(const CellRule& rule, const std::string& s) {
-    if (rule.maxLength > 0 && static_cast<int>(pdx::characterCount(s)) > rule.maxLength)
+    if (rule.maxLength > 0 && static_cast<int>(vts::characterCount(s)) > rule.maxLength)
         return refuse("Enter at most " + std::to_string(rule.maxLength) + " characters.");
     if (!rule.codePage) return accept(s);
     std::string stored;

@@ -10,6 +10,7 @@
 #include "platform/pdx/format/codec.h"
 #include "platform/pdx/format/value_text.h"
 #include "platform/shell/errors.h"
+#include "platform/shell/utf8_text.h"
 
 namespace db {
 
@@ -45,7 +46,7 @@ void ColumnNeeds::observe(const pdx::Value& v, std::int64_t row, const std::stri
         if (jet == JetType::Int) observeInt(v);
         else if (jet == JetType::Decimal) observeDecimal(v);
         else if (jet == JetType::DateTime) observeDateTime(v);
-        else if (jet == JetType::Text) longest = std::max(longest, pdx::characterCount(pdx::toText(v)));
+        else if (jet == JetType::Text) longest = std::max(longest, vts::characterCount(pdx::toText(v)));
         else if (jet == JetType::OleObject) toParadoxValue(v, T::Binary);  // fails here, before anything is written
     } catch (const vts::Error& e) {
         throw vts::Error(rowFieldText(row, field, e.what()));

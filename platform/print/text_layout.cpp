@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "platform/shell/utf8_text.h"
+
 namespace vts {
 
 namespace {
@@ -51,7 +53,7 @@ std::vector<int> ColumnWidths(const std::vector<Line>& lines) {
 std::pair<std::string, std::string> SplitAtWidth(const std::string& text, int width) {
     size_t at = 0;
     for (int seen = 0; at < text.size(); ++at) {
-        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;
+        if (!startsCharacter(text[at])) continue;
         if (seen++ == width) break;
     }
     return {text.substr(0, at), text.substr(at)};
@@ -179,10 +181,7 @@ std::vector<std::string> TextPrintOptions(const TextPageSettings& page) {
     return args;
 }
 
-int TextWidth(const std::string& text) {
-    return static_cast<int>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
+int TextWidth(const std::string& text) { return static_cast<int>(characterCount(text)); }
 
 LaidOutText LayOutTable(const std::string& tabSeparated) {
     const std::vector<Line> lines = ParseLines(tabSeparated);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/shell/utf8_text.h"
+
 namespace vts::xlsx {
 
 namespace {
@@ -13,16 +15,10 @@ bool isEscapeAt(std::string_view s, size_t i) {
                        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
-bool startsCharacter(char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }
-
 // A four-byte UTF-8 sequence is one character but two UTF-16 code units.
 size_t utf16Units(char lead) { return static_cast<unsigned char>(lead) >= 0xF0 ? 2 : 1; }
 
 }  // namespace
-
-size_t CharacterCount(std::string_view text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), startsCharacter));
-}
 
 FittedText FitCellText(std::string_view text) {
     size_t units = 0, written = 0, kept = 0;
@@ -31,7 +27,7 @@ FittedText FitCellText(std::string_view text) {
         units += utf16Units(text[i]);
         written += isEscapeAt(text, i) ? 7 : 1;  // ProtectEscapes puts "_x005F" before it
         if (units > kMaxCellChars || written > kMaxCellChars)
-            return FittedText{ProtectEscapes(text.substr(0, i)), kept, i, CharacterCount(text)};
+            return FittedText{ProtectEscapes(text.substr(0, i)), kept, i, characterCount(text)};
         ++kept;
     }
     return FittedText{ProtectEscapes(text), kept, text.size(), kept};

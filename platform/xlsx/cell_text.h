@@ -27,9 +27,6 @@ struct FittedText {
 // UTF-16): both must stay within kMaxCellChars.
 FittedText FitCellText(std::string_view text);
 
-// The number of characters (code points) in UTF-8 text.
-size_t CharacterCount(std::string_view text);
-
 // The width in characters that shows text whole: its longest line, counted in characters.
 size_t DisplayWidth(std::string_view text);
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fsutil/unusual_chars.h"
+#include "platform/shell/utf8_text.h"
 
 namespace vts {
 namespace {
@@ -26,10 +27,10 @@ TEST(HasUnusualCharacters, InvalidUtf8CannotBeRepresented) {
 }
 
 TEST(CharacterCount, CountsCodePointsNotBytes) {
-    EXPECT_EQ(CharacterCount(""), 0u);
-    EXPECT_EQ(CharacterCount("abc"), 3u);
-    EXPECT_EQ(CharacterCount("caf\xC3\xA9"), 4u);
-    EXPECT_EQ(CharacterCount("\xF0\x9F\x98\x80"), 1u);
+    EXPECT_EQ(characterCount(""), 0u);
+    EXPECT_EQ(characterCount("abc"), 3u);
+    EXPECT_EQ(characterCount("caf\xC3\xA9"), 4u);
+    EXPECT_EQ(characterCount("\xF0\x9F\x98\x80"), 1u);
 }
 
 }  // namespace

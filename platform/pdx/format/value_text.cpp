@@ -282,11 +282,4 @@ struct TextOf {
 
 std::string toText(const Value& v) { return std::visit(TextOf{}, v); }
 
-std::size_t characterCount(std::string_view utf8) {
-    std::size_t n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 }  // namespace pdx

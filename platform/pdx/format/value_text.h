@@ -51,7 +51,4 @@ std::string hexText(const Bytes& b, HexCase letters = HexCase::Upper);
 // timestamps as formatted above, decimals as their exact text.
 std::string toText(const Value& v);
 
-// Number of characters (not bytes) of UTF-8 text.
-std::size_t characterCount(std::string_view utf8);
-
 }  // namespace pdx
