@@ -6,6 +6,7 @@
 
 #include "platform/pdx/check/check_secondary_entries.h"
 #include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
 #include "platform/pdx/format/header_key.h"
 #include "platform/pdx/check/index_tree.h"
 #include "platform/pdx/format/name_case.h"
@@ -15,7 +16,6 @@ namespace pdx {
 
 namespace {
 
-constexpr std::size_t kFixedHeader = 0x58;
 constexpr std::size_t kMaxHeader = 0x10000;
 
 // The fixed-header values of an entry file (.Xnn/.XGn) that its chain walk needs.
@@ -26,12 +26,12 @@ struct EntryFileHeader {
 };
 
 std::optional<EntryFileHeader> readEntryHeader(const InputFile& x, std::uint32_t tableKey, CheckFindings& out) {
-    std::uint8_t b[kFixedHeader + 8] = {};
+    std::uint8_t b[kFixedHeaderSize + 8] = {};
     const auto fail = [&](const std::string& why) {
         out.fault(atFile(x.path()), why + "; the index is not checked");
         return std::nullopt;
     };
-    if (x.readAt(0, b, sizeof b) < kFixedHeader) return fail("the file is too short for an index header");
+    if (x.readAt(0, b, sizeof b) < kFixedHeaderSize) return fail("the file is too short for an index header");
     EntryFileHeader h;
     h.fileType = b[0x04];
     h.indexedField = b[0x15];
@@ -52,7 +52,7 @@ std::optional<EntryFileHeader> readEntryHeader(const InputFile& x, std::uint32_t
     if (l.blockSize == 0) return fail("the header is damaged: block size 0");
     if (l.recordSize == 0 || l.recordSize > l.blockSize - 6)
         return fail("the header is damaged: entry size " + std::to_string(l.recordSize));
-    if (l.headerSize < kFixedHeader || l.headerSize > x.size())
+    if (l.headerSize < kFixedHeaderSize || l.headerSize > x.size())
         return fail("the header is damaged: header size " + std::to_string(l.headerSize));
     return h;
 }

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
 #include "platform/pdx/format/types.h"
 
 namespace pdx {
 
 namespace {
 
-constexpr std::size_t kVariableStart = 0x58;
 constexpr std::uint64_t kBlockHeader = 6;
 // Two entries a block already give 16 levels for the largest possible file.
 constexpr int kMaxLevels = 16;
@@ -249,7 +249,7 @@ private:
 }  // namespace
 
 IndexTreeHeader parseIndexTreeHeader(const std::uint8_t* b, std::size_t size) {
-    if (size < kVariableStart) throw Error("the file is too short for an index header");
+    if (size < kFixedHeaderSize) throw Error("the file is too short for an index header");
     IndexTreeHeader h;
     h.recordSize = loadLE16(b + 0x00);
     h.headerSize = loadLE16(b + 0x02);
@@ -267,7 +267,7 @@ IndexTreeHeader parseIndexTreeHeader(const std::uint8_t* b, std::size_t size) {
     if (h.blockSizeKiB == 0) throw Error("the header is damaged: block size 0");
     if (h.recordSize <= 6 || static_cast<std::uint64_t>(h.recordSize) > h.blockSize() - 6)
         throw Error("the header is damaged: entry size " + std::to_string(h.recordSize));
-    if (h.headerSize < static_cast<int>(kVariableStart))
+    if (h.headerSize < static_cast<int>(kFixedHeaderSize))
         throw Error("the header is damaged: header size " + std::to_string(h.headerSize) + " is too small");
     if (static_cast<std::size_t>(h.headerSize) > size)
         throw Error("the file is cut short: it has " + std::to_string(size) + " bytes, the header claims " +
@@ -275,9 +275,9 @@ IndexTreeHeader parseIndexTreeHeader(const std::uint8_t* b, std::size_t size) {
     if (h.keyFieldCount < 1 || h.keyFieldCount > 255)
         throw Error("the header is damaged: " + std::to_string(h.keyFieldCount) + " key fields");
     const std::size_t descriptors = 2 * static_cast<std::size_t>(h.keyFieldCount);
-    if (kVariableStart + descriptors > static_cast<std::size_t>(h.headerSize))
+    if (kFixedHeaderSize + descriptors > static_cast<std::size_t>(h.headerSize))
         throw Error("the header is damaged: the key field descriptors run past its end");
-    h.keyDescriptors.assign(b + kVariableStart, b + kVariableStart + descriptors);
+    h.keyDescriptors.assign(b + kFixedHeaderSize, b + kFixedHeaderSize + descriptors);
     return h;
 }
 

@@ -61,7 +61,7 @@ void unscrambleFamily(CheckFamily& fam, std::uint32_t key) {
     for (CheckedFile* f : indexes) {
         if (!f->file) continue;
         std::uint8_t head[0x60] = {};
-        if (f->file->readAt(0, head, sizeof head) < 0x58 || storedKey(head) != key) continue;
+        if (f->file->readAt(0, head, sizeof head) < kFixedHeaderSize || storedKey(head) != key) continue;
         try {
             f->file->unscramble(key, InputFile::Scrambled::Blocks);
         } catch (const Error&) {}  // no block size: its own check reports the header

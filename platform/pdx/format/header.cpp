@@ -13,8 +13,6 @@ namespace pdx {
 namespace {
 
 constexpr std::uint32_t kLevel4Marker = 0xFF00FF00;  // 0x25 of level-4+ tables: key moved to 0x5C
-constexpr std::size_t kLevel4VariableStart = 0x78;
-constexpr std::size_t kLevel3VariableStart = 0x58;
 
 std::string hexByte(int b) {
     char buf[8];
@@ -180,7 +178,7 @@ TableHeader parseTableHeader(const std::uint8_t* b, std::size_t size, bool prote
         throw Error("not a Paradox table (file type " + std::to_string(h.fileType) +
                     " is an index or other companion file)");
     const bool level4 = h.versionByte >= 0x05;
-    const std::size_t variableStart = level4 ? kLevel4VariableStart : kLevel3VariableStart;
+    const std::size_t variableStart = level4 ? kLevel4VariableStart : kFixedHeaderSize;
     if (size < variableStart) throw Error("the file is too short for a Paradox table header");
     if (isEncrypted(b, level4)) {
         if (!protectedOk) throw Error(kPasswordMessage);

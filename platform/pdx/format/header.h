@@ -45,8 +45,11 @@ struct TableHeader {
     int blockSize() const { return blockSizeKiB * 1024; }
 };
 
-// Minimum bytes needed before the header size is known.
+// The fixed header every file of a family begins with: the bytes needed before the header size is
+// known. Level-4+ data files (.DB, .Xnn, .XGn) go on with the level-4+ area, and their variable
+// part starts after it; the others' variable part starts right here.
 constexpr std::size_t kFixedHeaderSize = 0x58;
+constexpr std::size_t kLevel4VariableStart = 0x78;
 
 // Parses and checks the header held in bytes[0, size) (the file's start, at least headerSize
 // bytes when the file has them). Throws pdx::Error describing the fault (without the file name);

@@ -2,6 +2,7 @@
 #include "platform/pdx/format/header_key.h"
 
 #include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
 #include "platform/pdx/format/types.h"
 
 namespace pdx {
@@ -10,11 +11,10 @@ namespace {
 
 constexpr std::size_t kKeyAt = 0x25;
 constexpr std::size_t kLevel4KeyAt = 0x5C;
-constexpr std::size_t kFixedHeader = 0x58;
 constexpr std::size_t kLevel4KeyEnd = kLevel4KeyAt + 4;
 constexpr std::uint32_t kLevel4Marker = 0xFF00FF00;
 
-// Data files (tables and secondary .Xnn/.XGn) of level 4 and later have the 0x58 area; .PX and
+// Data files (tables and secondary .Xnn/.XGn) of level 4 and later have the level-4+ area; .PX and
 // .Ynn/.YGn (types 1, 4, 7) never do.
 bool keyInLevel4Area(std::span<const std::uint8_t> h) {
     const std::uint8_t type = h[0x04];
@@ -29,7 +29,7 @@ void requireBytes(std::size_t have, std::size_t need) {
 }  // namespace
 
 std::uint32_t storedKey(std::span<const std::uint8_t> header) {
-    requireBytes(header.size(), kFixedHeader);
+    requireBytes(header.size(), kFixedHeaderSize);
     const std::uint32_t first = loadLE32(header.data() + kKeyAt);
     if (first != kLevel4Marker || !keyInLevel4Area(header)) return first;
     requireBytes(header.size(), kLevel4KeyEnd);
@@ -37,7 +37,7 @@ std::uint32_t storedKey(std::span<const std::uint8_t> header) {
 }
 
 void storeKey(std::span<std::uint8_t> header, std::uint32_t key) {
-    requireBytes(header.size(), kFixedHeader);
+    requireBytes(header.size(), kFixedHeaderSize);
     if (!keyInLevel4Area(header)) {
         storeLE32(key, header.data() + kKeyAt);
         return;

@@ -11,11 +11,15 @@ namespace pdx {
 
 namespace {
 
-constexpr std::size_t kDbVarStart = 0x78;  // level-4+ data files
-constexpr std::size_t kLevel3VarStart = 0x58;
-constexpr std::size_t kPxVarStart = 0x58;
+constexpr std::size_t kPxVarStart = kFixedHeaderSize;
+constexpr std::size_t kLevel4Area = kFixedHeaderSize;  // 0x66 and 0x6E count from here
 constexpr std::uint32_t kPlainLevel4 = 0xFF00FF00;     // 0x25 of every unencrypted level-4+ data file
 constexpr std::uint32_t kKeyedWorkspace = 0xFFFFFF9C;  // 0x16: non-zero in every keyed table
+// Bytes of unknown meaning, written as every engine-made file has them:
+constexpr std::uint8_t kPlainSign[2] = {0x1F, 0x0F};  // 0x3E: every unencrypted .DB (zeroed when protected)
+constexpr std::uint8_t kByte56 = 0x20;                // 0x56: every level-4+ .DB
+constexpr std::uint8_t kBytes6C[2] = {1, 1};          // 0x6C (2 in some tables in referential integrity), 0x6D
+constexpr std::uint16_t kChangeCount4 = 1;            // 0x70: 0, 1 or 2 in the engine's files
 
 std::size_t nameArea(std::uint8_t version) { return version >= kLevel7Version ? 261 : kTableNameArea; }
 
@@ -34,7 +38,7 @@ bool needsLevel5(FieldType t) {
 }
 
 bool level3(std::uint8_t version) { return version < 0x05; }
-std::size_t varStart(std::uint8_t version) { return level3(version) ? kLevel3VarStart : kDbVarStart; }
+std::size_t varStart(std::uint8_t version) { return level3(version) ? kFixedHeaderSize : kLevel4VariableStart; }
 
 // Types a level-3 table has.
 bool level3Type(FieldType t) {
@@ -153,26 +157,26 @@ std::vector<std::uint8_t> buildDbHeader(const DbHeaderFields& h) {
     b[0x2E] = h.changeCount2;
     put32(b, 0x30, static_cast<std::uint32_t>(start + 2 * n));
     put32(b, 0x34, static_cast<std::uint32_t>(start));
-    b[0x3E] = 0x1F;
-    b[0x3F] = 0x0F;
+    b[0x3E] = kPlainSign[0];
+    b[0x3F] = kPlainSign[1];
     put32(b, 0x49, h.autoInc);
     put16(b, 0x51, static_cast<std::uint32_t>(l.end));
     putVariablePart(b, h, l);
     if (level3(h.versionByte)) return b;  // no level-4 area, field numbers or sort order name
     put32(b, 0x25, kPlainLevel4);
-    b[0x56] = 0x20;
+    b[0x56] = kByte56;
 
     // Level-4+ area.
-    put16(b, 0x58, 0x0100u + h.versionByte);
+    put16(b, kLevel4Area, 0x0100u + h.versionByte);
     put16(b, 0x5A, 0x0100u + h.versionByte);
     if (h.versionByte >= 0x0A) put32(b, 0x60, h.updateTime);  // level 4 packs its time otherwise: left 0
     put16(b, 0x64, static_cast<std::uint32_t>(n + 1));
-    put16(b, 0x66, static_cast<std::uint32_t>(l.fieldNumbers - 0x58));
+    put16(b, 0x66, static_cast<std::uint32_t>(l.fieldNumbers - kLevel4Area));
     put16(b, 0x6A, static_cast<std::uint32_t>(s.codePage));
-    b[0x6C] = 1;
-    b[0x6D] = 1;
-    put16(b, 0x6E, static_cast<std::uint32_t>(l.sortOrderId - 0x58));
-    put16(b, 0x70, 1);
+    b[0x6C] = kBytes6C[0];
+    b[0x6D] = kBytes6C[1];
+    put16(b, 0x6E, static_cast<std::uint32_t>(l.sortOrderId - kLevel4Area));
+    put16(b, 0x70, kChangeCount4);
     for (std::size_t i = 0; i < n; ++i) put16(b, l.fieldNumbers + 2 * i, static_cast<std::uint32_t>(i + 1));
     putText(b, l.sortOrderId, s.sortOrderId);
     return b;
