@@ -5,12 +5,13 @@
 #include <string>
 
 #include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
 
 namespace pdx {
 
 namespace {
 
-constexpr std::uint64_t kBlockHeader = 6;
+constexpr std::uint64_t kBlockHeader = kBlockHeaderSize;
 
 std::uint64_t blockOffset(const ChainLayout& l, std::uint64_t number) {
     return l.headerSize + (number - 1) * l.blockSize;
@@ -25,7 +26,7 @@ std::uint64_t physicalBlocks(const InputFile& file, const ChainLayout& l) {
 // Records in a block from its last-record offset, or -1 when the offset is impossible.
 std::int64_t recordsFromLastOffset(const ChainLayout& l, std::uint16_t lastOff) {
     if (lastOff == static_cast<std::uint16_t>(0x10000 - l.recordSize)) return 0;
-    const std::uint64_t capacity = (l.blockSize - kBlockHeader) / l.recordSize;
+    const std::uint64_t capacity = recordsPerBlock<std::uint64_t>(l.blockSize, l.recordSize);
     if (lastOff % l.recordSize != 0 || lastOff / l.recordSize + 1 > capacity) return -1;
     return lastOff / l.recordSize + 1;
 }
@@ -76,7 +77,7 @@ private:
     std::uint32_t readableRecords(std::uint16_t b, std::uint64_t at, std::uint16_t lastOff) {
         const std::int64_t n = recordsFromLastOffset(l_, lastOff);
         if (n < 0) {
-            const std::uint64_t capacity = (l_.blockSize - kBlockHeader) / l_.recordSize;
+            const std::uint64_t capacity = recordsPerBlock<std::uint64_t>(l_.blockSize, l_.recordSize);
             out_.fault(atBlock(file_.path(), b),
                        "the record count in the block header is invalid (last-record offset " +
                            std::to_string(static_cast<std::int16_t>(lastOff)) + " with records of " +

@@ -13,7 +13,7 @@ namespace pdx {
 
 namespace {
 
-constexpr std::uint64_t kBlockHeader = 6;
+constexpr std::uint64_t kBlockHeader = kBlockHeaderSize;
 // Two entries a block already give 16 levels for the largest possible file.
 constexpr int kMaxLevels = 16;
 
@@ -96,7 +96,7 @@ private:
             return std::nullopt;
         }
         const std::uint16_t lastOff = loadLE16(head + 4);
-        const std::uint64_t capacity = (h_.blockSize() - kBlockHeader) / entrySize_;
+        const std::uint64_t capacity = recordsPerBlock<std::uint64_t>(h_.blockSize(), entrySize_);
         if (lastOff == static_cast<std::uint16_t>(0x10000 - entrySize_)) {
             out_.fault(atBlock(index_.path(), b), "the index block holds no entries");
             return std::nullopt;

@@ -51,6 +51,15 @@ struct TableHeader {
 constexpr std::size_t kFixedHeaderSize = 0x58;
 constexpr std::size_t kLevel4VariableStart = 0x78;
 
+// Every block of a table or an index begins with its next and previous block numbers and the
+// offset of its last record.
+constexpr std::size_t kBlockHeaderSize = 6;
+// Records (or index entries) of recordSize bytes that a block of blockSize bytes holds.
+template <class N>
+constexpr N recordsPerBlock(N blockSize, N recordSize) {
+    return (blockSize - static_cast<N>(kBlockHeaderSize)) / recordSize;
+}
+
 // Parses and checks the header held in bytes[0, size) (the file's start, at least headerSize
 // bytes when the file has them). Throws pdx::Error describing the fault (without the file name);
 // a password-protected table throws kPasswordMessage unless `protectedOk`, which gives its key.

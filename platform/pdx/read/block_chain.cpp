@@ -5,13 +5,14 @@
 #include <string>
 
 #include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
 #include "platform/pdx/protect/table_cipher.h"
 
 namespace pdx {
 
 namespace {
 
-constexpr std::size_t kBlockHeader = 6;
+constexpr std::size_t kBlockHeader = kBlockHeaderSize;
 constexpr std::size_t kWindow = 256 * 1024;
 
 std::uint64_t blockOffset(const TableHeader& h, std::uint64_t number) {
@@ -22,7 +23,7 @@ std::uint64_t blockOffset(const TableHeader& h, std::uint64_t number) {
 int recordsInBlock(const TableHeader& h, std::uint16_t lastOff, int number) {
     const int rs = h.recordSize;
     if (lastOff == static_cast<std::uint16_t>(0x10000 - rs)) return 0;
-    const int capacity = (h.blockSize() - static_cast<int>(kBlockHeader)) / rs;
+    const int capacity = recordsPerBlock(h.blockSize(), rs);
     if (lastOff % rs != 0 || lastOff / rs + 1 > capacity)
         throw Error("block " + std::to_string(number) + " is damaged (last record offset " + std::to_string(lastOff) +
                     ")");

@@ -83,7 +83,7 @@ void BlockWriter::widen() {
         const int count = static_cast<std::int16_t>(loadLE16(buf.data() + 4)) / recordSize_ + 1;
         for (int i = 0; i < count; ++i) add(buf.data() + 6 + static_cast<std::size_t>(i) * recordSize_);
     }
-    const int pendingCount = (oldSize - 6) / recordSize_;  // the old last block was full
+    const int pendingCount = recordsPerBlock(oldSize, recordSize_);  // the old last block was full
     for (int i = 0; i < pendingCount; ++i) add(pending.data() + 6 + static_cast<std::size_t>(i) * recordSize_);
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/pdx/format/header.h"
 #include "platform/pdx/io/staged_file_writer.h"
 
 namespace pdx {
@@ -23,7 +24,7 @@ public:
     void finish();
 
     // Records a block of this size holds.
-    static int capacity(int blockSizeKiB, int recordSize) { return (blockSizeKiB * 1024 - 6) / recordSize; }
+    static int capacity(int blockSizeKiB, int recordSize) { return recordsPerBlock(blockSizeKiB * 1024, recordSize); }
     int blockSizeKiB() const { return blockSize_ / 1024; }
     std::uint32_t records() const { return records_; }
     std::uint16_t blocks() const { return static_cast<std::uint16_t>(blocks_); }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/pdx/format/codec.h"
+#include "platform/pdx/format/header.h"
 #include "platform/pdx/format/header_writer.h"
 
 namespace pdx {
@@ -38,8 +39,8 @@ int levelsFor(std::size_t leafEntries, std::size_t perBlock) {
 
 // 2 KiB index blocks unless 4 KiB ones make the tree shallower.
 int chooseBlockSizeKiB(std::size_t leafEntries, std::size_t entrySize) {
-    const std::size_t c2 = (2048 - 6) / entrySize;
-    const std::size_t c4 = (4096 - 6) / entrySize;
+    const std::size_t c2 = recordsPerBlock<std::size_t>(2048, entrySize);
+    const std::size_t c4 = recordsPerBlock<std::size_t>(4096, entrySize);
     if (c2 < 2) return 4;
     return levelsFor(leafEntries, c4) < levelsFor(leafEntries, c2) ? 4 : 2;
 }
@@ -95,7 +96,7 @@ void writePrimaryIndex(StagedFile& out, const PxSource& src) {
     }
     h.blockSizeKiB = chooseBlockSizeKiB(leaves, entrySize);
     const std::size_t blockSize = static_cast<std::size_t>(h.blockSizeKiB) * 1024;
-    const std::size_t perBlock = (blockSize - 6) / entrySize;
+    const std::size_t perBlock = recordsPerBlock(blockSize, entrySize);
 
     // Blocks per level, bottom up, to number them top down.
     std::vector<std::size_t> blocksAt{ceilDiv(leaves, perBlock)};
