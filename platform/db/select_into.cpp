@@ -2,6 +2,7 @@
 #include "platform/db/select_into.h"
 
 #include <algorithm>
+#include <future>
 
 #include "platform/db/paradox_schema.h"
 #include "platform/db/source_structure.h"
@@ -63,6 +64,14 @@ void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& 
     });
 }
 
+// A table gone meanwhile holds no one's changes: the edits take its place.
+void requireUnchanged(const SelectInto& s, const std::string& now) {
+    if (!now.empty() && now != s.expected)
+        throw vts::TableChanged("The table " + s.target + " in \"" + s.folder +
+                                "\" was saved by someone else since it was opened here, so it was not "
+                                "written over: their changes are in it, yours are kept here.");
+}
+
 std::string failureText(const SelectInto& s, const std::string& why) {
     return "The table " + s.target + ".db could not be written into \"" + s.folder + "\": " + why;
 }
@@ -78,12 +87,11 @@ std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, con
         const bool sameFields = recorded && matchesRecorded(table, *recorded);
         const pdx::Schema schema = sameFields ? *recorded : deriveSchema(db, table, s.top);
         pdx::TableReplacement replace(s.folder, s.target, {hooks.beforeWrite});
-        // A table gone meanwhile holds no one's changes: the edits take its place.
-        if (const auto now = s.expected.empty() ? std::string() : pdx::familySignature(s.folder, s.target);
-            !now.empty() && now != s.expected)
-            throw vts::TableChanged("The table " + s.target + " in \"" + s.folder +
-                                    "\" was saved by someone else since it was opened here, so it was not "
-                                    "written over: their changes are in it, yours are kept here.");
+        // Whether the table in place is still the one imported: its whole .db is read for that, on
+        // the other core while the new table is written, and nothing replaces it before the answer.
+        auto inPlace = std::async(std::launch::async, [&s] {
+            return s.expected.empty() ? std::string() : pdx::familySignature(s.folder, s.target);
+        });
         pdx::WriterOptions options;
         options.beforeWrite = hooks.beforeWrite;
         options.place = [&replace](const std::string& ext) { return replace.place(ext); };
@@ -91,6 +99,7 @@ std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, con
         pdx::TableWriter writer(s.folder, s.target, schema, options);
         writeRows(db, table, s, schema, writer, hooks.rowWritten);
         writer.finish();
+        requireUnchanged(s, inPlace.get());
         replace.commit(writer);
         std::vector<std::string> dropped;
         for (const auto& d : writer.droppedIndexes()) dropped.push_back("the index " + d.extension + ": " + d.reason);
