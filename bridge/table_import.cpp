@@ -64,7 +64,13 @@ void setValue(pdx::Value& out, const pdx::Value& value) {
         out = bytes->empty() ? pdx::Value{} : shown;
         return;
     }
-    std::string text = std::holds_alternative<std::string>(shown) ? std::get<std::string>(shown) : pdx::toText(shown);
+    if (const auto* text = std::get_if<std::string>(&shown); text && !text->empty()) {
+        // Into the storage the row before left, where it is text too: no allocation per value.
+        if (auto* kept = std::get_if<std::string>(&out)) kept->assign(*text);
+        else out = *text;
+        return;
+    }
+    std::string text = std::holds_alternative<std::string>(shown) ? std::string() : pdx::toText(shown);
     out = text.empty() ? pdx::Value{} : pdx::Value{std::move(text)};
 }
 

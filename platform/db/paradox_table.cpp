@@ -1,6 +1,7 @@
 #include "platform/db/paradox_table.h"
 
 #include "platform/db/paradox_cursor.h"
+#include "platform/db/read_ahead_cursor.h"
 #include "platform/pdx/io/family.h"
 #include "platform/pdx/io/family_lock.h"
 #include "platform/pdx/replace/table_replace.h"
@@ -30,7 +31,7 @@ std::unique_ptr<Cursor> openParadoxTable(const std::filesystem::path& folder, co
     if (!file)
         throw vts::Error("The table \"" + name + "\" does not exist in the Paradox folder \"" + folder.string() +
                          "\".");
-    return std::make_unique<ParadoxCursor>(*file, pdx::Unlock{password, false});
+    return std::make_unique<ReadAheadCursor>(std::make_unique<ParadoxCursor>(*file, pdx::Unlock{password, false}));
 }
 
 }  // namespace db

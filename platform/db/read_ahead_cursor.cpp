@@ -1,0 +1,88 @@
+// A cursor whose rows are read ahead on a thread of their own.
+#include "platform/db/read_ahead_cursor.h"
+
+#include <utility>
+
+#include "platform/shell/errors.h"
+
+namespace db {
+
+namespace {
+
+constexpr std::size_t kBatchesAhead = 4;  // enough to keep both cores busy, little memory
+
+}  // namespace
+
+ReadAheadCursor::ReadAheadCursor(std::unique_ptr<Cursor> inner, std::size_t rowsPerBatch)
+    : inner_(std::move(inner)),
+      rowsPerBatch_(rowsPerBatch),
+      recordCount_(inner_->recordCount()),
+      schema_(inner_->sourceSchema()),
+      reader_([this] { readAhead(); }) {
+    columns_ = inner_->columns();
+    nextBatch();
+}
+
+ReadAheadCursor::~ReadAheadCursor() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    reader_.join();
+}
+
+void ReadAheadCursor::readAhead() {
+    const std::size_t width = inner_->columns().size();
+    for (bool last = false; !last;) {
+        Batch batch;
+        try {
+            while (batch.rows.size() < rowsPerBatch_ && !inner_->eof()) {
+                auto& row = batch.rows.emplace_back();
+                row.reserve(width);
+                for (std::size_t i = 0; i < width; ++i) row.push_back(inner_->value(static_cast<int>(i)));
+                inner_->moveNext();
+            }
+            batch.last = inner_->eof();
+        } catch (...) {
+            batch.error = std::current_exception();
+            batch.last = true;
+        }
+        last = batch.last;
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || ready_.size() < kBatchesAhead; });
+        if (stop_) return;
+        ready_.push_back(std::move(batch));
+        changed_.notify_all();
+    }
+}
+
+void ReadAheadCursor::nextBatch() {
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !ready_.empty(); });
+        current_ = std::move(ready_.front());
+        ready_.pop_front();
+    }
+    changed_.notify_all();
+    at_ = 0;
+}
+
+bool ReadAheadCursor::eof() { return at_ >= current_.rows.size() && current_.last && !current_.error; }
+
+void ReadAheadCursor::moveNext() {
+    if (eof()) throw vts::Error("The table has been read to its end: there is no next row.");
+    ++at_;
+    while (at_ >= current_.rows.size()) {
+        if (current_.error) std::rethrow_exception(std::exchange(current_.error, nullptr));
+        if (current_.last) return;
+        nextBatch();
+    }
+}
+
+const pdx::Value& ReadAheadCursor::value(int column) {
+    if (at_ >= current_.rows.size()) throw vts::Error("The table has been read to its end: there is no current row.");
+    return current_.rows[at_].at(static_cast<std::size_t>(column));
+}
+
+}  // namespace db
