@@ -18,7 +18,7 @@ std::map<fs::path, std::string> snapshot(const fs::path& root) {
     std::map<fs::path, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         if (e.is_symlink()) files[e.path()] = "-> " + fs::read_symlink(e.path()).string();
-        else if (e.is_regular_file()) files[e.path()] = fileBytes(e.path());
+        else if (e.is_regular_file()) files[e.path()] = readFile(e.path());
     }
     return files;
 }
@@ -52,7 +52,7 @@ TEST_F(Installed, LaysOutTheProgramForTheDesktop) {
           "share/icons/hicolor/256x256/apps/verdalith-table-studio.png"})
         EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
     EXPECT_EQ(fs::canonical(prefix / "bin/verdalith"), fs::canonical(appFolder / "verdalith"));
-    const std::string entry = fileBytes(prefix / "share/applications/verdalith-table-studio.desktop");
+    const std::string entry = readFile(prefix / "share/applications/verdalith-table-studio.desktop");
     EXPECT_NE(entry.find("Exec=verdalith %f"), std::string::npos);
     EXPECT_NE(entry.find("Icon=verdalith-table-studio"), std::string::npos);
 }

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "../support/temp_dir.h"
 #include "platform/shell/error_trap.h"
 #include "platform/shell/errors.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/scoped_env.h"
 
 namespace fs = std::filesystem;
@@ -31,13 +31,6 @@ public:
 private:
     std::string root_;
 };
-
-void writeFile(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class CopyDbTest : public ::testing::Test {
 protected:

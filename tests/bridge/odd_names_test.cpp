@@ -2,23 +2,16 @@
 // and a semicolon: they stay names, and no other statement runs.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "bridge/paradox.h"
 #include "bridge_env.h"
 #include "tests/support/error_of.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/headless.h"
 
 namespace vts::test {
 namespace {
 
 using pdx::FieldType;
-
-std::string fileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
     BridgeEnv env;
@@ -29,7 +22,7 @@ TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
     writeTable(env.paradoxFolder, name, schema, rows);
     writeTable(env.paradoxFolder, "OTHER", schema, rows);
     ImportParadoxTable(env.ctx, "OTHER");  // a working table that must stay as it is
-    const std::string otherBytes = fileBytes(env.paradoxFolder / "OTHER.db");
+    const std::string otherBytes = readFile(env.paradoxFolder / "OTHER.db");
 
     VectorTableList list;
     AddTablesToParadoxListbox(env.ctx, list);
@@ -41,7 +34,7 @@ TEST(OddNames, BackquoteBracketAndSemicolonRoundTrip) {
     const auto written = readTable(env.paradoxFolder / (name + ".db"));
     EXPECT_EQ(written.schema, schema);
     EXPECT_EQ(written.records, rows);
-    EXPECT_EQ(fileBytes(env.paradoxFolder / "OTHER.db"), otherBytes);
+    EXPECT_EQ(readFile(env.paradoxFolder / "OTHER.db"), otherBytes);
     EXPECT_EQ(sqliteColumn(env.workingDb(), "SELECT N FROM " + env.working("OTHER") + " ORDER BY rowid"),
               (std::vector<std::string>{"1", "2"}));
     EXPECT_FALSE(WorkingTableExists(env.ctx, WorkingTableName(env.folderText, name)));

@@ -14,14 +14,10 @@
 #include "platform/pdx/read/reader.h"
 #include "platform/pdx/read/secondary_index.h"
 #include "tests/support/headless.h"
+#include "tests/support/letter_case.h"
 
 namespace vts::test {
 namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 struct Edit {
     size_t field = 0;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 
+#include "tests/support/file_contents.h"
 #include "tests/support/fixture_copy.h"
 #include "bridge/paradox.h"
 #include "bridge_env.h"
@@ -92,10 +92,7 @@ TEST(WriteBack, AByteTheCodePageLeavesUndefinedIsWrittenBackAsItself) {
     pdx::Schema schema = numberAndText();
     schema.codePage = 1252;
     writeTable(env.paradoxFolder, "ODD", schema, {{std::int64_t{1}, std::string("X\xEF\x9E\x81X")}});
-    const std::string bytes = [&] {
-        std::ifstream in(env.paradoxFolder / "ODD.db", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }();
+    const std::string bytes = readFile(env.paradoxFolder / "ODD.db");
     ASSERT_NE(bytes.find("X\x81X"), std::string::npos);
     ImportParadoxTable(env.ctx, "ODD");
     env.edit("ODD", "SELECT 1");  // written again, not left as it is
@@ -134,11 +131,7 @@ TEST(WriteBack, AFolderTextWithATrailingSlashIsTheSameFolder) {
 // Other programs on Linux open the files by their exact names: every name stays as it was.
 TEST(WriteBack, OtherLetterCaseIsReplacedUnderItsOwnNames) {
     BridgeEnv env;
-    for (const auto& entry : fs::directory_iterator(fixtures() / "db")) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("CUSTOMER.", 0) == 0)
-            copyWritable(entry.path(), env.paradoxFolder / ("Customer" + name.substr(8)));
-    }
+    copyFamily(fixtures() / "db", "CUSTOMER", env.paradoxFolder, "Customer");
     const auto original = readTable(fixtures() / "db" / "CUSTOMER.DB");
     ImportParadoxTable(env.ctx, "CUSTOMER");
     env.edit("CUSTOMER", "SELECT 1");  // written again, not left as it is

@@ -19,22 +19,12 @@
 #include "platform/shell/launcher.h"
 #include "platform/shell/pointer.h"
 #include "tests/export/fake_grid.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/headless.h"
 
 namespace vts::test {
 
 using ScratchDir = TempDir;
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 inline std::string jsonString(const std::string& s) {
     std::string out = "\"";

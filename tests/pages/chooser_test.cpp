@@ -40,7 +40,7 @@ TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
     PageRig rig;  // CUSTOMER in the folder itself
     copyFamily(fixtures() / "db", "CUSTOMER", rig.data / "old", "customer");
     copyFamily(fixtures() / "db", "AREACODE", rig.data / "old");
-    const std::string top = fileBytes(rig.data / "CUSTOMER.DB");
+    const std::string top = readFile(rig.data / "CUSTOMER.DB");
     rig.chooseFolder(rig.data);
     const std::string here = rig.data.filename().string();
     ASSERT_EQ(rig.listed(),
@@ -52,7 +52,7 @@ TEST(Chooser, TwoTablesOfOneNameAreTwoItemsThatOpenTheirOwnTable) {
     ASSERT_EQ(rig.ended, 1);
     EXPECT_EQ(std::get<std::string>(readAll(rig.data / "old" / "customer.db")[0][4]), "Old town");
     EXPECT_TRUE(fs::exists(rig.data / "old" / "customer.DB"));  // the file keeps its name
-    EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), top);
+    EXPECT_EQ(readFile(rig.data / "CUSTOMER.DB"), top);
 }
 
 // Keys as in any dialog: Enter in the folder box is Next; Enter on a table opens it.

@@ -55,7 +55,7 @@ TEST(EditFlow, EditsReachTheParadoxTableWhenTheGridEditorCloses) {
 TEST(EditFlow, BackThenClosingTheChooserAsksAndDiscardsOnlyOnNo) {
     Rig rig;
     rig.chooseFolder(rig.data);
-    const std::string before = fileBytes(rig.data / "CUSTOMER.DB");
+    const std::string before = readFile(rig.data / "CUSTOMER.DB");
     rig.openTable("CUSTOMER");
     rig.editCell(0, "FirstName", "Changed");
     rig.form3().PushButton1_Click();
@@ -66,13 +66,13 @@ TEST(EditFlow, BackThenClosingTheChooserAsksAndDiscardsOnlyOnNo) {
     rig.dialogs.answers = {mb::No};
     rig.form2().close();
     EXPECT_EQ(rig.ended, 1);
-    EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), before);
+    EXPECT_EQ(readFile(rig.data / "CUSTOMER.DB"), before);
 }
 
 TEST(EditFlow, BackAndAnotherTableWritesOnlyThatTable) {
     Rig rig;
     rig.chooseFolder(rig.data);
-    const std::string customer = fileBytes(rig.data / "CUSTOMER.DB");
+    const std::string customer = readFile(rig.data / "CUSTOMER.DB");
     rig.openTable("CUSTOMER");
     rig.editCell(0, "FirstName", "Changed");
     rig.form3().PushButton1_Click();
@@ -82,7 +82,7 @@ TEST(EditFlow, BackAndAnotherTableWritesOnlyThatTable) {
     rig.editCell(0, "Amount Paid", "123.45");
     rig.form3().close();
     EXPECT_EQ(rig.ended, 1);
-    EXPECT_EQ(fileBytes(rig.data / "CUSTOMER.DB"), customer);
+    EXPECT_EQ(readFile(rig.data / "CUSTOMER.DB"), customer);
     const auto rows = readAll(rig.data / "ORDERS.db");
     ASSERT_EQ(rows.size(), 224u);
     EXPECT_DOUBLE_EQ(std::get<double>(rows[0][6]), 123.45);
@@ -151,7 +151,7 @@ TEST(EditFlow, AFailedImportOpensNoGridAndTheTableStaysAsItWas) {
         writer.install();
     }
     fs::resize_file(rig.data / "NOTES.MB", fs::file_size(rig.data / "NOTES.MB") / 2);
-    const std::string before = fileBytes(rig.data / "NOTES.db");
+    const std::string before = readFile(rig.data / "NOTES.db");
     rig.chooseFolder(rig.data);
     rig.openTable("NOTES");
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
@@ -161,7 +161,7 @@ TEST(EditFlow, AFailedImportOpensNoGridAndTheTableStaysAsItWas) {
     EXPECT_FALSE(rig.program->pages().form3() && rig.form3().isVisible());
     rig.form2().close();
     EXPECT_EQ(rig.ended, 1);
-    EXPECT_EQ(fileBytes(rig.data / "NOTES.db"), before);
+    EXPECT_EQ(readFile(rig.data / "NOTES.db"), before);
 }
 
 }  // namespace

@@ -42,17 +42,17 @@ TEST(EditSessions, TwoFoldersWithATableOfOneNameEachKeepTheirOwn) {
     PageRig a, b(false);
     b.app = a.app;  // one user, two windows
     copyFamily(fixtures() / "db", "ORDERS", b.data, "CUSTOMER");
-    const std::string customer = fileBytes(a.data / "CUSTOMER.DB");
+    const std::string customer = readFile(a.data / "CUSTOMER.DB");
     a.chooseFolder(a.data);
     a.openTable("CUSTOMER");
     b.chooseFolder(b.data);
     b.openTable("CUSTOMER");
     b.editCell(0, "Ship VIA", "Boat");
     ASSERT_TRUE(closeGrid(a)) << said(a);
-    EXPECT_EQ(fileBytes(a.data / "CUSTOMER.DB"), customer);
+    EXPECT_EQ(readFile(a.data / "CUSTOMER.DB"), customer);
     ASSERT_TRUE(closeGrid(b)) << said(b);
     EXPECT_EQ(shipVia(b.data / "CUSTOMER.DB", 0), "Boat");
-    EXPECT_EQ(fileBytes(a.data / "CUSTOMER.DB"), customer);
+    EXPECT_EQ(readFile(a.data / "CUSTOMER.DB"), customer);
 }
 
 // Two users: two working databases, one Paradox folder. Edits of other rows join the table the
@@ -152,7 +152,7 @@ TEST(EditSessions, ATableClosedWithoutEditsIsLeftUntouched) {
     const auto stamp = [&](const char* file) {
         struct stat st {};
         ::stat((r.data / file).c_str(), &st);
-        return std::to_string(st.st_ino) + "/" + std::to_string(st.st_mtim.tv_nsec) + "/" + fileBytes(r.data / file);
+        return std::to_string(st.st_ino) + "/" + std::to_string(st.st_mtim.tv_nsec) + "/" + readFile(r.data / file);
     };
     const std::string db = stamp("ORDERS.DB"), px = stamp("ORDERS.PX");
     openOrders(r, r.data);

@@ -141,7 +141,7 @@ TEST(GridRows, AnEmptyOrRepeatedKeyIsRefusedWithItsReasonAndEscapeGivesTheRowUp)
 TEST(GridRows, ARowWithANewKeyIsWrittenInKeyOrderAndTheValidityFileStays) {
     PageRig rig(false);
     copyFamily(fixtures() / "db", "AREACODE", rig.data);
-    const std::string val = fileBytes(rig.data / "AREACODE.VAL");
+    const std::string val = readFile(rig.data / "AREACODE.VAL");
     rig.chooseFolder(rig.data);
     rig.openTable("AREACODE");
     const int added = rig.form3().DataGrid1->gridModel()->dataRows();
@@ -154,7 +154,7 @@ TEST(GridRows, ARowWithANewKeyIsWrittenInKeyOrderAndTheValidityFileStays) {
     ASSERT_EQ(rows.size(), static_cast<size_t>(added) + 1);
     EXPECT_EQ(rows[0][0], pdx::Value(std::string("000")));
     EXPECT_EQ(rows[0][1], pdx::Value(std::string("Atlantis")));
-    EXPECT_EQ(fileBytes(rig.data / "AREACODE.VAL"), val);
+    EXPECT_EQ(readFile(rig.data / "AREACODE.VAL"), val);
 }
 
 // Under ANSII850 a new key goes where every collation the table's keys allow puts it; one they

@@ -22,7 +22,7 @@ void clickHeading(DataGridView* view, int column) {
 }
 
 std::vector<std::string> csvFirstFields(const fs::path& file) {
-    std::istringstream csv(fileBytes(file));
+    std::istringstream csv(readFile(file));
     std::vector<std::string> firsts;
     for (std::string line; std::getline(csv, line);) firsts.push_back(line.substr(0, line.find(',')));
     return firsts;

@@ -17,6 +17,7 @@
 #include "platform/pdx/io/family.h"
 #include "platform/pdx/read/reader.h"
 #include "platform/ui/settings_store.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -24,13 +25,6 @@
 namespace vts::test {
 
 namespace fs = std::filesystem;
-
-inline std::string fileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The table as written back, whatever letter case its file name keeps.
 inline std::vector<pdx::Record> readAll(const fs::path& p) {

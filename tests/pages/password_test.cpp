@@ -23,7 +23,7 @@ void protectedOrders(const fs::path& folder, const std::string& password) {
 TEST(ProtectedTablePages, AWrongOrNoPasswordOpensNothing) {
     PageRig rig(false);
     protectedOrders(rig.data, "pw");
-    const std::string before = fileBytes(rig.data / "SECRET.db");
+    const std::string before = readFile(rig.data / "SECRET.db");
     rig.chooseFolder(rig.data);
 
     rig.dialogs.passwords.push_back(std::nullopt);  // Cancel
@@ -36,7 +36,7 @@ TEST(ProtectedTablePages, AWrongOrNoPasswordOpensNothing) {
     ASSERT_EQ(rig.dialogs.messages.size(), 1u);
     EXPECT_EQ(rig.dialogs.messages[0].text, "That is not the password of the table SECRET. The table was not opened.");
     EXPECT_FALSE(rig.program->pages().form3() && rig.form3().isVisible());
-    EXPECT_EQ(fileBytes(rig.data / "SECRET.db"), before);
+    EXPECT_EQ(readFile(rig.data / "SECRET.db"), before);
 }
 
 TEST(ProtectedTablePages, EditedAndWrittenBackProtectedWithTheSamePassword) {

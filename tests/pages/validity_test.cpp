@@ -58,7 +58,7 @@ TEST(ValidityChecks, ANewRowTakesTheDefaultsAndUncheckedRulesAreNamed) {
     PageRig rig(false);
     copyFamily(fixtures() / "db", "AREACODE", rig.data);
     copyFamily(fixtures() / "joins", "joinb", rig.data);
-    const std::string val = areaChecks(fileBytes(rig.data / "AREACODE.VAL"));
+    const std::string val = areaChecks(readFile(rig.data / "AREACODE.VAL"));
     std::ofstream(rig.data / "AREACODE.VAL", std::ios::binary) << val;
     rig.openInData("AREACODE");
     const int added = rig.form3().DataGrid1->gridModel()->dataRows();
@@ -81,7 +81,7 @@ TEST(ValidityChecks, ANewRowTakesTheDefaultsAndUncheckedRulesAreNamed) {
     rig.form3().close();
     ASSERT_EQ(rig.ended, 1);
     EXPECT_EQ(readAll(rig.data / "AREACODE.DB").at(0).at(1), pdx::Value(std::string("Nowhere")));  // key 000 first
-    EXPECT_EQ(fileBytes(rig.data / "AREACODE.VAL"), val);                                          // kept byte for byte
+    EXPECT_EQ(readFile(rig.data / "AREACODE.VAL"), val);                                           // kept byte for byte
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/letter_case.h"
+
 namespace vts::test {
 
 namespace fixtures_detail {
@@ -20,10 +22,6 @@ inline std::filesystem::path existing(const char* path) {
                                  " (the shared folder must lie beside the repository)");
     return path;
 }
-inline std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 }  // namespace fixtures_detail
 
 // Tables of the JDBC driver's test resources, one per field type and feature.
@@ -31,13 +29,16 @@ inline std::filesystem::path fixtures() { return fixtures_detail::existing(VTS_F
 // Tables the Paradox engine wrote in real use (Turkish, French, Portuguese data).
 inline std::filesystem::path wildFixtures() { return fixtures_detail::existing(VTS_WILD_FIXTURES); }
 
+// A file of the first set by its path below it, e.g. "db/ORDERS.DB".
+inline std::filesystem::path fixture(const std::string& relative) { return fixtures() / relative; }
+
 inline bool isWildFixture(const std::filesystem::path& db) {
     return db.string().rfind(std::string(VTS_WILD_FIXTURES) + "/", 0) == 0;
 }
 
 // The password-protected tables: the encrypt/ folder, and the wild sifreli (password "deneme").
 inline bool isProtectedFixture(const std::filesystem::path& db) {
-    return db.parent_path().filename() == "encrypt" || fixtures_detail::lower(db.stem().string()) == "sifreli";
+    return db.parent_path().filename() == "encrypt" || lower(db.stem().string()) == "sifreli";
 }
 
 // Every table of both sets, sorted; the password-protected ones only when asked for.
@@ -45,8 +46,7 @@ inline std::vector<std::filesystem::path> fixtureTables(bool withProtected = fal
     std::vector<std::filesystem::path> out;
     for (const auto& root : {fixtures(), wildFixtures()})
         for (const auto& e : std::filesystem::recursive_directory_iterator(root))
-            if (fixtures_detail::lower(e.path().extension().string()) == ".db" &&
-                (withProtected || !isProtectedFixture(e.path())))
+            if (lower(e.path().extension().string()) == ".db" && (withProtected || !isProtectedFixture(e.path())))
                 out.push_back(e.path());
     std::sort(out.begin(), out.end());
     return out;

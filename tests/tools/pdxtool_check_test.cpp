@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/support/file_contents.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path fixture(const std::string& relative) { return vts::test::fixtures() / relative; }
+using vts::test::fixture;
 
 struct ToolRun {
     int status = -1;
@@ -199,10 +199,7 @@ TEST(PdxtoolCopy, CopiesTheWholeFamilyUnderTheNameGiven) {
         ++files;
         const fs::path to = tmp / ("Copy" + from.path().extension().string());
         ASSERT_TRUE(fs::exists(to)) << to;
-        std::ifstream a(from.path(), std::ios::binary), b(to, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}),
-                  std::string(std::istreambuf_iterator<char>(b), {}))
-            << to;
+        EXPECT_EQ(vts::test::readFile(from.path()), vts::test::readFile(to)) << to;
     }
     EXPECT_GT(files, 2u);
     EXPECT_NE(pdxtool("copy " + quoted(source) + " " + quoted(tmp / "COPY.db")).status, 0) << "never over a table";

@@ -2,21 +2,21 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tests/support/error_of.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/fixture_copy.h"
 #include "tests/support/fixtures.h"
+#include "platform/pdx/format/codec.h"
 #include "platform/pdx/read/reader.h"
 
 namespace pdxtest {
 
 namespace fs = std::filesystem;
 
-inline fs::path fixture(const std::string& relative) { return vts::test::fixtures() / relative; }
+using vts::test::fixture;
 
 struct Table {
     pdx::TableInfo info;
@@ -33,15 +33,12 @@ inline Table readAll(const fs::path& file) {
 
 using vts::test::errorOf;
 
-inline std::vector<std::uint8_t> readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using vts::test::readBytes;
+using vts::test::writeBytes;
 
-inline void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
+// Little-endian numbers planted into a file's bytes, as the engine stores them.
+inline void put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) { pdx::storeLE16(v, b.data() + at); }
+inline void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { pdx::storeLE32(v, b.data() + at); }
 
 using vts::test::copyFamily;
 

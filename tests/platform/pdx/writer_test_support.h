@@ -22,6 +22,7 @@ extern "C" {
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/support/letter_case.h"
 #include "platform/pdx/format/codec.h"
 #include "platform/pdx/io/family.h"
 #include "platform/pdx/read/reader.h"
@@ -31,16 +32,11 @@ namespace pdxtest {
 
 namespace fs = std::filesystem;
 
-inline std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+using vts::test::lower;
 
 using vts::test::fixtureTables;
 
 using vts::test::copyFamily;
-
-inline std::vector<std::uint8_t> fileBytes(const fs::path& p) { return readBytes(p); }
 
 inline void writeAll(const fs::path& dir, const std::string& name, const pdx::Schema& s,
                      const std::vector<pdx::Record>& records, pdx::WriterOptions opt = {}) {
@@ -67,7 +63,7 @@ struct RawTable {
 
 inline RawTable rawTable(const fs::path& db) {
     RawTable t;
-    t.bytes = fileBytes(db);
+    t.bytes = readBytes(db);
     const std::uint8_t* b = t.bytes.data();
     t.recordSize = pdx::loadLE16(b);
     t.headerSize = pdx::loadLE16(b + 2);

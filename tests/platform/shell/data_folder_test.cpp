@@ -10,22 +10,19 @@
 
 #include "platform/shell/data_folder.h"
 #include "tests/support/error_of.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/scoped_env.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vts::test::readFile;
 using vts::test::ScopedEnv;
 using vts::test::TempDir;
 
 const auto readOnly = [](const fs::path&) { return false; };
 const auto writable = [](const fs::path&) { return true; };
-
-std::string text(const fs::path& p) {
-    std::ifstream in(p);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct InstalledApp {
     TempDir tmp;
@@ -72,12 +69,12 @@ TEST(DataFolder, SamplesAreCopiedWholeOnceAndTheShippedOnesNeverChange) {
     fs::create_directories(data);
     const fs::path own = vts::userSamplesFolder(a.app, data);
     EXPECT_EQ(own, data / "Samples");
-    EXPECT_EQ(text(own / "sub" / "ORDERS.db"), "shipped too");
+    EXPECT_EQ(readFile(own / "sub" / "ORDERS.db"), "shipped too");
 
     std::ofstream(own / "CUSTOMER.db") << "edited";  // the user's edits stay the user's
     EXPECT_EQ(vts::userSamplesFolder(a.app, data), own);
-    EXPECT_EQ(text(own / "CUSTOMER.db"), "edited");
-    EXPECT_EQ(text(a.app / "Samples" / "CUSTOMER.db"), "shipped");
+    EXPECT_EQ(readFile(own / "CUSTOMER.db"), "edited");
+    EXPECT_EQ(readFile(a.app / "Samples" / "CUSTOMER.db"), "shipped");
     EXPECT_EQ(std::distance(fs::directory_iterator(data), fs::directory_iterator()), 1) << "no partial copy is left";
 }
 

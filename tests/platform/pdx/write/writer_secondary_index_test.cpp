@@ -12,6 +12,7 @@
 #include "platform/pdx/replace/table_replace.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
+#include "tests/support/letter_case.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -19,11 +20,7 @@ namespace {
 using namespace pdxtest;
 using pdx::SecondaryIndexDef;
 using vts::test::errorOf;
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
+using vts::test::upper;
 
 // Writes the table again in its place, carrying the indexes it has now; returns those dropped.
 std::vector<pdx::DroppedIndex> rewrite(const fs::path& db, const pdx::Schema& schema,
@@ -173,7 +170,7 @@ TEST(RewriteWithIndexes, aValueItCannotPlaceStopsTheWriteAndLeavesTheTable) {
     const fs::path db = copyFamily(vts::test::fixtures() / "db/CUSTOMER.DB", dir.path());
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
     for (const auto& e : fs::directory_iterator(dir.path()))
-        files.emplace_back(e.path().filename().string(), fileBytes(e.path()));
+        files.emplace_back(e.path().filename().string(), readBytes(e.path()));
     Table t = readAll(db);
     // Under ANSII850 "Ärlingen" may follow "Aptos" or come after every city: the cities do not say.
     t.records[3][5] = std::string("\xC3\x84rlingen");
@@ -181,7 +178,7 @@ TEST(RewriteWithIndexes, aValueItCannotPlaceStopsTheWriteAndLeavesTheTable) {
               "the index X06 of CUSTOMER cannot place \"Soquel\" and \"\xC3\x84rlingen\": under the table's sort "
               "order ANSII850 they may come either way round, and its existing order does not tell which");
     std::size_t same = 0;
-    for (const auto& [name, bytes] : files) same += fileBytes(dir.path() / name) == bytes;
+    for (const auto& [name, bytes] : files) same += readBytes(dir.path() / name) == bytes;
     EXPECT_EQ(same, files.size());
     std::size_t present = 0;  // besides the lock file the writer's lock left
     for (const auto& e : fs::directory_iterator(dir.path())) present += e.path().filename() != ".vts-lock";

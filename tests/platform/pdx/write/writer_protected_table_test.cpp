@@ -69,7 +69,7 @@ TEST(ProtectedTable, WrittenProtectedWithTheSameValues) {
     while (r.next(rec)) back.push_back(rec);
     EXPECT_EQ(back, orders.records);
     EXPECT_FALSE(vts::test::errorOf([&] { pdx::TableReader x(tmp / "SAFE.db", {"secret", false}); }).empty());
-    EXPECT_EQ(fileBytes(tmp / "SAFE.db").at(0x3E), 0);
+    EXPECT_EQ(readBytes(tmp / "SAFE.db").at(0x3E), 0);
 
     writeAll(tmp.path(), "PLAIN", orders.info.schema, orders.records);
     const auto plain = pxlibRead(tmp / "PLAIN.db", tmp / "PLAIN.PX");

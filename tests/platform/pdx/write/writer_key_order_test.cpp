@@ -33,7 +33,7 @@ std::vector<pdx::Record> names(std::initializer_list<const char*> list) {
 // turned into a keyed ANSII850 table in its header.
 fs::path caseBlindTable(const fs::path& dir) {
     writeAll(dir, "ORIG", namesSchema(0), names({"apple", "Banana", "cherry"}));
-    std::vector<std::uint8_t> b = fileBytes(dir / "ORIG.db");
+    std::vector<std::uint8_t> b = readBytes(dir / "ORIG.db");
     const std::string from = "DBWINUS0", to = "ANSII850";
     const auto at = std::search(b.begin(), b.end(), from.begin(), from.end());
     EXPECT_NE(at, b.end());
@@ -41,8 +41,7 @@ fs::path caseBlindTable(const fs::path& dir) {
     b[0x04] = 0;     // keyed table
     b[0x23] = 1;     // one key field
     b[0x29] = 0x11;  // ANSII850's sort-order byte
-    std::ofstream(dir / "ORIG.db", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    writeBytes(dir / "ORIG.db", b);
     return dir / "ORIG.db";
 }
 

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
 #include <vector>
@@ -22,7 +21,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using pdxtest::fileBytes;
+using pdxtest::readBytes;
+using pdxtest::writeBytes;
 using Bytes = std::vector<std::uint8_t>;
 
 const fs::path kEncrypt = vts::test::fixtures() / "encrypt";
@@ -82,7 +82,7 @@ TEST(CipherFixtures, StoredKeyIsTheEnginesKeyOfTheirPassword) {
     ASSERT_EQ(pdx::keyFromPassword(kFixturePassword), kFixtureKey);
     for (const auto& name : kProtectedTables) {
         SCOPED_TRACE(name);
-        const std::uint32_t key = pdx::storedKey(fileBytes(kEncrypt / name));
+        const std::uint32_t key = pdx::storedKey(readBytes(kEncrypt / name));
         EXPECT_EQ(key, kFixtureKey);
         EXPECT_TRUE(pdx::passwordMatches(kFixturePassword, key));
         for (const char* wrong : {"124", "1234", "12", "", "321"}) EXPECT_FALSE(pdx::passwordMatches(wrong, key));
@@ -92,7 +92,7 @@ TEST(CipherFixtures, StoredKeyIsTheEnginesKeyOfTheirPassword) {
 TEST(CipherFixtures, FirstBlockDecryptsToAConsistentBlockHeader) {
     for (const auto& name : kProtectedTables) {
         SCOPED_TRACE(name);
-        const Bytes file = fileBytes(kEncrypt / name);
+        const Bytes file = readBytes(kEncrypt / name);
         const Layout l = layoutOf(file);
         ASSERT_EQ(l.blocks, 1u);
         const std::uint32_t records = pdx::loadLE32(file.data() + 0x06);
@@ -110,7 +110,7 @@ TEST(CipherFixtures, FirstBlockDecryptsToAConsistentBlockHeader) {
 }
 
 TEST(CipherFixtures, Level35RecordsHoldTheirValues) {
-    const Bytes file = fileBytes(kEncrypt / "encrypted35.db");
+    const Bytes file = readBytes(kEncrypt / "encrypted35.db");
     ASSERT_EQ(file[0x39], 0x04);
     // A: Number (8 bytes), B: Alpha 30; 3.x field list at 0x58.
     ASSERT_EQ(descriptors(file, 0x58), (std::vector<std::pair<int, int>>{{0x06, 8}, {0x01, 30}}));
@@ -125,7 +125,7 @@ TEST(CipherFixtures, Level35RecordsHoldTheirValues) {
 }
 
 TEST(CipherFixtures, Level5RecordsHoldTheirValues) {
-    const Bytes file = fileBytes(kEncrypt / "encrypted.db");
+    const Bytes file = readBytes(kEncrypt / "encrypted.db");
     ASSERT_EQ(file[0x39], 0x0B);
     // Id: AutoInc, Text: Alpha 30; level-4+ field list at 0x78.
     ASSERT_EQ(descriptors(file, 0x78), (std::vector<std::pair<int, int>>{{0x16, 4}, {0x01, 30}}));
@@ -145,8 +145,8 @@ bool isText(std::span<const std::uint8_t> bytes) {
 }
 
 TEST(CipherFixtures, MemoDecryptsToTheTextItsRecordsDescribe) {
-    const Bytes db = fileBytes(kEncrypt / "encryptedmemo.db");
-    Bytes mb = fileBytes(kEncrypt / "encryptedmemo.mb");
+    const Bytes db = readBytes(kEncrypt / "encryptedmemo.db");
+    Bytes mb = readBytes(kEncrypt / "encryptedmemo.mb");
     ASSERT_EQ(descriptors(db, 0x78), (std::vector<std::pair<int, int>>{{0x0C, 250}}));
     pdx::decryptMbBytes(mb, pdx::storedKey(db));
     // The MB header block is scrambled too: type 0, one unit, then the engine's constant sizes.
@@ -176,7 +176,7 @@ TEST(CipherFixtures, MemoDecryptsToTheTextItsRecordsDescribe) {
 TEST(CipherFixtures, EncryptingTheDecryptedBytesGivesTheFileBack) {
     for (const auto& name : kProtectedTables) {
         SCOPED_TRACE(name);
-        const Bytes original = fileBytes(kEncrypt / name);
+        const Bytes original = readBytes(kEncrypt / name);
         Bytes file = original;
         const Layout l = layoutOf(file);
         const std::uint32_t key = pdx::storedKey(file);
@@ -186,7 +186,7 @@ TEST(CipherFixtures, EncryptingTheDecryptedBytesGivesTheFileBack) {
         }
         EXPECT_EQ(file, original);
     }
-    const Bytes original = fileBytes(kEncrypt / "encryptedmemo.mb");
+    const Bytes original = readBytes(kEncrypt / "encryptedmemo.mb");
     Bytes whole = original;
     pdx::decryptMbBytes(whole, kFixtureKey);
     // Any aligned run decrypts on its own, as a reader fetching one blob needs.
@@ -199,7 +199,7 @@ TEST(CipherFixtures, EncryptingTheDecryptedBytesGivesTheFileBack) {
 
 // A file may end inside its last block: the whole pieces present decrypt as in the full block.
 TEST(CipherFixtures, BlockCutShortDecryptsItsWholePieces) {
-    const Bytes file = fileBytes(kEncrypt / "encryptedmemo.db");
+    const Bytes file = readBytes(kEncrypt / "encryptedmemo.db");
     const Bytes whole = decryptedBlock(file, 1);
     const Layout l = layoutOf(file);
     Bytes cut(file.begin() + l.headerSize, file.begin() + l.headerSize + 512);
@@ -245,23 +245,23 @@ TEST(CipherKey, EmptyAndOverlongPasswords) {
 // ---- Header key location ------------------------------------------------------------------------
 
 TEST(CipherHeaderKey, LevelAndFileTypeChooseThePlace) {
-    Bytes level5 = fileBytes(vts::test::fixtures() / "fields" / "date7.db");
+    Bytes level5 = readBytes(vts::test::fixtures() / "fields" / "date7.db");
     ASSERT_EQ(pdx::storedKey(level5), 0u);
     pdx::storeKey(level5, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(level5.data() + 0x25), 0xFF00FF00u);
     EXPECT_EQ(pdx::loadLE32(level5.data() + 0x5C), 0x12345678u);
     EXPECT_EQ(pdx::storedKey(level5), 0x12345678u);
     pdx::storeKey(level5, 0);
-    EXPECT_EQ(level5, fileBytes(vts::test::fixtures() / "fields" / "date7.db"));
+    EXPECT_EQ(level5, readBytes(vts::test::fixtures() / "fields" / "date7.db"));
 
     // A level-7 primary index has no 0x58 area: its key sits at 0x25.
-    Bytes px = fileBytes(vts::test::fixtures() / "db" / "ORDERS.PX");
+    Bytes px = readBytes(vts::test::fixtures() / "db" / "ORDERS.PX");
     ASSERT_EQ(px[0x39], 0x0C);
     pdx::storeKey(px, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(px.data() + 0x25), 0x12345678u);
     EXPECT_EQ(pdx::storedKey(px), 0x12345678u);
 
-    Bytes level35 = fileBytes(vts::test::fixtures() / "fields" / "date35.db");
+    Bytes level35 = readBytes(vts::test::fixtures() / "fields" / "date35.db");
     pdx::storeKey(level35, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(level35.data() + 0x25), 0x12345678u);
 
@@ -271,7 +271,7 @@ TEST(CipherHeaderKey, LevelAndFileTypeChooseThePlace) {
 }
 
 TEST(CipherHeaderKey, TooFewBytesAreRefused) {
-    Bytes level5 = fileBytes(vts::test::fixtures() / "fields" / "date7.db");
+    Bytes level5 = readBytes(vts::test::fixtures() / "fields" / "date7.db");
     EXPECT_THROW(pdx::storedKey(std::span(level5).first(0x57)), pdx::Error);
     EXPECT_THROW(pdx::storedKey(std::span(level5).first(0x5F)), pdx::Error);  // marker set, key cut off
     EXPECT_THROW(pdx::storeKey(std::span(level5).first(0x5F), 1), pdx::Error);
@@ -318,7 +318,7 @@ TEST(CipherPxlib, TablesPxlibProtectsCarryOurKeyAndDecrypt) {
         SCOPED_TRACE(pw.size() > 20 ? pw.substr(0, 20) + "..." : pw);
         const fs::path file = dir / "pw.db";
         ASSERT_TRUE(pxlibProtectedTable(file, pw, 200));
-        const Bytes original = fileBytes(file);
+        const Bytes original = readBytes(file);
         EXPECT_EQ(pdx::storedKey(original), pdx::keyFromPassword(pw));
 
         Bytes bytes = original;
@@ -344,14 +344,13 @@ TEST(CipherPxlib, TablesPxlibProtectsCarryOurKeyAndDecrypt) {
 
 // Protects a copied table file in place: key in the header, every whole block scrambled.
 void protect(const fs::path& file, std::uint32_t key) {
-    Bytes bytes = fileBytes(file);
+    Bytes bytes = readBytes(file);
     const Layout l = layoutOf(bytes);
     ASSERT_EQ((bytes.size() - static_cast<std::size_t>(l.headerSize)) % static_cast<std::size_t>(l.blockSize), 0u);
     pdx::storeKey(bytes, key);
     for (std::size_t n = 1; n <= l.blocks; ++n)
         pdx::encryptBlock(blockIn(bytes, l, n), key, static_cast<std::uint32_t>(n));
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeBytes(file, bytes);
 }
 
 TEST(CipherPxlib, PxlibReadsTablesWeProtect) {

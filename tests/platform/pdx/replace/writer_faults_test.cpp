@@ -21,7 +21,7 @@ using Snapshot = std::map<std::string, std::vector<std::uint8_t>>;
 Snapshot snapshot(const fs::path& dir) {
     Snapshot s;
     for (const auto& e : fs::directory_iterator(dir))
-        if (e.path().filename() != ".vts-lock") s[e.path().filename().string()] = fileBytes(e.path());
+        if (e.path().filename() != ".vts-lock") s[e.path().filename().string()] = readBytes(e.path());
     return s;
 }
 
@@ -146,7 +146,7 @@ TEST_F(WriterReplacement, WithoutAFaultTheNewTableReplacesIt) {
     EXPECT_EQ(t.records.size(), table.records.size() + 1);
     EXPECT_EQ(t.info.changeCount2, 9);
     // A new companion is named like the table file: memo.db gets memo.val.
-    EXPECT_EQ(fileBytes(tmp / "memo.val"), fileBytes(tmp / "kept.VAL"));
+    EXPECT_EQ(readBytes(tmp / "memo.val"), readBytes(tmp / "kept.VAL"));
     Snapshot after = snapshot(tmp.path());
     for (const char* name : {"memo.db", "memo.mb", "memo.px", "memo.val"}) {
         after.erase(name);

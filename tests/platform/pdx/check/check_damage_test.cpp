@@ -9,6 +9,7 @@
 #include "platform/pdx/format/header.h"
 #include "platform/pdx/check/table_check.h"
 #include "tests/support/fixture_copy.h"
+#include "tests/platform/pdx/check/check_test_support.h"
 #include "tests/platform/pdx/pdx_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,13 +21,13 @@ using pdx::CheckLocation;
 
 using Bytes = std::vector<std::uint8_t>;
 
-fs::path fixture(const std::string& relative) { return vts::test::fixtures() / relative; }
-
+using pdxtest::fixture;
+using pdxtest::listing;
+using pdxtest::put16;
+using pdxtest::put32;
 using pdxtest::readBytes;
 using pdxtest::writeBytes;
 
-void put16(Bytes& b, std::size_t at, std::uint16_t v) { pdx::storeLE16(v, b.data() + at); }
-void put32(Bytes& b, std::size_t at, std::uint32_t v) { pdx::storeLE32(v, b.data() + at); }
 // Index entry words (block numbers, counts) are stored like Short values.
 void putWord(Bytes& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<std::uint8_t>((v ^ 0x8000) >> 8);
@@ -42,12 +43,6 @@ std::size_t recordAt(int block, int record, std::size_t recordSize) {
 constexpr std::size_t kOrdersRecord = 71;
 constexpr std::size_t kOrdersPxEntry = 14;  // 8-byte Number key + 6
 std::size_t ordersPxEntry(int i) { return blockAt(1) + 6 + static_cast<std::size_t>(i - 1) * kOrdersPxEntry; }
-
-std::string listing(const pdx::TableCheckResult& r) {
-    std::string s;
-    for (const CheckFinding& f : r.findings) s += pdx::formatFinding(f) + "\n";
-    return s;
-}
 
 class CheckDamage : public ::testing::Test {
 protected:

@@ -41,8 +41,6 @@ protected:
     }
 };
 
-void put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) { pdx::storeLE16(v, b.data() + at); }
-void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { pdx::storeLE32(v, b.data() + at); }
 std::size_t ordersBlock(int n) { return 0x800 + (n - 1) * kOrdersBlock; }
 
 }  // namespace

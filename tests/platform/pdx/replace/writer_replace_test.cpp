@@ -16,6 +16,7 @@
 #include "platform/pdx/replace/table_replace.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/error_of.h"
+#include "tests/support/file_contents.h"
 #include "tests/support/replace_debris.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/scoped_env.h"
@@ -48,11 +49,6 @@ void replaceWith(const fs::path& dir, const std::string& name, const pdx::Schema
 }
 
 using vts::test::errorOf;
-
-void writeBytes(const fs::path& file, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 mode_t modeOf(const fs::path& p) {
     struct stat st {};
@@ -129,7 +125,7 @@ TEST_F(Replace, FilesPlantedAtTemporaryNamesAreNeverWrittenThrough) {
     fs::create_hard_link(outside / "victim", dir / "memo.db.vts-new");
     fs::create_symlink(outside / "victim", dir / "memo.mb.vts-new");
     replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "safe"));
-    EXPECT_EQ(fileBytes(outside / "victim"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(readBytes(outside / "victim"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_EQ(readAll(dir / "memo.db").records, version(memo, "safe"));
 }
 
@@ -268,14 +264,13 @@ TEST_F(Replace, PlantedJournalsAndLinksAreLeftAlone) {
     ASSERT_EQ(::lchown((share / "memo.px").c_str(), *other, *other), 0);
     const std::string refused = errorOf([&] { replaceWith(share, "memo", memo.info.schema, memo.records); });
     EXPECT_NE(refused.find("is a link made by another user"), std::string::npos) << refused;
-    std::ifstream in(victim);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
+    EXPECT_EQ(vts::test::readFile(victim), "mine");
 }
 
 // Write permission is this user's, not anyone's; a second name of the .db would keep the old table;
 // a lock that is not a file is named.
 TEST_F(Replace, ATableThisUserMayNotReplaceIsRefusedAndLeftAlone) {
-    const auto before = fileBytes(dir / "memo.db");
+    const auto before = readBytes(dir / "memo.db");
     const auto refusal = [&] {
         return errorOf([&] { replaceWith(dir.path(), "memo", memo.info.schema, version(memo, "x")); });
     };
@@ -289,7 +284,7 @@ TEST_F(Replace, ATableThisUserMayNotReplaceIsRefusedAndLeftAlone) {
     fs::create_directory(dir / vts::test::kLockFileName);  // planted, and in every writer's way
     EXPECT_NE(refusal().find("is not a plain file"), std::string::npos);
     fs::remove(dir / vts::test::kLockFileName);
-    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
+    EXPECT_EQ(readBytes(dir / "memo.db"), before);
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"memo.db", "memo.mb", "memo.px"}));
 
     const auto other = anotherUser();
@@ -304,7 +299,7 @@ TEST_F(Replace, ATableThisUserMayNotReplaceIsRefusedAndLeftAlone) {
             std::_Exit(refusal().find("read-only for you") != std::string::npos ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
+    EXPECT_EQ(readBytes(dir / "memo.db"), before);
 }
 
 // Without open-file-description locks, classic locks would be dropped by closing any descriptor
@@ -313,7 +308,7 @@ TEST_F(Replace, WithoutTheLocksThatKeepWritersApartNothingIsWritten) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "a preloaded library cannot come before the address sanitizer's runtime; the plain build runs this";
 #endif
-    const auto before = fileBytes(dir / "memo.db");
+    const auto before = readBytes(dir / "memo.db");
     const vts::test::ScopedEnv preload("LD_PRELOAD", NO_OFD_LOCKS);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -324,7 +319,7 @@ TEST_F(Replace, WithoutTheLocksThatKeepWritersApartNothingIsWritten) {
             std::_Exit(read && why.find("does not offer the locks") != std::string::npos ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_EQ(fileBytes(dir / "memo.db"), before);
+    EXPECT_EQ(readBytes(dir / "memo.db"), before);
 }
 
 TEST_F(Replace, ADamagedJournalIsReportedAndNothingIsTouched) {
@@ -349,7 +344,7 @@ TEST(ReplaceJournal, PathsWithBlanksAndLineEndsSurviveAndTamperingIsSeen) {
     EXPECT_EQ(back.old[0].from, dir / "a b.db");
     EXPECT_EQ(back.old[0].to, fs::path("/elsewhere/x%\n.db"));
     EXPECT_EQ(back.added.at(0).inode, 9u);
-    auto bytes = fileBytes(file);
+    auto bytes = readBytes(file);
     bytes[bytes.size() / 2] ^= 1;
     writeBytes(file, bytes);
     EXPECT_THROW(pdx::readJournal(file), pdx::Error);

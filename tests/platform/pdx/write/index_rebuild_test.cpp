@@ -6,6 +6,7 @@
 #include "platform/pdx/io/family.h"
 #include "platform/pdx/format/index_header.h"
 #include "tests/platform/pdx/index_test_support.h"
+#include "tests/support/letter_case.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -13,14 +14,10 @@ namespace {
 using namespace pdxtest;
 using pdx::IndexEntry;
 using pdx::SecondaryIndexDef;
+using vts::test::upper;
 
 // The indexes whose original index and tree blocks are laid out as ours: byte for byte equal.
 const std::vector<std::string> kByteIdentical{"CUSTOMER.X06", "C.X02", "C.X03", "fk4.XG0"};
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool byteIdentical(const fs::path& x) {
     for (const auto& name : kByteIdentical)

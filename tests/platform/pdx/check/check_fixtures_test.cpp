@@ -7,6 +7,7 @@
 
 #include "platform/pdx/check/table_check.h"
 #include "platform/pdx/protect/table_cipher.h"
+#include "tests/platform/pdx/check/check_test_support.h"
 #include "tests/platform/pdx/writer_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -15,12 +16,6 @@ namespace {
 using namespace pdxtest;
 using pdx::CheckFinding;
 using pdx::FieldType;
-
-std::string listing(const pdx::TableCheckResult& r) {
-    std::string s;
-    for (const CheckFinding& f : r.findings) s += pdx::formatFinding(f) + "\n";
-    return s;
-}
 
 std::size_t filesWithExtension(const pdx::TableCheckResult& r, const std::string& ext) {
     return static_cast<std::size_t>(std::count_if(

@@ -22,7 +22,7 @@ struct LeafEntry {
 // Walks a .PX from its root, checking each upper entry against the block it points to.
 class IndexWalk {
 public:
-    IndexWalk(const fs::path& px, std::size_t keySize) : bytes_(fileBytes(px)), keySize_(keySize) {}
+    IndexWalk(const fs::path& px, std::size_t keySize) : bytes_(readBytes(px)), keySize_(keySize) {}
 
     int levels() const { return bytes_[0x20]; }
     std::uint32_t entries() const { return pdx::loadLE32(bytes_.data() + 0x06); }

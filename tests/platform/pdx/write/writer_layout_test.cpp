@@ -117,12 +117,12 @@ TEST(WriterLayout, EmptyTablesHaveNoBlocks) {
     const RawTable t = rawTable(tmp / "EMPTY.db");
     EXPECT_EQ(t.bytes.size(), 0x800u);
     for (int off : {0x06, 0x0A, 0x0C, 0x0E, 0x10}) EXPECT_EQ(loadLE16(t.bytes.data() + off), 0) << off;
-    const auto px = fileBytes(tmp / "EMPTY.PX");
+    const auto px = readBytes(tmp / "EMPTY.PX");
     ASSERT_EQ(px.size(), 0x800u);
     EXPECT_EQ(loadLE16(px.data() + 0x1E), 1);
     EXPECT_EQ(px[0x20], 0);
     EXPECT_EQ(loadLE32(px.data() + 0x06), 0u);
-    const auto mb = fileBytes(tmp / "EMPTY.MB");  // written whenever a blob field exists
+    const auto mb = readBytes(tmp / "EMPTY.MB");  // written whenever a blob field exists
     EXPECT_EQ(mb.size(), 4096u);
     EXPECT_TRUE(readAll(tmp / "EMPTY.db").records.empty());
 }
@@ -146,7 +146,7 @@ TEST(WriterLayout, LongFieldListsGrowTheHeaderInWholeUnits) {
 class EngineFiles : public ::testing::TestWithParam<const char*> {};
 
 std::vector<std::uint8_t> indexEntries(const fs::path& px) {
-    const auto b = fileBytes(px);
+    const auto b = readBytes(px);
     const int rs = loadLE16(b.data()), bs = b[5] * 1024;
     std::vector<std::uint8_t> out;
     for (int blk = loadLE16(b.data() + 0x0E); blk != 0;) {
@@ -192,7 +192,7 @@ TEST_P(EngineFiles, AreReproduced) {
         EXPECT_EQ(indexEntries(tmp / "COPY.PX"), indexEntries(*px));
     }
     if (auto mb = companion(".mb")) {
-        EXPECT_EQ(mbWithoutUnknowns(fileBytes(tmp / "COPY.MB")), mbWithoutUnknowns(fileBytes(*mb)));
+        EXPECT_EQ(mbWithoutUnknowns(readBytes(tmp / "COPY.MB")), mbWithoutUnknowns(readBytes(*mb)));
     }
 }
 
@@ -241,7 +241,7 @@ protected:
             records.push_back({static_cast<std::int64_t>(i + 1), pattern(sizes[i], static_cast<std::uint8_t>(i)),
                                i % 10 == 4 ? pdx::Value(picture(3000)) : pdx::Value(std::monostate{})});
         writeAll(tmp.path(), "BLOBS", schema, records);
-        mb = fileBytes(tmp / "BLOBS.MB");
+        mb = readBytes(tmp / "BLOBS.MB");
         raw = rawTable(tmp / "BLOBS.db");
     }
 
