@@ -8,27 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <vector>
 
 #include "platform/shell/errors.h"
-
-namespace vts {
-
-std::string CreateUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix) {
-    std::error_code ec;
-    const std::filesystem::path dir = std::filesystem::absolute(folder, ec);
-    if (ec) throw Error("The temporary folder \"" + folder + "\" cannot be used: " + ec.message());
-    const std::string pattern = (dir / (prefix + "XXXXXX" + suffix)).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    // mkostemps opens with O_CREAT | O_EXCL and mode 0600 under a random name.
-    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) throw Error("Cannot create a temporary file in \"" + folder + "\": " + std::strerror(errno));
-    ::close(fd);
-    return name.data();
-}
-
-}  // namespace vts
 
 namespace vts {
 

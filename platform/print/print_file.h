@@ -6,16 +6,6 @@
 
 namespace vts {
 
-// Creates an empty file named prefix + six random characters + suffix in folder, readable
-// and writable by the user alone, and returns its absolute path. The name cannot have
-// existed before, so nothing another user planted there (a file, a link) is opened or
-// followed. Throws vts::Error when the file cannot be created.
-std::string CreateUniqueFile(const std::string& folder, const std::string& prefix, const std::string& suffix);
-
-}  // namespace vts
-
-namespace vts {
-
 // Creates a new folder named prefix + six random characters in folder, open to the user alone
 // (mkdtemp), and returns its absolute path. Throws vts::Error when it cannot.
 std::string CreatePrivateFolder(const std::string& folder, const std::string& prefix);

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "../support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 #include "platform/shell/error_trap.h"
 #include "platform/shell/errors.h"
 #include "tests/support/file_contents.h"

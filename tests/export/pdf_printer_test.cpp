@@ -81,12 +81,16 @@ protected:
     AppContext app{dialogs, launcher};
 };
 
-TEST_F(PrintFileTest, UniqueFilesAreNewPrivateAndAbsolute) {
-    const std::string a = CreateUniqueFile(dir.path().string(), "tmp-", ".txt");
-    const std::string b = CreateUniqueFile(dir.path().string(), "tmp-", ".txt");
+TEST_F(PrintFileTest, PrintFoldersAndFilesAreNewPrivateAndAbsolute) {
+    const std::string a = CreatePrivateFolder(dir.path().string(), "tmp-");
+    const std::string b = CreatePrivateFolder(dir.path().string(), "tmp-");
     EXPECT_NE(a, b);
+    CreateNewFile(a + "/job.txt");
+    EXPECT_THROW(CreateNewFile(a + "/job.txt"), Error);  // never opens what is already there
     struct stat st {};
     ASSERT_EQ(::lstat(a.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(::lstat((a + "/job.txt").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(st.st_size, 0);
@@ -94,13 +98,13 @@ TEST_F(PrintFileTest, UniqueFilesAreNewPrivateAndAbsolute) {
     // A relative TEMP still gives a path that cannot be read as an option by the print program.
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
-    const std::string relative = CreateUniqueFile(".", "tmp-", ".txt");
+    const std::string relative = CreatePrivateFolder(".", "tmp-");
     std::filesystem::current_path(cwd);
     EXPECT_EQ(relative.front(), '/');
-    EXPECT_TRUE(std::filesystem::exists(relative));
+    EXPECT_TRUE(std::filesystem::is_directory(relative));
 
     try {
-        CreateUniqueFile(dir.file("missing"), "tmp-", ".txt");
+        CreatePrivateFolder(dir.file("missing"), "tmp-");
         ADD_FAILURE() << "no error for a missing folder";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find(dir.file("missing")), std::string::npos) << e.what();

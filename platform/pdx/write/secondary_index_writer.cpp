@@ -256,10 +256,4 @@ void addWrittenRecords(const StagedFile& db, const WrittenTable& t, const std::v
     }
 }
 
-RecordPlace placeOf(std::uint64_t ordinal, int blockCapacity, int recordSize) {
-    const auto cap = static_cast<std::uint64_t>(blockCapacity);
-    return {static_cast<std::uint16_t>(ordinal / cap + 1), static_cast<std::int32_t>(ordinal + 1),
-            static_cast<std::uint16_t>((ordinal % cap) * static_cast<std::uint64_t>(recordSize))};
-}
-
 }  // namespace pdx

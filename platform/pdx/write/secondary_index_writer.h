@@ -91,7 +91,4 @@ struct WrittenTable {
 void addWrittenRecords(const StagedFile& db, const WrittenTable& layout,
                        const std::vector<SecondaryIndexWriter*>& writers);
 
-// The place of the record with this 0-based number in a table whose blocks are filled in order.
-RecordPlace placeOf(std::uint64_t ordinal, int blockCapacity, int recordSize);
-
 }  // namespace pdx

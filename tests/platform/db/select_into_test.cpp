@@ -5,6 +5,7 @@
 #include "tests/support/error_of.h"
 
 #include "db_test_support.h"
+#include "tests/support/file_contents.h"
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
 #include "platform/pdx/io/family.h"
@@ -58,14 +59,9 @@ void writeBack(db::Connection& work, const fs::path& folder, const std::string& 
     work.WriteParadoxTable(selectInto(name, folder, work.RowCount(name)));
 }
 
-std::string fileBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::map<std::string, std::string> folderContents(const fs::path& dir) {
     std::map<std::string, std::string> out;
-    for (const auto& f : filesIn(dir)) out[f] = fileBytes(dir / f);
+    for (const auto& f : filesIn(dir)) out[f] = vts::test::readFile(dir / f);
     return out;
 }
 
@@ -128,13 +124,13 @@ TEST_F(SelectIntoTest, EveryFieldTypeSurvivesTheRoundTrip) {
 
 TEST_F(SelectIntoTest, ValidityFileIsKeptWhenTheFieldsAreUnchanged) {
     copyTable("db", "AREACODE", paradox.path());
-    const auto oldVal = fileBytes(paradox.path() / "AREACODE.VAL");
+    const auto oldVal = vts::test::readFile(paradox.path() / "AREACODE.VAL");
     const auto oldStamp = pdx::TableReader(paradox.path() / "AREACODE.DB").info().changeCount2;
     importTable(work, paradox.path(), "AREACODE");
     writeBack(work, paradox.path(), "AREACODE");
     const auto files = filesIn(paradox.path());
     EXPECT_EQ(files, (std::vector<std::string>{"AREACODE.DB", "AREACODE.PX", "AREACODE.VAL"}));
-    EXPECT_EQ(fileBytes(paradox.path() / "AREACODE.VAL"), oldVal);
+    EXPECT_EQ(vts::test::readFile(paradox.path() / "AREACODE.VAL"), oldVal);
     EXPECT_EQ(pdx::TableReader(*pdx::findTable(paradox.path(), "AREACODE")).info().changeCount2, oldStamp);
 }
 

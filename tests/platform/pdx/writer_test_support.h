@@ -36,8 +36,6 @@ using vts::test::lower;
 
 using vts::test::fixtureTables;
 
-using vts::test::copyFamily;
-
 inline void writeAll(const fs::path& dir, const std::string& name, const pdx::Schema& s,
                      const std::vector<pdx::Record>& records, pdx::WriterOptions opt = {}) {
     pdx::TableWriter w(dir, name, s, std::move(opt));

@@ -10,6 +10,13 @@
 
 namespace {
 
+// The place of the record with this 0-based number in a table whose blocks are filled in order.
+pdx::RecordPlace placeOf(std::uint64_t ordinal, int blockCapacity, int recordSize) {
+    const auto cap = static_cast<std::uint64_t>(blockCapacity);
+    return {static_cast<std::uint16_t>(ordinal / cap + 1), static_cast<std::int32_t>(ordinal + 1),
+            static_cast<std::uint16_t>((ordinal % cap) * static_cast<std::uint64_t>(recordSize))};
+}
+
 using namespace pdxtest;
 using pdx::Field;
 using pdx::FieldType;
@@ -65,7 +72,7 @@ protected:
                                        const pdx::KeptOrder* kept = nullptr) {
         pdx::SecondaryIndexWriter w(def, s, "T", kept);
         const int cap = pdx::BlockWriter::capacity(2, 18);
-        for (std::size_t i = 0; i < rows.size(); ++i) w.add(recordOf(rows[i]).data(), pdx::placeOf(i, cap, 18));
+        for (std::size_t i = 0; i < rows.size(); ++i) w.add(recordOf(rows[i]).data(), placeOf(i, cap, 18));
         SecondaryIndexDef written = def;
         written.xFile = dir_ / ("T." + w.extension() + "-" + std::to_string(++files_));
         written.yFile = dir_ / ("T." + w.treeExtension() + "-" + std::to_string(files_));
