@@ -35,12 +35,15 @@ ReadAheadCursor::~ReadAheadCursor() {
 void ReadAheadCursor::readAhead() {
     const std::size_t width = inner_->columns().size();
     for (bool last = false; !last;) {
-        Batch batch;
+        Batch batch = spareBatch();
+        std::size_t rows = 0;
         try {
-            while (batch.rows.size() < rowsPerBatch_ && !inner_->eof()) {
-                auto& row = batch.rows.emplace_back();
-                row.reserve(width);
-                for (std::size_t i = 0; i < width; ++i) row.push_back(inner_->value(static_cast<int>(i)));
+            while (rows < rowsPerBatch_ && !inner_->eof()) {
+                if (rows == batch.rows.size()) batch.rows.emplace_back(width);
+                // Into the values of a batch read before: text keeps its storage, nothing is allocated.
+                auto& row = batch.rows[rows];
+                for (std::size_t i = 0; i < width; ++i) row[i] = inner_->value(static_cast<int>(i));
+                ++rows;  // whole before the move to the next record, which may fail
                 inner_->moveNext();
             }
             batch.last = inner_->eof();
@@ -48,6 +51,7 @@ void ReadAheadCursor::readAhead() {
             batch.error = std::current_exception();
             batch.last = true;
         }
+        batch.rows.resize(rows);
         last = batch.last;
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return stop_ || ready_.size() < kBatchesAhead; });
@@ -57,10 +61,21 @@ void ReadAheadCursor::readAhead() {
     }
 }
 
+ReadAheadCursor::Batch ReadAheadCursor::spareBatch() {
+    const std::lock_guard lock(mutex_);
+    if (spare_.empty()) return {};
+    Batch batch = std::move(spare_.back());
+    spare_.pop_back();
+    batch.error = nullptr;
+    batch.last = false;
+    return batch;
+}
+
 void ReadAheadCursor::nextBatch() {
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return !ready_.empty(); });
+        spare_.push_back(std::move(current_));  // freed by no one: the reader fills it again
         current_ = std::move(ready_.front());
         ready_.pop_front();
     }

@@ -36,7 +36,8 @@ private:
         bool last = false;
     };
     void readAhead();
-    void nextBatch();  // waits for the next batch and makes it current
+    Batch spareBatch();  // one the caller is done with, or a new one
+    void nextBatch();    // waits for the next batch and makes it current
 
     std::unique_ptr<Cursor> inner_;
     const std::size_t rowsPerBatch_;
@@ -45,6 +46,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Batch> ready_;
+    std::vector<Batch> spare_;
     bool stop_ = false;
     Batch current_;
     std::size_t at_ = 0;
