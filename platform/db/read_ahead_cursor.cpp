@@ -1,6 +1,7 @@
 // A cursor whose rows are read ahead on a thread of their own.
 #include "platform/db/read_ahead_cursor.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/shell/errors.h"
@@ -9,17 +10,29 @@ namespace db {
 
 namespace {
 
-constexpr std::size_t kBatchesAhead = 4;  // enough to keep both cores busy, little memory
+// Enough to keep both cores busy; bounded by bytes too, so that a table of big memos or
+// pictures holds a few of them at a time, not thousands.
+constexpr std::size_t kBatchesAhead = 4;
+constexpr std::size_t kBatchBytes = 1 << 20;    // a batch ends once its texts and blobs reach this
+constexpr std::size_t kBytesAhead = 4 << 20;    // the reader waits while this much is ready
+constexpr std::size_t kKeptCapacity = 4 << 10;  // storage a refilled value keeps; larger is freed
+
+// Bytes a value holds beyond its slot.
+std::size_t heldBytes(const pdx::Value& v) {
+    if (const auto* text = std::get_if<std::string>(&v)) return text->capacity();
+    if (const auto* bytes = std::get_if<pdx::Bytes>(&v)) return bytes->capacity();
+    return 0;
+}
 
 }  // namespace
 
 ReadAheadCursor::ReadAheadCursor(std::unique_ptr<Cursor> inner, std::size_t rowsPerBatch)
     : inner_(std::move(inner)),
-      rowsPerBatch_(rowsPerBatch),
+      rowsPerBatch_(std::max<std::size_t>(rowsPerBatch, 1)),
       recordCount_(inner_->recordCount()),
-      schema_(inner_->sourceSchema()),
-      reader_([this] { readAhead(); }) {
+      schema_(inner_->sourceSchema()) {
     columns_ = inner_->columns();
+    reader_ = std::thread([this] { readAhead(); });
     nextBatch();
 }
 
@@ -34,15 +47,21 @@ ReadAheadCursor::~ReadAheadCursor() {
 
 void ReadAheadCursor::readAhead() {
     const std::size_t width = inner_->columns().size();
-    for (bool last = false; !last;) {
+    for (bool last = false; !last && !stop_;) {
         Batch batch = spareBatch();
         std::size_t rows = 0;
+        batch.bytes = 0;
         try {
-            while (rows < rowsPerBatch_ && !inner_->eof()) {
+            while (rows < rowsPerBatch_ && batch.bytes < kBatchBytes && !inner_->eof() && !stop_) {
                 if (rows == batch.rows.size()) batch.rows.emplace_back(width);
-                // Into the values of a batch read before: text keeps its storage, nothing is allocated.
+                // Into the values of a batch read before: small text keeps its storage, so
+                // nothing is allocated; what held a big value is freed first.
                 auto& row = batch.rows[rows];
-                for (std::size_t i = 0; i < width; ++i) row[i] = inner_->value(static_cast<int>(i));
+                for (std::size_t i = 0; i < width; ++i) {
+                    if (heldBytes(row[i]) > kKeptCapacity) row[i] = pdx::Value{};
+                    row[i] = inner_->value(static_cast<int>(i));
+                    batch.bytes += heldBytes(row[i]);
+                }
                 ++rows;  // whole before the move to the next record, which may fail
                 inner_->moveNext();
             }
@@ -54,8 +73,11 @@ void ReadAheadCursor::readAhead() {
         batch.rows.resize(rows);
         last = batch.last;
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stop_ || ready_.size() < kBatchesAhead; });
+        changed_.wait(lock, [this] {
+            return stop_ || ready_.empty() || (ready_.size() < kBatchesAhead && readyBytes_ < kBytesAhead);
+        });
         if (stop_) return;
+        readyBytes_ += batch.bytes;
         ready_.push_back(std::move(batch));
         changed_.notify_all();
     }
@@ -78,6 +100,7 @@ void ReadAheadCursor::nextBatch() {
         spare_.push_back(std::move(current_));  // freed by no one: the reader fills it again
         current_ = std::move(ready_.front());
         ready_.pop_front();
+        readyBytes_ -= current_.bytes;
     }
     changed_.notify_all();
     at_ = 0;

@@ -1,6 +1,7 @@
 // A cursor whose rows are read ahead on a thread of their own: the records of a big table are
 // decoded on one core while the caller stores the rows before them on the other.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -34,6 +35,7 @@ private:
         std::vector<std::vector<pdx::Value>> rows;
         std::exception_ptr error;  // what ended the reading after these rows
         bool last = false;
+        std::size_t bytes = 0;  // held by its texts and blobs
     };
     void readAhead();
     Batch spareBatch();  // one the caller is done with, or a new one
@@ -46,11 +48,12 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Batch> ready_;
+    std::size_t readyBytes_ = 0;
     std::vector<Batch> spare_;
-    bool stop_ = false;
+    std::atomic<bool> stop_ = false;  // also looked at between rows, without the lock
     Batch current_;
     std::size_t at_ = 0;
-    std::thread reader_;  // last: started once everything it uses exists
+    std::thread reader_;  // started once everything it uses exists
 };
 
 }  // namespace db

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <future>
+#include <optional>
 
 #include "platform/db/paradox_schema.h"
 #include "platform/db/source_structure.h"
@@ -95,14 +96,20 @@ std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, con
         pdx::WriterOptions options;
         options.beforeWrite = hooks.beforeWrite;
         options.place = [&replace](const std::string& ext) { return replace.place(ext); };
-        carryOver(replace, schema, sameFields, options);
-        pdx::TableWriter writer(s.folder, s.target, schema, options);
-        writeRows(db, table, s, schema, writer, hooks.rowWritten);
-        writer.finish();
+        std::optional<pdx::TableWriter> writer;
+        try {
+            carryOver(replace, schema, sameFields, options);
+            writer.emplace(s.folder, s.target, schema, options);
+            writeRows(db, table, s, schema, *writer, hooks.rowWritten);
+            writer->finish();
+        } catch (...) {
+            requireUnchanged(s, inPlace.get());  // a table saved by someone else is the news, as before
+            throw;
+        }
         requireUnchanged(s, inPlace.get());
-        replace.commit(writer);
+        replace.commit(*writer);
         std::vector<std::string> dropped;
-        for (const auto& d : writer.droppedIndexes()) dropped.push_back("the index " + d.extension + ": " + d.reason);
+        for (const auto& d : writer->droppedIndexes()) dropped.push_back("the index " + d.extension + ": " + d.reason);
         return dropped;
     } catch (const vts::TableChanged&) {
         throw;

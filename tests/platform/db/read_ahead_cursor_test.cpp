@@ -2,6 +2,8 @@
 // the same order, and a damaged block's error at the same row.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "db_test_support.h"
 #include "platform/db/paradox_cursor.h"
 #include "platform/db/read_ahead_cursor.h"
@@ -58,6 +60,27 @@ private:
     pdx::Value value_ = std::int64_t{0};
 };
 
+// Records of one big text each, counting how many have been read.
+class BigTextCursor : public db::Cursor {
+public:
+    BigTextCursor(int records, std::atomic<int>& read) : records_(records), read_(read) {
+        columns_ = {{"M", 0}};
+        read_ = 1;
+    }
+    bool eof() override { return read_ > records_; }
+    void moveNext() override {
+        value_ = std::string(1 << 20, static_cast<char>('a' + read_ % 26));
+        ++read_;
+    }
+    std::int64_t recordCount() const override { return records_; }
+    const pdx::Value& value(int) override { return value_; }
+
+private:
+    int records_;
+    std::atomic<int>& read_;
+    pdx::Value value_ = std::string(1 << 20, 'a');
+};
+
 // N records of a number and a text, in 2 KiB blocks.
 fs::path writeNumbered(const fs::path& dir, int records) {
     pdx::Schema schema;
@@ -92,6 +115,19 @@ TEST(ReadAheadCursor, GivesTheRowsAndTheErrorsOfTheCursorItReads) {
             EXPECT_EQ(got.error, expected.error);
             EXPECT_EQ(got.rows.size(), std::size_t(failing));
         }
+}
+
+// A table of big memos is read a few records ahead, not a batch of hundreds: memory stays bounded.
+TEST(ReadAheadCursor, BigValuesAreReadOnlyAFewAhead) {
+    std::atomic<int> read = 0;
+    db::ReadAheadCursor ahead(std::make_unique<BigTextCursor>(300, read), 256);
+    int consumed = 0, mostAhead = 0;
+    for (; !ahead.eof(); ahead.moveNext(), ++consumed) {
+        ASSERT_EQ(std::get<std::string>(ahead.value(0))[0], static_cast<char>('a' + consumed % 26));
+        mostAhead = std::max(mostAhead, read - consumed);
+    }
+    EXPECT_EQ(consumed, 300);
+    EXPECT_LE(mostAhead, 12);
 }
 
 TEST(ReadAheadCursor, LeftBeforeItsEndItStopsReading) {
