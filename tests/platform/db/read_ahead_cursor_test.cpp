@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 
 #include "db_test_support.h"
 #include "platform/db/paradox_cursor.h"
@@ -34,10 +35,15 @@ Drained drain(db::Cursor& c) {
 }
 
 void expectSameAsPlain(const fs::path& db, std::size_t rowsPerBatch) {
-    db::ParadoxCursor plain(db);
-    const Drained expected = drain(plain);
+    std::optional<db::ParadoxCursor> plain;
+    try {
+        plain.emplace(db);
+    } catch (const std::exception&) {
+        return;  // refused on opening, before anything is read ahead
+    }
+    const Drained expected = drain(*plain);
     db::ReadAheadCursor ahead(std::make_unique<db::ParadoxCursor>(db), rowsPerBatch);
-    EXPECT_EQ(ahead.recordCount(), plain.recordCount());
+    EXPECT_EQ(ahead.recordCount(), plain->recordCount());
     const Drained got = drain(ahead);
     EXPECT_EQ(got.rows, expected.rows);
     EXPECT_EQ(got.error, expected.error);
@@ -98,9 +104,13 @@ TEST(ReadAheadCursor, GivesTheRowsAndTheErrorsOfTheCursorItReads) {
     for (const std::size_t batch : {1u, 7u, 256u, 5000u}) {
         SCOPED_TRACE("rows per batch " + std::to_string(batch));
         expectSameAsPlain(numbered, batch);
-        expectSameAsPlain(fixtures() / "fields/memo.db", batch);
-        expectSameAsPlain(fixtures() / "db/CUSTOMER.DB", batch);
     }
+    // Every engine-made table of both fixture sets, the wild ones too.
+    for (const auto& table : vts::test::fixtureTables())
+        for (const std::size_t batch : {1u, 256u}) {
+            SCOPED_TRACE(table.string() + ", rows per batch " + std::to_string(batch));
+            expectSameAsPlain(table, batch);
+        }
 
     // A record that cannot be read part way: its error comes after the rows before it, as from
     // the cursor itself, also where it falls on a batch's edge.
