@@ -64,13 +64,14 @@ void setValue(pdx::Value& out, const pdx::Value& value) {
         out = bytes->empty() ? pdx::Value{} : shown;
         return;
     }
-    if (const auto* text = std::get_if<std::string>(&shown); text && !text->empty()) {
+    if (const auto* text = std::get_if<std::string>(&shown)) {
         // Into the storage the row before left, where it is text too: no allocation per value.
-        if (auto* kept = std::get_if<std::string>(&out)) kept->assign(*text);
+        if (text->empty()) out = pdx::Value{};
+        else if (auto* kept = std::get_if<std::string>(&out)) kept->assign(*text);
         else out = *text;
         return;
     }
-    std::string text = std::holds_alternative<std::string>(shown) ? std::string() : pdx::toText(shown);
+    std::string text = pdx::toText(shown);
     out = text.empty() ? pdx::Value{} : pdx::Value{std::move(text)};
 }
 

@@ -50,6 +50,8 @@ struct TableHeader {
 // part starts after it; the others' variable part starts right here.
 constexpr std::size_t kFixedHeaderSize = 0x58;
 constexpr std::size_t kLevel4VariableStart = 0x78;
+// Where the level-4+ area begins; offsets stored in it (0x66, 0x68, 0x6E) count from here.
+constexpr std::size_t kLevel4Area = kFixedHeaderSize;
 
 // Every block of a table or an index begins with its next and previous block numbers and the
 // offset of its last record.

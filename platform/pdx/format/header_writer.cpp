@@ -12,7 +12,6 @@ namespace pdx {
 namespace {
 
 constexpr std::size_t kPxVarStart = kFixedHeaderSize;
-constexpr std::size_t kLevel4Area = kFixedHeaderSize;  // 0x66 and 0x6E count from here
 constexpr std::uint32_t kPlainLevel4 = 0xFF00FF00;     // 0x25 of every unencrypted level-4+ data file
 constexpr std::uint32_t kKeyedWorkspace = 0xFFFFFF9C;  // 0x16: non-zero in every keyed table
 // Bytes of unknown meaning, written as every engine-made file has them:

@@ -11,7 +11,6 @@ namespace pdx {
 
 namespace {
 
-constexpr std::size_t kLevel4Area = kFixedHeaderSize;  // offsets at 0x66, 0x68 and 0x6E count from here
 constexpr std::size_t kHeaderUnit = 0x800;
 
 bool isIndexTableType(int type) { return type == 3 || type == 5 || type == 6 || type == 8; }
