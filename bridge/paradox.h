@@ -9,6 +9,7 @@
 #include "bridge/edit_session.h"
 #include "bridge/if_null.h"
 #include "bridge/path_text.h"
+#include "bridge/table_import.h"
 #include "bridge/table_list.h"
 #include "platform/shell/app_context.h"
 #include "platform/shell/progress.h"
@@ -24,6 +25,9 @@ bool WorkingTableExists(AppContext& ctx, const std::string& name);
 // True when the working table of that name was edited since its import and the edits have not
 // been written back: importing the table again would discard them.
 bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name);
+// True when the working table is there but its import stopped before the last row (the
+// program ended while the rest was being copied).
+bool WorkingTableCutShort(AppContext& ctx, const std::string& working);
 // Drops a working table with its unsaved edits (nothing when it is not there).
 void DiscardWorkingTable(AppContext& ctx, const std::string& working);
 // The Paradox tables (folder and name) whose working tables hold edits not yet written back.

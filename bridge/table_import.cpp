@@ -1,8 +1,10 @@
 // ImportParadoxTable: copies one Paradox table into the working table of the same name.
 #include <chrono>
+#include <limits>
 
 #include "bridge/edit_session.h"
 #include "bridge/paradox.h"
+#include "bridge/row_copy.h"
 #include "bridge/table_import.h"
 #include "platform/shell/progress.h"
 #include "platform/db/connection.h"
@@ -12,32 +14,10 @@
 #include "platform/pdx/io/family_lock.h"
 #include "platform/pdx/io/family_signature.h"
 #include "platform/pdx/replace/table_replace.h"
-#include "platform/pdx/format/value_text.h"
 
 namespace vts {
 
 namespace {
-
-// One transaction for the whole import (one per INSERT would make it many times slower). It is
-// committed whether the import ends or fails, so the rows before a failure stay.
-class CommitOnExit {
-public:
-    explicit CommitOnExit(db::Connection& connection) : connection_(connection) { connection_.BeginTrans(); }
-    ~CommitOnExit() {
-        if (open_) try {
-                connection_.CommitTrans();
-            } catch (...) {  // the error that ended the import is the one to report
-            }
-    }
-    void commit() {
-        open_ = false;
-        connection_.CommitTrans();
-    }
-
-private:
-    db::Connection& connection_;
-    bool open_ = true;
-};
 
 // Step 6 and 7: each column with the working type its ADO type maps to.
 std::vector<std::pair<std::string, db::JetType>> tableColumns(const db::Cursor& table, UiThrottle& yield) {
@@ -49,49 +29,48 @@ std::vector<std::pair<std::string, db::JetType>> tableColumns(const db::Cursor& 
     return columns;
 }
 
-// Step 8.3: one value of the current row, through IfNull with an empty text as replacement, in
-// its text form (bytes as they are); an empty text or blob is stored as Null. Whole numbers and
-// doubles are bound as what they are: the working column's affinity would turn their text back
-// into the same number, at the cost of printing and parsing every one.
-void setValue(pdx::Value& out, const pdx::Value& value) {
-    if (std::holds_alternative<std::int64_t>(value) || std::holds_alternative<double>(value)) {
-        out = value;
-        return;
-    }
-    static const pdx::Value kEmptyText{std::string()};
-    const pdx::Value& shown = IfNull(value, kEmptyText);
-    if (const auto* bytes = std::get_if<pdx::Bytes>(&shown)) {
-        out = bytes->empty() ? pdx::Value{} : shown;
-        return;
-    }
-    if (const auto* text = std::get_if<std::string>(&shown)) {
-        // Into the storage the row before left, where it is text too: no allocation per value.
-        if (text->empty()) out = pdx::Value{};
-        else if (auto* kept = std::get_if<std::string>(&out)) kept->assign(*text);
-        else out = *text;
-        return;
-    }
-    std::string text = pdx::toText(shown);
-    out = text.empty() ? pdx::Value{} : pdx::Value{std::move(text)};
+// Step 5: what the table is before it is read, and a cursor on it. The write-back replaces the
+// table only while it is still that table (a change after this point is seen as one, never missed).
+struct SourceTable {
+    std::string signature;
+    std::unique_ptr<db::Cursor> table;
+};
+
+SourceTable openSource(const std::string& folder, const std::string& name, const std::string& password) {
+    pdx::recoverTable(folder, name);  // what a crash cut short is settled before, not after
+    // The files a replacement renames stay put while they are looked at and opened.
+    const pdx::FamilyLock files(folder, name, pdx::FamilyLock::Kind::Files, pdx::FamilyLock::Mode::Shared,
+                                std::chrono::seconds(10));
+    const auto paradox = pdx::findTable(folder, name);
+    SourceTable source;
+    source.signature = paradox ? pdx::familySignature(paradox->parent_path(), name) : std::string();
+    source.table = db::openParadoxTable(folder, name, password);
+    return source;
 }
 
-// Step 8: each row's values bound into one prepared insert.
-void copyRows(const std::string& name, db::Cursor& table, db::Connection& working, UiThrottle& yield,
-              const Progress& progress) {
-    const long total = static_cast<long>(table.recordCount());
-    std::vector<pdx::Value> values(table.columns().size());
-    ProgressThrottle report(progress, total);
-    for (long row = 0; row < total; ++row) {
-        yield();
-        for (size_t i = 0; i < values.size(); ++i) {
+// Step 8: the rows after the first `rowsIn` up to `rowsNow` more, in one transaction; the table
+// is complete when they were the last. Step 9, then the rest is left to a tail (null when none).
+std::unique_ptr<ImportTail> copyFirstRows(AppContext& ctx, db::Connection& working, const std::string& target,
+                                          std::unique_ptr<db::Cursor> table, long rowsIn, long rowsNow,
+                                          UiThrottle& yield, const Progress& progress) {
+    const long total = static_cast<long>(table->recordCount());
+    const long until = rowsIn + std::min(rowsNow, total - rowsIn);
+    {
+        CommitOnExit transaction(working);
+        ProgressThrottle report(progress, total);
+        std::vector<pdx::Value> values(table->columns().size());
+        for (long row = rowsIn; row < until; ++row) {
             yield();
-            setValue(values[i], table.value(static_cast<int>(i)));
+            copyRow(*table, values, working, target);
+            report(row + 1);
         }
-        working.InsertRow(name, values);
-        table.moveNext();
-        report(row + 1);
+        report.finish(until);
+        if (until == total) working.SetImportComplete(target, true);
+        transaction.commit();
     }
-    report.finish(total);
+    working.Close();
+    if (until == total) return nullptr;
+    return std::make_unique<ImportTail>(WorkingConnectionString(ctx.dataHome()), target, std::move(table), until);
 }
 
 }  // namespace
@@ -104,44 +83,68 @@ void ImportParadoxTable(AppContext& ctx, const std::string& name, const std::str
 
 void ImportParadoxTableAs(AppContext& ctx, const std::string& name, const std::string& folder,
                           const std::string& target, const Progress& progress, const std::string& password) {
+    StartParadoxImport(ctx, name, folder, target, std::numeric_limits<long>::max(), progress, password);
+}
+
+std::unique_ptr<ImportTail> StartParadoxImport(AppContext& ctx, const std::string& name, const std::string& folder,
+                                               const std::string& target, long rowsNow, const Progress& progress,
+                                               const std::string& password) {
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
     // 2. The Paradox folder, read by our engine.
     db::requireParadoxFolder(folder);
     // 3.
     working.Open(WorkingConnectionString(ctx.dataHome()));
-    CommitOnExit transaction(working);
-    // 4.
-    working.DropTableIfExists(target);
-    // Edits that could never be written back are not begun.
-    pdx::requireReplaceableName(name);
-    // 5. What the table is before it is read: the write-back replaces it only while it is still
-    // that table (a change after this point is seen as one, never missed).
-    pdx::recoverTable(folder, name);  // what a crash cut short is settled before, not after
-    std::string signature;
-    std::unique_ptr<db::Cursor> table;
+    SourceTable source;
     {
-        // The files a replacement renames stay put while they are looked at and opened.
-        const pdx::FamilyLock files(folder, name, pdx::FamilyLock::Kind::Files, pdx::FamilyLock::Mode::Shared,
-                                    std::chrono::seconds(10));
-        const auto paradox = pdx::findTable(folder, name);
-        signature = paradox ? pdx::familySignature(paradox->parent_path(), name) : std::string();
-        table = db::openParadoxTable(folder, name, password);
+        CommitOnExit transaction(working);
+        // 4.
+        working.DropTableIfExists(target);
+        // Edits that could never be written back are not begun.
+        pdx::requireReplaceableName(name);
+        // 5.
+        source = openSource(folder, name, password);
+        // 6. and 7., then the source structure, which the write-back writes the table with.
+        working.CreateTable(target, tableColumns(*source.table, yield));
+        working.RecordSourceStructure(target, *source.table->sourceSchema());
+        working.RecordOrigin({target, folder, name, source.signature});
+        // Until the last row is in, the rows are a part of the table: they stay for the user to
+        // see, but the write-back must not put them in the table's place.
+        working.SetImportComplete(target, false);
+        // Every row the table has is one of its own (an edit keeps its row as it was), also
+        // those still to come.
+        working.SetImportedRows(target, source.table->recordCount());
+        transaction.commit();
     }
-    // 6. and 7., then the source structure, which the write-back writes the table with.
-    working.CreateTable(target, tableColumns(*table, yield));
-    working.RecordSourceStructure(target, *table->sourceSchema());
-    working.RecordOrigin({target, folder, name, signature});
-    // Until the last row is in, the rows are a part of the table: they stay for the user to
-    // see, but the write-back must not put them in the table's place.
-    working.SetImportComplete(target, false);
-    // 8.
-    copyRows(target, *table, working, yield, progress);
-    working.SetImportedRows(target, static_cast<std::int64_t>(table->recordCount()));
-    working.SetImportComplete(target, true);
-    transaction.commit();
-    // 9.
-    working.Close();
+    // 8. and 9.
+    return copyFirstRows(ctx, working, target, std::move(source.table), 0, rowsNow, yield, progress);
+}
+
+std::unique_ptr<ImportTail> ResumeParadoxImport(AppContext& ctx, const std::string& name, const std::string& folder,
+                                                const std::string& target, long rowsNow, const Progress& progress,
+                                                const std::string& password) {
+    db::Connection working;
+    UiThrottle yield(ctx.yieldToUi);
+    db::requireParadoxFolder(folder);
+    working.Open(WorkingConnectionString(ctx.dataHome()));
+    const auto origin = working.OriginOf(target);
+    if (!working.TableExists(target) || !origin || working.ImportComplete(target)) return nullptr;
+    SourceTable source = openSource(folder, name, password);
+    const auto rowsIn = working.RowCount(target);
+    // Rows are neither added nor deleted before the last one is in, so the rows there are the
+    // table's first ones, as long as the table is the one they were copied from.
+    if (source.signature != origin->signature || rowsIn > source.table->recordCount() ||
+        working.ImportedRows(target) != source.table->recordCount())
+        throw Error("The table " + name +
+                    " was changed in the Paradox folder after its copy here was cut short, so the copy cannot be "
+                    "finished and the changes in it cannot be written back. Choose the table again and discard "
+                    "the changes to open it as it is now.");
+    for (std::int64_t row = 0; row < rowsIn; ++row) {
+        yield();
+        source.table->moveNext();
+    }
+    return copyFirstRows(ctx, working, target, std::move(source.table), static_cast<long>(rowsIn), rowsNow, yield,
+                         progress);
 }
 
 }  // namespace vts

@@ -29,6 +29,13 @@ bool WorkingTableHasUnsavedEdits(AppContext& ctx, const std::string& name) {
     return connection.HasUnsavedEdits(name);
 }
 
+bool WorkingTableCutShort(AppContext& ctx, const std::string& working) {
+    if (!WorkingTableExists(ctx, working)) return false;
+    db::Connection connection;
+    connection.Open(WorkingConnectionString(ctx.dataHome()));
+    return !connection.ImportComplete(working);
+}
+
 void DiscardWorkingTable(AppContext& ctx, const std::string& working) {
     db::Connection connection;
     connection.Open(WorkingConnectionString(ctx.dataHome()));

@@ -98,6 +98,7 @@ bool DataGridView::commitOpenEditor() {
 // the table; a row the table refuses stays with its values, and the reason is shown.
 bool DataGridView::commitNewRow() {
     if (!model_ || !model_->newRowHasValues()) return true;
+    if (!wholeTable()) return false;  // the values stay in the new row
     std::string reason;
     int faultColumn = -1;
     if (model_->commitNewRow(reason, faultColumn)) return true;
@@ -189,7 +190,7 @@ void DataGridView::clearSelectedCells() {
 }
 
 void DataGridView::deleteSelectedRows() {
-    if (!model_ || !commitOpenEditor()) return;
+    if (!model_ || !commitOpenEditor() || !wholeTable()) return;
     // By ranges: a selection of whole rows or of all cells lists no cell one by one.
     std::vector<int> rows;
     for (const QItemSelectionRange& range : selectionModel()->selection())
@@ -230,7 +231,7 @@ void DataGridView::undoLastChange() {
 }
 
 void DataGridView::sortByHeading(int column) {
-    if (!model_ || !commitOpenEditor()) return;
+    if (!model_ || !commitOpenEditor() || !wholeTable()) return;
     // Ascending, then descending, then the table's own order.
     int sortColumn = column;
     bool descending = false;
@@ -250,7 +251,7 @@ void DataGridView::sortByHeading(int column) {
 
 bool DataGridView::findText(const QString& text, bool forward, bool& wrapped) {
     wrapped = false;
-    if (!model_ || !commitOpenEditor()) return false;
+    if (!model_ || !commitOpenEditor() || !wholeTable()) return false;
     const QModelIndex found = model_->find(text, currentIndex(), forward, wrapped);
     if (!found.isValid()) return false;
     selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect);

@@ -36,6 +36,9 @@ public:
     void setConfirmer(std::function<bool(const std::string&)> confirm) { confirm_ = std::move(confirm); }
     // Called for Ctrl+F in the grid.
     void setFindRequest(std::function<void()> find) { findRequest_ = std::move(find); }
+    // Asked before work that needs every row of the table (a new row, deleting, sorting, finding);
+    // false stops the work. Rows may still be arriving while the grid shows the first ones.
+    void setWholeTableGate(std::function<bool()> gate) { wholeTableGate_ = std::move(gate); }
 
     // Stores what the open cell editor holds, if one is open, and closes it. A value its column
     // refuses keeps the editor open with the reason shown; the result is then false.
@@ -85,6 +88,8 @@ private:
     std::function<void(const std::string&)> report_;
     std::function<bool(const std::string&)> confirm_;
     std::function<void()> findRequest_;
+    std::function<bool()> wholeTableGate_;
+    bool wholeTable() const { return !wholeTableGate_ || wholeTableGate_(); }
     QMenu* rowMenu_;
     CellEditorDelegate* delegate_;
     QPointer<QWidget> refusedEditor_;  // an editor kept open because its value was refused

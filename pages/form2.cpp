@@ -235,22 +235,32 @@ void Form2::PushButton3_Click() {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
+    // Edits kept in a copy the program's end cut short go on with the rest of the copy.
+    bool resume = false;
+    if (keepEdits && !trap.step(108, [&] { resume = WorkingTableCutShort(ctx_, state_.session->working()); })) {
+        trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
+        return;
+    }
     std::string password;  // held for the import only
-    if (!keepEdits && !unlockTable(trap, password)) {
+    if ((!keepEdits || resume) && !unlockTable(trap, password)) {
         trap.step(132, [&] { pointer_.setMousePointer(pointer::Default); });
         return;
     }
     bool givenUp = false;
-    const bool imported = keepEdits || trap.step(110, [&] {
+    const bool imported = (keepEdits && !resume) || trap.step(110, [&] {
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
+        const Progress report = [&](long done, long total) {
+            if (closeAsked_) throw ImportGivenUp();
+            progress.update(done, total);
+        };
+        const std::string& name = state_.currentTableName;
+        const std::string& folder = state_.currentTableFolder;
+        const std::string working = state_.session->working();
+        const long rowsNow = ctx_.importRowsBeforeGrid;
         try {
-            ImportParadoxTable(
-                ctx_, state_.currentTableName, state_.currentTableFolder,
-                [&](long done, long total) {
-                    if (closeAsked_) throw ImportGivenUp();
-                    progress.update(done, total);
-                },
-                password);
+            // The first rows now; the grid shows them while the rest follow.
+            state_.importTail = resume ? ResumeParadoxImport(ctx_, name, folder, working, rowsNow, report, password)
+                                       : StartParadoxImport(ctx_, name, folder, working, rowsNow, report, password);
         } catch (const ImportGivenUp&) {
             givenUp = true;
         }
@@ -285,6 +295,7 @@ void Form2::PushButton3_Click() {
             const TableFacts facts = ParadoxTableFacts(state_.currentTableFolder, state_.currentTableName);
             form3->DataGrid1->setDataSource(source, grid().SourceStructure(working), facts);
             form3->noteChecksNotMade(facts.checksNotEnforced);
+            form3->followImport();
         });
         trap.step(128, [&] { form3->DataGrid1->setFocus(); });
     }
@@ -295,6 +306,7 @@ void Form2::PushButton3_Click() {
 // Closing the window during an import ends the program, as it does otherwise: the import stops
 // at its next progress report, and what it copied so far is thrown away, never edited.
 void Form2::endAfterClose(bool discardCopy) {
+    state_.importTail.reset();  // the copy stops before its table goes
     try {
         if (discardCopy)
             DiscardWorkingTable(ctx_, WorkingTableName(state_.currentTableFolder, state_.currentTableName));

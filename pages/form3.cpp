@@ -74,6 +74,9 @@ void Form3::buildControls() {
         pointer_.watchBackground(w);
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
+    DataGrid1->setWholeTableGate([this] { return awaitImport(); });
+    importTimer_.setInterval(100);
+    connect(&importTimer_, &QTimer::timeout, this, [this] { followImport(); });
 }
 
 // At the design size the controls sit where the design puts them. A larger window gives the grid
@@ -106,6 +109,59 @@ ExportContext Form3::exportContext() {
     return ExportContext{ctx_, *DataGrid1, CommonDialog1, pointer_, {}, state_.currentTableName};
 }
 
+void Form3::followImport() {
+    const ImportTail* tail = state_.importTail.get();
+    if (!tail || tail->finished()) {
+        endImport();
+        return;
+    }
+    if (DataGrid1->gridModel()) DataGrid1->gridModel()->followAddedRows(false);
+    const long percent = tail->total() > 0 ? tail->rowsIn() * 100L / tail->total() : 0;
+    Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName + " (copying, ") +
+                    QString::number(percent) + "%)");
+    if (!importTimer_.isActive()) importTimer_.start();
+}
+
+// Work that needs the whole table waits, with the import's progress, for its last row.
+bool Form3::awaitImport() {
+    if (!state_.importTail) return true;
+    if (busy_) return false;
+    {
+        BusyScope busy(busy_, {PushButton1, PushButton6});
+        HourglassScope hourglass(pointer_);
+        LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");
+        state_.importTail->wait([&](long done, long total) { progress.update(done, total); }, ctx_.yieldToUi);
+    }
+    return endImport();
+}
+
+// The import has ended. Failed, it leaves a part of the table, which is never written back: the
+// user is told and goes back to the chooser, as after a copy that fails before the grid opens.
+bool Form3::endImport() {
+    importTimer_.stop();
+    if (!state_.importTail) return true;
+    const std::unique_ptr<ImportTail> tail = std::move(state_.importTail);
+    Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName));
+    std::string failure;
+    try {
+        tail->result();
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "endImport"));
+    trap.step(100, [&] {
+        if (DataGrid1->gridModel()) DataGrid1->gridModel()->followAddedRows(failure.empty());
+    });
+    if (failure.empty()) return true;
+    ctx_.message("The table " + state_.currentTableName + " could not be copied completely: " + failure +
+                     "\r\n\r\nThe rows copied so far keep your changes, but they are not written back: the "
+                     "Paradox table stays as it was.",
+                 mb::OkOnly | mb::Exclamation);
+    services_.showForm2();
+    hide();
+    return false;
+}
+
 void Form3::runMenuItem(const QString& caption) {
     const std::function<void(ExportContext&)>* item = caption == "TXT"   ? &services_.mnuTXT
                                                       : caption == "XLS" ? &services_.mnuXLS
@@ -113,7 +169,7 @@ void Form3::runMenuItem(const QString& caption) {
                                                       : caption == "PDF" ? &services_.mnuPDF
                                                       : caption == "XML" ? &services_.mnuXML
                                                                          : nullptr;
-    if (!item || !*item || busy_ || !DataGrid1->commitOpenEditor()) return;
+    if (!item || !*item || busy_ || !DataGrid1->commitOpenEditor() || !awaitImport()) return;
     BusyScope busy(busy_, {PushButton1, PushButton6});
     LongWorkProgress progress(this, "Saving the rows...");
     ExportContext ec = exportContext();
@@ -142,7 +198,8 @@ void Form3::Form_Load() {
 }
 
 void Form3::PushButton1_Click() {
-    if (!DataGrid1->commitOpenEditor()) return;  // a refused value stays in its editor
+    // A refused value stays in its editor; the chooser may replace the table once it is whole.
+    if (!DataGrid1->commitOpenEditor() || !awaitImport()) return;
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "PushButton1_Click"));
     trap.step(100, [&] { services_.showForm2(); });
     trap.step(102, [&] { hide(); });
@@ -156,7 +213,7 @@ void Form3::PushButton6_Click() {
 
 bool Form3::Form_QueryUnload() {
     // What is typed is saved, also without Enter; a refused value keeps the page open.
-    if (busy_ || !DataGrid1->commitOpenEditor()) return false;
+    if (busy_ || !DataGrid1->commitOpenEditor() || !awaitImport()) return false;
     BusyScope busy(busy_, {PushButton1, PushButton6});
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "Form_QueryUnload"));
     bool cancel = false;

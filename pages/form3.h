@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -43,6 +44,10 @@ public:
     // not make (each named on hover); the plain hint when it makes them all.
     void noteChecksNotMade(const std::vector<std::string>& checks);
 
+    // Follows the rows the table's import still copies (state's importTail): the grid grows as
+    // they come, and the title line says how far the copy is.
+    void followImport();
+
     FormPointer& pointer() { return pointer_; }
     ExportContext exportContext();
 
@@ -65,6 +70,8 @@ private:
     void buildMenu();
     void layoutControls();
     bool settleChangedTable(const std::string& why);
+    bool awaitImport();
+    bool endImport();
 
     AppContext& ctx_;
     PageState& state_;
@@ -72,6 +79,7 @@ private:
     FormPointer pointer_;
     // While an export or a write-back runs, events are processed: no second one may start.
     bool busy_ = false;
+    QTimer importTimer_;
 };
 
 }  // namespace vts

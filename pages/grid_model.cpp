@@ -324,6 +324,17 @@ void GridModel::reload() {
     endResetModel();
 }
 
+void GridModel::followAddedRows(bool complete) {
+    const int now = static_cast<int>(std::min<std::int64_t>(source_->RowCount(), INT32_MAX - 1));
+    if (complete)
+        for (auto& [column, next] : autoIncrement_) next = std::max(next, source_->NextNumber(column));
+    if (now <= rows_) return;
+    forgetRows();  // the last window fetched may hold fewer rows than it now has
+    beginInsertRows({}, rows_, now - 1);
+    rows_ = now;
+    endInsertRows();
+}
+
 void GridModel::deleteRows(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());

@@ -50,6 +50,9 @@ public:
     void discardNewRow();
     // Deletes the records at these rows (the new row is ignored) as one step; throws vts::Error.
     void deleteRows(std::vector<int> rows);
+    // Shows the rows the import added at the end since the last count, keeping the place and an
+    // open editor. Once `complete`, new rows take their numbers after every row's.
+    void followAddedRows(bool complete);
     // Sorts the view by a column (-1: the table's own order). Throws vts::Error.
     void sortBy(int column, bool descending);
     int sortColumn() const { return source_->OrderColumn(); }

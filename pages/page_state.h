@@ -1,5 +1,5 @@
 // What the pages share: the current table name and the folder it lives in, the write-back done
-// flag, the grid connection.
+// flag, the grid connection, and the rows of the table still being copied while the grid shows.
 #pragma once
 #include <memory>
 #include <string>
@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "bridge/edit_session.h"
+#include "bridge/import_tail.h"
 #include "platform/db/connection.h"
 
 namespace vts {
@@ -17,6 +18,7 @@ struct PageState {
     std::optional<EditSession> session;  // this window's claim on the table it edits
     bool writeBackDone = false;
     std::unique_ptr<db::Connection> gridConnection;  // none before the first Next
+    std::unique_ptr<ImportTail> importTail;          // until the grid page has seen the last row in
 };
 
 }  // namespace vts

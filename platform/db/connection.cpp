@@ -81,6 +81,8 @@ void Connection::SetImportedRows(const std::string& table, std::int64_t rows) {
     setImportedRows(sqlite(), table, rows);
 }
 
+std::optional<std::int64_t> Connection::ImportedRows(const std::string& table) { return importedRows(sqlite(), table); }
+
 std::vector<std::string> Connection::MergeEdits(const std::string& mine, const std::string& theirs) {
     return mergeEdits(sqlite(), mine, theirs);
 }

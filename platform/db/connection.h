@@ -47,6 +47,7 @@ public:
     // How many rows the import put in the working table, which lets later edits be told from
     // the imported rows (working database only; not logged).
     void SetImportedRows(const std::string& table, std::int64_t rows);
+    std::optional<std::int64_t> ImportedRows(const std::string& table);
     // Carries the edits of working table `mine` into working table `theirs`, a fresh import of
     // the same Paradox table, all or none; returns the rows that collide (see db::mergeEdits).
     std::vector<std::string> MergeEdits(const std::string& mine, const std::string& theirs);

@@ -185,7 +185,7 @@ std::int64_t GridSource::Insert(const std::vector<pdx::Value>& values, std::int6
     const auto& t = impl_->table;
     std::string places = "?";
     for (std::size_t i = 0; i < values.size(); ++i) places += ", ?";
-    Savepoint edit(impl_->db, "vts_edit");
+    Savepoint edit(impl_->db, "vts_edit", Savepoint::Intent::Write);
     Statement st(impl_->db, "INSERT INTO " + quoteIdentifier(t.name) + " (" + t.rowid + ", " + t.quotedColumns() +
                                 ") VALUES (" + places + ")");
     if (rowid > 0) st.bind(1, pdx::Value(rowid));
@@ -201,7 +201,7 @@ std::int64_t GridSource::Insert(const std::vector<pdx::Value>& values, std::int6
 std::vector<GridSource::Row> GridSource::Delete(const std::vector<std::int64_t>& rowids) {
     const auto& t = impl_->table;
     std::vector<Row> gone;
-    Savepoint edit(impl_->db, "vts_edit");
+    Savepoint edit(impl_->db, "vts_edit", Savepoint::Intent::Write);
     Statement read(impl_->db, t.selectWithRowid() + " WHERE " + t.rowid + " = ?");
     Statement del(impl_->db, "DELETE FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");
     for (const std::int64_t id : rowids) {
@@ -242,7 +242,7 @@ pdx::Value GridSource::Update(std::int64_t rowid, int column, const pdx::Value& 
     const auto& t = impl_->table;
     const std::string col = quoteIdentifier(c.name);
     // The edit and its unsaved-edits mark stand or fall together.
-    Savepoint edit(impl_->db, "vts_edit");
+    Savepoint edit(impl_->db, "vts_edit", Savepoint::Intent::Write);
     keepBaseRow(impl_->db, t, rowid);
     Statement st(impl_->db, "UPDATE " + quoteIdentifier(t.name) + " SET " + col + " = ? WHERE " + t.rowid +
                                 " = ? AND " + col + " IS ?");

@@ -36,24 +36,25 @@ void SqliteDb::exec(const std::string& sql) {
 
 std::string SqliteDb::errorText() const { return sqlite3_errmsg(db_.get()); }
 
-Savepoint::Savepoint(SqliteDb& db, std::string name) : db_(db), name_(std::move(name)) {
-    db_.exec("SAVEPOINT " + name_);
+Savepoint::Savepoint(SqliteDb& db, std::string name, Intent intent)
+    : db_(db), name_(std::move(name)), outermost_(intent == Intent::Write && sqlite3_get_autocommit(db.get()) != 0) {
+    db_.exec(outermost_ ? "BEGIN IMMEDIATE" : "SAVEPOINT " + name_);
 }
 
 Savepoint::~Savepoint() {
     if (!open_) return;
     // The error on its way is the one to report; a failed undo leaves SQLite to roll back.
-    const std::string undo = "ROLLBACK TO " + name_ + "; RELEASE " + name_;
+    const std::string undo = outermost_ ? "ROLLBACK" : "ROLLBACK TO " + name_ + "; RELEASE " + name_;
     sqlite3_exec(db_.get(), undo.c_str(), nullptr, nullptr, nullptr);
 }
 
 void Savepoint::keep() {
-    db_.exec("RELEASE " + name_);  // a failed commit stays open for the destructor to undo
+    db_.exec(outermost_ ? "COMMIT" : "RELEASE " + name_);  // a failed commit stays open for the destructor to undo
     open_ = false;
 }
 
 void Savepoint::undo() {
-    db_.exec("ROLLBACK TO " + name_ + "; RELEASE " + name_);
+    db_.exec(outermost_ ? "ROLLBACK" : "ROLLBACK TO " + name_ + "; RELEASE " + name_);
     open_ = false;
 }
 

@@ -62,7 +62,11 @@ private:
 // it sees one state of the database); inside a caller's transaction it nests.
 class Savepoint {
 public:
-    Savepoint(SqliteDb& db, std::string name);  // throws vts::Error
+    // Writes: outside a transaction, the write lock is taken at once, waiting for another
+    // connection's write to end. A read first and a write after could find the database
+    // changed in between, which SQLite refuses without waiting.
+    enum class Intent { Read, Write };
+    Savepoint(SqliteDb& db, std::string name, Intent intent = Intent::Read);  // throws vts::Error
     ~Savepoint();
     Savepoint(const Savepoint&) = delete;
     Savepoint& operator=(const Savepoint&) = delete;
@@ -72,6 +76,7 @@ public:
 private:
     SqliteDb& db_;
     std::string name_;
+    bool outermost_;  // a transaction of its own, begun for writing
     bool open_ = true;
 };
 

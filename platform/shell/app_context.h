@@ -16,6 +16,8 @@ struct AppContext {
     std::filesystem::path dataFolder;          // where the program writes; empty: appFolder
     std::string appTitle = "Verdalith Table";  // set at start-up by SetAppTitle
     std::function<void()> yieldToUi = [] {};   // processes pending window events
+    // Rows a table's import copies before its grid opens; the rest follow while it shows.
+    long importRowsBeforeGrid = 20000;
     std::function<void()> endProgram = [] {};  // ends the program at once
     // The folder box of the folder page: the one place where the Paradox folder lives.
     std::function<std::string()> folderText = [] { return std::string(); };
