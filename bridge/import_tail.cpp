@@ -11,7 +11,7 @@ namespace vts {
 namespace {
 
 // An edit waits at most this long for the copy's transaction to end.
-constexpr auto kTransactionTime = std::chrono::milliseconds(100);
+constexpr auto kTransactionTime = std::chrono::milliseconds(50);
 
 }  // namespace
 

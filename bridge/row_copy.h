@@ -13,7 +13,7 @@ namespace vts {
 // committed whether the copy ends or fails, so the rows before a failure stay.
 class CommitOnExit {
 public:
-    explicit CommitOnExit(db::Connection& connection) : connection_(connection) { connection_.BeginTrans(); }
+    explicit CommitOnExit(db::Connection& connection) : connection_(connection) { connection_.BeginWriteTrans(); }
     ~CommitOnExit();
     CommitOnExit(const CommitOnExit&) = delete;
     CommitOnExit& operator=(const CommitOnExit&) = delete;

@@ -60,6 +60,7 @@ SqliteDb& Connection::sqlite() const {
 }
 
 void Connection::BeginTrans() { sqlite().exec("BEGIN"); }
+void Connection::BeginWriteTrans() { sqlite().exec("BEGIN IMMEDIATE"); }
 void Connection::CommitTrans() { sqlite().exec("COMMIT"); }
 void Connection::RollbackTrans() { sqlite().exec("ROLLBACK"); }
 

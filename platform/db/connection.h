@@ -33,6 +33,9 @@ public:
 
     // Working database only; not logged.
     void BeginTrans();
+    // A transaction that writes from its start: it waits for another connection's write to end,
+    // where a read first and a write after could be refused at once.
+    void BeginWriteTrans();
     void CommitTrans();
     void RollbackTrans();
 
