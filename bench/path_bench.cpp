@@ -1,9 +1,9 @@
 // The user's own path through the program's pages (offscreen) on a generated table of N records
 // (default 1,000,000): the chooser's Next until the grid page has painted its first rows (editable
 // while the rest are copied), and until the grid shows every row; after one cell edited in the
-// grid, the grid page's close until the edited table is back in the Paradox folder. Each is timed against its reference in the same run: the sqlite3 shell's CSV
-// import of the same rows, and our engine's plain copy of the table (read + write). Prints
-// wall-clock and CPU times, their ratios and the program's peak memory.
+// grid, the grid page's close until the edited table is back in the Paradox folder. Each is timed against its reference
+// in the same run: the sqlite3 shell's CSV import of the same rows, and our engine's plain copy of the table (read +
+// write). Prints wall-clock and CPU times, their ratios and the program's peak memory.
 //   path_bench [records]
 #include <QApplication>
 #include <QLineEdit>

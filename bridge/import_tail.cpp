@@ -15,8 +15,7 @@ constexpr auto kTransactionTime = std::chrono::milliseconds(50);
 
 }  // namespace
 
-ImportTail::ImportTail(std::string connectionString, std::string target, std::unique_ptr<db::Cursor> table,
-                       long rowsIn)
+ImportTail::ImportTail(std::string connectionString, std::string target, std::unique_ptr<db::Cursor> table, long rowsIn)
     : connectionString_(std::move(connectionString)),
       target_(std::move(target)),
       table_(std::move(table)),

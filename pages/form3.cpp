@@ -76,7 +76,7 @@ void Form3::buildControls() {
     connect(PushButton6, &QPushButton::clicked, this, [this] { PushButton6_Click(); });
     DataGrid1->setWholeTableGate([this] { return awaitImport(); });
     importTimer_.setInterval(500);  // each count of the rows reads the whole table
-    connect(&importTimer_, &QTimer::timeout, this, [this] { followImport(); });
+    connect(&importTimer_, &QTimer::timeout, this, [this] { showImportProgress(); });
 }
 
 // At the design size the controls sit where the design puts them. A larger window gives the grid
@@ -109,17 +109,25 @@ ExportContext Form3::exportContext() {
     return ExportContext{ctx_, *DataGrid1, CommonDialog1, pointer_, {}, state_.currentTableName};
 }
 
+// The end of the copy is seen from the window's own loop, never inside the chooser's Next.
 void Form3::followImport() {
+    if (!state_.importTail) return;
+    showImportProgress();
+    importTimer_.start();
+}
+
+void Form3::showImportProgress() {
+    if (busy_) return;  // a wait for the copy (or other long work) is under way and ends it itself
     const ImportTail* tail = state_.importTail.get();
-    if (!tail || tail->finished()) {
+    if (importTimer_.isActive() && (!tail || tail->finished())) {
         endImport();
         return;
     }
+    if (!tail) return;
     if (DataGrid1->gridModel()) DataGrid1->gridModel()->followAddedRows(false);
     const long percent = tail->total() > 0 ? tail->rowsIn() * 100L / tail->total() : 0;
     Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName + " (copying, ") +
                     QString::number(percent) + "%)");
-    if (!importTimer_.isActive()) importTimer_.start();
 }
 
 // Work that needs the whole table waits, with the import's progress, for its last row.
@@ -127,6 +135,7 @@ bool Form3::awaitImport() {
     if (!state_.importTail) return true;
     if (busy_) return false;
     {
+        importTimer_.stop();
         BusyScope busy(busy_, {PushButton1, PushButton6});
         HourglassScope hourglass(pointer_);
         LongWorkProgress progress(this, "Copying the table " + QString::fromStdString(state_.currentTableName) + "...");

@@ -38,8 +38,10 @@ struct BigTable {
         return ResumeParadoxImport(env.ctx, "BIG", env.folderText, working, rowsNow);
     }
     std::vector<std::string> rows(const std::string& table) const {
-        return sqliteColumn(env.workingDb(), "SELECT rowid || ' ' || quote(N) || ' ' || quote(Name) || ' ' || "
-                                             "quote(Day) FROM \"" + table + "\" ORDER BY rowid");
+        return sqliteColumn(env.workingDb(),
+                            "SELECT rowid || ' ' || quote(N) || ' ' || quote(Name) || ' ' || "
+                            "quote(Day) FROM \"" +
+                                table + "\" ORDER BY rowid");
     }
     // The rows a whole import in one part gives.
     std::vector<std::string> wholeRows() {
@@ -115,7 +117,8 @@ TEST(ImportTail, AFailureAfterTheFirstRowsLeavesAPartThatIsNeverWrittenBack) {
     for (int i = 0; i < 400; ++i) rows.push_back({std::int64_t{i}, std::string(300, char('a' + i % 26))});
     writeTable(env.paradoxFolder, "NOTES", schema, rows);
     fs::resize_file(env.paradoxFolder / "NOTES.MB", fs::file_size(env.paradoxFolder / "NOTES.MB") / 2);
-    const auto tail = StartParadoxImport(env.ctx, "NOTES", env.folderText, WorkingTableName(env.folderText, "NOTES"), 10);
+    const auto tail =
+        StartParadoxImport(env.ctx, "NOTES", env.folderText, WorkingTableName(env.folderText, "NOTES"), 10);
     ASSERT_TRUE(tail);
     tail->wait({}, {});
     EXPECT_FALSE(errorOf([&] { tail->result(); }).empty());
