@@ -56,6 +56,21 @@ void writeProtectedCopy(const std::string& table, const std::string& folder, con
     copy.install();
 }
 
+// A generated ledger of `rows` records, large enough for its copy to take a while.
+void writeLedger(const std::string& folder, int rows) {
+    pdx::Schema schema;
+    schema.fields = {{"Entry", pdx::FieldType::Long, 4},
+                     {"Account", pdx::FieldType::Alpha, 24},
+                     {"Booked", pdx::FieldType::Date, 4},
+                     {"Amount", pdx::FieldType::Number, 8}};
+    pdx::TableWriter writer(folder, "LEDGER", schema);
+    for (int i = 0; i < rows; ++i)
+        writer.append({std::int64_t{i + 1}, "Account " + std::to_string(1000 + i % 97), pdx::Date{737800 + i % 900},
+                       (i % 1000) * 1.25});
+    writer.finish();
+    writer.install();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,5 +184,19 @@ int main(int argc, char** argv) {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
     });
     f2.PushButton3_Click();
+
+    // A large table: the grid opens on its first rows while the rest are copied.
+    const std::string big = home.filePath("ledger").toStdString();
+    std::filesystem::create_directories(big);
+    writeLedger(big, 600000);
+    f2.PushButton2_Click();
+    program.form1().Text1->setText(QString::fromStdString(big));
+    program.form1().PushButton3_Click();
+    f2.chooseTable("LEDGER");
+    f2.PushButton3_Click();
+    settle();
+    settle();
+    shoot(out + "/grid-copying.png");
+    while (program.state().importTail) settle();
     return 0;
 }
