@@ -90,7 +90,9 @@ void WriteBackTable(AppContext& ctx, const std::string& name, const std::string&
     if (!working.ImportComplete(target))
         throw Error("The table " + name +
                     " was not copied completely from the Paradox folder, so it is not written "
-                    "back; the Paradox table stays as it was.");
+                    "back; the Paradox table stays as it was. Where the program ended while the table "
+                    "was being copied, choosing the table again and going on with the changes "
+                    "finishes the copy.");
     if (!working.TableExists(target)) throw Error("There are no edits of the table " + name + " to write back.");
     // An unedited table stays exactly as its owner wrote it (level, block size, every file).
     if (!working.HasUnsavedEdits(target)) {

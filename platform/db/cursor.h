@@ -22,6 +22,8 @@ public:
     virtual void moveNext() = 0;  // throws vts::Error at EOF
     virtual std::int64_t recordCount() const = 0;
     virtual const pdx::Value& value(int column) = 0;  // current row; throws vts::Error at EOF
+    // The same into `out`, whose storage a cursor that decodes may reuse.
+    virtual void readValue(int column, pdx::Value& out) { out = value(column); }
     virtual const pdx::Schema* sourceSchema() const { return nullptr; }
 
 protected:

@@ -117,6 +117,11 @@ bool matchesRecorded(const WorkingTable& table, const pdx::Schema& recorded) {
     return true;
 }
 
+std::string firstRowsInOrder(const WorkingTable& table, std::int64_t top) {
+    return "SELECT " + table.quotedColumns() + " FROM " + quoteIdentifier(table.name) + " ORDER BY " + table.rowid +
+           " LIMIT " + std::to_string(top);
+}
+
 pdx::Schema deriveSchema(const SqliteDb& db, const WorkingTable& table, std::int64_t top) {
     std::vector<ColumnNeeds> needs;
     for (const auto& c : table.columns) needs.push_back(ColumnNeeds{nearestJetType(c.declaredType)});

@@ -16,12 +16,14 @@ bool matchesRecorded(const WorkingTable& table, const pdx::Schema& recorded);
 // field of the column's type can hold.
 pdx::Schema deriveSchema(const SqliteDb& db, const WorkingTable& table, std::int64_t top);
 
+// The query of the table's first `top` rows, every column, in rowid order.
+std::string firstRowsInOrder(const WorkingTable& table, std::int64_t top);
+
 // Calls `row(number, statement)` for the first `top` rows in rowid order (number from 1); the
 // statement's columns are the table's columns.
 template <class F>
 void forEachRow(const SqliteDb& db, const WorkingTable& table, std::int64_t top, F&& row) {
-    Statement st(db, "SELECT " + table.quotedColumns() + " FROM " + quoteIdentifier(table.name) + " ORDER BY " +
-                         table.rowid + " LIMIT " + std::to_string(top));
+    Statement st(db, firstRowsInOrder(table, top));
     for (std::int64_t n = 1; st.step(); ++n) row(n, st);
 }
 

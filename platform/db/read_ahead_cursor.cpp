@@ -59,7 +59,7 @@ void ReadAheadCursor::readAhead() {
                 auto& row = batch.rows[rows];
                 for (std::size_t i = 0; i < width; ++i) {
                     if (heldBytes(row[i]) > kKeptCapacity) row[i] = pdx::Value{};
-                    row[i] = inner_->value(static_cast<int>(i));
+                    inner_->readValue(static_cast<int>(i), row[i]);
                     batch.bytes += heldBytes(row[i]);
                 }
                 ++rows;  // whole before the move to the next record, which may fail
@@ -118,9 +118,11 @@ void ReadAheadCursor::moveNext() {
     }
 }
 
-const pdx::Value& ReadAheadCursor::value(int column) {
+const pdx::Value& ReadAheadCursor::value(int column) { return row().at(static_cast<std::size_t>(column)); }
+
+const std::vector<pdx::Value>& ReadAheadCursor::row() const {
     if (at_ >= current_.rows.size()) throw vts::Error("The table has been read to its end: there is no current row.");
-    return current_.rows[at_].at(static_cast<std::size_t>(column));
+    return current_.rows[at_];
 }
 
 }  // namespace db

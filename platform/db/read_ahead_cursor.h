@@ -28,6 +28,8 @@ public:
     void moveNext() override;
     std::int64_t recordCount() const override { return recordCount_; }
     const pdx::Value& value(int column) override;
+    // The current row's values, one per column; throws vts::Error at the end.
+    const std::vector<pdx::Value>& row() const;
     const pdx::Schema* sourceSchema() const override { return schema_; }
 
 private:

@@ -9,6 +9,7 @@
 #include "platform/db/source_structure.h"
 #include "platform/shell/ascii_case.h"
 #include "platform/db/paradox_values.h"
+#include "platform/db/read_ahead_cursor.h"
 #include "platform/pdx/io/family_signature.h"
 #include "platform/pdx/read/reader.h"
 #include "platform/pdx/read/secondary_index.h"
@@ -48,21 +49,54 @@ void carryOver(const pdx::TableReplacement& replace, const pdx::Schema& schema, 
     options.changeCount2 = old.info().changeCount2;
 }
 
+// The working table's first rows as the values of the new table's fields.
+class WorkingRows : public Cursor {
+public:
+    WorkingRows(const SqliteDb& db, const WorkingTable& table, const pdx::Schema& schema, std::int64_t top)
+        : st_(db, firstRowsInOrder(table, top)), fields_(schema.fields), top_(top), values_(fields_.size()) {
+        for (const auto& f : fields_) columns_.push_back({f.name, 0});
+        onRow_ = st_.step();
+    }
+    bool eof() override { return !onRow_; }
+    void moveNext() override {
+        if (!onRow_) throw vts::Error("The table has been read to its end: there is no next row.");
+        onRow_ = st_.step();
+        ++row_;
+    }
+    std::int64_t recordCount() const override { return top_; }  // at most
+    const pdx::Value& value(int column) override {
+        readValue(column, values_.at(static_cast<std::size_t>(column)));
+        return values_[static_cast<std::size_t>(column)];
+    }
+    void readValue(int column, pdx::Value& out) override {  // straight into the batch ahead
+        const auto& field = fields_.at(static_cast<std::size_t>(column));
+        try {
+            readParadoxValue(st_, column, field.type, out);
+        } catch (const vts::Error& e) {
+            throw vts::Error(rowFieldText(row_, field.name, e.what()));
+        }
+    }
+
+private:
+    Statement st_;
+    const std::vector<pdx::Field> fields_;
+    const std::int64_t top_;
+    std::vector<pdx::Value> values_;
+    std::int64_t row_ = 1;
+    bool onRow_ = false;
+};
+
+// The rows are read out of SQLite and decoded on the other core, a few batches ahead of the
+// writer, which encodes and writes the rows before them. The connection is the reading
+// thread's alone until the rows are written.
 void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& s, const pdx::Schema& schema,
                pdx::TableWriter& writer, const std::function<void(long)>& rowWritten) {
-    pdx::Record record(schema.fields.size());
+    ReadAheadCursor rows(std::make_unique<WorkingRows>(db, table, schema, s.top));
     long done = 0;
-    forEachRow(db, table, s.top, [&](std::int64_t row, const Statement& st) {
-        for (std::size_t i = 0; i < record.size(); ++i) {
-            try {
-                readParadoxValue(st, int(i), schema.fields[i].type, record[i]);
-            } catch (const vts::Error& e) {
-                throw vts::Error(rowFieldText(row, schema.fields[i].name, e.what()));
-            }
-        }
-        writer.append(record);
+    for (; !rows.eof(); rows.moveNext()) {
+        writer.append(rows.row());
         if (rowWritten) rowWritten(++done);
-    });
+    }
 }
 
 // A table gone meanwhile holds no one's changes: the edits take its place.

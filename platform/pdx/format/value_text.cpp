@@ -67,6 +67,33 @@ std::optional<std::int32_t> timeAt(std::string_view s, std::size_t& pos) {
     return ((*h * 60 + *m) * 60 + sec) * 1000 + ms;
 }
 
+int twoDigits(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
+
+// The forms the working table stores dates and timestamps in, "1996-05-04", "1996-05-04
+// 13:45:00" and "1996-05-04 13:45:00.250", read without the general steps: nearly every value a
+// write-back reads has one. True when `s` has one of them; `out` is then the value, or nothing
+// for a day or time that does not exist, as the general steps would decide.
+bool readStoredForm(std::string_view s, std::optional<DateTimeValue>& out) {
+    static constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd.ddd";
+    if (s.size() != 10 && s.size() != 19 && s.size() != 23) return false;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (kShape[i] == 'd' ? !isDigit(s[i]) : s[i] != kShape[i] && !(i == 10 && s[i] == 'T')) return false;
+    const int year = twoDigits(s.data()) * 100 + twoDigits(s.data() + 2);
+    const int month = twoDigits(s.data() + 5), day = twoDigits(s.data() + 8);
+    out.reset();
+    if (!isValidYmd(year, month, day)) return true;
+    DateTimeValue value{dayNumberFromYmd(year, month, day), 0, false};
+    if (s.size() > 10) {
+        const int h = twoDigits(s.data() + 11), m = twoDigits(s.data() + 14), sec = twoDigits(s.data() + 17);
+        if (h > 23 || m > 59 || sec > 59) return true;
+        const int ms = s.size() == 23 ? twoDigits(s.data() + 20) * 10 + (s[22] - '0') : 0;
+        value.ms = ((h * 60 + m) * 60 + sec) * 1000 + ms;
+        value.hasTime = true;
+    }
+    out = value;
+    return true;
+}
+
 }  // namespace
 
 std::string_view trimBlanks(std::string_view s) {
@@ -148,6 +175,7 @@ std::optional<std::int32_t> parseTime(std::string_view s) {
 }
 
 std::optional<DateTimeValue> parseDateTime(std::string_view s) {
+    if (std::optional<DateTimeValue> stored; readStoredForm(s, stored)) return stored;
     s = trimBlanks(s);
     std::size_t pos = 0;
     auto d = dateAt(s, pos);

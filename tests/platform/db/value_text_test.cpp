@@ -106,6 +106,28 @@ TEST(ValueText, DatesAndTimes) {
     EXPECT_FALSE(pdx::parseTimestamp("2020-02-01 1:00"));
 }
 
+// The forms the working table stores are read the short way; they give what the general steps
+// give, and refuse what those refuse.
+TEST(ValueText, StoredDatesAndTimestampsReadAsTheGeneralStepsReadThem) {
+    for (std::int32_t day = 1; day < 800000; day += 997)
+        for (const std::int32_t ms : {-1, 0, 1000, 45296000, 86399000, 86399999, 7}) {
+            const std::string text = pdx::formatDate(day) + (ms < 0 ? "" : " " + pdx::formatTime(ms));
+            const auto dt = pdx::parseDateTime(text);
+            ASSERT_TRUE(dt) << text;
+            EXPECT_EQ(dt->day, day) << text;
+            EXPECT_EQ(dt->ms, std::max(ms, 0)) << text;
+            EXPECT_EQ(dt->hasTime, ms >= 0) << text;
+        }
+    for (const char* bad :
+         {"2023-02-29", "1900-02-29", "2024-13-01", "2024-00-10", "2024-01-32", "2024-01-00", "2024-01-01 24:00:00",
+          "2024-01-01 23:60:00", "2024-01-01 23:59:60", "2024-01-0x", "2024/01/01", "2024-01-01 12:00:0x",
+          "2024-01-01_12:00:00", "2024-01-01 12-00-00", "2024-01-01 12:00:00.1x3", "2024-01-01 12:00:00,123"})
+        EXPECT_FALSE(pdx::parseDateTime(bad)) << bad;
+    for (const char* good : {"2024-02-29", "2000-02-29", "2024-01-01T12:00:00", " 2024-01-01", "2024-01-01 12:00",
+                             "2024-01-01 12:00:00.1"})
+        EXPECT_TRUE(pdx::parseDateTime(good)) << good;
+}
+
 TEST(ValueText, Logicals) {
     for (const char* yes : {"True", "true", "TRUE", "1", " True "}) EXPECT_EQ(pdx::parseLogical(yes), true) << yes;
     for (const char* no : {"False", "false", "FALSE", "0"}) EXPECT_EQ(pdx::parseLogical(no), false) << no;
