@@ -4,6 +4,7 @@
 
 #include "bridge/row_copy.h"
 #include "platform/db/connection.h"
+#include "platform/db/sqlite_handle.h"
 #include "platform/shell/errors.h"
 
 namespace vts {
@@ -12,6 +13,20 @@ namespace {
 
 // An edit waits at most this long for the copy's transaction to end.
 constexpr auto kTransactionTime = std::chrono::milliseconds(50);
+// Between two transactions the lock stays free this long, for the writers waiting for it (the
+// grid's edits, other windows), which look for it every millisecond.
+constexpr auto kPause = std::chrono::milliseconds(3);
+
+// Begins a transaction, waiting out another writer however long it writes (another window's
+// table being copied or written back) while the copy is still wanted.
+bool beginWhenFree(db::Connection& working, const std::stop_token& stop) {
+    for (;;) try {
+            working.BeginWriteTrans();
+            return true;
+        } catch (const db::DatabaseBusy&) {
+            if (stop.stop_requested()) return false;
+        }
+}
 
 }  // namespace
 
@@ -34,11 +49,14 @@ void ImportTail::run(const std::stop_token& stop) {
         working.Open(connectionString_);
         std::vector<pdx::Value> values(table_->columns().size());
         long row = rowsIn_.load();
-        while (row < total_ && !stop.stop_requested()) {
-            CommitOnExit transaction(working);
+        for (bool first = true; row < total_ && !stop.stop_requested(); first = false) {
+            if (!first) std::this_thread::sleep_for(kPause);
+            if (!beginWhenFree(working, stop)) break;
+            CommitOnExit transaction(working, true);
             const auto until = std::chrono::steady_clock::now() + kTransactionTime;
             do copyRow(*table_, values, working, target_);
             while (++row < total_ && (row % 64 != 0 || std::chrono::steady_clock::now() < until));
+            working.SetCopiedRows(target_, row);
             if (row == total_) working.SetImportComplete(target_, true);
             transaction.commit();
             rowsIn_.store(row);

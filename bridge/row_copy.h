@@ -13,7 +13,10 @@ namespace vts {
 // committed whether the copy ends or fails, so the rows before a failure stay.
 class CommitOnExit {
 public:
-    explicit CommitOnExit(db::Connection& connection) : connection_(connection) { connection_.BeginWriteTrans(); }
+    // Begins the transaction, unless the caller has.
+    explicit CommitOnExit(db::Connection& connection, bool begun = false) : connection_(connection) {
+        if (!begun) connection_.BeginWriteTrans();
+    }
     ~CommitOnExit();
     CommitOnExit(const CommitOnExit&) = delete;
     CommitOnExit& operator=(const CommitOnExit&) = delete;

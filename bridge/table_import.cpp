@@ -65,6 +65,7 @@ std::unique_ptr<ImportTail> copyFirstRows(AppContext& ctx, db::Connection& worki
             report(row + 1);
         }
         report.finish(until);
+        working.SetCopiedRows(target, until);
         if (until == total) working.SetImportComplete(target, true);
         transaction.commit();
     }
@@ -95,15 +96,15 @@ std::unique_ptr<ImportTail> StartParadoxImport(AppContext& ctx, const std::strin
     db::requireParadoxFolder(folder);
     // 3.
     working.Open(WorkingConnectionString(ctx.dataHome()));
-    SourceTable source;
+    // Edits that could never be written back are not begun.
+    pdx::requireReplaceableName(name);
+    // 5. before the transaction: the table's files may be waited for, and other windows' writes
+    // to the working database must not wait meanwhile.
+    SourceTable source = openSource(folder, name, password);
     {
         CommitOnExit transaction(working);
         // 4.
         working.DropTableIfExists(target);
-        // Edits that could never be written back are not begun.
-        pdx::requireReplaceableName(name);
-        // 5.
-        source = openSource(folder, name, password);
         // 6. and 7., then the source structure, which the write-back writes the table with.
         working.CreateTable(target, tableColumns(*source.table, yield));
         working.RecordSourceStructure(target, *source.table->sourceSchema());
@@ -130,9 +131,14 @@ std::unique_ptr<ImportTail> ResumeParadoxImport(AppContext& ctx, const std::stri
     const auto origin = working.OriginOf(target);
     if (!working.TableExists(target) || !origin || working.ImportComplete(target)) return nullptr;
     SourceTable source = openSource(folder, name, password);
+    // The rows there are the table's first ones when they are the rows copied (rowids 1..n: none
+    // was added or deleted before the last one was in) and the table is the one they came from.
     const auto rowsIn = working.RowCount(target);
-    // Rows are neither added nor deleted before the last one is in, so the rows there are the
-    // table's first ones, as long as the table is the one they were copied from.
+    if (working.CopiedRows(target) != rowsIn || working.MaxRowid(target) != rowsIn)
+        throw Error("The copy of the table " + name +
+                    " that was cut short no longer holds the rows it copied, so it cannot be finished and the "
+                    "changes in it cannot be written back. Choose the table again and discard the changes to "
+                    "open it as it is now.");
     if (source.signature != origin->signature || rowsIn > source.table->recordCount() ||
         working.ImportedRows(target) != source.table->recordCount())
         throw Error("The table " + name +

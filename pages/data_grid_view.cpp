@@ -128,7 +128,9 @@ void DataGridView::currentChanged(const QModelIndex& current, const QModelIndex&
 
 void DataGridView::commitData(QWidget* editor) {
     const QModelIndex index = CellEditorDelegate::indexOf(editor, model());
-    if (index.isValid() && !delegate_->accepts(editor, index)) {
+    // A key value is checked against every row, so it waits for the last one to be in.
+    const bool keyWaits = index.isValid() && model_ && model_->isKeyColumn(index.column()) && !wholeTable();
+    if (keyWaits || (index.isValid() && !delegate_->accepts(editor, index))) {
         refusedEditor_ = editor;
         return;
     }

@@ -36,8 +36,9 @@ public:
     void setConfirmer(std::function<bool(const std::string&)> confirm) { confirm_ = std::move(confirm); }
     // Called for Ctrl+F in the grid.
     void setFindRequest(std::function<void()> find) { findRequest_ = std::move(find); }
-    // Asked before work that needs every row of the table (a new row, deleting, sorting, finding);
-    // false stops the work. Rows may still be arriving while the grid shows the first ones.
+    // Asked before work that needs every row of the table (a new row, a key value, deleting,
+    // sorting, finding); false stops the work. Rows may still be arriving while the grid shows
+    // the first ones.
     void setWholeTableGate(std::function<bool()> gate) { wholeTableGate_ = std::move(gate); }
 
     // Stores what the open cell editor holds, if one is open, and closes it. A value its column

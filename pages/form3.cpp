@@ -124,7 +124,11 @@ void Form3::showImportProgress() {
         return;
     }
     if (!tail) return;
-    if (DataGrid1->gridModel()) DataGrid1->gridModel()->followAddedRows(false);
+    try {
+        if (DataGrid1->gridModel()) DataGrid1->gridModel()->followAddedRows(false);
+    } catch (const std::exception&) {
+        // The rows are counted again at the next look, and at the copy's end, which reports.
+    }
     const long percent = tail->total() > 0 ? tail->rowsIn() * 100L / tail->total() : 0;
     Label2->setText(QString::fromStdString(" Now Editing: " + state_.currentTableName + " (copying, ") +
                     QString::number(percent) + "%)");
@@ -144,8 +148,8 @@ bool Form3::awaitImport() {
     return endImport();
 }
 
-// The import has ended. Failed, it leaves a part of the table, which is never written back: the
-// user is told and goes back to the chooser, as after a copy that fails before the grid opens.
+// The import has ended. Failed, it leaves a part of the table, which never replaces the table:
+// the user is told, and the page stays open with the rows copied and the edits in them.
 bool Form3::endImport() {
     importTimer_.stop();
     if (!state_.importTail) return true;
@@ -163,11 +167,9 @@ bool Form3::endImport() {
     });
     if (failure.empty()) return true;
     ctx_.message("The table " + state_.currentTableName + " could not be copied completely: " + failure +
-                     "\r\n\r\nThe rows copied so far keep your changes, but they are not written back: the "
-                     "Paradox table stays as it was.",
+                     "\r\n\r\nThe rows copied so far are shown with your changes, but they cannot replace the "
+                     "Paradox table, which stays as it was. When you close, you can save them as a new table.",
                  mb::OkOnly | mb::Exclamation);
-    services_.showForm2();
-    hide();
     return false;
 }
 
@@ -226,28 +228,51 @@ bool Form3::Form_QueryUnload() {
     BusyScope busy(busy_, {PushButton1, PushButton6});
     ErrorTrap trap(ctx_.dialogs, errorTag("Form3", "Form_QueryUnload"));
     bool cancel = false;
+    bool cutShort = false;
     if (!state_.writeBackDone) {
-        trap.step(102, [&] { cancel = true; });
-        trap.step(104, [&] {
-            HourglassScope hourglass(pointer_);
-            LongWorkProgress progress(
-                this, "Writing the table " + QString::fromStdString(state_.currentTableName) + " back...");
-            WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
-                                 [this] {
-                                     state_.writeBackDone = true;
-                                     state_.session.reset();
-                                 }};
-            hooks.progress = [&](long done, long total) { progress.update(done, total); };
-            try {
-                SaveTableToParadox(ctx_, state_.currentTableName, state_.currentTableFolder, hooks);
-            } catch (const TableChanged& e) {
-                cancel = !settleChangedTable(e.what());
-            }
+        trap.step(102, [&] {
+            cancel = true;
+            cutShort = state_.session && WorkingTableCutShort(ctx_, state_.session->working());
         });
+        if (cutShort) trap.step(104, [&] { cancel = !settleCutShortTable(); });
+        else
+            trap.step(104, [&] {
+                HourglassScope hourglass(pointer_);
+                LongWorkProgress progress(
+                    this, "Writing the table " + QString::fromStdString(state_.currentTableName) + " back...");
+                WriteBackHooks hooks{[this] { DataGrid1->setDataSource(nullptr); },
+                                     [this] {
+                                         state_.writeBackDone = true;
+                                         state_.session.reset();
+                                     }};
+                hooks.progress = [&](long done, long total) { progress.update(done, total); };
+                try {
+                    SaveTableToParadox(ctx_, state_.currentTableName, state_.currentTableFolder, hooks);
+                } catch (const TableChanged& e) {
+                    cancel = !settleChangedTable(e.what());
+                }
+            });
     }
     trap.step(106, [&] { QApplication::processEvents(); });
     trap.step(108, [&] { QApplication::processEvents(); });
     return !cancel;
+}
+
+// The table could not be copied whole, so its rows must not replace it: edits go under a new
+// name, are discarded or kept for more editing, as the user chooses; a copy without edits is
+// simply let go. True when the window may close.
+bool Form3::settleCutShortTable() {
+    const std::string& name = state_.currentTableName;
+    if (WorkingTableHasUnsavedEdits(ctx_, state_.session->working()))
+        return settleChangedTable("The table " + name +
+                                  " could not be copied completely from the Paradox folder, so your changes "
+                                  "cannot replace it: it stays as it was.");
+    DataGrid1->setDataSource(nullptr);
+    DiscardWorkingTable(ctx_, state_.session->working());
+    state_.writeBackDone = true;
+    state_.session.reset();
+    ctx_.endProgram();
+    return true;
 }
 
 // The Paradox table was saved by someone else meanwhile: the edits are written under another name,

@@ -70,6 +70,7 @@ private:
     void buildMenu();
     void layoutControls();
     bool settleChangedTable(const std::string& why);
+    bool settleCutShortTable();
     void showImportProgress();
     bool awaitImport();
     bool endImport();

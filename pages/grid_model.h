@@ -42,6 +42,8 @@ public:
     // Rows of the table, without the new row at the bottom.
     int dataRows() const { return rows_; }
     bool isNewRow(int row) const { return row == rows_; }
+    // Whether the column is one of the table's key fields (whose values no two rows may share).
+    bool isKeyColumn(int column) const { return column >= 0 && column < keyFields_; }
     bool newRowHasValues() const { return !pending_.empty(); }
     // Inserts the new row's values as a record: true when done or nothing was typed; else false
     // with the reason (a missing or repeated key, a column whose values must stay, a failed write)

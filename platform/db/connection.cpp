@@ -84,6 +84,10 @@ void Connection::SetImportedRows(const std::string& table, std::int64_t rows) {
 
 std::optional<std::int64_t> Connection::ImportedRows(const std::string& table) { return importedRows(sqlite(), table); }
 
+void Connection::SetCopiedRows(const std::string& table, std::int64_t rows) { setCopiedRows(sqlite(), table, rows); }
+
+std::optional<std::int64_t> Connection::CopiedRows(const std::string& table) { return copiedRows(sqlite(), table); }
+
 std::vector<std::string> Connection::MergeEdits(const std::string& mine, const std::string& theirs) {
     return mergeEdits(sqlite(), mine, theirs);
 }
@@ -107,6 +111,12 @@ void Connection::InsertRow(const std::string& table, const std::vector<pdx::Valu
 
 std::int64_t Connection::RowCount(const std::string& table) {
     Statement st(sqlite(), "SELECT count(*) FROM " + quoteIdentifier(table));
+    st.step();
+    return st.columnInt(0);
+}
+
+std::int64_t Connection::MaxRowid(const std::string& table) {
+    Statement st(sqlite(), "SELECT coalesce(max(rowid), 0) FROM " + quoteIdentifier(table));
     st.step();
     return st.columnInt(0);
 }

@@ -51,6 +51,11 @@ public:
     // the imported rows (working database only; not logged).
     void SetImportedRows(const std::string& table, std::int64_t rows);
     std::optional<std::int64_t> ImportedRows(const std::string& table);
+    // How many of them are in so far, while the import goes on (working database only; not logged).
+    void SetCopiedRows(const std::string& table, std::int64_t rows);
+    std::optional<std::int64_t> CopiedRows(const std::string& table);
+    // The largest rowid of the table, 0 when it is empty.
+    std::int64_t MaxRowid(const std::string& table);
     // Carries the edits of working table `mine` into working table `theirs`, a fresh import of
     // the same Paradox table, all or none; returns the rows that collide (see db::mergeEdits).
     std::vector<std::string> MergeEdits(const std::string& mine, const std::string& theirs);

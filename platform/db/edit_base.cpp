@@ -5,6 +5,7 @@ namespace db {
 namespace {
 
 constexpr const char* kImportedRowsTable = "vts/imported-rows";
+constexpr const char* kCopiedRowsTable = "vts/copied-rows";
 
 bool exists(const SqliteDb& db, const std::string& table) {
     Statement st(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
@@ -12,12 +13,8 @@ bool exists(const SqliteDb& db, const std::string& table) {
     return st.step();
 }
 
-}  // namespace
-
-std::string baseTableName(const std::string& table) { return "vts/base/" + table; }
-
-void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows) {
-    const std::string quoted = quoteIdentifier(kImportedRowsTable);
+void setRows(SqliteDb& db, const char* counts, const std::string& table, std::int64_t rows) {
+    const std::string quoted = quoteIdentifier(counts);
     db.exec("CREATE TABLE IF NOT EXISTS " + quoted +
             "(table_name TEXT PRIMARY KEY COLLATE NOCASE, row_count INTEGER NOT NULL)");
     Statement ins(db, "INSERT OR REPLACE INTO " + quoted + " VALUES(?, ?)");
@@ -26,12 +23,32 @@ void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows) 
     ins.step();
 }
 
-std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table) {
-    if (!exists(db, kImportedRowsTable)) return std::nullopt;
-    Statement st(db, "SELECT row_count FROM " + quoteIdentifier(kImportedRowsTable) + " WHERE table_name = ?");
+std::optional<std::int64_t> rowsOf(const SqliteDb& db, const char* counts, const std::string& table) {
+    if (!exists(db, counts)) return std::nullopt;
+    Statement st(db, "SELECT row_count FROM " + quoteIdentifier(counts) + " WHERE table_name = ?");
     st.bind(1, table);
     if (!st.step()) return std::nullopt;
     return st.columnInt(0);
+}
+
+}  // namespace
+
+std::string baseTableName(const std::string& table) { return "vts/base/" + table; }
+
+void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows) {
+    setRows(db, kImportedRowsTable, table, rows);
+}
+
+std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table) {
+    return rowsOf(db, kImportedRowsTable, table);
+}
+
+void setCopiedRows(SqliteDb& db, const std::string& table, std::int64_t rows) {
+    setRows(db, kCopiedRowsTable, table, rows);
+}
+
+std::optional<std::int64_t> copiedRows(const SqliteDb& db, const std::string& table) {
+    return rowsOf(db, kCopiedRowsTable, table);
 }
 
 void keepBaseRow(SqliteDb& db, const WorkingTable& table, std::int64_t rowid) {

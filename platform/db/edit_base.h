@@ -17,6 +17,9 @@ std::string baseTableName(const std::string& table);
 // was recorded, whose edits cannot be merged.
 void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows);
 std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table);
+// How many of them are in while the import goes on (rowids 1..n): where a copy cut short goes on.
+void setCopiedRows(SqliteDb& db, const std::string& table, std::int64_t rows);
+std::optional<std::int64_t> copiedRows(const SqliteDb& db, const std::string& table);
 
 // Keeps the imported row `rowid` as it is now, unless kept before or added by the session; call
 // before changing or deleting the row, inside the edit's savepoint.

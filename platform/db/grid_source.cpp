@@ -125,6 +125,13 @@ struct GridSource::Impl {
         count = static_cast<std::int64_t>(rowids.size());
     }
 
+    // Rows are added and deleted only in a table whose every row is in: until then the rows are
+    // the Paradox table's first ones in order, which is where a copy cut short goes on.
+    void requireWholeTable() const {
+        if (!importComplete(db, table.name))
+            throw vts::Error("Rows can be added or deleted only once the whole table is copied.");
+    }
+
     pdx::Value stored(int column, const pdx::Value& v) const {
         const auto& c = columns.at(std::size_t(column));
         try {
@@ -186,6 +193,7 @@ std::int64_t GridSource::Insert(const std::vector<pdx::Value>& values, std::int6
     std::string places = "?";
     for (std::size_t i = 0; i < values.size(); ++i) places += ", ?";
     Savepoint edit(impl_->db, "vts_edit", Savepoint::Intent::Write);
+    impl_->requireWholeTable();
     Statement st(impl_->db, "INSERT INTO " + quoteIdentifier(t.name) + " (" + t.rowid + ", " + t.quotedColumns() +
                                 ") VALUES (" + places + ")");
     if (rowid > 0) st.bind(1, pdx::Value(rowid));
@@ -202,6 +210,7 @@ std::vector<GridSource::Row> GridSource::Delete(const std::vector<std::int64_t>&
     const auto& t = impl_->table;
     std::vector<Row> gone;
     Savepoint edit(impl_->db, "vts_edit", Savepoint::Intent::Write);
+    impl_->requireWholeTable();
     Statement read(impl_->db, t.selectWithRowid() + " WHERE " + t.rowid + " = ?");
     Statement del(impl_->db, "DELETE FROM " + quoteIdentifier(t.name) + " WHERE " + t.rowid + " = ?");
     for (const std::int64_t id : rowids) {

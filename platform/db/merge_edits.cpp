@@ -39,7 +39,7 @@ public:
     std::vector<std::string> run() {
         if (auto why = unmergeable()) return {*why};
         const auto changes = readChanges();
-        Savepoint merge(db_, "vts_merge");
+        Savepoint merge(db_, "vts_merge", Savepoint::Intent::Write);
         keyFields_ > 0 ? byKey(changes) : byPosition(changes);
         collisions_.empty() ? merge.keep() : merge.undo();
         return collisions_;

@@ -121,6 +121,8 @@ void ReadAheadCursor::moveNext() {
 const pdx::Value& ReadAheadCursor::value(int column) { return row().at(static_cast<std::size_t>(column)); }
 
 const std::vector<pdx::Value>& ReadAheadCursor::row() const {
+    // A row that could not be read is reported as it failed, also when it is the first.
+    if (at_ >= current_.rows.size() && current_.error) std::rethrow_exception(current_.error);
     if (at_ >= current_.rows.size()) throw vts::Error("The table has been read to its end: there is no current row.");
     return current_.rows[at_];
 }

@@ -1,12 +1,27 @@
 // Owning wrappers for a SQLite database handle and a prepared statement.
 #include "platform/db/sqlite_handle.h"
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "platform/db/paradox_values.h"
 #include "platform/shell/errors.h"
 
 namespace db {
+
+namespace {
+
+// Another connection's write is waited for up to five seconds, looking every millisecond: the
+// import's copy leaves the lock free only a few milliseconds between its transactions, which
+// SQLite's own waiting, in ever longer sleeps, would mostly miss.
+int waitForTheLock(void*, int tries) {
+    if (tries >= 5000) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
+
+}  // namespace
 
 SqliteDb::SqliteDb(const std::string& path, bool readOnly, bool create) : path_(path) {
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
@@ -20,7 +35,7 @@ SqliteDb::SqliteDb(const std::string& path, bool readOnly, bool create) : path_(
     }
     sqlite3_extended_result_codes(raw, 1);
     // Another connection may hold the file for a moment (the grid reading, an import writing).
-    sqlite3_busy_timeout(raw, 5000);
+    sqlite3_busy_handler(raw, waitForTheLock, nullptr);
     // A file that is not a SQLite database is only noticed on first read.
     try {
         exec("SELECT count(*) FROM sqlite_master");
@@ -30,8 +45,10 @@ SqliteDb::SqliteDb(const std::string& path, bool readOnly, bool create) : path_(
 }
 
 void SqliteDb::exec(const std::string& sql) {
-    if (sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw vts::Error(errorText() + " (in \"" + sql + "\")");
+    const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return;
+    if ((rc & 0xff) == SQLITE_BUSY) throw DatabaseBusy(errorText() + " (in \"" + sql + "\")");
+    throw vts::Error(errorText() + " (in \"" + sql + "\")");
 }
 
 std::string SqliteDb::errorText() const { return sqlite3_errmsg(db_.get()); }

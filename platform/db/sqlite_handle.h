@@ -7,8 +7,14 @@
 #include <string>
 
 #include "platform/pdx/format/types.h"
+#include "platform/shell/errors.h"
 
 namespace db {
+
+// Another connection kept the database locked for longer than a connection waits.
+struct DatabaseBusy : vts::Error {
+    using vts::Error::Error;
+};
 
 class SqliteDb {
 public:
