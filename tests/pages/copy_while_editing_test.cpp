@@ -14,12 +14,13 @@ using namespace test;
 
 constexpr int kRows = 60000;
 
-// The rig with table BIG of `rows` records (N, Name "row N", a memo when asked), whose grid
-// opens once 100 rows are in.
+// The rig with table BIG of `rows` records (N, Name "row N", a memo when asked, keyed on N when
+// asked), whose grid opens once 100 rows are in.
 struct CopyRig : PageRig {
-    explicit CopyRig(int rows = kRows, bool memo = false) : PageRig(false) {
+    explicit CopyRig(int rows = kRows, bool memo = false, bool keyed = false) : PageRig(false) {
         pdx::Schema schema;
         schema.fields = {{"N", pdx::FieldType::Long, 4}, {"Name", pdx::FieldType::Alpha, 20}};
+        schema.keyFields = keyed ? 1 : 0;
         if (memo) schema.fields.push_back({"Note", pdx::FieldType::Memo, 11});
         pdx::TableWriter writer(data, "BIG", schema);
         for (int i = 0; i < rows; ++i) {
@@ -105,6 +106,20 @@ TEST(CopyWhileEditing, WorkThatNeedsEveryRowWaitsForTheLastOne) {
         EXPECT_EQ(rig.form2().isVisible(), name == "back") << name;
         EXPECT_EQ(rig.ended, name == "close" ? 1 : 0) << name;
     }
+}
+
+// A key value typed while the rows arrive is checked against every row: here it repeats the
+// last row's key, which is not in yet when it is typed.
+TEST(CopyWhileEditing, AKeyValueIsCheckedAgainstEveryRow) {
+    CopyRig rig(kRows, false, true);
+    rig.chooseFolder(rig.data);
+    rig.openTable("BIG");
+    ASSERT_TRUE(rig.copying());
+    rig.editCell(0, "N", "59999");
+    EXPECT_FALSE(rig.copying());
+    EXPECT_EQ(rig.shown(0, "N"), "0");
+    EXPECT_NE(rig.form3().DataGrid1->lastRefusal().find("key"), std::string::npos)
+        << rig.form3().DataGrid1->lastRefusal();
 }
 
 // The .MB ends half-way: the first rows open the grid, a later one fails. The user is told and
