@@ -29,6 +29,12 @@ std::vector<std::pair<std::string, db::JetType>> tableColumns(const db::Cursor& 
     return columns;
 }
 
+// Step 2, the Paradox folder (read by our engine), and step 3.
+void openWorking(AppContext& ctx, const std::string& folder, db::Connection& working) {
+    db::requireParadoxFolder(folder);
+    working.Open(WorkingConnectionString(ctx.dataHome()));
+}
+
 // Step 5: what the table is before it is read, and a cursor on it. The write-back replaces the
 // table only while it is still that table (a change after this point is seen as one, never missed).
 struct SourceTable {
@@ -92,10 +98,7 @@ std::unique_ptr<ImportTail> StartParadoxImport(AppContext& ctx, const std::strin
                                                const std::string& password) {
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
-    // 2. The Paradox folder, read by our engine.
-    db::requireParadoxFolder(folder);
-    // 3.
-    working.Open(WorkingConnectionString(ctx.dataHome()));
+    openWorking(ctx, folder, working);
     // Edits that could never be written back are not begun.
     pdx::requireReplaceableName(name);
     // 5. before the transaction: the table's files may be waited for, and other windows' writes
@@ -126,8 +129,7 @@ std::unique_ptr<ImportTail> ResumeParadoxImport(AppContext& ctx, const std::stri
                                                 const std::string& password) {
     db::Connection working;
     UiThrottle yield(ctx.yieldToUi);
-    db::requireParadoxFolder(folder);
-    working.Open(WorkingConnectionString(ctx.dataHome()));
+    openWorking(ctx, folder, working);
     const auto origin = working.OriginOf(target);
     if (!working.TableExists(target) || !origin || working.ImportComplete(target)) return nullptr;
     SourceTable source = openSource(folder, name, password);
