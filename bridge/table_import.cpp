@@ -147,9 +147,12 @@ std::unique_ptr<ImportTail> ResumeParadoxImport(AppContext& ctx, const std::stri
                     " was changed in the Paradox folder after its copy here was cut short, so the copy cannot be "
                     "finished and the changes in it cannot be written back. Choose the table again and discard "
                     "the changes to open it as it is now.");
+    // The rows there are passed by, with the progress (and a close request it may carry).
+    ProgressThrottle report(progress, static_cast<long>(source.table->recordCount()));
     for (std::int64_t row = 0; row < rowsIn; ++row) {
         yield();
         source.table->moveNext();
+        report(static_cast<long>(row + 1));
     }
     return copyFirstRows(ctx, working, target, std::move(source.table), static_cast<long>(rowsIn), rowsNow, yield,
                          progress);
