@@ -38,10 +38,8 @@ ImportTail::ImportTail(std::string connectionString, std::string target, std::un
       rowsIn_(rowsIn),
       thread_([this](const std::stop_token& stop) { run(stop); }) {}
 
-ImportTail::~ImportTail() {
-    thread_.request_stop();
-    if (thread_.joinable()) thread_.join();
-}
+// The thread is asked to stop and waited for by its own destructor (it is the last member).
+ImportTail::~ImportTail() = default;
 
 void ImportTail::run(const std::stop_token& stop) {
     try {
