@@ -7,6 +7,8 @@ namespace {
 constexpr const char* kImportedRowsTable = "vts/imported-rows";
 constexpr const char* kCopiedRowsTable = "vts/copied-rows";
 
+std::string touchedTableName(const std::string& table) { return "vts/touched/" + table; }
+
 bool exists(const SqliteDb& db, const std::string& table) {
     Statement st(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
     st.bind(1, table);
@@ -35,8 +37,40 @@ std::optional<std::int64_t> rowsOf(const SqliteDb& db, const char* counts, const
 
 std::string baseTableName(const std::string& table) { return "vts/base/" + table; }
 
+namespace {
+
+// Triggers, not the grid's edits, note the rows: a change made any other way is noted too, and
+// they go with the table when it is dropped.
+void trackTouchedRows(SqliteDb& db, const std::string& table) {
+    const WorkingTable t = WorkingTable::describe(db, table);
+    const std::string touched = quoteIdentifier(touchedTableName(table)), on = quoteIdentifier(table);
+    db.exec("CREATE TABLE IF NOT EXISTS " + touched + "(id INTEGER PRIMARY KEY)");
+    db.exec("DELETE FROM " + touched);
+    db.exec("CREATE TRIGGER IF NOT EXISTS " + quoteIdentifier(touchedTableName(table) + "/update") +
+            " AFTER UPDATE ON " + on + " BEGIN INSERT OR IGNORE INTO " + touched + " VALUES (old." + t.rowid +
+            "), (new." + t.rowid + "); END");
+    db.exec("CREATE TRIGGER IF NOT EXISTS " + quoteIdentifier(touchedTableName(table) + "/delete") +
+            " AFTER DELETE ON " + on + " BEGIN INSERT OR IGNORE INTO " + touched + " VALUES (old." + t.rowid +
+            "); END");
+}
+
+}  // namespace
+
 void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows) {
     setRows(db, kImportedRowsTable, table, rows);
+    trackTouchedRows(db, table);
+}
+
+std::optional<std::vector<std::int64_t>> touchedRows(const SqliteDb& db, const std::string& table) {
+    Statement both(db, "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? AND name IN (?, ?)");
+    both.bind(1, table);
+    both.bind(2, touchedTableName(table) + "/update");
+    both.bind(3, touchedTableName(table) + "/delete");
+    if (!both.step() || both.columnInt(0) != 2 || !exists(db, touchedTableName(table))) return std::nullopt;
+    Statement st(db, "SELECT id FROM " + quoteIdentifier(touchedTableName(table)) + " ORDER BY id");
+    std::vector<std::int64_t> rows;
+    while (st.step()) rows.push_back(st.columnInt(0));
+    return rows;
 }
 
 std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table) {
@@ -65,6 +99,7 @@ void keepBaseRow(SqliteDb& db, const WorkingTable& table, std::int64_t rowid) {
 
 void forgetBase(SqliteDb& db, const std::string& table) {
     db.exec("DROP TABLE IF EXISTS " + quoteIdentifier(baseTableName(table)));
+    db.exec("DROP TABLE IF EXISTS " + quoteIdentifier(touchedTableName(table)));
     if (!exists(db, kImportedRowsTable)) return;
     Statement del(db, "DELETE FROM " + quoteIdentifier(kImportedRowsTable) + " WHERE table_name = ?");
     del.bind(1, table);

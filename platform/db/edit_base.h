@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/db/sqlite_handle.h"
 #include "platform/db/working_table.h"
@@ -14,18 +15,23 @@ namespace db {
 std::string baseTableName(const std::string& table);
 
 // How many rows the import put in the table (rowids 1..n); empty for tables imported before this
-// was recorded, whose edits cannot be merged.
+// was recorded, whose edits cannot be merged. From then on, every row an UPDATE or a DELETE
+// touches is noted by the database itself, whoever runs it: the rows not noted are still the
+// Paradox table's records as they were imported.
 void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows);
 std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table);
 // How many of them are in while the import goes on (rowids 1..n): where a copy cut short goes on.
 void setCopiedRows(SqliteDb& db, const std::string& table, std::int64_t rows);
 std::optional<std::int64_t> copiedRows(const SqliteDb& db, const std::string& table);
 
+// The rowids noted as touched, in order; empty for a table whose changes were not noted.
+std::optional<std::vector<std::int64_t>> touchedRows(const SqliteDb& db, const std::string& table);
+
 // Keeps the imported row `rowid` as it is now, unless kept before or added by the session; call
 // before changing or deleting the row, inside the edit's savepoint.
 void keepBaseRow(SqliteDb& db, const WorkingTable& table, std::int64_t rowid);
 
-// Forgets both, with the table.
+// Forgets them all, with the table.
 void forgetBase(SqliteDb& db, const std::string& table);
 
 }  // namespace db

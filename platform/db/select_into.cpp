@@ -10,6 +10,7 @@
 #include "platform/shell/ascii_case.h"
 #include "platform/db/paradox_values.h"
 #include "platform/db/read_ahead_cursor.h"
+#include "platform/db/untouched_rows.h"
 #include "platform/pdx/io/family_signature.h"
 #include "platform/pdx/read/reader.h"
 #include "platform/pdx/read/secondary_index.h"
@@ -89,8 +90,8 @@ private:
 // The rows are read out of SQLite and decoded on the other core, a few batches ahead of the
 // writer, which encodes and writes the rows before them. The connection is the reading
 // thread's alone until the rows are written.
-void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& s, const pdx::Schema& schema,
-               pdx::TableWriter& writer, const std::function<void(long)>& rowWritten) {
+void writeWorkingRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& s, const pdx::Schema& schema,
+                      pdx::TableWriter& writer, const std::function<void(long)>& rowWritten) {
     ReadAheadCursor rows(std::make_unique<WorkingRows>(db, table, schema, s.top));
     long done = 0;
     for (; !rows.eof(); rows.moveNext()) {
@@ -99,13 +100,50 @@ void writeRows(const SqliteDb& db, const WorkingTable& table, const SelectInto& 
     }
 }
 
-// A table gone meanwhile holds no one's changes: the edits take its place.
-void requireUnchanged(const SelectInto& s, const std::string& now) {
-    if (!now.empty() && now != s.expected)
-        throw vts::TableChanged("The table " + s.target + " in \"" + s.folder +
-                                "\" was saved by someone else since it was opened here, so it was not "
-                                "written over: their changes are in it, yours are kept here.");
+// The rows the session did not touch come from the table in place while it is the one imported;
+// otherwise every row comes from the working table. True when the table in place gave rows.
+bool writeRows(SqliteDb& db, const WorkingTable& table, const SelectInto& s, const pdx::Schema& schema, bool sameFields,
+               const std::optional<fs::path>& inPlace, pdx::TableWriter& writer,
+               const std::function<void(long)>& rowWritten) {
+    if (sameFields && inPlace && !s.expected.empty() &&
+        writeUntouchedFromSource(db, table, schema, *inPlace, s.top, writer, rowWritten))
+        return true;
+    writeWorkingRows(db, table, s, schema, writer, rowWritten);
+    return false;
 }
+
+// Whether the table in place is still the one imported: its whole .db is read for that on the
+// other core while the new table is written, and its files' sizes and times are looked at once
+// more when the rows are written, so that a save meanwhile is seen too.
+class TableInPlace {
+public:
+    explicit TableInPlace(const SelectInto& s)
+        : s_(s), stamp_(stampNow()), signature_(std::async(std::launch::async, [&s] {
+              return s.expected.empty() ? std::string() : pdx::familySignature(s.folder, s.target);
+          })) {}
+
+    // Throws vts::TableChanged when it is not. A table gone meanwhile holds no one's changes: the
+    // edits take its place, unless rows were taken from it, which must then have been that table.
+    void require(bool rowsTaken) {
+        const std::string signature = signature_.get(), stamp = stampNow();
+        if ((!signature.empty() || rowsTaken) && signature != s_.expected) throw changed();
+        if ((!stamp.empty() || rowsTaken) && stamp != stamp_) throw changed();
+    }
+
+private:
+    std::string stampNow() const {
+        return s_.expected.empty() ? std::string() : pdx::familyStamp(s_.folder, s_.target);
+    }
+    vts::TableChanged changed() const {
+        return vts::TableChanged("The table " + s_.target + " in \"" + s_.folder +
+                                 "\" was saved by someone else since it was opened here, so it was not "
+                                 "written over: their changes are in it, yours are kept here.");
+    }
+
+    const SelectInto& s_;
+    const std::string stamp_;
+    std::future<std::string> signature_;
+};
 
 std::string failureText(const SelectInto& s, const std::string& why) {
     return "The table " + s.target + ".db could not be written into \"" + s.folder + "\": " + why;
@@ -113,7 +151,7 @@ std::string failureText(const SelectInto& s, const std::string& why) {
 
 }  // namespace
 
-std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, const WriteHooks& hooks) {
+std::vector<std::string> selectInto(SqliteDb& db, const SelectInto& s, const WriteHooks& hooks) {
     std::error_code ec;
     if (!fs::is_directory(s.folder, ec)) throw vts::Error("The Paradox folder \"" + s.folder + "\" does not exist.");
     try {
@@ -122,25 +160,23 @@ std::vector<std::string> selectInto(const SqliteDb& db, const SelectInto& s, con
         const bool sameFields = recorded && matchesRecorded(table, *recorded);
         const pdx::Schema schema = sameFields ? *recorded : deriveSchema(db, table, s.top);
         pdx::TableReplacement replace(s.folder, s.target, {hooks.beforeWrite});
-        // Whether the table in place is still the one imported: its whole .db is read for that, on
-        // the other core while the new table is written, and nothing replaces it before the answer.
-        auto inPlace = std::async(std::launch::async, [&s] {
-            return s.expected.empty() ? std::string() : pdx::familySignature(s.folder, s.target);
-        });
+        // Nothing replaces the table in place before the answer.
+        TableInPlace inPlace(s);
         pdx::WriterOptions options;
         options.beforeWrite = hooks.beforeWrite;
         options.place = [&replace](const std::string& ext) { return replace.place(ext); };
         std::optional<pdx::TableWriter> writer;
+        bool rowsTaken = false;
         try {
             carryOver(replace, schema, sameFields, options);
             writer.emplace(s.folder, s.target, schema, options);
-            writeRows(db, table, s, schema, *writer, hooks.rowWritten);
+            rowsTaken = writeRows(db, table, s, schema, sameFields, replace.oldFile("db"), *writer, hooks.rowWritten);
             writer->finish();
         } catch (...) {
-            requireUnchanged(s, inPlace.get());  // a table saved by someone else is the news, as before
+            inPlace.require(false);  // a table saved by someone else is the news, as before
             throw;
         }
-        requireUnchanged(s, inPlace.get());
+        inPlace.require(rowsTaken);
         replace.commit(*writer);
         std::vector<std::string> dropped;
         for (const auto& d : writer->droppedIndexes()) dropped.push_back("the index " + d.extension + ": " + d.reason);

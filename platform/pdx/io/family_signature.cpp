@@ -41,9 +41,7 @@ std::uint64_t checksum(const std::filesystem::path& file) {
     return h;
 }
 
-}  // namespace
-
-std::string familySignature(const std::filesystem::path& dir, const std::string& name) {
+std::string describe(const std::filesystem::path& dir, const std::string& name, bool withChecksum) {
     std::string out;
     for (const auto& file : findFamily(dir, name)) {
         struct stat st {};
@@ -52,10 +50,20 @@ std::string familySignature(const std::filesystem::path& dir, const std::string&
         for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         out += kind + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
                std::to_string(st.st_mtim.tv_nsec);
-        if (kind == ".DB") out += " " + std::to_string(checksum(file));
+        if (withChecksum && kind == ".DB") out += " " + std::to_string(checksum(file));
         out += ";";
     }
     return out;
+}
+
+}  // namespace
+
+std::string familySignature(const std::filesystem::path& dir, const std::string& name) {
+    return describe(dir, name, true);
+}
+
+std::string familyStamp(const std::filesystem::path& dir, const std::string& name) {
+    return describe(dir, name, false);
 }
 
 }  // namespace pdx

@@ -2,6 +2,9 @@
 // from the table it replaces, and failures.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/support/error_of.h"
 
 #include "db_test_support.h"
@@ -9,6 +12,7 @@
 #include "platform/db/jet_types.h"
 #include "platform/db/paradox_table.h"
 #include "platform/pdx/io/family.h"
+#include "platform/pdx/io/family_signature.h"
 #include "platform/pdx/read/reader.h"
 #include "platform/shell/errors.h"
 
@@ -234,6 +238,23 @@ TEST_F(SelectIntoTest, ATableInPlaceIsReplacedWhole) {
     EXPECT_EQ(filesIn(paradox.path()),
               (std::vector<std::string>{"CUSTOMER.DB", "CUSTOMER.MB", "CUSTOMER.PX", "CUSTOMER.X06", "CUSTOMER.Y06"}));
     EXPECT_EQ(readParadox(paradox.path(), "CUSTOMER").size(), 20u);
+}
+
+// Someone saves the table while its rows are being written: the write stops before replacing it,
+// also when the checksum of the table was taken before their save.
+TEST_F(SelectIntoTest, ASaveWhileTheRowsAreWrittenIsSeen) {
+    copyTable("db", "CUSTOMER", paradox.path());
+    importTable(work, paradox.path(), "CUSTOMER");
+    auto into = selectInto("CUSTOMER", paradox.path(), 20);
+    into.expected = pdx::familySignature(paradox.path(), "CUSTOMER");
+    const auto before = folderContents(paradox.path());
+    work.SetRowWritten([&](long done) {
+        if (done != 1) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // after the checksum, as a rule
+        fs::last_write_time(paradox.path() / "CUSTOMER.DB", fs::file_time_type::clock::now());
+    });
+    EXPECT_THROW(work.WriteParadoxTable(into), vts::TableChanged);
+    EXPECT_EQ(folderContents(paradox.path()), before);
 }
 
 TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
