@@ -65,8 +65,8 @@ std::vector<std::string> writeMerged(AppContext& ctx, db::Connection& working, c
     const auto collisions = working.MergeEdits(mine, theirs.name());
     if (!collisions.empty()) throw TableChanged(collisionText(changed.what(), collisions));
     const auto origin = working.OriginOf(theirs.name());
-    const auto dropped = working.WriteParadoxTable({static_cast<long>(working.RowCount(theirs.name())), folder, name,
-                                                    theirs.name(), origin ? origin->signature : std::string()});
+    const auto dropped = working.WriteParadoxTable({static_cast<long>(working.CompleteRowCount(theirs.name())), folder,
+                                                    name, theirs.name(), origin ? origin->signature : std::string()});
     ctx.message("The table " + name +
                     " was saved by someone else since it was opened here. Your changes were added "
                     "to theirs, which kept their changes too.",
@@ -103,7 +103,7 @@ void WriteBackTable(AppContext& ctx, const std::string& name, const std::string&
     // 5. The table's files stay until step 9 replaces them in one step (a retry after a failure
     // further on finds them as they were).
     // 6. to 8. The rows to write.
-    const long rowCount = static_cast<long>(working.RowCount(target));
+    const long rowCount = static_cast<long>(working.CompleteRowCount(target));
     // The window keeps repainting and shows the progress while the table is written.
     UiThrottle yield(ctx.yieldToUi);
     ProgressThrottle report(hooks.progress, rowCount);

@@ -73,6 +73,9 @@ public:
     // Working database only; not logged. The rows of a table; a table dropped with the
     // structure recorded for it.
     std::int64_t RowCount(const std::string& table);
+    // The same for a table whose import is complete, without reading every row where its
+    // changes were noted (never fewer than there are).
+    std::int64_t CompleteRowCount(const std::string& table);
     // Whether a base table of that name is there, ASCII letter case ignored (views and the
     // program's own tables never match).
     bool TableExists(const std::string& table);

@@ -73,6 +73,18 @@ std::optional<std::vector<std::int64_t>> touchedRows(const SqliteDb& db, const s
     return rows;
 }
 
+std::optional<std::int64_t> rowCountFromNotes(const SqliteDb& db, const WorkingTable& table) {
+    const auto imported = importedRows(db, table.name);
+    if (!imported || !touchedRows(db, table.name)) return std::nullopt;
+    const std::string rows = quoteIdentifier(table.name);
+    Statement st(db, "SELECT ?1 - (SELECT count(*) FROM " + quoteIdentifier(touchedTableName(table.name)) +
+                         " AS t WHERE t.id <= ?1 AND NOT EXISTS (SELECT 1 FROM " + rows + " WHERE " + table.rowid +
+                         " = t.id)) + (SELECT count(*) FROM " + rows + " WHERE " + table.rowid + " > ?1)");
+    st.bind(1, *imported);
+    st.step();
+    return st.columnInt(0);
+}
+
 std::optional<std::int64_t> importedRows(const SqliteDb& db, const std::string& table) {
     return rowsOf(db, kImportedRowsTable, table);
 }

@@ -27,6 +27,11 @@ std::optional<std::int64_t> copiedRows(const SqliteDb& db, const std::string& ta
 // The rowids noted as touched, in order; empty for a table whose changes were not noted.
 std::optional<std::vector<std::int64_t>> touchedRows(const SqliteDb& db, const std::string& table);
 
+// The rows of a table whose import is complete, counted from the notes (a count of every row
+// reads the whole table): the imported rows less those touched and gone, and the rows after
+// them. Never fewer than there are. Empty for a table whose changes were not noted.
+std::optional<std::int64_t> rowCountFromNotes(const SqliteDb& db, const WorkingTable& table);
+
 // Keeps the imported row `rowid` as it is now, unless kept before or added by the session; call
 // before changing or deleting the row, inside the edit's savepoint.
 void keepBaseRow(SqliteDb& db, const WorkingTable& table, std::int64_t rowid);

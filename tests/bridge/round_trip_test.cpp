@@ -188,7 +188,10 @@ TEST_P(RoundTrip, RowsMovedDeletedAndCopied) {
     env.edit(table, "UPDATE " + w + " SET (" + columns + ") = (SELECT " + columns + " FROM " + w +
                         " WHERE rowid = 3) WHERE rowid = 1");
     env.edit(table, "DELETE FROM " + w + " WHERE rowid = 3");
-    SaveTableToParadox(env.ctx, table, {});
+    std::pair<long, long> progress;
+    WriteBackHooks hooks;
+    hooks.progress = [&](long done, long total) { progress = {done, total}; };
+    SaveTableToParadox(env.ctx, table, hooks);
     auto expected = original.records;
     expected.push_back(expected[1]);
     expected[0] = expected[2];
@@ -200,6 +203,8 @@ TEST_P(RoundTrip, RowsMovedDeletedAndCopied) {
         std::sort(back.begin(), back.end(), byText);
     }
     EXPECT_EQ(back, expected);
+    const long rows = static_cast<long>(expected.size());
+    EXPECT_EQ(progress, std::make_pair(rows, rows));  // counted from what the changes noted
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::ValuesIn(fixtureTables(true)),
