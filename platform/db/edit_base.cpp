@@ -1,5 +1,7 @@
 #include "platform/db/edit_base.h"
 
+#include "platform/shell/errors.h"
+
 namespace db {
 
 namespace {
@@ -39,10 +41,17 @@ std::string baseTableName(const std::string& table) { return "vts/base/" + table
 
 namespace {
 
-// Triggers, not the grid's edits, note the rows: a change made any other way is noted too, and
-// they go with the table when it is dropped.
+// Triggers, not the grid's edits, note the rows: an UPDATE or DELETE made any other way is noted
+// too, and they go with the table when it is dropped. (A REPLACE removes a row without a note; the
+// program runs none on a working table.)
 void trackTouchedRows(SqliteDb& db, const std::string& table) {
-    const WorkingTable t = WorkingTable::describe(db, table);
+    if (!exists(db, table)) return;
+    WorkingTable t;
+    try {
+        t = WorkingTable::describe(db, table);
+    } catch (const vts::Error&) {  // no name reaches its rows: it cannot be edited, nothing is noted
+        return;
+    }
     const std::string touched = quoteIdentifier(touchedTableName(table)), on = quoteIdentifier(table);
     db.exec("CREATE TABLE IF NOT EXISTS " + touched + "(id INTEGER PRIMARY KEY)");
     db.exec("DELETE FROM " + touched);

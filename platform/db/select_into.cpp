@@ -105,9 +105,9 @@ void writeWorkingRows(const SqliteDb& db, const WorkingTable& table, const Selec
 bool writeRows(SqliteDb& db, const WorkingTable& table, const SelectInto& s, const pdx::Schema& schema, bool sameFields,
                const std::optional<fs::path>& inPlace, pdx::TableWriter& writer,
                const std::function<void(long)>& rowWritten) {
-    if (sameFields && inPlace && !s.expected.empty() &&
-        writeUntouchedFromSource(db, table, schema, *inPlace, s.top, writer, rowWritten))
-        return true;
+    if (sameFields && inPlace && !s.expected.empty())
+        if (const auto taken = writeUntouchedFromSource(db, table, schema, *inPlace, s.top, writer, rowWritten))
+            return *taken > 0;
     writeWorkingRows(db, table, s, schema, writer, rowWritten);
     return false;
 }

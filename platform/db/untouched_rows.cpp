@@ -55,19 +55,20 @@ private:
 
 }  // namespace
 
-bool writeUntouchedFromSource(SqliteDb& db, const WorkingTable& table, const pdx::Schema& schema,
-                              const std::filesystem::path& source, std::int64_t top, pdx::TableWriter& writer,
-                              const std::function<void(long)>& rowWritten) {
+std::optional<std::int64_t> writeUntouchedFromSource(SqliteDb& db, const WorkingTable& table, const pdx::Schema& schema,
+                                                     const std::filesystem::path& source, std::int64_t top,
+                                                     pdx::TableWriter& writer,
+                                                     const std::function<void(long)>& rowWritten) {
     // One state of the working table throughout, also when another window writes to it meanwhile.
     Savepoint snapshot(db, "vts_write_back");
     const auto imported = importedRows(db, table.name);
     const auto touched = touchedRows(db, table.name);
-    if (!imported || !touched) return false;
+    if (!imported || !touched) return std::nullopt;
     pdx::TableReader records(source, {"", true});  // opened with its password by the import
-    if (records.info().schema.fields != schema.fields) return false;
+    if (records.info().schema.fields != schema.fields) return std::nullopt;
     ChangedRows changed(db, table, schema);
     pdx::Record record;
-    std::int64_t done = 0;
+    std::int64_t done = 0, taken = 0;
     const auto put = [&] {
         writer.append(record);
         if (rowWritten) rowWritten(static_cast<long>(++done));
@@ -79,12 +80,13 @@ bool writeUntouchedFromSource(SqliteDb& db, const WorkingTable& table, const pdx
                              " copied from it.");
         while (nextTouched != touched->end() && *nextTouched < rowid) ++nextTouched;
         const bool untouched = nextTouched == touched->end() || *nextTouched != rowid;
+        if (untouched) ++taken;
         if (untouched || changed.read(rowid, done + 1, record)) put();
     }
     changed.startAfter(*imported);
     while (done < top && changed.next(done + 1, record)) put();
     snapshot.keep();
-    return true;
+    return taken;
 }
 
 }  // namespace db

@@ -66,8 +66,8 @@ std::vector<std::string> fileNames(const fs::path& dir) {
     return names;
 }
 
-TableContents readTable(const fs::path& dbFile) {
-    pdx::TableReader reader(tableFile(dbFile));
+TableContents readTable(const fs::path& dbFile, const std::string& password) {
+    pdx::TableReader reader(tableFile(dbFile), {password});
     TableContents out{reader.info().schema, {}};
     pdx::Record record;
     while (reader.next(record)) out.records.push_back(record);

@@ -54,8 +54,8 @@ struct TableContents {
     pdx::Schema schema;
     std::vector<pdx::Record> records;
 };
-// Throws pdx::Error when the table cannot be read to its end.
-TableContents readTable(const fs::path& dbFile);
+// Throws pdx::Error when the table cannot be read to its end (or without its password).
+TableContents readTable(const fs::path& dbFile, const std::string& password = {});
 bool hasBlobFields(const pdx::Schema& schema);
 // Writes a level 5 table name.db into dir with our engine.
 void writeTable(const fs::path& dir, const std::string& name, const pdx::Schema& schema,

@@ -174,14 +174,17 @@ TEST_P(RoundTrip, UnchangedAndWithOneEdit) {
 // the table as they are, and the others, read out of the working table, take their places.
 TEST_P(RoundTrip, RowsMovedDeletedAndCopied) {
     const fs::path source = GetParam();
-    if (isProtectedFixture(source)) return;
-    const auto original = readTable(source);
+    const std::string table = source.stem().string();
+    // The one protected table whose password is known: its untouched records are decrypted,
+    // written and encrypted again like the others.
+    const std::string password = lower(table) == "sifreli" ? "deneme" : "";
+    if (isProtectedFixture(source) && password.empty()) return;
+    const auto original = readTable(source, password);
     if (original.records.size() < 3) return;
     BridgeEnv env;
     copyFamily(source, env.paradoxFolder);
-    const std::string table = source.stem().string(), w = env.working(table);
-    const std::string columns = quotedColumns(original.schema);
-    ImportParadoxTable(env.ctx, table);
+    const std::string w = env.working(table), columns = quotedColumns(original.schema);
+    ImportParadoxTable(env.ctx, table, env.folderText, {}, password);
     // Row 2 goes to the end, row 1 takes row 3's values and row 3 goes: every key stays unique.
     env.edit(table, "INSERT INTO " + w + " (" + columns + ") SELECT " + columns + " FROM " + w + " WHERE rowid = 2");
     env.edit(table, "DELETE FROM " + w + " WHERE rowid = 2");
@@ -196,7 +199,7 @@ TEST_P(RoundTrip, RowsMovedDeletedAndCopied) {
     expected.push_back(expected[1]);
     expected[0] = expected[2];
     expected.erase(expected.begin() + 1, expected.begin() + 3);
-    auto back = readTable(tableFile(env.paradoxFolder / (table + ".db"))).records;
+    auto back = readTable(tableFile(env.paradoxFolder / (table + ".db")), password).records;
     if (original.schema.keyFields > 0) {  // a keyed table is written in key order
         const auto byText = [](const pdx::Record& a, const pdx::Record& b) { return recordText(a) < recordText(b); };
         std::sort(expected.begin(), expected.end(), byText);

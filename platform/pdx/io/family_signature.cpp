@@ -41,7 +41,11 @@ std::uint64_t checksum(const std::filesystem::path& file) {
     return h;
 }
 
-std::string describe(const std::filesystem::path& dir, const std::string& name, bool withChecksum) {
+// Besides each file's kind, size and time: the .db's checksum (what is stored, so it stays as it
+// is), or each file's identity and status-change time, which no one can set back.
+enum class Detail { Checksum, Identity };
+
+std::string describe(const std::filesystem::path& dir, const std::string& name, Detail detail) {
     std::string out;
     for (const auto& file : findFamily(dir, name)) {
         struct stat st {};
@@ -50,7 +54,10 @@ std::string describe(const std::filesystem::path& dir, const std::string& name, 
         for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         out += kind + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
                std::to_string(st.st_mtim.tv_nsec);
-        if (withChecksum && kind == ".DB") out += " " + std::to_string(checksum(file));
+        if (detail == Detail::Checksum && kind == ".DB") out += " " + std::to_string(checksum(file));
+        if (detail == Detail::Identity)
+            out += " " + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + " " +
+                   std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
         out += ";";
     }
     return out;
@@ -59,11 +66,11 @@ std::string describe(const std::filesystem::path& dir, const std::string& name, 
 }  // namespace
 
 std::string familySignature(const std::filesystem::path& dir, const std::string& name) {
-    return describe(dir, name, true);
+    return describe(dir, name, Detail::Checksum);
 }
 
 std::string familyStamp(const std::filesystem::path& dir, const std::string& name) {
-    return describe(dir, name, false);
+    return describe(dir, name, Detail::Identity);
 }
 
 }  // namespace pdx

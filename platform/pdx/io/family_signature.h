@@ -9,7 +9,8 @@ namespace pdx {
 
 // Empty when the folder holds no such table. Throws pdx::Error when a file cannot be read.
 std::string familySignature(const std::filesystem::path& dir, const std::string& name);
-// The same without the checksum: a few calls, to see a save while a table is being read.
+// Each file's kind, size, times and identity, without the checksum: a few calls, to see a save
+// (or a file put in another's place) while a table is being read.
 std::string familyStamp(const std::filesystem::path& dir, const std::string& name);
 
 }  // namespace pdx

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "tests/support/error_of.h"
@@ -240,21 +241,34 @@ TEST_F(SelectIntoTest, ATableInPlaceIsReplacedWhole) {
     EXPECT_EQ(readParadox(paradox.path(), "CUSTOMER").size(), 20u);
 }
 
-// Someone saves the table while its rows are being written: the write stops before replacing it,
-// also when the checksum of the table was taken before their save.
+// Someone saves the table in place while its rows are being written (after its checksum was taken,
+// as a rule) and sets the file's time back: the write stops before replacing it, whether the rows
+// come from the working table or, untouched, from the table itself.
 TEST_F(SelectIntoTest, ASaveWhileTheRowsAreWrittenIsSeen) {
-    copyTable("db", "CUSTOMER", paradox.path());
-    importTable(work, paradox.path(), "CUSTOMER");
-    auto into = selectInto("CUSTOMER", paradox.path(), 20);
-    into.expected = pdx::familySignature(paradox.path(), "CUSTOMER");
-    const auto before = folderContents(paradox.path());
-    work.SetRowWritten([&](long done) {
-        if (done != 1) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // after the checksum, as a rule
-        fs::last_write_time(paradox.path() / "CUSTOMER.DB", fs::file_time_type::clock::now());
-    });
-    EXPECT_THROW(work.WriteParadoxTable(into), vts::TableChanged);
-    EXPECT_EQ(folderContents(paradox.path()), before);
+    for (const bool rowsFromTheTable : {false, true}) {
+        SCOPED_TRACE(rowsFromTheTable ? "rows from the table" : "rows from the working table");
+        TempDir folder, appFolder;
+        db::Connection w;
+        w.Open(workingString(appFolder));
+        copyTable("fields", "memo", folder.path());
+        const fs::path file = folder.path() / "memo.db";
+        importTable(w, folder.path(), "memo");
+        if (rowsFromTheTable) w.SetImportedRows("memo", w.RowCount("memo"));
+        auto into = selectInto("memo", folder.path(), w.RowCount("memo"));
+        into.expected = pdx::familySignature(folder.path(), "memo");
+        const std::string before = vts::test::readFile(file);
+        std::string theirs = before;
+        theirs.back() ^= 1;
+        w.SetRowWritten([&](long done) {
+            if (done != 1) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const auto time = fs::last_write_time(file);
+            std::ofstream(file, std::ios::binary | std::ios::trunc) << theirs;
+            fs::last_write_time(file, time);
+        });
+        EXPECT_THROW(w.WriteParadoxTable(into), vts::TableChanged);
+        EXPECT_EQ(vts::test::readFile(file), theirs);
+    }
 }
 
 TEST_F(SelectIntoTest, AValueThatDoesNotFitNamesRowAndFieldAndChangesNothing) {
