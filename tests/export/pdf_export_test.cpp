@@ -78,6 +78,12 @@ protected:
         mnuPDF_Click(ctx, printers, tableName);
     }
     std::string lpPath() const { return (bin.path() / "bin" / "lp").string(); }
+    // Nothing printed, the user's default as it was and no temporary file left behind.
+    void expectNothingPrinted() {
+        EXPECT_TRUE(launcher.runs.empty());
+        EXPECT_EQ(printers.own, Own("office"));
+        EXPECT_TRUE(temp.names().empty());
+    }
 
     ScratchDir temp, bin;
     ScopedEnv tempVar{"TEMP", temp.path().string()}, pathVar{"PATH", (bin.path() / "bin").string()};
@@ -116,7 +122,6 @@ TEST_F(PdfExportTest, PrintsTheRowsThroughThePdfPrinterAndGivesBackTheDefault) {
     EXPECT_EQ(run.defaultQueue, Own("Quillmere_PDF_Writer"));
     EXPECT_EQ(run.mode, 0600u);
     EXPECT_EQ(run.folderMode, 0700u);
-
     EXPECT_EQ(printers.own, Own("office"));
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(temp.names().empty()) << "the temporary print file or its folder stays behind";
@@ -138,9 +143,7 @@ TEST_F(PdfExportTest, AWideTableIsPrintedLandscapeAtASmallerPitchWithEveryRowOnO
     EXPECT_EQ(std::filesystem::path(run.file).filename(), "Wide table.txt");
     std::istringstream lines(run.content);
     std::string header, first, second;
-    std::getline(lines, header);
-    std::getline(lines, first);
-    std::getline(lines, second);
+    std::getline(std::getline(std::getline(lines, header), first), second);
     EXPECT_EQ(header.find("Name"), 4u);
     EXPECT_EQ(first.size(), 130u);
     EXPECT_EQ(second, "22  Bo" + std::string(30, ' ') + std::string(32, ' ') + "Oslo" + std::string(18, ' ') + "short");
@@ -169,7 +172,6 @@ TEST_F(PdfExportTest, EveryExportGetsAFreshNameAndPlantedLinksAreLeftAlone) {
     const auto victim = bin.path() / "victim.txt";
     std::ofstream(victim) << "theirs";
     for (const char* name : {"tmp.txt", "tmp-XXXXXX.txt"}) std::filesystem::create_symlink(victim, temp.path() / name);
-
     exportPdf();
     exportPdf();
     ASSERT_EQ(launcher.runs.size(), 2u);
@@ -193,53 +195,90 @@ TEST_F(PdfExportTest, TheTemporaryFolderIsTempThenTmpdirThenSlashTmp) {
     EXPECT_EQ(TempFolder(), "/tmp");
 }
 
-// Missing, the PDF printer is named at start and again by an export, which then prints nothing:
-// a user who asked not to be told at start is never left with an export that does nothing.
+// Missing (or unseen with the print server down), the PDF printer is named at start and again by
+// an export, which then prints nothing: a user who asked not to be told at start is never left
+// with an export that does nothing.
 TEST_F(PdfExportTest, AMissingPdfPrinterShowsTheInstructionsAtStartAndAtAnExport) {
-    const std::vector<std::vector<PrinterQueue>> withoutIt = {
-        {{"office", "Office Laser"}},
-        {{"Quillmere_PDF_Writer", "quillmere pdf writer"}, {"office", "Office Laser"}},
-        {{"Quillmere_PDF_Writer", ""}, {"office", "Office Laser"}},
-        {{"Quillmere_PDF_Writer", "Quillmere PDF Writer "}, {"office", "Office Laser"}}};
-    for (const auto& queues : withoutIt) {
-        SCOPED_TRACE(queues.front().name + " / " + queues.front().description);
-        printers.installed = queues;
+    struct Case {
+        std::vector<PrinterQueue> queues;
+        bool unreachable = false;
+        std::string atExport = PdfPrinterInstructions();
+    };
+    const std::vector<Case> cases = {
+        {{{"office", "Office Laser"}}},
+        {{{"Quillmere_PDF_Writer", "quillmere pdf writer"}, {"office", "Office Laser"}}},
+        {{{"Quillmere_PDF_Writer", ""}, {"office", "Office Laser"}}},
+        {{{"Quillmere_PDF_Writer", "Quillmere PDF Writer "}, {"office", "Office Laser"}}},
+        {printers.installed, true,
+         "Error No: 5\r\nThe print server cannot be reached.\r\nHas occured in modPrinters.GetDefaultPrinter\r\n"
+         "Please contact Technical Support\r\nNo PDF can be made until the print server runs. Start it (\"sudo "
+         "systemctl start cups\"; \"lpstat -r\" then says \"scheduler is running\") and export again."}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.queues.front().name + " / " + c.queues.front().description + (c.unreachable ? " (down)" : ""));
+        printers.installed = c.queues;
+        printers.unreachable = c.unreachable;
         printers.own = Own("office");
         dialogs.messages.clear();
 
         CheckPdfPrinter(app, printers);
         ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].text,
-                  "Quillmere PDF Writer is not installed. Please follow these instructions:\r\n"
-                  "\r\n"
-                  "1) Install the print server and its PDF printer: sudo apt-get install cups "
-                  "printer-driver-cups-pdf\r\n"
-                  "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is "
-                  "running\").\r\n"
-                  "3) Add the queue: sudo lpadmin -p Quillmere_PDF_Writer -E -v cups-pdf:/ -m "
-                  "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -D \"Quillmere PDF Writer\" -o "
-                  "pdftops-renderer-default=pdftocairo\r\n"
-                  "4) Save Results As -> PDF then writes the PDF files into the folder PDF of your home folder.");
-        EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
-        EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
-
+        EXPECT_EQ(
+            dialogs.messages[0].text,
+            "Quillmere PDF Writer is not installed. Please follow these instructions:\r\n\r\n"
+            "1) Install the print server and its PDF printer: sudo apt-get install cups "
+            "printer-driver-cups-pdf\r\n"
+            "2) Start the print server: sudo systemctl start cups (\"lpstat -r\" then says \"scheduler is "
+            "running\").\r\n"
+            "3) Add the queue: sudo lpadmin -p Quillmere_PDF_Writer -E -v cups-pdf:/ -m "
+            "lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -D \"Quillmere PDF Writer\" -o pdftops-renderer-default=pdftocairo\r\n"
+            "4) Save Results As -> PDF then writes the PDF files into the folder PDF of your home folder.");
         exportPdf();
         ASSERT_EQ(dialogs.messages.size(), 2u);
-        EXPECT_EQ(dialogs.messages[1].text, PdfPrinterInstructions());
-        EXPECT_TRUE(launcher.runs.empty());
-        EXPECT_EQ(printers.own, Own("office"));
-        EXPECT_TRUE(temp.names().empty());
+        EXPECT_EQ(dialogs.messages[1].text, c.atExport);
+        for (const auto& message : dialogs.messages) {
+            EXPECT_EQ(message.caption, app.appTitle);
+            EXPECT_EQ(message.style, mb::OkOnly);
+        }
+        expectNothingPrinted();
     }
 }
 
-TEST_F(PdfExportTest, ThePdfPrinterCountsByItsDescriptionWhateverTheQueueIsCalled) {
-    printers.installed = {{"pdf", "Quillmere PDF Writer"}, {"office", "Office Laser"}};
-    CheckPdfPrinter(app, printers);
-    EXPECT_TRUE(dialogs.messages.empty());
-    exportPdf();
-    ASSERT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("pdf"));
-    EXPECT_EQ(printers.own, Own("office"));
+// Whatever the queues and the user's default, the PDF printer is the default only while printing.
+TEST_F(PdfExportTest, TheEarlierDefaultComesBackAsItWas) {
+    struct Case {
+        std::string name;
+        std::optional<PrinterChoice> own;
+        std::vector<PrinterQueue> queues = {{"Quillmere_PDF_Writer", "Quillmere PDF Writer"},
+                                            {"office", "Office Laser"}};
+        std::optional<PrinterChoice> whilePrinting = Own("Quillmere_PDF_Writer");
+        std::optional<std::string> systemDefault;
+    };
+    const std::vector<Case> cases = {
+        {.name = "the PDF printer counts by its description, whatever its queue is called",
+         .own = Own("office"),
+         .queues = {{"pdf", "Quillmere PDF Writer"}, {"office", "Office Laser"}},
+         .whilePrinting = Own("pdf")},
+        {.name = "the queue comes back even when another shares its description",
+         .own = Own("office2"),
+         .queues = {{"Quillmere_PDF_Writer", "Quillmere PDF Writer"},
+                    {"office", "Office Laser"},
+                    {"office2", "Office Laser"}}},
+        {.name = "an instance comes back with its instance", .own = Own("office/duplex")},
+        {.name = "a system default is not made the user's own", .own = std::nullopt, .systemDefault = "office"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        printers.installed = c.queues;
+        printers.own = c.own;
+        printers.systemDefault = c.systemDefault;
+        launcher.runs.clear();
+        CheckPdfPrinter(app, printers);
+        exportPdf();
+        EXPECT_TRUE(dialogs.messages.empty()) << "the PDF printer is there and so is a default";
+        ASSERT_EQ(launcher.runs.size(), 1u);
+        EXPECT_EQ(launcher.runs[0].defaultQueue, c.whilePrinting);
+        EXPECT_EQ(printers.own, c.own);
+        EXPECT_EQ(printers.defaultQueue().value().name, c.own ? c.own->queue : c.systemDefault.value());
+    }
 }
 
 // Having no default printer is no fault of the export, which goes on: only the notice of where
@@ -307,8 +346,8 @@ TEST_F(PdfExportTest, AnUnusableTemporaryFolderIsReportedOnceAndNothingElseHappe
     EXPECT_EQ(dialogs.messages[0].caption, "Application Error");
     EXPECT_NE(dialogs.messages[0].text.find("in " + kTag + " at line 100\r\r"), std::string::npos)
         << dialogs.messages[0].text;
-    EXPECT_TRUE(launcher.runs.empty());
     EXPECT_EQ(printers.settings, 0);
+    expectNothingPrinted();
 }
 
 TEST_F(PdfExportTest, AGridThatCannotBeReadEndsTheExportBeforeThePrinterIsTouched) {
@@ -316,47 +355,15 @@ TEST_F(PdfExportTest, AGridThatCannotBeReadEndsTheExportBeforeThePrinterIsTouche
     exportPdf();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("Datagrid1.SaveDataGridToFile"), std::string::npos);
-    EXPECT_TRUE(launcher.runs.empty());
     EXPECT_EQ(printers.settings, 0);
-    EXPECT_TRUE(temp.names().empty());
+    expectNothingPrinted();
 }
 
 TEST_F(PdfExportTest, ADefaultThatCannotBeChangedMeansNoPrintAndNoMessage) {
     printers.failSetting = true;
     exportPdf();
-    EXPECT_TRUE(launcher.runs.empty());
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(printers.own, Own("office"));
-    EXPECT_TRUE(temp.names().empty());
-}
-
-TEST_F(PdfExportTest, TheEarlierDefaultComesBackAsThatQueueEvenWhenAnotherSharesItsDescription) {
-    printers.installed = {
-        {"Quillmere_PDF_Writer", "Quillmere PDF Writer"}, {"office", "Office Laser"}, {"office2", "Office Laser"}};
-    printers.own = Own("office2");
-    exportPdf();
-    ASSERT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(printers.own, Own("office2"));
-}
-
-TEST_F(PdfExportTest, AnInstanceAsTheEarlierDefaultComesBackWithItsInstance) {
-    printers.own = Own("office/duplex");
-    exportPdf();
-    ASSERT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("Quillmere_PDF_Writer"));
-    EXPECT_EQ(printers.own, Own("office/duplex"));
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(PdfExportTest, ASystemDefaultIsNotMadeTheUsersOwnDefault) {
-    printers.own.reset();
-    printers.systemDefault = "office";
-    exportPdf();
-    EXPECT_TRUE(dialogs.messages.empty()) << "the system's default counts as a default";
-    ASSERT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(launcher.runs[0].defaultQueue, Own("Quillmere_PDF_Writer"));
-    EXPECT_EQ(printers.own, std::nullopt) << "the user had no default of their own";
-    EXPECT_EQ(printers.defaultQueue()->name, "office");
+    expectNothingPrinted();
 }
 
 TEST_F(PdfExportTest, ADefaultThatCannotBeGivenBackIsReportedWithWhatIsLeft) {
@@ -378,28 +385,6 @@ TEST_F(PdfExportTest, ADefaultThatCannotBeGivenBackIsReportedWithWhatIsLeft) {
               errorReportText("The default printer could not be given back to \"office/duplex\"; it is still the "
                               "PDF printer. The settings file is read-only.",
                               kTag, 114));
-}
-
-TEST_F(PdfExportTest, WithNoPrintServerTheMessageSaysToStartItAndNothingIsPrinted) {
-    printers.unreachable = true;
-    CheckPdfPrinter(app, printers);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find("sudo systemctl start cups"), std::string::npos);
-    dialogs.messages.clear();
-
-    exportPdf();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(
-        dialogs.messages[0].text,
-        "Error No: 5\r\nThe print server cannot be reached.\r\nHas occured in modPrinters.GetDefaultPrinter\r\nPlease "
-        "contact Technical Support\r\nNo PDF can be made until the print server "
-        "runs. Start it (\"sudo systemctl start cups\"; \"lpstat -r\" then says \"scheduler is running\") and "
-        "export again.");
-    EXPECT_EQ(dialogs.messages[0].caption, app.appTitle);
-    EXPECT_EQ(dialogs.messages[0].style, mb::OkOnly);
-    EXPECT_TRUE(launcher.runs.empty());
-    EXPECT_EQ(printers.own, Own("office"));
-    EXPECT_TRUE(temp.names().empty());
 }
 
 }  // namespace

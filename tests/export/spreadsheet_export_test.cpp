@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <optional>
-#include <thread>
 
 #include "export/spreadsheet_export.h"
 #include "platform/xlsx/private_folder.h"
@@ -18,7 +17,6 @@ extern char** environ;
 namespace vts::test {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
 // A stand-in spreadsheet program that writes its arguments to "<itself>.args".
 std::string standInProgram(const ScratchDir& dir) {
     const auto path = dir.file("calc-standin");
@@ -26,6 +24,8 @@ std::string standInProgram(const ScratchDir& dir) {
     ::chmod(path.c_str(), 0755);
     return path;
 }
+
+std::string folderOf(const std::string& book) { return std::filesystem::path(book).parent_path().string(); }
 
 const char* kXlsxCheck = R"(
 import json, re, sys, openpyxl
@@ -40,10 +40,26 @@ widths = [ws.column_dimensions[chr(65 + c)].width for c in range(len(expected[0]
 print(widths)
 )";
 
-TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
+// The stand-in chosen as the spreadsheet program; the workbooks it was given are removed after.
+class SpreadsheetExport : public ::testing::Test {
+protected:
+    ~SpreadsheetExport() override {
+        for (const auto& start : form.launcher.starts)
+            if (!start.args.empty()) xlsx::RemoveSheetFolder(folderOf(start.args.back()));
+    }
+    void click(DataGrid& grid) {
+        auto ctx = form.context(grid);
+        mnuXLS_Click(ctx);
+    }
+    std::string book(size_t start) const { return form.launcher.starts.at(start).args.back(); }
+
     ScratchDir dir;
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+    const std::string standIn = standInProgram(dir);
+    ScopedEnv program{"VTS_SPREADSHEET_PROGRAM", standIn};
     FormStandIn form;
+};
+
+TEST_F(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
     const std::vector<std::string> captions = {"Id", "Name", "Note"};
     const Rows rows = {{"1", "Ann", "007"},
                        {"2", "", "x & <y>"},
@@ -52,56 +68,46 @@ TEST(SpreadsheetExport, OpensTheWorkbookInTheSpreadsheetProgram) {
                        {"5", "\"q\"", "a much longer note than the others"}};
     FakeGrid grid(captions, rows, 2);
     grid.top = 3;
-    auto ctx = form.context(grid);
-    mnuXLS_Click(ctx);
-
+    click(grid);
     EXPECT_TRUE(form.dialogs.messages.empty());
     EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
     ASSERT_EQ(form.launcher.starts.size(), 1u);
-    EXPECT_EQ(form.launcher.starts[0].program, dir.file("calc-standin"));
+    EXPECT_EQ(form.launcher.starts[0].program, standIn);
     ASSERT_EQ(form.launcher.starts[0].args.size(), 1u);
-    const std::string book = form.launcher.starts[0].args[0];
     // Read-only, so that the program's Save cannot go silently into the temporary folder.
     struct stat st {};
-    ASSERT_EQ(::stat(std::filesystem::path(book).parent_path().c_str(), &st), 0);
+    ASSERT_EQ(::stat(folderOf(book(0)).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0500u);
-    ASSERT_EQ(::stat(book.c_str(), &st), 0);
+    ASSERT_EQ(::stat(book(0).c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0400u);
 
     writeFile(dir.file("expected.json"), jsonTable(captions, rows));
-    const auto r = runPython(dir, kXlsxCheck, {book, dir.file("expected.json")});
+    const auto r = runPython(dir, kXlsxCheck, {book(0), dir.file("expected.json")});
     EXPECT_EQ(r.status, 0) << r.output;
     // Longest text + 2 characters; the file stores the width with the font's padding.
     EXPECT_EQ(r.output, "[4.7109375, 6.7109375, 36.7109375]\n");
-    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
 }
 
 // Numbers, dates, times and logicals go in as such, as a spreadsheet takes them typed; text that
 // only looks like a number stays text, and so does a cell that is not of its column's kind.
-TEST(SpreadsheetExport, ValuesKeepTheirKinds) {
-    ScratchDir dir;
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
-    FormStandIn form;
+TEST_F(SpreadsheetExport, ValuesKeepTheirKinds) {
     FakeGrid grid(
         {"Zip", "Amount", "Day", "At", "Paid", "When"},
         {{"007", "12.5", "2021-03-04", "13:45:00", "True", "2021-03-04 13:45:00"}, {"", "", "1850-01-01", "", "", ""}});
     using K = ColumnKind;
     grid.kinds = {K::Text, K::Number, K::Date, K::Time, K::Logical, K::DateTime};
-    auto ctx = form.context(grid);
-    mnuXLS_Click(ctx);
+    click(grid);
     ASSERT_EQ(form.launcher.starts.size(), 1u);
-    const std::string book = form.launcher.starts[0].args.at(0);
     const auto r = runPython(dir, R"(
 import sys, openpyxl
 ws = openpyxl.load_workbook(sys.argv[1]).active
 for row in ws.iter_rows(min_row=2):
     print(' '.join(type(c.value).__name__ + '=' + str(c.value) for c in row))
 )",
-                             {book});
+                             {form.launcher.starts[0].args.at(0)});
     EXPECT_EQ(r.output,
               "str=007 float=12.5 datetime=2021-03-04 00:00:00 time=13:45:00 bool=True datetime=2021-03-04 13:45:00\n"
               "NoneType=None NoneType=None str=1850-01-01 NoneType=None NoneType=None NoneType=None\n");
-    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
 }
 
 // Starts programs for real, as the desktop launcher does, without waiting for them.
@@ -118,11 +124,7 @@ struct SpawnLauncher : RecordingLauncher {
     std::vector<pid_t> children;
 };
 
-TEST(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
-    ScratchDir dir;
-    const auto standIn = standInProgram(dir);
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standIn);
-    FormStandIn form;
+TEST_F(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
     SpawnLauncher launcher;
     AppContext app{form.dialogs, launcher};
     FakeGrid grid({"Id"}, {{"1"}});
@@ -136,17 +138,15 @@ TEST(SpreadsheetExport, StandInProgramReceivesTheWorkbookPath) {
     const std::string book = args.substr(0, args.size() - 1);
     EXPECT_TRUE(std::filesystem::is_regular_file(book)) << book;
     EXPECT_EQ(std::filesystem::path(book).extension(), ".xlsx");
-    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
+    xlsx::RemoveSheetFolder(folderOf(book));
 }
 
-TEST(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", "/nonexistent/calc");
-    FormStandIn form;
+TEST_F(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
+    ScopedEnv chosen("VTS_SPREADSHEET_PROGRAM", "/nonexistent/calc");
     form.app.appTitle = "Verdalith Table";
     form.pointer.setMousePointer(pointer::Hand);
     FakeGrid grid({"Id"}, {{"1"}});
-    auto ctx = form.context(grid);
-    mnuXLS_Click(ctx);
+    click(grid);
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     EXPECT_EQ(form.dialogs.messages[0].text,
               "Excel is not installed on this computer. You need to have it installed to use this feature."
@@ -160,44 +160,32 @@ TEST(SpreadsheetExport, MissingProgramGivesExactlyTheOneMessage) {
     EXPECT_TRUE(grid.visited.empty());
 }
 
-TEST(SpreadsheetExport, MissingProgramMessageNamesWhatWasLookedFor) {
-    ScratchDir dir;
-    const char* chosen = std::getenv("VTS_SPREADSHEET_PROGRAM");
-    const std::optional<std::string> oldChosen = chosen ? std::optional<std::string>(chosen) : std::nullopt;
-    ::unsetenv("VTS_SPREADSHEET_PROGRAM");
-    {
-        ScopedEnv path("PATH", dir.path().string());  // no spreadsheet program on it
-        FormStandIn form;
-        FakeGrid grid({"Id"}, {{"1"}});
-        auto ctx = form.context(grid);
-        mnuXLS_Click(ctx);
-        ASSERT_EQ(form.dialogs.messages.size(), 1u);
-        const std::string& text = form.dialogs.messages[0].text;
-        EXPECT_EQ(text.rfind(std::string(kNoSpreadsheetMessage) + "\r\n\r\n", 0), 0u) << text;
-        EXPECT_NE(text.find("none of libreoffice, localc, soffice and gnumeric was found on PATH"), std::string::npos)
-            << text;
-        EXPECT_NE(text.find("set the environment variable VTS_SPREADSHEET_PROGRAM"), std::string::npos) << text;
-        EXPECT_EQ(form.dialogs.messages[0].style, mb::OkOnly);
-        EXPECT_TRUE(form.launcher.starts.empty());
-    }
-    if (oldChosen) ::setenv("VTS_SPREADSHEET_PROGRAM", oldChosen->c_str(), 1);
+TEST_F(SpreadsheetExport, MissingProgramMessageNamesWhatWasLookedFor) {
+    ScopedEnv chosen("VTS_SPREADSHEET_PROGRAM", std::nullopt);
+    ScratchDir empty;
+    ScopedEnv path("PATH", empty.path().string());  // no spreadsheet program on it
+    FakeGrid grid({"Id"}, {{"1"}});
+    click(grid);
+    ASSERT_EQ(form.dialogs.messages.size(), 1u);
+    const std::string& text = form.dialogs.messages[0].text;
+    EXPECT_EQ(text.rfind(std::string(kNoSpreadsheetMessage) + "\r\n\r\n", 0), 0u) << text;
+    EXPECT_NE(text.find("none of libreoffice, localc, soffice and gnumeric was found on PATH"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("set the environment variable VTS_SPREADSHEET_PROGRAM"), std::string::npos) << text;
+    EXPECT_EQ(form.dialogs.messages[0].style, mb::OkOnly);
+    EXPECT_TRUE(form.launcher.starts.empty());
 }
 
 // A memo longer than a cell holds: one report naming its cell and saying how far it was cut,
 // and the workbook still opens with every cell, that one cut to the limit.
-TEST(SpreadsheetExport, OverlongTextIsCutReportedOnceAndTheRestOpens) {
-    ScratchDir dir;
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+TEST_F(SpreadsheetExport, OverlongTextIsCutReportedOnceAndTheRestOpens) {
     ScopedEnv tmp("TMPDIR", dir.path().string()), temp("TEMP", std::nullopt);
-    FormStandIn form;
     const std::vector<std::string> captions = {"Id", "Name", "Memo"};
     const std::string memo = std::string(39990, 'm') + "0123456789";
     Rows rows = numberedRows(5, 3);
     rows[2][2] = memo;
     FakeGrid grid(captions, rows, 2);
-    auto ctx = form.context(grid);
-    mnuXLS_Click(ctx);
-
+    click(grid);
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     const std::string& report = form.dialogs.messages[0].text;
     EXPECT_EQ(report.rfind("The text for the cell at row 4, column 3 (C4) has 40000 characters, more than the "
@@ -208,63 +196,48 @@ TEST(SpreadsheetExport, OverlongTextIsCutReportedOnceAndTheRestOpens) {
         << report;
     EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
     ASSERT_EQ(form.launcher.starts.size(), 1u);
-    const std::string book = form.launcher.starts[0].args.back();
 
     rows[2][2] = memo.substr(0, 32767);
     writeFile(dir.file("expected.json"), jsonTable(captions, rows));
-    const auto r = runPython(dir, kXlsxCheck, {book, dir.file("expected.json")});
+    const auto r = runPython(dir, kXlsxCheck, {book(0), dir.file("expected.json")});
     EXPECT_EQ(r.status, 0) << r.output;
-    xlsx::RemoveSheetFolder(std::filesystem::path(book).parent_path());
 }
 
 // The next export removes the folder an earlier one left once the program no longer needs it,
 // and keeps a recent one, which the program may not have opened yet.
-TEST(SpreadsheetExport, NextExportRemovesTheEarlierWorkbook) {
-    ScratchDir dir;
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+TEST_F(SpreadsheetExport, NextExportRemovesTheEarlierWorkbook) {
     ScopedEnv tmp("TMPDIR", dir.path().string()), temp("TEMP", std::nullopt);
-    FormStandIn form;
     FakeGrid grid({"Id"}, {{"1"}});
-    auto ctx = form.context(grid);
-    mnuXLS_Click(ctx);
-    mnuXLS_Click(ctx);
+    click(grid);
+    click(grid);
     ASSERT_EQ(form.launcher.starts.size(), 2u);
-    const std::filesystem::path first = std::filesystem::path(form.launcher.starts[0].args.back()).parent_path();
-    const std::filesystem::path second = std::filesystem::path(form.launcher.starts[1].args.back()).parent_path();
+    const std::filesystem::path first = folderOf(book(0)), second = folderOf(book(1));
     EXPECT_TRUE(std::filesystem::exists(first));  // too young to go
     std::filesystem::last_write_time(first, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
-    mnuXLS_Click(ctx);
+    click(grid);
     ASSERT_EQ(form.launcher.starts.size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(first));
     EXPECT_TRUE(std::filesystem::exists(second));
     EXPECT_TRUE(form.dialogs.messages.empty());
-    xlsx::RemoveSheetFolder(second);
-    xlsx::RemoveSheetFolder(std::filesystem::path(form.launcher.starts[2].args.back()).parent_path());
 }
 
-TEST(SpreadsheetExport, NoRowsMeansNothingAtAll) {
-    ScratchDir dir;
-    for (const std::string& chosen : {standInProgram(dir), std::string("/nonexistent/calc")}) {
-        ScopedEnv program("VTS_SPREADSHEET_PROGRAM", chosen);
-        FormStandIn form;
+TEST_F(SpreadsheetExport, NoRowsMeansNothingAtAll) {
+    for (const std::string& chosen : {standIn, std::string("/nonexistent/calc")}) {
+        SCOPED_TRACE(chosen);
+        ScopedEnv chosenProgram("VTS_SPREADSHEET_PROGRAM", chosen);
         FakeGrid grid({"Id"}, {});
-        auto ctx = form.context(grid);
-        mnuXLS_Click(ctx);
+        click(grid);
         EXPECT_TRUE(form.dialogs.messages.empty());
         EXPECT_TRUE(form.launcher.starts.empty());
         EXPECT_EQ(form.pointer.mousePointer(), pointer::Default);
     }
 }
 
-TEST(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
-    ScratchDir dir;
-    ScopedEnv program("VTS_SPREADSHEET_PROGRAM", standInProgram(dir));
+TEST_F(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
     ScopedEnv tmp("TMPDIR", dir.path().string()), temp("TEMP", std::nullopt);
-    FormStandIn form;
     FakeGrid grid({"Id", "Name"}, numberedRows(6, 2), 4);
     grid.failAtRow = 2;
-    auto ctx = form.context(grid);
-    mnuXLS_Click(ctx);
+    click(grid);
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     EXPECT_NE(form.dialogs.messages[0].text.find("in Tabrevel2021/08/31.Form3.mnuXLS_Click at line 112"),
               std::string::npos);
@@ -275,7 +248,7 @@ TEST(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
     form.dialogs.messages.clear();
     grid.failAtRow = -1;
     form.launcher.result = false;  // the program cannot be started
-    mnuXLS_Click(ctx);
+    click(grid);
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     EXPECT_NE(form.dialogs.messages[0].text.find("Cannot start the spreadsheet program"), std::string::npos);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"calc-standin"});
@@ -285,8 +258,7 @@ TEST(SpreadsheetExport, FailuresReportOnceAndOpenNothing) {
         long ApproxCount() override { return 2000000; }
     } huge({"Id"}, numberedRows(1, 1));
     form.dialogs.messages.clear();
-    auto hugeCtx = form.context(huge);
-    mnuXLS_Click(hugeCtx);
+    click(huge);
     ASSERT_EQ(form.dialogs.messages.size(), 1u);
     EXPECT_NE(form.dialogs.messages[0].text.find("more rows than a worksheet can hold"), std::string::npos);
     EXPECT_EQ(huge.visited.size(), 1u);

@@ -3,13 +3,9 @@
 // pxlib in both directions.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <span>
-#include <string>
-#include <vector>
 
 #include "platform/pdx/format/codec.h"
 #include "platform/pdx/format/header_key.h"
@@ -20,12 +16,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using pdxtest::readBytes;
-using pdxtest::writeBytes;
+using namespace pdxtest;
 using Bytes = std::vector<std::uint8_t>;
 
-const fs::path kEncrypt = vts::test::fixtures() / "encrypt";
+const fs::path kEncrypt = fixture("encrypt");
 const std::vector<std::string> kProtectedTables = {"encrypted.db", "encrypted35.db", "encryptedmemo.db"};
 // The fixtures' password: their stored key is the engine's key for it.
 constexpr const char* kFixturePassword = "123";
@@ -47,9 +41,14 @@ std::span<std::uint8_t> blockIn(Bytes& file, const Layout& l, std::size_t number
                                    static_cast<std::size_t>(l.blockSize));
 }
 
-Bytes decryptedBlock(Bytes file, std::uint32_t number) {
+// Runs decryptBlock or encryptBlock over every whole block of a table file.
+void eachBlock(Bytes& file, std::uint32_t key, void (*cipher)(std::span<std::uint8_t>, std::uint32_t, std::uint32_t)) {
     const Layout l = layoutOf(file);
-    const auto block = blockIn(file, l, number);
+    for (std::size_t n = 1; n <= l.blocks; ++n) cipher(blockIn(file, l, n), key, static_cast<std::uint32_t>(n));
+}
+
+Bytes decryptedBlock(Bytes file, std::uint32_t number) {
+    const auto block = blockIn(file, layoutOf(file), number);
     pdx::decryptBlock(block, pdx::storedKey(file), number);
     return {block.begin(), block.end()};
 }
@@ -109,32 +108,32 @@ TEST(CipherFixtures, FirstBlockDecryptsToAConsistentBlockHeader) {
     }
 }
 
-TEST(CipherFixtures, Level35RecordsHoldTheirValues) {
-    const Bytes file = readBytes(kEncrypt / "encrypted35.db");
-    ASSERT_EQ(file[0x39], 0x04);
-    // A: Number (8 bytes), B: Alpha 30; 3.x field list at 0x58.
-    ASSERT_EQ(descriptors(file, 0x58), (std::vector<std::pair<int, int>>{{0x06, 8}, {0x01, 30}}));
-    ASSERT_EQ(layoutOf(file).recordSize, 38);
-    const Bytes block = decryptedBlock(file, 1);
-    const std::uint8_t* r1 = block.data() + 6;
-    const std::uint8_t* r2 = r1 + 38;
-    EXPECT_EQ(pdx::decodeDouble(r1), 1.0);
-    EXPECT_EQ(alpha(r1 + 8, 30), "Test 1");
-    EXPECT_EQ(pdx::decodeDouble(r2), 2.0);
-    EXPECT_EQ(alpha(r2 + 8, 30), "Test2");
-}
-
-TEST(CipherFixtures, Level5RecordsHoldTheirValues) {
-    const Bytes file = readBytes(kEncrypt / "encrypted.db");
-    ASSERT_EQ(file[0x39], 0x0B);
-    // Id: AutoInc, Text: Alpha 30; level-4+ field list at 0x78.
-    ASSERT_EQ(descriptors(file, 0x78), (std::vector<std::pair<int, int>>{{0x16, 4}, {0x01, 30}}));
-    const Bytes block = decryptedBlock(file, 1);
-    const std::vector<std::string> texts = {"Value 1", "Value 2", "Value 3", "Last one"};
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        const std::uint8_t* r = block.data() + 6 + 34 * i;
-        EXPECT_EQ(pdx::decodeLong(r), static_cast<std::int32_t>(i + 1));
-        EXPECT_EQ(alpha(r + 4, 30), texts[i]);
+// Each record: a number counting from 1 (Number at level 3.x, AutoInc at level 5), an Alpha 30.
+TEST(CipherFixtures, RecordsHoldTheirValues) {
+    struct Case {
+        const char* table;
+        std::uint8_t level;                       // byte 0x39
+        std::size_t fieldList;                    // 3.x: at 0x58, level 4+: at 0x78
+        std::vector<std::pair<int, int>> fields;  // (type, size byte)
+        std::vector<std::string> texts;
+    };
+    const Case cases[] = {
+        {"encrypted35.db", 0x04, 0x58, {{0x06, 8}, {0x01, 30}}, {"Test 1", "Test2"}},
+        {"encrypted.db", 0x0B, 0x78, {{0x16, 4}, {0x01, 30}}, {"Value 1", "Value 2", "Value 3", "Last one"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        const Bytes file = readBytes(kEncrypt / c.table);
+        ASSERT_EQ(file[0x39], c.level);
+        ASSERT_EQ(descriptors(file, c.fieldList), c.fields);
+        const int numberSize = c.fields[0].second, recordSize = numberSize + 30;
+        ASSERT_EQ(layoutOf(file).recordSize, recordSize);
+        const Bytes block = decryptedBlock(file, 1);
+        for (std::size_t i = 0; i < c.texts.size(); ++i) {
+            const std::uint8_t* r = block.data() + 6 + recordSize * i;
+            EXPECT_EQ(numberSize == 8 ? pdx::decodeDouble(r) : pdx::decodeLong(r), static_cast<double>(i + 1));
+            EXPECT_EQ(alpha(r + numberSize, 30), c.texts[i]);
+        }
     }
 }
 
@@ -158,8 +157,7 @@ TEST(CipherFixtures, MemoDecryptsToTheTextItsRecordsDescribe) {
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
         const std::uint8_t* leader = block.data() + 6 + 250 * i;
-        const std::uint32_t locator = pdx::loadLE32(leader + 240);
-        const std::uint32_t length = pdx::loadLE32(leader + 244);
+        const std::uint32_t locator = pdx::loadLE32(leader + 240), length = pdx::loadLE32(leader + 244);
         ASSERT_EQ(locator & 0xFF, 0xFFu);  // a blob with a block of its own
         const std::size_t at = locator & ~0xFFu;
         ASSERT_LE(at + 9 + length, mb.size());
@@ -169,8 +167,7 @@ TEST(CipherFixtures, MemoDecryptsToTheTextItsRecordsDescribe) {
         EXPECT_TRUE(isText(value));
         EXPECT_TRUE(std::equal(leader, leader + 240, value.begin()));  // the leader is the value's start
     }
-    const std::string start(reinterpret_cast<const char*>(mb.data()) + 0x1009, 27);
-    EXPECT_EQ(start, " The PARADOX File Structure");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(mb.data()) + 0x1009, 27), " The PARADOX File Structure");
 }
 
 TEST(CipherFixtures, EncryptingTheDecryptedBytesGivesTheFileBack) {
@@ -178,12 +175,8 @@ TEST(CipherFixtures, EncryptingTheDecryptedBytesGivesTheFileBack) {
         SCOPED_TRACE(name);
         const Bytes original = readBytes(kEncrypt / name);
         Bytes file = original;
-        const Layout l = layoutOf(file);
-        const std::uint32_t key = pdx::storedKey(file);
-        for (std::size_t n = 1; n <= l.blocks; ++n) {
-            pdx::decryptBlock(blockIn(file, l, n), key, static_cast<std::uint32_t>(n));
-            pdx::encryptBlock(blockIn(file, l, n), key, static_cast<std::uint32_t>(n));
-        }
+        eachBlock(file, pdx::storedKey(original), pdx::decryptBlock);
+        eachBlock(file, pdx::storedKey(original), pdx::encryptBlock);
         EXPECT_EQ(file, original);
     }
     const Bytes original = readBytes(kEncrypt / "encryptedmemo.mb");
@@ -220,9 +213,11 @@ const std::vector<std::string> kPasswords = {"a",
                                              std::string(255, 'z'),
                                              std::string("\x01\xFF\x80", 3)};
 
+std::string shortened(const std::string& pw) { return pw.size() > 20 ? pw.substr(0, 20) + "..." : pw; }
+
 TEST(CipherKey, ChosenPasswordsRoundTrip) {
     for (const auto& pw : kPasswords) {
-        SCOPED_TRACE(pw.size() > 20 ? pw.substr(0, 20) + "..." : pw);
+        SCOPED_TRACE(shortened(pw));
         const std::uint32_t key = pdx::keyFromPassword(pw);
         EXPECT_NE(key, 0u);
         EXPECT_NE(key >> 16, 0u);
@@ -245,23 +240,23 @@ TEST(CipherKey, EmptyAndOverlongPasswords) {
 // ---- Header key location ------------------------------------------------------------------------
 
 TEST(CipherHeaderKey, LevelAndFileTypeChooseThePlace) {
-    Bytes level5 = readBytes(vts::test::fixtures() / "fields" / "date7.db");
+    Bytes level5 = readBytes(fixture("fields/date7.db"));
     ASSERT_EQ(pdx::storedKey(level5), 0u);
     pdx::storeKey(level5, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(level5.data() + 0x25), 0xFF00FF00u);
     EXPECT_EQ(pdx::loadLE32(level5.data() + 0x5C), 0x12345678u);
     EXPECT_EQ(pdx::storedKey(level5), 0x12345678u);
     pdx::storeKey(level5, 0);
-    EXPECT_EQ(level5, readBytes(vts::test::fixtures() / "fields" / "date7.db"));
+    EXPECT_EQ(level5, readBytes(fixture("fields/date7.db")));
 
     // A level-7 primary index has no 0x58 area: its key sits at 0x25.
-    Bytes px = readBytes(vts::test::fixtures() / "db" / "ORDERS.PX");
+    Bytes px = readBytes(fixture("db/ORDERS.PX"));
     ASSERT_EQ(px[0x39], 0x0C);
     pdx::storeKey(px, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(px.data() + 0x25), 0x12345678u);
     EXPECT_EQ(pdx::storedKey(px), 0x12345678u);
 
-    Bytes level35 = readBytes(vts::test::fixtures() / "fields" / "date35.db");
+    Bytes level35 = readBytes(fixture("fields/date35.db"));
     pdx::storeKey(level35, 0x12345678);
     EXPECT_EQ(pdx::loadLE32(level35.data() + 0x25), 0x12345678u);
 
@@ -271,7 +266,7 @@ TEST(CipherHeaderKey, LevelAndFileTypeChooseThePlace) {
 }
 
 TEST(CipherHeaderKey, TooFewBytesAreRefused) {
-    Bytes level5 = readBytes(vts::test::fixtures() / "fields" / "date7.db");
+    Bytes level5 = readBytes(fixture("fields/date7.db"));
     EXPECT_THROW(pdx::storedKey(std::span(level5).first(0x57)), pdx::Error);
     EXPECT_THROW(pdx::storedKey(std::span(level5).first(0x5F)), pdx::Error);  // marker set, key cut off
     EXPECT_THROW(pdx::storeKey(std::span(level5).first(0x5F), 1), pdx::Error);
@@ -291,7 +286,7 @@ TEST(CipherBlocks, BadArgumentsAreRefused) {
 
 // A table written by pxlib with `password`: one Long and one Alpha 20 field, `rows` records.
 bool pxlibProtectedTable(const fs::path& file, const std::string& password, int rows) {
-    const auto out = pdxtest::inChild([&] {
+    const auto out = inChild([&] {
         pxdoc_t* d = PX_new();
         auto* f = static_cast<pxfield_t*>(std::calloc(2, sizeof(pxfield_t)));
         f[0] = {strdup("N"), static_cast<char>(pxfLong), 4, 0};
@@ -315,15 +310,15 @@ bool pxlibProtectedTable(const fs::path& file, const std::string& password, int 
 TEST(CipherPxlib, TablesPxlibProtectsCarryOurKeyAndDecrypt) {
     vts::test::TempDir dir;
     for (const auto& pw : kPasswords) {
-        SCOPED_TRACE(pw.size() > 20 ? pw.substr(0, 20) + "..." : pw);
+        SCOPED_TRACE(shortened(pw));
         const fs::path file = dir / "pw.db";
         ASSERT_TRUE(pxlibProtectedTable(file, pw, 200));
         const Bytes original = readBytes(file);
-        EXPECT_EQ(pdx::storedKey(original), pdx::keyFromPassword(pw));
+        const std::uint32_t key = pdx::storedKey(original);
+        EXPECT_EQ(key, pdx::keyFromPassword(pw));
 
         Bytes bytes = original;
         const Layout l = layoutOf(bytes);
-        const std::uint32_t key = pdx::storedKey(bytes);
         int row = 0;
         for (int n = pdx::loadLE16(bytes.data() + 0x0E); n != 0 && row <= 200;) {
             const auto block = blockIn(bytes, l, static_cast<std::size_t>(n));
@@ -348,8 +343,7 @@ void protect(const fs::path& file, std::uint32_t key) {
     const Layout l = layoutOf(bytes);
     ASSERT_EQ((bytes.size() - static_cast<std::size_t>(l.headerSize)) % static_cast<std::size_t>(l.blockSize), 0u);
     pdx::storeKey(bytes, key);
-    for (std::size_t n = 1; n <= l.blocks; ++n)
-        pdx::encryptBlock(blockIn(bytes, l, n), key, static_cast<std::uint32_t>(n));
+    eachBlock(bytes, key, pdx::encryptBlock);
     writeBytes(file, bytes);
 }
 
@@ -357,22 +351,22 @@ TEST(CipherPxlib, PxlibReadsTablesWeProtect) {
     vts::test::TempDir dir;
     const std::uint32_t key = pdx::keyFromPassword("secret");
 
-    const fs::path level35 = vts::test::copyFamily(vts::test::fixtures() / "fields" / "date35.db", dir / "plain");
-    const auto plain35 = pdxtest::pxlibRead(level35, {}, false);  // 3.x: no code page to convert from
+    const fs::path level35 = copyFamily(fixture("fields/date35.db"), dir / "plain");
+    const auto plain35 = pxlibRead(level35, {}, false);  // 3.x: no code page to convert from
     ASSERT_TRUE(plain35);
-    ASSERT_EQ(pdxtest::splitLines(*plain35).size(), 3u) << *plain35;
+    ASSERT_EQ(splitLines(*plain35).size(), 3u) << *plain35;
     protect(level35, key);
-    EXPECT_EQ(pdxtest::pxlibRead(level35, {}, false), plain35);
+    EXPECT_EQ(pxlibRead(level35, {}, false), plain35);
 
     // A level-7 keyed table over 8 blocks, read through its primary index, which is protected too.
-    const fs::path orders = vts::test::copyFamily(vts::test::fixtures() / "db" / "ORDERS.DB", dir / "orders");
+    const fs::path orders = copyFamily(fixture("db/ORDERS.DB"), dir / "orders");
     const fs::path index = dir / "orders" / "ORDERS.PX";
-    const auto plainOrders = pdxtest::pxlibRead(orders, index);
+    const auto plainOrders = pxlibRead(orders, index);
     ASSERT_TRUE(plainOrders);
-    ASSERT_EQ(pdxtest::splitLines(*plainOrders).size(), 224u);
+    ASSERT_EQ(splitLines(*plainOrders).size(), 224u);
     protect(orders, key);
     protect(index, key);
-    EXPECT_EQ(pdxtest::pxlibRead(orders, index), plainOrders);
+    EXPECT_EQ(pxlibRead(orders, index), plainOrders);
 }
 
 }  // namespace

@@ -26,24 +26,19 @@ pdx::Schema allTypesSchema() {
     return s;
 }
 
-pdx::Record allTypesRecord(std::int64_t id) {
-    return {id,
-            std::string("Name ") + std::to_string(id),
-            pdx::Date{728783},
-            std::int64_t{-5},
-            std::int64_t{70000},
-            3.5,
-            -0.25,
-            true,
-            std::string("memo"),
-            pdx::Bytes{1, 2},
-            pdx::Bytes{3},
-            std::monostate{},
-            std::monostate{},
-            pdx::Time{36000000},
-            pdx::Timestamp{63716202001000.0},
-            pdx::Decimal{"-1.23"},
-            pdx::Bytes{0x31, 0, 0x32}};
+pdx::Record allTypesRecord(std::int64_t id) {  // one value for each field of allTypesSchema()
+    pdx::Record r = {id, "Name " + std::to_string(id), pdx::Date{728783}, std::int64_t{-5}, std::int64_t{70000}, 3.5};
+    r.insert(r.end(), {-0.25, true, std::string("memo"), pdx::Bytes{1, 2}, pdx::Bytes{3}, std::monostate{}});
+    r.insert(r.end(), {std::monostate{}, pdx::Time{36000000}, pdx::Timestamp{63716202001000.0}, pdx::Decimal{"-1.23"}});
+    r.push_back(pdx::Bytes{0x31, 0, 0x32});
+    return r;
+}
+
+std::string cString(const std::uint8_t* p) { return reinterpret_cast<const char*>(p); }
+
+std::uint32_t number(const std::uint8_t* p, int width) {  // little-endian, 1, 2 or 4 bytes
+    if (width == 1) return *p;
+    return width == 2 ? loadLE16(p) : loadLE32(p);
 }
 
 TEST(WriterLayout, HeaderFollowsTheLevel5Recipe) {
@@ -52,52 +47,42 @@ TEST(WriterLayout, HeaderFollowsTheLevel5Recipe) {
     writeAll(tmp.path(), "ALL", s, {allTypesRecord(7), allTypesRecord(42), allTypesRecord(3)});
     const RawTable t = rawTable(tmp / "ALL.db");
     const std::uint8_t* b = t.bytes.data();
-    const std::size_t n = s.fields.size();
+    const auto n = static_cast<std::uint32_t>(s.fields.size());
 
     EXPECT_EQ(t.recordSize, 4 + 20 + 4 + 2 + 4 + 8 + 8 + 1 + 20 + 10 + 10 + 10 + 30 + 4 + 8 + 17 + 6);
     EXPECT_EQ(t.headerSize, 0x800);
-    EXPECT_EQ(b[0x04], 0);  // keyed
-    EXPECT_EQ(b[0x05], 2);
-    EXPECT_EQ(loadLE32(b + 0x06), 3u);
-    for (int off : {0x0A, 0x0C, 0x0E, 0x10, 0x3A}) EXPECT_EQ(loadLE16(b + off), 1) << off;
-    EXPECT_EQ(loadLE16(b + 0x12), 3);
     EXPECT_NE(loadLE32(b + 0x16), 0u);  // non-zero in every keyed table
-    EXPECT_EQ(loadLE16(b + 0x21), n);
-    EXPECT_EQ(loadLE16(b + 0x23), 1);
-    EXPECT_EQ(loadLE32(b + 0x25), 0xFF00FF00u);
-    EXPECT_EQ(b[0x29], 0x4C);
-    EXPECT_EQ(b[0x2E], 1);
-    EXPECT_EQ(b[0x39], 0x0B);
-    EXPECT_EQ(b[0x3E], 0x1F);
-    EXPECT_EQ(b[0x3F], 0x0F);
-    EXPECT_EQ(loadLE32(b + 0x49), 42u);  // largest AutoInc value
-    EXPECT_EQ(b[0x56], 0x20);
-    EXPECT_EQ(loadLE16(b + 0x58), 0x010B);
-    EXPECT_EQ(loadLE16(b + 0x5A), 0x010B);
-    EXPECT_EQ(loadLE32(b + 0x5C), 0u);
-    EXPECT_EQ(loadLE16(b + 0x64), n + 1);
-    EXPECT_EQ(loadLE16(b + 0x6A), 1252);
-    EXPECT_EQ(b[0x6C], 1);
-    EXPECT_EQ(b[0x6D], 1);
-    for (int off : {0x14, 0x15, 0x1A, 0x1E, 0x20, 0x2A, 0x2B, 0x2C, 0x2F, 0x38, 0x3C,
-                    0x3D, 0x40, 0x44, 0x48, 0x4D, 0x4F, 0x50, 0x53, 0x55, 0x68, 0x72})
-        EXPECT_EQ(b[off], 0) << "offset " << off;
+    // Fixed items (offset, width in bytes, value): 0 at 0x04 marks a keyed table, 0x49 holds the
+    // largest AutoInc value, 0x78 + 30 the BCD field's descriptor (type, then decimals).
+    struct Item {
+        int at, width;
+        std::uint32_t value;
+    };
+    std::vector<Item> items = {{0x04, 1, 0},  {0x05, 1, 2},         {0x06, 4, 3},          {0x12, 2, 3},
+                               {0x21, 2, n},  {0x23, 2, 1},         {0x25, 4, 0xFF00FF00}, {0x29, 1, 0x4C},
+                               {0x2E, 1, 1},  {0x39, 1, 0x0B},      {0x3E, 1, 0x1F},       {0x3F, 1, 0x0F},
+                               {0x49, 4, 42}, {0x56, 1, 0x20},      {0x58, 2, 0x010B},     {0x5A, 2, 0x010B},
+                               {0x5C, 4, 0},  {0x64, 2, n + 1},     {0x6A, 2, 1252},       {0x6C, 1, 1},
+                               {0x6D, 1, 1},  {0x78 + 30, 1, 0x17}, {0x78 + 31, 1, 2}};
+    for (int at : {0x0A, 0x0C, 0x0E, 0x10, 0x3A}) items.push_back({at, 2, 1});
+    for (int at : {0x14, 0x15, 0x1A, 0x1E, 0x20, 0x2A, 0x2B, 0x2C, 0x2F, 0x38, 0x3C,
+                   0x3D, 0x40, 0x44, 0x48, 0x4D, 0x4F, 0x50, 0x53, 0x55, 0x68, 0x72})
+        items.push_back({at, 1, 0});
+    for (const Item& i : items) EXPECT_EQ(number(b + i.at, i.width), i.value) << "offset " << i.at;
 
-    // Variable part: descriptors (BCD: decimals), table name, field names, numbers, sort order.
-    EXPECT_EQ(b[0x78 + 2 * 15], 0x17);
-    EXPECT_EQ(b[0x78 + 2 * 15 + 1], 2);
+    // Variable part: table name, field names, field numbers, sort order.
     const std::size_t tableName = 0x78 + 6 * n + 4;
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b + tableName)), "ALL.db");
+    EXPECT_EQ(cString(b + tableName), "ALL.db");
     std::size_t at = tableName + 79;
     for (const auto& f : s.fields) {
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(b + at)), f.name);
+        EXPECT_EQ(cString(b + at), f.name);
         at += f.name.size() + 1;
     }
     EXPECT_EQ(loadLE16(b + 0x66), at - 0x58);
     for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(loadLE16(b + at + 2 * i), i + 1);
     at += 2 * n;
     EXPECT_EQ(loadLE16(b + 0x6E), at - 0x58);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b + at)), "DBWINUS0");
+    EXPECT_EQ(cString(b + at), "DBWINUS0");
     EXPECT_EQ(loadLE16(b + 0x51), at + 9);
 
     // Records in key order; the block's unused tail is zero.
@@ -122,8 +107,7 @@ TEST(WriterLayout, EmptyTablesHaveNoBlocks) {
     EXPECT_EQ(loadLE16(px.data() + 0x1E), 1);
     EXPECT_EQ(px[0x20], 0);
     EXPECT_EQ(loadLE32(px.data() + 0x06), 0u);
-    const auto mb = readBytes(tmp / "EMPTY.MB");  // written whenever a blob field exists
-    EXPECT_EQ(mb.size(), 4096u);
+    EXPECT_EQ(readBytes(tmp / "EMPTY.MB").size(), 4096u);  // written whenever a blob field exists
     EXPECT_TRUE(readAll(tmp / "EMPTY.db").records.empty());
 }
 
@@ -133,8 +117,7 @@ TEST(WriterLayout, LongFieldListsGrowTheHeaderInWholeUnits) {
     for (int i = 0; i < 255; ++i)
         s.fields.push_back({"Field number " + std::to_string(1000000 + i), FieldType::Logical, 1});
     writeAll(tmp.path(), "WIDE", s, {pdx::Record(255, true)});
-    const RawTable t = rawTable(tmp / "WIDE.db");
-    EXPECT_EQ(t.headerSize, 0x2000);  // 7607 bytes of header items
+    EXPECT_EQ(rawTable(tmp / "WIDE.db").headerSize, 0x2000);  // 7607 bytes of header items
     EXPECT_EQ(readAll(tmp / "WIDE.db").info.schema, s);
     const auto text = pxlibRead(tmp / "WIDE.db");
     ASSERT_TRUE(text);
@@ -145,15 +128,10 @@ TEST(WriterLayout, LongFieldListsGrowTheHeaderInWholeUnits) {
 // entries too, and the .MB differs only in bytes whose meaning is unknown.
 class EngineFiles : public ::testing::TestWithParam<const char*> {};
 
-std::vector<std::uint8_t> indexEntries(const fs::path& px) {
-    const auto b = readBytes(px);
-    const int rs = loadLE16(b.data()), bs = b[5] * 1024;
+std::vector<std::uint8_t> indexEntries(const fs::path& px) {  // in chain order
+    const RawTable t = rawTable(px);
     std::vector<std::uint8_t> out;
-    for (int blk = loadLE16(b.data() + 0x0E); blk != 0;) {
-        const std::uint8_t* p = b.data() + 0x800 + static_cast<std::size_t>(blk - 1) * bs;
-        out.insert(out.end(), p + 6, p + 6 + static_cast<std::int16_t>(loadLE16(p + 4)) + rs);
-        blk = loadLE16(p);
-    }
+    for (const std::uint8_t* entry : t.records) out.insert(out.end(), entry, entry + t.recordSize);
     return out;
 }
 
@@ -168,31 +146,28 @@ std::vector<std::uint8_t> mbWithoutUnknowns(std::vector<std::uint8_t> mb) {
     return mb;
 }
 
+std::vector<std::uint8_t> block(const RawTable& r, std::size_t i) {
+    const auto start = r.bytes.begin() + r.headerSize + static_cast<long>(i) * r.blockSize;
+    return {start, start + r.blockSize};
+}
+
 TEST_P(EngineFiles, AreReproduced) {
     vts::test::TempDir tmp;
-    const fs::path original = vts::test::fixtures() / GetParam();
+    const fs::path original = fixture(GetParam());
     const Table t = readAll(copyFamily(original, tmp.path()));
     writeAll(tmp.path(), "COPY", t.info.schema, t.records, keepingOrderOf(original));
 
     const RawTable ours = rawTable(tmp / "COPY.db"), theirs = rawTable(original);
     ASSERT_EQ(ours.chain.size(), theirs.chain.size());
-    const auto block = [](const RawTable& r, std::size_t i) {
-        return std::vector<std::uint8_t>(r.bytes.begin() + r.headerSize + i * r.blockSize,
-                                         r.bytes.begin() + r.headerSize + (i + 1) * r.blockSize);
-    };
     for (std::size_t i = 0; i < ours.chain.size(); ++i)
         EXPECT_EQ(block(ours, i), block(theirs, i)) << "block " << i + 1;
-
-    const auto companion = [&](const char* ext) -> std::optional<fs::path> {
-        for (const auto& f : pdx::findFamily(original.parent_path(), original.stem().string()))
-            if (lower(f.extension().string()) == ext) return f;
-        return std::nullopt;
-    };
-    if (auto px = companion(".px")) {
-        EXPECT_EQ(indexEntries(tmp / "COPY.PX"), indexEntries(*px));
-    }
-    if (auto mb = companion(".mb")) {
-        EXPECT_EQ(mbWithoutUnknowns(readBytes(tmp / "COPY.MB")), mbWithoutUnknowns(readBytes(*mb)));
+    for (const auto& f : pdx::findFamily(original.parent_path(), original.stem().string())) {
+        const std::string ext = lower(f.extension().string());
+        if (ext == ".px") {
+            EXPECT_EQ(indexEntries(tmp / "COPY.PX"), indexEntries(f));
+        } else if (ext == ".mb") {
+            EXPECT_EQ(mbWithoutUnknowns(readBytes(tmp / "COPY.MB")), mbWithoutUnknowns(readBytes(f)));
+        }
     }
 }
 
@@ -201,12 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, EngineFiles,
                                            "fields/graphic240.db", "fields/date7.db", "fields/timestamp.db",
                                            "fields/logical.db", "db/ORDERS.DB", "db/HERCULES.DB", "db/SERVER.DB",
                                            "db/GENERAL.DB", "joins/A.db"),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+                         [](const auto& info) { return vts::test::fixtureName(fixture(info.param)); });
 
 // ---- .MB placement -----------------------------------------------------------------------------
 
@@ -224,11 +194,6 @@ pdx::Bytes picture(std::size_t payload) {  // a Graphic value as stored: 8-byte 
     return b;
 }
 
-struct BlobCase {
-    std::size_t size;
-    std::uint8_t seed;
-};
-
 class MbLayout : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -245,7 +210,7 @@ protected:
         raw = rawTable(tmp / "BLOBS.db");
     }
 
-    // Checks the descriptor at rec+off (leader size `leader`) against the value.
+    // Checks the descriptor at d (leader size `leader`, showing the value from `leaderSkip`).
     void checkValue(const std::uint8_t* d, std::size_t leader, const pdx::Bytes& v, std::size_t leaderSkip) {
         const std::uint8_t* tail = d + leader;
         const std::uint32_t locator = loadLE32(tail), length = loadLE32(tail + 4);
@@ -257,9 +222,8 @@ protected:
             return;
         }
         EXPECT_EQ(loadLE16(tail + 8), 1);
-        const std::size_t shown = std::min(leader, v.size() - leaderSkip);
-        EXPECT_TRUE(std::equal(v.begin() + static_cast<long>(leaderSkip),
-                               v.begin() + static_cast<long>(leaderSkip + shown), d));
+        const auto shown = v.begin() + static_cast<long>(leaderSkip);
+        EXPECT_TRUE(std::equal(shown, shown + static_cast<long>(std::min(leader, v.size() - leaderSkip)), d));
         const std::size_t base = locator & ~0xFFu, index = locator & 0xFFu;
         ASSERT_EQ(base % 4096, 0u);
         ASSERT_LT(base, mb.size());
@@ -340,10 +304,6 @@ TEST_F(MbLayout, OurReaderGetsTheValuesBack) {
     for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(t.records[i], records[i]) << "record " << i + 1;
 }
 
-}  // namespace
-
-namespace {
-
 // A table keeps the level and block size of the one it replaces where its fields fit that level:
 // level 7 with its 261-byte name area, level 4 only without the types level 5 brought, level 3
 // only with the types it had.
@@ -352,36 +312,37 @@ TEST(WriterLayout, KeepsTheLevelAndBlockSizeItsFieldsAllow) {
         std::uint8_t wanted;
         int blockKiB;
         pdx::FieldType second;
+        int size;
         std::uint8_t written;
         int writtenKiB;
     };
     const Case cases[] = {
-        {0x0C, 16, FieldType::Long, 0x0C, 16}, {0x0C, 3, FieldType::Long, 0x0C, 2},  // level 7 has no 3 KiB blocks
-        {0x09, 1, FieldType::Short, 0x09, 1},  {0x09, 1, FieldType::Logical, 0x0B, 1},
-        {0x04, 2, FieldType::Short, 0x04, 2},  {0x03, 1, FieldType::Short, 0x03, 1},
-        {0x04, 2, FieldType::Long, 0x0B, 2},   {0, 0, FieldType::Short, 0x0B, 2},
+        {0x0C, 16, FieldType::Long, 4, 0x0C, 16}, {0x0C, 3, FieldType::Long, 4, 0x0C, 2},  // level 7: no 3 KiB blocks
+        {0x09, 1, FieldType::Short, 2, 0x09, 1},  {0x09, 1, FieldType::Logical, 1, 0x0B, 1},
+        {0x04, 2, FieldType::Short, 2, 0x04, 2},  {0x03, 1, FieldType::Short, 2, 0x03, 1},
+        {0x04, 2, FieldType::Long, 4, 0x0B, 2},   {0, 0, FieldType::Short, 2, 0x0B, 2},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.wanted));
         vts::test::TempDir tmp;
+        const bool logical = c.second == FieldType::Logical;
         pdx::Schema s;
-        s.fields = {{"Name", FieldType::Alpha, 20}, {"Value", c.second, c.second == FieldType::Logical ? 1 : 2}};
-        if (c.second == FieldType::Long) s.fields[1].size = 4;
+        s.fields = {{"Name", FieldType::Alpha, 20}, {"Value", c.second, c.size}};
         s.keyFields = 1;
         pdx::WriterOptions opt;
         opt.versionByte = c.wanted;
         opt.blockSizeKiB = c.blockKiB;
         std::vector<pdx::Record> records;
         for (int i = 0; i < 300; ++i)
-            records.push_back({std::string("name ") + std::to_string(1000 + i),
-                               c.second == FieldType::Logical ? pdx::Value(bool(i % 2)) : pdx::Value(std::int64_t(i))});
+            records.push_back({"name " + std::to_string(1000 + i), logical ? pdx::Value(i % 2 == 1) : std::int64_t(i)});
         writeAll(tmp.path(), "LEVEL", s, records, opt);
         const pdx::TableInfo info = pdx::TableReader(tmp / "LEVEL.db").info();
-        EXPECT_EQ(info.versionByte, c.written) << int(c.wanted);
-        EXPECT_EQ(info.blockSizeKiB, c.writtenKiB) << int(c.wanted);
-        EXPECT_EQ(readAll(tmp / "LEVEL.db").records, records) << int(c.wanted);
+        EXPECT_EQ(info.versionByte, c.written);
+        EXPECT_EQ(info.blockSizeKiB, c.writtenKiB);
+        EXPECT_EQ(readAll(tmp / "LEVEL.db").records, records);
         const auto px = pxlibRead(tmp / "LEVEL.db", tmp / "LEVEL.PX", false);  // level 3 names no code page
         ASSERT_TRUE(px.has_value());
-        EXPECT_EQ(px->find("ERR"), std::string::npos) << int(c.wanted) << *px;
+        EXPECT_EQ(px->find("ERR"), std::string::npos) << *px;
     }
 }
 
