@@ -63,6 +63,15 @@ void trackTouchedRows(SqliteDb& db, const std::string& table) {
             "); END");
 }
 
+// Whether the table's changes are noted: both triggers and their table are there.
+bool touchesNoted(const SqliteDb& db, const std::string& table) {
+    Statement both(db, "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? AND name IN (?, ?)");
+    both.bind(1, table);
+    both.bind(2, touchedTableName(table) + "/update");
+    both.bind(3, touchedTableName(table) + "/delete");
+    return both.step() && both.columnInt(0) == 2 && exists(db, touchedTableName(table));
+}
+
 }  // namespace
 
 void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows) {
@@ -71,11 +80,7 @@ void setImportedRows(SqliteDb& db, const std::string& table, std::int64_t rows) 
 }
 
 std::optional<std::vector<std::int64_t>> touchedRows(const SqliteDb& db, const std::string& table) {
-    Statement both(db, "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? AND name IN (?, ?)");
-    both.bind(1, table);
-    both.bind(2, touchedTableName(table) + "/update");
-    both.bind(3, touchedTableName(table) + "/delete");
-    if (!both.step() || both.columnInt(0) != 2 || !exists(db, touchedTableName(table))) return std::nullopt;
+    if (!touchesNoted(db, table)) return std::nullopt;
     Statement st(db, "SELECT id FROM " + quoteIdentifier(touchedTableName(table)) + " ORDER BY id");
     std::vector<std::int64_t> rows;
     while (st.step()) rows.push_back(st.columnInt(0));
@@ -84,7 +89,7 @@ std::optional<std::vector<std::int64_t>> touchedRows(const SqliteDb& db, const s
 
 std::optional<std::int64_t> rowCountFromNotes(const SqliteDb& db, const WorkingTable& table) {
     const auto imported = importedRows(db, table.name);
-    if (!imported || !touchedRows(db, table.name)) return std::nullopt;
+    if (!imported || !touchesNoted(db, table.name)) return std::nullopt;
     const std::string rows = quoteIdentifier(table.name);
     Statement st(db, "SELECT ?1 - (SELECT count(*) FROM " + quoteIdentifier(touchedTableName(table.name)) +
                          " AS t WHERE t.id <= ?1 AND NOT EXISTS (SELECT 1 FROM " + rows + " WHERE " + table.rowid +

@@ -103,6 +103,14 @@ pdx::Field ColumnNeeds::field(const std::string& name) const {
 
 }  // namespace
 
+void readFieldOfRow(const Statement& st, int column, const pdx::Field& field, std::int64_t row, pdx::Value& out) {
+    try {
+        readParadoxValue(st, column, field.type, out);
+    } catch (const vts::Error& e) {
+        throw vts::Error(rowFieldText(row, field.name, e.what()));
+    }
+}
+
 std::string rowFieldText(std::int64_t row, const std::string& field, const std::string& what) {
     return "Row " + std::to_string(row) + ", field \"" + field + "\": " + what;
 }

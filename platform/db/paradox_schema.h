@@ -30,4 +30,8 @@ void forEachRow(const SqliteDb& db, const WorkingTable& table, std::int64_t top,
 // "Row 3, field "Born": " + what.
 std::string rowFieldText(std::int64_t row, const std::string& field, const std::string& what);
 
+// Column `column` of the working row `st` is on, as the value of `field` (readParadoxValue); a
+// value that does not suit it is reported with its row and field.
+void readFieldOfRow(const Statement& st, int column, const pdx::Field& field, std::int64_t row, pdx::Value& out);
+
 }  // namespace db

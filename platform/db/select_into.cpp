@@ -70,12 +70,7 @@ public:
         return values_[static_cast<std::size_t>(column)];
     }
     void readValue(int column, pdx::Value& out) override {  // straight into the batch ahead
-        const auto& field = fields_.at(static_cast<std::size_t>(column));
-        try {
-            readParadoxValue(st_, column, field.type, out);
-        } catch (const vts::Error& e) {
-            throw vts::Error(rowFieldText(row_, field.name, e.what()));
-        }
+        readFieldOfRow(st_, column, fields_.at(static_cast<std::size_t>(column)), row_, out);
     }
 
 private:

@@ -40,13 +40,8 @@ private:
     }
     void decode(const Statement& st, std::int64_t row, pdx::Record& out) const {
         out.resize(fields_.size());
-        for (std::size_t i = 0; i < fields_.size(); ++i) {
-            try {
-                readParadoxValue(st, static_cast<int>(i), fields_[i].type, out[i]);
-            } catch (const vts::Error& e) {
-                throw vts::Error(rowFieldText(row, fields_[i].name, e.what()));
-            }
-        }
+        for (std::size_t i = 0; i < fields_.size(); ++i)
+            readFieldOfRow(st, static_cast<int>(i), fields_[i], row, out[i]);
     }
 
     Statement one_, after_;
