@@ -8,7 +8,7 @@
 
 namespace vts {
 
-// Each writer builds the whole text from the grid, then saves it with SaveTextToFile. It runs
+// Each writer builds the text from the grid on its way to a TextFileWriter, then saves it. It runs
 // under its own error report: the first failing step (a grid read, the file) shows one report
 // and ends the writer without touching the file. Returns true when the file was written.
 bool SaveDataGridToCSVFile(AppContext& app, DataGrid& grid, const std::string& fileName, const Progress& progress = {});

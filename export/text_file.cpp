@@ -37,10 +37,12 @@ std::string followLinks(const std::string& fileName) {
     fail("Cannot follow the link", fileName, ELOOP);
 }
 
+}  // namespace
+
 // Owns the temporary file until it has been renamed into place; removes it otherwise.
-class TempFile {
+class TextFileWriter::TempFile {
 public:
-    explicit TempFile(const std::string& target) {
+    explicit TempFile(const std::string& target) : target_(target) {
         const std::string dir = std::filesystem::path(target).parent_path().string();
         std::random_device seed;
         std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
@@ -63,6 +65,8 @@ public:
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
+
+    const std::string& target() const { return target_; }
 
     void write(const char* data, size_t size, const std::string& target) {
         while (size > 0) {
@@ -91,21 +95,52 @@ public:
     }
 
 private:
+    std::string target_;
     std::string path_;
     int fd_ = -1;
 };
 
-}  // namespace
+TextFileWriter::TextFileWriter(std::string fileName) : fileName_(std::move(fileName)) {
+    text_.reserve(kChunk + kChunk / 4);  // a chunk and the row that fills it, without regrowing
+}
+
+TextFileWriter::~TextFileWriter() = default;
+
+TextFileWriter::TempFile& TextFileWriter::file() {
+    if (!file_) {
+        if (fileName_.empty()) throw Error("No file name was given.");
+        // A name that is a symbolic link: the file it points to gets the text, the link stays.
+        file_ = std::make_unique<TempFile>(followLinks(fileName_));
+    }
+    return *file_;
+}
+
+void TextFileWriter::drain() {
+    if (!failed_) {
+        try {
+            file().write(text_.data(), text_.size(), fileName_);
+        } catch (const Error&) {
+            failed_ = std::current_exception();
+        }
+    }
+    text_.clear();
+}
+
+void TextFileWriter::save() {
+    if (failed_) std::rethrow_exception(failed_);
+    TempFile& out = file();
+    text_ += "\r\n";
+    out.write(text_.data(), text_.size(), fileName_);
+    text_.clear();
+    out.keepModeOf(out.target());
+    out.commit(out.target());
+    file_.reset();
+}
 
 void SaveTextToFile(const std::string& text, const std::string& fileName) {
-    if (fileName.empty()) throw Error("No file name was given.");
-    // A name that is a symbolic link: the file it points to gets the text, the link stays.
-    const std::string target = followLinks(fileName);
-    TempFile file(target);
-    file.write(text.data(), text.size(), fileName);
-    file.write("\r\n", 2, fileName);
-    file.keepModeOf(target);
-    file.commit(target);
+    TextFileWriter writer(fileName);
+    writer.text() = text;
+    writer.save();
 }
 
 }  // namespace vts

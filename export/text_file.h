@@ -1,14 +1,50 @@
-// SaveTextToFile: writes an export's text and one CR LF to a file that appears whole or not at
+// The file an export's text goes to: written as the text grows, and appearing whole or not at
 // all.
 #pragma once
+#include <exception>
+#include <memory>
 #include <string>
 
 namespace vts {
 
-// Writes text and CR LF to a fresh temporary file beside fileName and renames it over
-// fileName, so that a reader never sees half a file and a failure leaves any earlier file of
-// that name as it was. The file keeps the permission bits of the file it replaces. Throws
-// vts::Error with the reason when the file cannot be written; no temporary file is left then.
+// Gathers an export's text and writes it in chunks to a fresh private temporary file beside
+// fileName, which save() renames over fileName, so that a reader never sees half a file and a
+// failure leaves any earlier file of that name as it was. Holding only a chunk keeps a large
+// export's memory small and its bytes in the cache on their way out.
+//
+// A failure to create or write the temporary file is kept until save(), which throws it: the
+// text is still built to the end, and the error is reported where a whole-text save would have
+// reported it. Without save() (an error while building), the temporary file is removed.
+class TextFileWriter {
+public:
+    explicit TextFileWriter(std::string fileName);
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    std::string& text() { return text_; }  // the text not yet written out
+    // Called between rows: writes the gathered text out once it fills a chunk.
+    void rowDone() {
+        if (text_.size() >= kChunk) drain();
+    }
+    // Writes the rest of the text and one CR LF, gives the file the permission bits of the file it
+    // replaces and renames it into place. Throws vts::Error with the reason when the file cannot
+    // be written; no temporary file is left then.
+    void save();
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
+    class TempFile;
+    void drain();
+    TempFile& file();
+
+    std::string fileName_;
+    std::string text_;
+    std::unique_ptr<TempFile> file_;
+    std::exception_ptr failed_;  // the first write failure, thrown by save()
+};
+
+// A whole text written at once, the same way.
 void SaveTextToFile(const std::string& text, const std::string& fileName);
 
 }  // namespace vts

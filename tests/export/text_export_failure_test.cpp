@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
+#include <cstring>
 
 #include "export/text_export.h"
 #include "export/text_file.h"
@@ -60,6 +64,44 @@ TEST_P(FailedWrite, GridReadFailureKeepsEarlierFile) {
               std::string::npos);
     EXPECT_EQ(readFile(dir.file("out.txt")), "earlier export");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"out.txt"});
+}
+
+// A large export goes to the file in chunks while the rows are read. A failure after chunks were
+// written (the grid, or the file growing past what the system allows) still leaves the earlier
+// file and no temporary file; the file's failure is reported once, at the save.
+TEST_P(FailedWrite, FailureAfterChunksWereWrittenKeepsEarlierFile) {
+    struct Case {
+        const char* name;
+        long failAtRow;
+        rlim_t fileSizeLimit;
+        const char* reason;
+    } cases[] = {
+        {"grid", 59000, RLIM_INFINITY, "The grid cannot read the cell."},
+        {"file size limit", -1, 300000, std::strerror(EFBIG)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        FormStandIn form;
+        writeFile(dir.file("out.txt"), "earlier export");
+        FakeGrid grid({"Id", "Name", "Note"}, numberedRows(60000, 3), 40);
+        grid.failAtRow = c.failAtRow;
+        // Past the limit a write fails with EFBIG instead of killing the process.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limited = old;
+        limited.rlim_cur = std::min(c.fileSizeLimit, old.rlim_max);
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        const bool written = GetParam().writer(form.app, grid, dir.file("out.txt"), {});
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(written);
+        ASSERT_EQ(form.dialogs.messages.size(), 1u);
+        EXPECT_NE(form.dialogs.messages[0].text.find(c.reason), std::string::npos) << form.dialogs.messages[0].text;
+        EXPECT_EQ(readFile(dir.file("out.txt")), "earlier export");
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"out.txt"});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, FailedWrite,

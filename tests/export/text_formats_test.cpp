@@ -32,6 +32,27 @@ TEST(TextFormats, TheExampleTable) {
               "<row>\r\n<Id>2</Id>\r\n<Name>Bob</Name>\r\n</row>\r\n</xml>\r\n");
 }
 
+// Larger than the chunks the text is written in: every row once, in order, across the seams.
+TEST(TextFormats, ALargeTableIsWrittenWhole) {
+    ScratchDir dir;
+    FormStandIn form;
+    FakeGrid grid({"A", "B"}, numberedRows(70000, 2), 25);
+    Written want{"\"A\",\"B\"\r\n", "A\tB\t\r\n", "<xml>\r\n"};
+    for (const auto& row : grid.rows) {
+        want.csv += "\"" + row[0] + "\",\"" + row[1] + "\"\r\n";
+        want.txt += row[0] + "\t" + row[1] + "\t\r\n";
+        want.xml += "<row>\r\n<A>" + row[0] + "</A>\r\n<B>" + row[1] + "</B>\r\n</row>\r\n";
+    }
+    want.csv += "\r\n";
+    want.txt += "\r\n";
+    want.xml += "</xml>\r\n";
+    const auto out = writeAll(grid, form, dir);
+    ASSERT_GT(out.xml.size(), 3u << 20);
+    EXPECT_TRUE(out.csv == want.csv);  // not EXPECT_EQ: a difference would print megabytes
+    EXPECT_TRUE(out.txt == want.txt);
+    EXPECT_TRUE(out.xml == want.xml);
+}
+
 TEST(TextFormats, TableWithoutRows) {
     ScratchDir dir;
     FormStandIn form;
