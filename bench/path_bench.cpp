@@ -2,12 +2,14 @@
 // (default 1,000,000): the chooser's Next until the grid page has painted its first rows (editable
 // while the rest are copied), and until the grid shows every row; after one cell edited in the
 // grid, the grid page's close until the edited table is back in the Paradox folder. Each is timed against its reference
-// in the same run: the sqlite3 shell's CSV import of the same rows, and our engine's plain copy of the table (read +
-// write). Prints wall-clock and CPU times, their ratios and the program's peak memory.
+// in the same pass: the sqlite3 shell's CSV import of the same rows, and our engine's plain copy of the table (read +
+// write). Three passes, each with a fresh program; prints the best wall-clock and CPU times of each figure and of
+// each reference, their ratios and the program's peak memory.
 //   path_bench [records]
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <filesystem>
@@ -68,26 +70,39 @@ bool editCell(DataGridView& view, int row, int column, const QString& text) {
     return false;
 }
 
-int fail(const std::string& what, const ScriptedDialogs& dialogs) {
+bool fail(const std::string& what, const ScriptedDialogs& dialogs) {
     std::fprintf(stderr, "path_bench: %s\n", what.c_str());
     for (const auto& m : dialogs.messages) std::fprintf(stderr, "  message: %s\n", m.text.c_str());
-    return 1;
+    return false;
 }
 
-}  // namespace
+// One pass along the path with its references, each timed in the same pass.
+struct Pass {
+    Span next, edit, csvImport, copy, close;
+    double handlerReturned = 0, everyRow = 0;
+    bool copying = false;
+};
 
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication qt(argc, argv);
-    const long records = argc > 1 ? std::stol(argv[1]) : 1000000;
-    test::TempDir dir;
-    const fs::path data = dir / "data", appFolder = dir / "app", scratch = dir / "scratch";
-    for (const auto& d : {data, appFolder, scratch}) fs::create_directories(d);
-    const fs::path file = bench::writeBenchTable(data, static_cast<std::size_t>(records), false);
-    std::printf("benchmark table: %ld records, %.1f MiB\n", records,
-                static_cast<double>(fs::file_size(file)) / (1 << 20));
+// The faster of two passes' figures, each on its own: a busy moment slows one figure of a pass.
+Pass best(const Pass& a, const Pass& b) {
+    auto pick = [](const Span& x, const Span& y) { return x.wall <= y.wall ? x : y; };
+    Pass out = a;
+    out.next = pick(a.next, b.next);
+    out.handlerReturned = std::min(a.handlerReturned, b.handlerReturned);
+    out.edit = pick(a.edit, b.edit);
+    out.everyRow = std::min(a.everyRow, b.everyRow);
+    out.csvImport = pick(a.csvImport, b.csvImport);
+    out.copy = pick(a.copy, b.copy);
+    out.close = pick(a.close, b.close);
+    return out;
+}
 
-    // The program as main() wires it, with scripted dialogs and its settings in the temporary folder.
+// The program as main() wires it, started afresh with its own settings and working database,
+// from the folder page to the grid page's close. The edit writes `edit` into the first cell.
+bool runPass(QApplication& qt, const fs::path& dir, const fs::path& data, const fs::path& file, long records,
+             const QString& edit, Pass& pass) {
+    const fs::path appFolder = dir / "app", scratch = dir / "scratch";
+    for (const auto& d : {appFolder, scratch}) fs::create_directories(d);
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     SettingsStore settings(QString::fromStdString((dir / "settings.ini").string()));
@@ -105,12 +120,12 @@ int main(int argc, char** argv) {
     // (a) Next, as its click runs it, until the grid page has painted its first rows.
     FirstGridPaint watch;
     qt.installEventFilter(&watch);
-    double handlerReturned = 0, start = 0;
+    double start = 0;
     bool painted = false;
-    const Span next = measure([&] {
+    pass.next = measure([&] {
         start = seconds(CLOCK_MONOTONIC);
         form2->PushButton3->click();
-        handlerReturned = seconds(CLOCK_MONOTONIC) - start;
+        pass.handlerReturned = seconds(CLOCK_MONOTONIC) - start;
         painted = processEventsUntil([&] { return watch.painted; });
     });
     qt.removeEventFilter(&watch);
@@ -120,47 +135,71 @@ int main(int argc, char** argv) {
     if (!painted) return fail("the grid did not paint its rows", dialogs);
     // (b) One cell edited through the grid's own editor while the rest of the rows arrive, so
     // that the close writes the table back.
-    const bool copying = program.state().importTail != nullptr;
+    pass.copying = program.state().importTail != nullptr;
     bool edited = false;
-    const Span edit = measure([&] { edited = editCell(*form3->DataGrid1, 0, 0, "edited"); });
+    pass.edit = measure([&] { edited = editCell(*form3->DataGrid1, 0, 0, edit); });
     if (!edited) return fail("the edit did not reach the grid", dialogs);
     // Until the grid shows every row: the copy goes on by itself, the window keeps working.
     if (!processEventsUntil([&] { return !program.state().importTail; }))
         return fail("the rest of the rows did not arrive", dialogs);
-    const double everyRow = seconds(CLOCK_MONOTONIC) - start;
+    pass.everyRow = seconds(CLOCK_MONOTONIC) - start;
     if (form3->DataGrid1->gridModel()->dataRows() != records)
         return fail("the grid shows " + std::to_string(form3->DataGrid1->gridModel()->dataRows()) + " rows", dialogs);
 
     // Its reference: the same rows as CSV, imported by the sqlite3 shell.
     const std::string working = (appFolder / "dbTemp.mdb").string();
-    const Span csvImport = sqliteCsvImport(working, program.state().session->working(), scratch);
+    pass.csvImport = sqliteCsvImport(working, program.state().session->working(), scratch);
 
     QApplication::processEvents();
-    const Span copy = plainCopy(file, scratch);
-    const Span close = measure([&] { form3->close(); });
+    pass.copy = plainCopy(file, scratch);
+    pass.close = measure([&] { form3->close(); });
     if (!dialogs.messages.empty() || ended != 1 || !program.state().writeBackDone)
         return fail("the close did not write the table back", dialogs);
-    {
-        const auto written = pdx::findTable(data, bench::kBenchTableName);
-        if (!written) return fail("the written-back table is missing", dialogs);
-        pdx::TableReader reader(*written);
-        pdx::Record first;
-        if (reader.info().recordCount != static_cast<std::uint32_t>(records) || !reader.next(first) ||
-            first.at(0) != pdx::Value(std::string("edited")))
-            return fail("the written-back table is not the edited one", dialogs);
+    const auto written = pdx::findTable(data, bench::kBenchTableName);
+    if (!written) return fail("the written-back table is missing", dialogs);
+    pdx::TableReader reader(*written);
+    pdx::Record first;
+    if (reader.info().recordCount != static_cast<std::uint32_t>(records) || !reader.next(first) ||
+        first.at(0) != pdx::Value(edit.toStdString()))
+        return fail("the written-back table is not the edited one", dialogs);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication qt(argc, argv);
+    const long records = argc > 1 ? std::stol(argv[1]) : 1000000;
+    test::TempDir dir;
+    const fs::path data = dir / "data";
+    fs::create_directories(data);
+    const fs::path file = bench::writeBenchTable(data, static_cast<std::size_t>(records), false);
+    std::printf("benchmark table: %ld records, %.1f MiB\n", records,
+                static_cast<double>(fs::file_size(file)) / (1 << 20));
+
+    constexpr int kPasses = 3;
+    Pass pass;
+    for (int n = 1; n <= kPasses; ++n) {
+        Pass one;
+        const fs::path passDir = dir / ("pass" + std::to_string(n));
+        if (!runPass(qt, passDir, data, file, records, QString("edited %1").arg(n), one)) return 1;
+        pass = n == 1 ? one : best(pass, one);
+        fs::remove_all(passDir);
     }
 
-    print("Next -> first rows painted (chooser, grid)", next, records);
-    std::printf("%-44s %8.3f s wall\n", "  of which until the Next handler returned", handlerReturned);
-    std::printf("%-44s %8.3f s wall%s\n", "a cell edited in the grid", edit.wall,
-                copying ? " (while the rows were copied)" : "");
-    std::printf("%-44s %8.3f s wall\n", "Next -> the grid shows every row", everyRow);
-    print("sqlite3 .import of the same rows as CSV", csvImport, records);
-    print("close -> table written back (grid page)", close, records);
-    print("plain copy (pdx read + write)", copy, records);
-    ratio("Next path / sqlite3 CSV import", next, csvImport, 0.5);
-    std::printf("%-44s %8.2fx wall\n", "every row shown / sqlite3 CSV import", everyRow / csvImport.wall);
-    ratio("close path / plain copy", close, copy, 1.5);
+    std::printf("best of %d passes, each figure and its reference on their own\n", kPasses);
+    print("Next -> first rows painted (chooser, grid)", pass.next, records);
+    std::printf("%-44s %8.3f s wall\n", "  of which until the Next handler returned", pass.handlerReturned);
+    std::printf("%-44s %8.3f s wall%s\n", "a cell edited in the grid", pass.edit.wall,
+                pass.copying ? " (while the rows were copied)" : "");
+    std::printf("%-44s %8.3f s wall\n", "Next -> the grid shows every row", pass.everyRow);
+    print("sqlite3 .import of the same rows as CSV", pass.csvImport, records);
+    print("close -> table written back (grid page)", pass.close, records);
+    print("plain copy (pdx read + write)", pass.copy, records);
+    ratio("Next path / sqlite3 CSV import", pass.next, pass.csvImport, 0.5);
+    std::printf("%-44s %8.2fx wall\n", "every row shown / sqlite3 CSV import", pass.everyRow / pass.csvImport.wall);
+    ratio("close path / plain copy", pass.close, pass.copy, 1.5);
     std::printf("program peak memory: %ld MB\n", bench::statusKiB("VmHWM:") / 1024);
     return 0;
 }
