@@ -23,13 +23,20 @@ namespace {
 }
 
 // The file a chain of symbolic links ends at (which need not exist yet); the name itself when it
-// is no link. A loop of links is an error, as opening it would be.
+// is no link. A loop of links is an error, as opening it would be. Only links of the user's own
+// (or the system's) are followed: on a shared folder, someone else's link named like the export
+// would make the export replace whatever file they chose.
 std::string followLinks(const std::string& fileName) {
     namespace fs = std::filesystem;
     fs::path path = fileName;
     for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path.string();
+        if (st.st_uid != ::geteuid() && st.st_uid != 0)
+            throw Error("The file \"" + path.string() +
+                        "\" is a link that another user made, so the export does not follow it: choose another "
+                        "name.");
         std::error_code ec;
-        if (!fs::is_symlink(path, ec)) return path.string();
         const fs::path next = fs::read_symlink(path, ec);
         if (ec) fail("Cannot follow the link", path.string(), ec.value());
         path = next.is_absolute() ? next : path.parent_path() / next;

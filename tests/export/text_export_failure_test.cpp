@@ -153,6 +153,28 @@ TEST(SaveTextToFile, ALinkIsFollowedAndStaysALink) {
     EXPECT_THROW(SaveTextToFile("x", dir.file("loop-a")), Error);
 }
 
+// Someone else's link named like the export, pointing at a file of the user's: not followed, and
+// neither the link nor that file changes.
+TEST(SaveTextToFile, ALinkOfAnotherUserIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+    ScratchDir dir;
+    const auto mine = dir.file("settings.conf");
+    writeFile(mine, "the user's own file");
+    std::filesystem::create_symlink(mine, dir.file("report.csv"));
+    ASSERT_EQ(::lchown(dir.file("report.csv").c_str(), 65534, 65534), 0);
+    try {
+        SaveTextToFile("export", dir.file("report.csv"));
+        ADD_FAILURE() << "the link was followed";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("a link that another user made"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(readFile(mine), "the user's own file");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("report.csv")));
+    auto names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"report.csv", "settings.conf"}));
+}
+
 TEST(SaveTextToFile, NameWithoutExtensionIsUsedAsGiven) {
     ScratchDir dir;
     SaveTextToFile("x", dir.file("report"));
