@@ -23,8 +23,8 @@ namespace {
 }
 
 // The file a chain of symbolic links ends at (which need not exist yet); the name itself when it
-// is no link. A loop of links is an error, as opening it would be. Only links of the user's own
-// (or the system's) are followed: on a shared folder, someone else's link named like the export
+// is no link. A loop of links is an error, as opening it would be. Only the user's own links are
+// followed, as the table's write-back does: on a shared folder, someone else's link named like the export
 // would make the export replace whatever file they chose.
 std::string followLinks(const std::string& fileName) {
     namespace fs = std::filesystem;
@@ -32,7 +32,7 @@ std::string followLinks(const std::string& fileName) {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path.string();
-        if (st.st_uid != ::geteuid() && st.st_uid != 0)
+        if (st.st_uid != ::geteuid())
             throw Error("The file \"" + path.string() +
                         "\" is a link that another user made, so the export does not follow it: choose another "
                         "name.");
