@@ -24,8 +24,8 @@ namespace {
 
 // The file a chain of symbolic links ends at (which need not exist yet); the name itself when it
 // is no link. A loop of links is an error, as opening it would be. Only the user's own links are
-// followed, as the table's write-back does: on a shared folder, someone else's link named like the export
-// would make the export replace whatever file they chose.
+// followed, as the table's write-back does: on a shared folder, someone else's link named like
+// the export would make the export replace whatever file they chose.
 std::string followLinks(const std::string& fileName) {
     namespace fs = std::filesystem;
     fs::path path = fileName;
