@@ -144,10 +144,4 @@ void TextFileWriter::save() {
     file_.reset();
 }
 
-void SaveTextToFile(const std::string& text, const std::string& fileName) {
-    TextFileWriter writer(fileName);
-    writer.text() = text;
-    writer.save();
-}
-
 }  // namespace vts

@@ -44,7 +44,4 @@ private:
     std::exception_ptr failed_;  // the first write failure, thrown by save()
 };
 
-// A whole text written at once, the same way.
-void SaveTextToFile(const std::string& text, const std::string& fileName);
-
 }  // namespace vts

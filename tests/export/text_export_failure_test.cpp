@@ -16,6 +16,13 @@
 namespace vts::test {
 namespace {
 
+// The whole text through a writer, as an export saves it.
+void saveText(const std::string& text, const std::string& fileName) {
+    TextFileWriter writer(fileName);
+    writer.text() = text;
+    writer.save();
+}
+
 using WriterFn = bool (*)(AppContext&, DataGrid&, const std::string&, const Progress&);
 
 struct WriterCase {
@@ -110,12 +117,12 @@ INSTANTIATE_TEST_SUITE_P(Writers, FailedWrite,
                                            WriterCase{SaveDataGridToXMLFile, "SaveDataGridToXMLFile"}),
                          [](const auto& info) { return std::string(info.param.tag); });
 
-TEST(SaveTextToFile, ReplacesAnExistingFileKeepingItsMode) {
+TEST(TextFileWriter, ReplacesAnExistingFileKeepingItsMode) {
     ScratchDir dir;
     const auto path = dir.file("out.csv");
     writeFile(path, "a much longer earlier content than the new one");
     ::chmod(path.c_str(), 0640);
-    SaveTextToFile("new", path);
+    saveText("new", path);
     EXPECT_EQ(readFile(path), "new\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
@@ -125,7 +132,7 @@ TEST(SaveTextToFile, ReplacesAnExistingFileKeepingItsMode) {
 
 // Saving onto a link writes the file it points to (in another folder here) with that file's
 // mode; the link stays a link. A chain of links is followed to its end; a loop is an error.
-TEST(SaveTextToFile, ALinkIsFollowedAndStaysALink) {
+TEST(TextFileWriter, ALinkIsFollowedAndStaysALink) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.file("real"));
     const auto real = dir.file("real/out.csv");
@@ -133,7 +140,7 @@ TEST(SaveTextToFile, ALinkIsFollowedAndStaysALink) {
     ::chmod(real.c_str(), 0604);
     std::filesystem::create_symlink("real/out.csv", dir.file("link.csv"));
     std::filesystem::create_symlink(dir.file("link.csv"), dir.file("chain.csv"));
-    SaveTextToFile("new", dir.file("chain.csv"));
+    saveText("new", dir.file("chain.csv"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.csv")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("chain.csv")));
     EXPECT_EQ(readFile(real), "new\r\n");
@@ -145,17 +152,17 @@ TEST(SaveTextToFile, ALinkIsFollowedAndStaysALink) {
     EXPECT_EQ(names, (std::vector<std::string>{"chain.csv", "link.csv", "real"}));
 
     std::filesystem::create_symlink("dangling-target.csv", dir.file("new-link.csv"));
-    SaveTextToFile("fresh", dir.file("new-link.csv"));
+    saveText("fresh", dir.file("new-link.csv"));
     EXPECT_EQ(readFile(dir.file("dangling-target.csv")), "fresh\r\n");
 
     std::filesystem::create_symlink("loop-b", dir.file("loop-a"));
     std::filesystem::create_symlink("loop-a", dir.file("loop-b"));
-    EXPECT_THROW(SaveTextToFile("x", dir.file("loop-a")), Error);
+    EXPECT_THROW(saveText("x", dir.file("loop-a")), Error);
 }
 
 // Someone else's link named like the export, pointing at a file of the user's: not followed, and
 // neither the link nor that file changes.
-TEST(SaveTextToFile, ALinkOfAnotherUserIsNotFollowed) {
+TEST(TextFileWriter, ALinkOfAnotherUserIsNotFollowed) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
     ScratchDir dir;
     const auto mine = dir.file("settings.conf");
@@ -163,7 +170,7 @@ TEST(SaveTextToFile, ALinkOfAnotherUserIsNotFollowed) {
     std::filesystem::create_symlink(mine, dir.file("report.csv"));
     ASSERT_EQ(::lchown(dir.file("report.csv").c_str(), 65534, 65534), 0);
     try {
-        SaveTextToFile("export", dir.file("report.csv"));
+        saveText("export", dir.file("report.csv"));
         ADD_FAILURE() << "the link was followed";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("a link that another user made"), std::string::npos) << e.what();
@@ -175,16 +182,16 @@ TEST(SaveTextToFile, ALinkOfAnotherUserIsNotFollowed) {
     EXPECT_EQ(names, (std::vector<std::string>{"report.csv", "settings.conf"}));
 }
 
-TEST(SaveTextToFile, NameWithoutExtensionIsUsedAsGiven) {
+TEST(TextFileWriter, NameWithoutExtensionIsUsedAsGiven) {
     ScratchDir dir;
-    SaveTextToFile("x", dir.file("report"));
+    saveText("x", dir.file("report"));
     EXPECT_EQ(dir.names(), std::vector<std::string>{"report"});
 }
 
-TEST(SaveTextToFile, FolderInPlaceOfTheFileIsAnError) {
+TEST(TextFileWriter, FolderInPlaceOfTheFileIsAnError) {
     ScratchDir dir;
     std::filesystem::create_directory(dir.file("taken"));
-    EXPECT_THROW(SaveTextToFile("x", dir.file("taken")), Error);
+    EXPECT_THROW(saveText("x", dir.file("taken")), Error);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"taken"});
 }
 
