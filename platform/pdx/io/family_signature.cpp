@@ -41,6 +41,22 @@ std::uint64_t checksum(const std::filesystem::path& file) {
     return h;
 }
 
+// The file's attributes as its file server has them now (a linked file: where it points). On a
+// network share stat() may answer from a cache for seconds and hide another machine's save;
+// opening the file makes the client ask the server. Only a regular file is opened, so that a pipe
+// put in its place cannot block; one that cannot be opened keeps what stat() said.
+struct stat statNow(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) fail(file, "look at");
+    if (!S_ISREG(st.st_mode)) return st;
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return st;
+    struct stat now {};
+    const bool fresh = ::fstat(fd, &now) == 0;
+    ::close(fd);
+    return fresh ? now : st;
+}
+
 // Besides each file's kind, size and time: the .db's checksum (what is stored, so it stays as it
 // is), or each file's identity and status-change time, which no one can set back.
 enum class Detail { Checksum, Identity };
@@ -48,8 +64,7 @@ enum class Detail { Checksum, Identity };
 std::string describe(const std::filesystem::path& dir, const std::string& name, Detail detail) {
     std::string out;
     for (const auto& file : findFamily(dir, name)) {
-        struct stat st {};
-        if (::stat(file.c_str(), &st) != 0) fail(file, "look at");  // a linked file: where it points
+        const struct stat st = statNow(file);
         std::string kind = file.extension().string();
         for (char& c : kind) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         out += kind + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
