@@ -5,12 +5,14 @@
 #include <memory>
 #include <string>
 
+#include "export/export_temp_file.h"
+
 namespace vts {
 
-// Gathers an export's text and writes it in chunks to a fresh private temporary file beside
-// fileName, which save() renames over fileName, so that a reader never sees half a file and a
-// failure leaves any earlier file of that name as it was. Holding only a chunk keeps a large
-// export's memory small and its bytes in the cache on their way out.
+// Gathers an export's text and writes it in chunks to a private temporary file beside fileName
+// (ExportTempFile), which save() renames over fileName, so that a reader never sees half a file
+// and a failure leaves any earlier file of that name as it was. Holding only a chunk keeps a
+// large export's memory small and its bytes in the cache on their way out.
 //
 // A failure to create or write the temporary file is kept until save(), which throws it: the
 // text is still built to the end, and the error is reported where a whole-text save would have
@@ -27,21 +29,21 @@ public:
     void rowDone() {
         if (text_.size() >= kChunk) drain();
     }
-    // Writes the rest of the text and one CR LF, gives the file the permission bits of the file it
-    // replaces and renames it into place. Throws vts::Error with the reason when the file cannot
-    // be written; no temporary file is left then.
+    // Writes the rest of the text and one CR LF, gives the file the permission bits of the user's
+    // own file it replaces and renames it into place, once. Throws vts::Error with the reason when the file
+    // cannot be written; no temporary file is left then.
     void save();
 
 private:
     static constexpr size_t kChunk = 1 << 20;
-    class TempFile;
     void drain();
-    TempFile& file();
+    ExportTempFile& file();
 
     std::string fileName_;
     std::string text_;
-    std::unique_ptr<TempFile> file_;
+    std::unique_ptr<ExportTempFile> file_;
     std::exception_ptr failed_;  // the first write failure, thrown by save()
+    bool saved_ = false;
 };
 
 }  // namespace vts

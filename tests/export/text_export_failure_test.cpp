@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -28,9 +29,22 @@ using WriterFn = bool (*)(AppContext&, DataGrid&, const std::string&, const Prog
 struct WriterCase {
     WriterFn writer;
     const char* tag;
+    int saveLine;  // the step that writes the file
 };
 
 class FailedWrite : public ::testing::TestWithParam<WriterCase> {};
+
+// A grid whose process ends, as a kill would end it, when the walk reaches a row.
+struct KilledAt : FakeGrid {
+    static constexpr int kStatus = 42;
+    KilledAt(std::vector<std::string> captions, Rows rows, long row)
+        : FakeGrid(std::move(captions), std::move(rows), 40), row(row) {}
+    std::string columnText(int k) override {
+        if (current == row) ::_exit(kStatus);
+        return FakeGrid::columnText(k);
+    }
+    long row;
+};
 
 TEST_P(FailedWrite, MissingFolderGivesOneReport) {
     ScratchDir dir;
@@ -80,11 +94,12 @@ TEST_P(FailedWrite, FailureAfterChunksWereWrittenKeepsEarlierFile) {
     struct Case {
         const char* name;
         long failAtRow;
-        rlim_t fileSizeLimit;
+        rlim_t fileSizeLimit;  // past the first chunk
         const char* reason;
+        bool atSave;
     } cases[] = {
-        {"grid", 59000, RLIM_INFINITY, "The grid cannot read the cell."},
-        {"file size limit", -1, 300000, std::strerror(EFBIG)},
+        {"grid", 59000, RLIM_INFINITY, "The grid cannot read the cell.", false},
+        {"file size limit", -1, 1500000, std::strerror(EFBIG), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -105,16 +120,42 @@ TEST_P(FailedWrite, FailureAfterChunksWereWrittenKeepsEarlierFile) {
         std::signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(written);
         ASSERT_EQ(form.dialogs.messages.size(), 1u);
-        EXPECT_NE(form.dialogs.messages[0].text.find(c.reason), std::string::npos) << form.dialogs.messages[0].text;
+        const std::string& text = form.dialogs.messages[0].text;
+        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+        const std::string saveStep = std::string(GetParam().tag) + " at line " + std::to_string(GetParam().saveLine);
+        EXPECT_EQ(text.find(saveStep) != std::string::npos, c.atSave) << text;
         EXPECT_EQ(readFile(dir.file("out.txt")), "earlier export");
         EXPECT_EQ(dir.names(), std::vector<std::string>{"out.txt"});
     }
 }
 
+// The program killed while a large export is written: nothing of it is left in the folder, where
+// the file system can hold a file without a name until it is whole.
+TEST_P(FailedWrite, AKillDuringTheExportLeavesNothingBehind) {
+    ScratchDir dir;
+    const int probe = ::open(dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0) GTEST_SKIP() << "this file system has no files without a name";
+    ::close(probe);
+    writeFile(dir.file("out.txt"), "earlier export");
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FormStandIn form;
+        KilledAt grid({"Id", "Name", "Note"}, numberedRows(60000, 3), 59000);
+        GetParam().writer(form.app, grid, dir.file("out.txt"), {});
+        ::_exit(1);  // not reached: the grid ends the process first
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == KilledAt::kStatus);
+    EXPECT_EQ(readFile(dir.file("out.txt")), "earlier export");
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"out.txt"});
+}
+
 INSTANTIATE_TEST_SUITE_P(Writers, FailedWrite,
-                         ::testing::Values(WriterCase{SaveDataGridToCSVFile, "SaveDataGridToCSVFile"},
-                                           WriterCase{SaveDataGridToFile, "SaveDataGridToFile"},
-                                           WriterCase{SaveDataGridToXMLFile, "SaveDataGridToXMLFile"}),
+                         ::testing::Values(WriterCase{SaveDataGridToCSVFile, "SaveDataGridToCSVFile", 108},
+                                           WriterCase{SaveDataGridToFile, "SaveDataGridToFile", 106},
+                                           WriterCase{SaveDataGridToXMLFile, "SaveDataGridToXMLFile", 106}),
                          [](const auto& info) { return std::string(info.param.tag); });
 
 TEST(TextFileWriter, ReplacesAnExistingFileKeepingItsMode) {

@@ -1,4 +1,5 @@
 // The three text formats byte for byte, as the writers produce them from a grid.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "export/text_export.h"
@@ -51,6 +52,9 @@ TEST(TextFormats, ALargeTableIsWrittenWhole) {
     EXPECT_TRUE(out.csv == want.csv);  // not EXPECT_EQ: a difference would print megabytes
     EXPECT_TRUE(out.txt == want.txt);
     EXPECT_TRUE(out.xml == want.xml);
+    auto names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"out.csv", "out.txt", "out.xml"}));
 }
 
 TEST(TextFormats, TableWithoutRows) {

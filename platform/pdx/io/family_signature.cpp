@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,19 +43,23 @@ std::uint64_t checksum(const std::filesystem::path& file) {
 }
 
 // The file's attributes as its file server has them now (a linked file: where it points). On a
-// network share stat() may answer from a cache for seconds and hide another machine's save;
-// opening the file makes the client ask the server. Only a regular file is opened, so that a pipe
-// put in its place cannot block; one that cannot be opened keeps what stat() said.
+// network share stat() may answer from a cache for seconds and hide another machine's save; a
+// forced statx asks the server, and opens nothing. Where statx is missing, stat() it is.
 struct stat statNow(const std::filesystem::path& file) {
     struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) fail(file, "look at");
-    if (!S_ISREG(st.st_mode)) return st;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return st;
-    struct stat now {};
-    const bool fresh = ::fstat(fd, &now) == 0;
-    ::close(fd);
-    return fresh ? now : st;
+    struct statx sx {};
+    if (::statx(AT_FDCWD, file.c_str(), AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &sx) != 0) {
+        if (errno != ENOSYS) fail(file, "look at");
+        if (::stat(file.c_str(), &st) != 0) fail(file, "look at");
+        return st;
+    }
+    st.st_mode = sx.stx_mode;
+    st.st_size = static_cast<off_t>(sx.stx_size);
+    st.st_mtim = {sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec};
+    st.st_ctim = {sx.stx_ctime.tv_sec, sx.stx_ctime.tv_nsec};
+    st.st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    st.st_ino = sx.stx_ino;
+    return st;
 }
 
 // Besides each file's kind, size and time: the .db's checksum (what is stored, so it stays as it
