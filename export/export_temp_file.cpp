@@ -98,7 +98,8 @@ void ExportTempFile::giveName() {
 
 // A named file in a shared folder could have been removed and replaced by someone else's.
 void ExportTempFile::requireOwnName() const {
-    struct stat mine {}, named {};
+    struct stat mine {};
+    struct stat named {};
     if (::fstat(fd_, &mine) != 0) fail("Cannot write the file", target_, errno);
     if (::lstat(path_.c_str(), &named) != 0 || named.st_dev != mine.st_dev || named.st_ino != mine.st_ino)
         throw Error("Cannot write the file \"" + target_ +
