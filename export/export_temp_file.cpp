@@ -5,11 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "platform/pdx/io/staged_file_writer.h"
 #include "platform/shell/errors.h"
@@ -22,17 +19,11 @@ namespace {
     throw Error(what + " \"" + path + "\": " + std::strerror(err));
 }
 
-// A name beside the target that nothing is likely to hold.
-std::string candidateName(const std::string& dir, std::mt19937_64& random) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".vts-%012llx.tmp",
-                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
-    return (dir.empty() ? std::string() : dir + "/") + suffix;
-}
-
-std::mt19937_64 seeded() {
-    std::random_device seed;
-    return std::mt19937_64((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
+// A name beside the target that nothing is likely to hold: hidden, and telling whose it is.
+std::string candidateName(const std::string& dir) {
+    std::filesystem::path name = pdx::uniqueSibling(std::filesystem::path(dir.empty() ? "." : dir) / ".vts", "");
+    name += ".tmp";
+    return name.string();
 }
 
 }  // namespace
@@ -51,9 +42,8 @@ ExportTempFile::~ExportTempFile() {
 }
 
 void ExportTempFile::openNamed() {
-    auto random = seeded();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path_ = candidateName(dir_, random);
+        path_ = candidateName(dir_);
         // O_EXCL: never reuse or follow anything already there. Private until complete: the rows
         // are the user's data, and the folder may be shared.
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
@@ -84,9 +74,8 @@ void ExportTempFile::keepMode() {
 // Links the unnamed file into the folder under a fresh name (linkat cannot replace a file).
 void ExportTempFile::giveName() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    auto random = seeded();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = candidateName(dir_, random);
+        const std::string name = candidateName(dir_);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             path_ = name;
             return;
